@@ -1,0 +1,40 @@
+// kdmxp-cli: each subcommand lives in its own file and registers itself here.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+#include "link/link.h"
+#include "platform/clock.h"
+#include "platform/file_settings_store.h"
+#include "platform/port_map.h"
+#include "platform/posix_serial_port.h"
+
+namespace kdmcli {
+
+// Everything the original kept process-wide, owned once by main().
+struct Context {
+    Context() : portMap(&settings), port(portMap, clock), link(port, settings) {}
+    kdm::SystemClock clock;
+    kdm::FileSettingsStore settings;
+    kdm::PortMap portMap;
+    kdm::PosixSerialPort port;
+    kdm::Link link;
+};
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;   // the operation failed (device, file, line)
+inline constexpr int kExitUsage = 2;     // bad command line
+inline constexpr int kExitDifferent = 3; // write --verify found differences
+inline constexpr int kExitStopped = 130; // stopped by Ctrl-C
+
+// Each Register function adds one subcommand; its callback stores the exit code in `exitCode`.
+void RegisterPorts(CLI::App& app, Context& context, int& exitCode);
+void RegisterSearch(CLI::App& app, Context& context, int& exitCode);
+void RegisterShow(CLI::App& app, Context& context, int& exitCode);
+void RegisterRead(CLI::App& app, Context& context, int& exitCode);
+void RegisterWrite(CLI::App& app, Context& context, int& exitCode);
+
+}  // namespace kdmcli

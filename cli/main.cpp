@@ -1,0 +1,28 @@
+// kdmxp-cli: the command-line front end of KDM XP.
+#include <cstdio>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"KDM XP command line: store and restore the parameter sets of Q4400 devices over RS232.\n"
+                 "Ports are named COM1 to COM30; see `kdmxp-cli ports` for the device path of each.",
+                 "kdmxp-cli"};
+    app.set_version_flag("--version", std::string("kdmxp-cli ") + KDMXP_VERSION);
+    app.require_subcommand(1);
+
+    kdmcli::Context context;
+    int exitCode = kdmcli::kExitOk;
+    kdmcli::RegisterPorts(app, context, exitCode);
+    kdmcli::RegisterSearch(app, context, exitCode);
+    kdmcli::RegisterShow(app, context, exitCode);
+    kdmcli::RegisterRead(app, context, exitCode);
+    kdmcli::RegisterWrite(app, context, exitCode);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : kdmcli::kExitUsage;
+    }
+    return exitCode;
+}

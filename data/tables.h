@@ -1,0 +1,54 @@
+// Filling the two parameter tables from a dump, through the layout of its device type.
+//
+// ParameterTables holds the two walking cursors that survive between the steps of one walk and return
+// to their start values when a walk ends. It writes only inside the tables: letters that do not fit and
+// programs beyond the 255th are left out.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "data/grid.h"
+
+namespace kdm {
+
+inline constexpr int kSystemRows = 25;
+inline constexpr int kSystemCols = 3;
+inline constexpr int kProgramRows = 257;
+inline constexpr int kProgramCols = 19;
+
+// Display text of a 9-character value: "--" -> two blanks (left to right, no overlap), "+" -> blank,
+// a trailing "-" -> blank. Same length; empty stays empty.
+std::string FormatValue(std::string_view value);
+
+class ParameterTables {
+public:
+    ParameterTables(IGrid& systemTable, IGrid& programTable);
+
+    // Sizes and fills both tables; returns the device type.
+    int ShowDump(std::string_view dump);
+
+    void InitSystemTable();
+    void InitProgramTable();
+    void SetSystemCell(int column, int row, std::string_view text);
+    void SetProgramCell(int column, int row, std::string_view text);
+    void PutSystemParameter(int column, int row, int nameId, std::string_view letter, std::string_view value);
+    void PutProgramParameter(int column, int row, int nameId, std::string_view letter, std::string_view value);
+    bool NextSystemRecord(std::string_view dump, std::string& letter, std::string& value);
+    bool NextProgramRecord(std::string_view dump, std::string& letter, std::string& value);
+    void FillSystemTable(int type, std::string_view dump);
+    void FillProgramTable(int type, std::string_view dump);
+
+    // Values shown whose telegram record carries the checksum-mismatch mark, in the last ShowDump.
+    int SuspectValues() const { return suspect_; }
+
+private:
+    IGrid& system_;
+    IGrid& program_;
+    int systemCursor_ = 3;
+    int programCursor_ = 10;
+    bool programFound_ = false;
+    int suspect_ = 0;
+};
+
+}  // namespace kdm

@@ -1,0 +1,55 @@
+// Data files and the temporary file "KDM.tmp": both are a sequence of records, each followed by CR LF CR,
+// stored exactly as received.
+//
+// Failures come back as 0 with a reason text (strerror-style, naming the path); nothing here shows a
+// message itself.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kdm {
+
+inline constexpr std::string_view kRecordTerminator = "\r\n\r";
+inline constexpr std::string_view kTempFileName = "KDM.tmp";
+// A file must be longer than this to be written into a device.
+inline constexpr long kMinimumWriteLength = 35;
+
+// The start-up directory and "KDM.tmp" in it. Works for a directory of any length.
+std::string InitTempFilePath(const std::string& startupDirectory);
+// The current working directory; empty when it cannot be read.
+std::string CurrentDirectory();
+
+// The temporary file while a read runs. Created without following a symlink at its name, locked so that
+// a second read in the same directory is refused instead of interleaving its records, and truncated
+// only once the lock is held. Closed by Close() or the destructor; what was written stays on disk.
+class TempFile {
+public:
+    TempFile() = default;
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int Create(const std::string& path, std::string& reason);
+    // Appends `text` and the record terminator at once (no buffering across records).
+    int AppendRecord(std::string_view text, std::string& reason);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// The whole file; the text ends at the first NUL byte, as every reader of a data file takes it.
+// `length` receives the file length in bytes (before any NUL cut).
+int ReadWholeFile(const std::string& path, std::string& text, long& length, std::string& reason);
+
+// Copies the temporary file to `destination`, replacing it atomically: a new file in the same
+// directory, flushed to disk, renamed over the old one, the directory synced. On failure the previous
+// file is untouched and no stray file is left.
+int SaveDataFile(const std::string& tempPath, const std::string& destination, std::string& reason);
+
+// 1 when the device-type keys of the identification text and the file text are equal.
+int FileMatchesDevice(std::string_view identification, std::string_view fileText);
+
+}  // namespace kdm

@@ -1,0 +1,49 @@
+// What a transfer window shows, as calls. The desktop dialogs and the command line are two observers.
+//
+// The engines call these from the thread that runs them. Calls that stand for modal boxes and dialogs
+// return only when the user has answered.
+#pragma once
+
+#include <string>
+
+namespace kdm {
+
+// Control ids of the two transfer windows.
+inline constexpr int kCtlStatusLine = 1010;
+inline constexpr int kCtlReadingParameter = 1011;  // read: telegram of the previous tick
+inline constexpr int kCtlParameterNo = 1012;       // read: telegram counter (write: progress bar)
+inline constexpr int kCtlProgramNo = 1013;         // read: program number; write: data to transfer
+inline constexpr int kCtlWriteProgramNo = 1015;    // write: program number
+
+// Dialog results.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+class ITransferObserver {
+public:
+    virtual ~ITransferObserver() = default;
+
+    // The status line shows string `stringId`.
+    virtual void OnStatus(int stringId) = 0;
+    // The status line shows a raw text (the write shows each frame it sends).
+    virtual void OnStatusText(const std::string& text) = 0;
+    // A static control shows `text` (ids above).
+    virtual void OnControlText(int controlId, const std::string& text) = 0;
+    virtual void OnProgressRange(int low, int high) = 0;
+    virtual void OnProgressPos(int position) = 0;
+    // The device search is about to try port `portNumber` (not a window of the original; for progress).
+    virtual void OnSearchPort(int portNumber) { (void)portNumber; }
+
+    // Message boxes: error (title "KDM XP Error", exclamation icon) and information (given title).
+    virtual void ShowError(const std::string& text) = 0;
+    virtual void ShowInformation(const std::string& title, const std::string& text) = 0;
+
+    // Read: the save dialog; true with a path, false when cancelled.
+    virtual bool ChooseSavePath(std::string& path) = 0;
+    // Read: "Actual data not stored! / Do you realy want to break?" titled "KDM XP  V 1.6 "; true = Yes.
+    virtual bool AskDiscardUnsaved() = 0;
+    // Write: the file-open dialog; true with a path, false when cancelled.
+    virtual bool ChooseFileToWrite(std::string& path) = 0;
+};
+
+}  // namespace kdm

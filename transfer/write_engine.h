@@ -1,0 +1,58 @@
+// Writing a data file into a device, one stored frame and its acknowledgement per tick.
+// Threading and stop rules as for ReadEngine.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "link/link.h"
+#include "platform/clock.h"
+#include "transfer/observer.h"
+
+namespace kdm {
+
+class WriteEngine {
+public:
+    WriteEngine(Link& link, IClock& clock, ITransferObserver& observer);
+
+    // Asks for the file through the observer, reads it, searches the device, checks, starts the timer.
+    int StartWrite();
+    // Same without the file dialog (command line, tests).
+    int StartWriteFile(const std::string& path);
+    void OnTimer();
+    void Stop(int command);
+    void RequestStop(int command = kIdCancel);
+    void RunTimer();
+
+    bool Running() const { return timerRunning_; }
+    // True when the dialog has closed (or would close); false while it stays open showing a status.
+    bool Ended() const { return ended_; }
+    int DialogResult() const { return dialogResult_; }
+    // True only after "communication terminated" following the last frame.
+    bool Completed() const { return completed_; }
+    int FramesSent() const { return framesSent_; }
+    int LastErrorNumber() const { return lastError_; }
+
+private:
+    int Begin(const std::string& path);
+    void EndDialog(int result);
+
+    Link& link_;
+    IClock& clock_;
+    ITransferObserver& observer_;
+    // The process-wide write state of the original, as members.
+    std::string fileText_;
+    std::int32_t fileLength_ = 0;
+    std::int32_t position_ = 0;
+    std::int32_t dataEnd_ = 0;
+    bool timerRunning_ = false;
+    bool ended_ = false;
+    bool completed_ = false;
+    int dialogResult_ = 0;
+    int framesSent_ = 0;
+    int lastError_ = 0;
+    std::atomic<int> stopCommand_{0};
+};
+
+}  // namespace kdm
