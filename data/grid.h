@@ -56,6 +56,8 @@ public:
     short Alignment(int row, int col) const;
     bool Suspect(int row, int col) const;
     long CellWrites() const { return writes_; }
+    // Writes (text, alignment, mark, width) aimed outside the current size, which were ignored.
+    long RejectedWrites() const { return rejected_; }
 
 private:
     struct CellData {
@@ -64,7 +66,7 @@ private:
         bool suspect = false;
     };
     CellData* Current();
-    void Resize();
+    void Resize(int oldRows, int oldCols);
 
     int rows_ = 0;
     int cols_ = 0;
@@ -72,6 +74,7 @@ private:
     int col_ = 0;
     bool enabled_ = false;
     long writes_ = 0;
+    long rejected_ = 0;
     std::vector<int> widths_;
     std::vector<CellData> cells_;  // row-major, rows_ x cols_
 };

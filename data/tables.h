@@ -33,7 +33,8 @@ public:
     void SetSystemCell(int column, int row, std::string_view text);
     void SetProgramCell(int column, int row, std::string_view text);
     void PutSystemParameter(int column, int row, int nameId, std::string_view letter, std::string_view value);
-    void PutProgramParameter(int column, int row, int nameId, std::string_view letter, std::string_view value);
+    void PutProgramParameter(int column, int row, int nameId, std::string_view letter,
+                             std::string_view value);
     bool NextSystemRecord(std::string_view dump, std::string& letter, std::string& value);
     bool NextProgramRecord(std::string_view dump, std::string& letter, std::string& value);
     void FillSystemTable(int type, std::string_view dump);
@@ -43,12 +44,19 @@ public:
     int SuspectValues() const { return suspect_; }
 
 private:
+    void MarkIfSuspect(IGrid& grid, bool valueWritten);
+
     IGrid& system_;
     IGrid& program_;
     int systemCursor_ = 3;
     int programCursor_ = 10;
     bool programFound_ = false;
     int suspect_ = 0;
+    bool lastRecordSuspect_ = false;  // the record the cursors handed out last carries " !!!"
 };
+
+// Reads the whole file at `path` and shows it with ShowDump. A file that cannot be read fills nothing:
+// 0 with the reason; 1 once the tables are filled.
+int ShowDataFile(ParameterTables& tables, const std::string& path, std::string& reason);
 
 }  // namespace kdm

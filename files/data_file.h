@@ -24,7 +24,7 @@ std::string CurrentDirectory();
 // a second read in the same directory is refused instead of interleaving its records, and truncated
 // only once the lock is held. Closed by Close() or the destructor; what was written stays on disk.
 class TempFile {
-public:
+  public:
     TempFile() = default;
     ~TempFile();
     TempFile(const TempFile&) = delete;
@@ -36,7 +36,7 @@ public:
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -48,8 +48,23 @@ int ReadWholeFile(const std::string& path, std::string& text, long& length, std:
 // directory, flushed to disk, renamed over the old one, the directory synced. On failure the previous
 // file is untouched and no stray file is left.
 int SaveDataFile(const std::string& tempPath, const std::string& destination, std::string& reason);
+// The same through `ops`, so that tests can make any step of the save fail.
+class IFileOps;
+int SaveDataFile(const std::string& tempPath, const std::string& destination, std::string& reason,
+                 IFileOps& ops);
 
 // 1 when the device-type keys of the identification text and the file text are equal.
 int FileMatchesDevice(std::string_view identification, std::string_view fileText);
+
+// String ids of the two refusals of CheckFileForWrite (same ids as in data/strings.h).
+inline constexpr int kWrongDeviceTypeText = 372;     // "file type is not device typ"
+inline constexpr int kParameterFileErrorText = 350;  // "Parameterfile has an error"
+
+// The checks before a file is written into a device, in their order: the device-type keys must be
+// equal, then the file must be longer than kMinimumWriteLength. Returns 1 when both pass; on 0,
+// `failureTextId` names the refusal. `firstG` receives the index of the first 'g' of the file text
+// (where sending starts), or -1; it is set once the type check has passed.
+int CheckFileForWrite(std::string_view identification, std::string_view fileText, long fileLength,
+                      int& firstG, int& failureTextId);
 
 }  // namespace kdm

@@ -35,7 +35,7 @@ inline constexpr int kStatusReceiveLimit = 600;
 inline constexpr int kAcknowledgeReceiveLimit = 2;
 
 class Link {
-public:
+  public:
     Link(ISerialPort& port, ISettingsStore& settings);
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
@@ -56,8 +56,13 @@ public:
     int ReceiveIdentification(std::string& identification);
     int RequestDeviceStatus(int& errorNumber);
     int SearchDevice(std::string& identification);
-    // Returns the telegram text (empty when the receive failed); `annotated` is meaningful only then.
+    // Returns the telegram text (empty when nothing came); `annotated` is meaningful only then.
+    // Unlike ReceiveTelegram, a frame damaged on the line (cut short by the next STX or by the end of
+    // the wait, a telegram whose STX was lost, a byte 15 that is not ETX) is returned as it came, and its
+    // annotated text always ends with " !!!", so that nothing that arrived is dropped or passes as good.
     std::string ReceiveParameter(std::string& annotated);
+    // True when the text of the last ReceiveParameter was such a damaged frame.
+    bool LastFrameDamaged() const { return lastFrameDamaged_; }
     int ReceiveAcknowledge(int& errorNumber);
     int SendFrame(std::string_view text, int byteCount);
 
@@ -70,16 +75,22 @@ public:
     void ClearStop();
     bool StopRequested() const;
 
-private:
+  private:
     // One-byte read through the port; false when no byte came (time-out, line gone or stop).
     // Sets lineGone_ when the port reported the line as vanished.
     bool ReadOne(unsigned char& byte);
     bool TryPort(int portNumber, bool storeBeforeStatus, std::string& identification, int& result);
+    enum class Frame { kNone, kComplete, kDamaged };
+    // One frame off the line within the bounds of ReceiveTelegram; kDamaged with what came of it.
+    Frame ReceiveFrame(std::string& text);
 
     ISerialPort& port_;
     ISettingsStore& settings_;
     std::function<void(int)> searchObserver_;
     std::atomic<bool> stop_{false};
+    bool lineGone_ = false;    // the last receive ended because the port reported the line as gone
+    bool pendingStx_ = false;  // an STX that cut a damaged frame starts the next one
+    bool lastFrameDamaged_ = false;
 };
 
 }  // namespace kdm

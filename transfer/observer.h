@@ -1,7 +1,8 @@
 // What a transfer window shows, as calls. The desktop dialogs and the command line are two observers.
 //
 // The engines call these from the thread that runs them. Calls that stand for modal boxes and dialogs
-// return only when the user has answered.
+// return only when the user has answered. Texts are passed as the bytes they are: a telegram text keeps
+// its STX and ETX, and each display renders control bytes in its own way.
 #pragma once
 
 #include <string>
@@ -15,12 +16,15 @@ inline constexpr int kCtlParameterNo = 1012;       // read: telegram counter (wr
 inline constexpr int kCtlProgramNo = 1013;         // read: program number; write: data to transfer
 inline constexpr int kCtlWriteProgramNo = 1015;    // write: program number
 
+// Both transfer windows drive their conversation from a timer with this interval.
+inline constexpr int kTimerIntervalMs = 20;
+
 // Dialog results.
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
 class ITransferObserver {
-public:
+  public:
     virtual ~ITransferObserver() = default;
 
     // The status line shows string `stringId`.

@@ -4,6 +4,9 @@
 // pace the next tick }. RunTimer() does exactly that with the 20 ms timer. RequestStop() may be called
 // from any thread; the running thread then performs the stop (timer stopped, temporary file closed,
 // port closed, nothing saved) at the next opportunity, even in the middle of the device search.
+//
+// Texts given to the observer are the bytes as received: telegram texts in control 1011 still hold
+// their STX and ETX, and displays render them as they see fit.
 #pragma once
 
 #include <atomic>
@@ -16,14 +19,27 @@
 
 namespace kdm {
 
-inline constexpr int kTimerIntervalMs = 20;
+// Pause between the system-parameter request and the first tick.
+inline constexpr int kFirstTickDelayMs = 200;
+// Pause on each side of the program-parameter request.
+inline constexpr int kProgramRequestPauseMs = 100;
+// Empty ticks in a row that a read survives; one more ends it with "Error RS232".
+inline constexpr int kEmptyTickLimit = 5;
+
+// Shown when the device's identification telegram arrives with a checksum mismatch: the read stops
+// before anything is stored.
+inline constexpr const char* kDamagedIdentificationText =
+    "The device's identification arrived damaged (checksum mismatch); nothing was read. Start the read "
+    "again.";
 
 class ReadEngine {
-public:
+  public:
     ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath);
+    ReadEngine(const ReadEngine&) = delete;
+    ReadEngine& operator=(const ReadEngine&) = delete;
 
-    int StartRead();   // 1 when the timer runs
-    void OnTimer();    // one tick
+    int StartRead();         // 1 when the timer runs
+    void OnTimer();          // one tick
     void Stop(int command);  // IDOK / IDCANCEL: stop without question, nothing saved
     void RequestStop(int command = kIdCancel);
     // Runs ticks every 20 ms (a tick that takes longer is followed at once) until the read ends.
@@ -32,17 +48,34 @@ public:
     bool Running() const { return timerRunning_; }
     bool Ended() const { return ended_; }
     int DialogResult() const { return dialogResult_; }
+    // True when the read ended because of a stop command (RequestStop or Stop).
+    bool Stopped() const { return stopped_; }
+    // The data file the read was saved to; empty when it was not saved.
     const std::string& SavedPath() const { return savedPath_; }
+    const std::string& TempPath() const { return tempPath_; }
     // Telegram records stored in this read and how many of them carry " !!!".
     int StoredTelegrams() const { return stored_; }
     int ChecksumMismatches() const { return mismatches_; }
+    // Of those marked: frames damaged on the line (cut short, without STX or ETX), which the mark
+    // flags even where the checksum could not see the damage.
+    int DamagedFrames() const { return damaged_; }
+    // Of the stored records: those of the system block, and the program telegrams ('P') of the
+    // program block.
+    int SystemTelegrams() const { return systemStored_; }
+    int Programs() const { return programs_; }
 
-private:
+  private:
     void AbortOnLinkError();
     void FinishRead();
     void AskDiscardUnsaved();
     bool TrySave();
     void EndDialog(int result);
+    // Stores the record of the current tick; false (after ending the read) when it cannot be written.
+    bool StoreRecord();
+    // Ends the read on a failure of our own side (temporary file), with the port closed.
+    void EndWithError(const std::string& text);
+    // Performs a pending stop request; true when there was one.
+    bool StopIfRequested();
 
     Link& link_;
     IClock& clock_;
@@ -60,10 +93,14 @@ private:
     bool finished_ = false;
     bool timerRunning_ = false;
     bool ended_ = false;
+    bool stopped_ = false;
     int dialogResult_ = 0;
     std::string savedPath_;
     int stored_ = 0;
     int mismatches_ = 0;
+    int damaged_ = 0;
+    int systemStored_ = 0;
+    int programs_ = 0;
     std::atomic<int> stopCommand_{0};
 };
 

@@ -1,5 +1,9 @@
 // Writing a data file into a device, one stored frame and its acknowledgement per tick.
 // Threading and stop rules as for ReadEngine.
+//
+// Every complete frame (an STX and the 15 bytes after it) that follows the identification record is
+// sent, in file order, unchanged; the write ends with "communication terminated" only after each of
+// them was acknowledged.
 #pragma once
 
 #include <atomic>
@@ -12,9 +16,16 @@
 
 namespace kdm {
 
+// Bytes of a stored frame: STX, the 14 telegram characters, ETX.
+inline constexpr int kFrameLength = 16;
+// The progress bar runs this far beyond the file length.
+inline constexpr int kProgressOverhang = 200;
+
 class WriteEngine {
-public:
+  public:
     WriteEngine(Link& link, IClock& clock, ITransferObserver& observer);
+    WriteEngine(const WriteEngine&) = delete;
+    WriteEngine& operator=(const WriteEngine&) = delete;
 
     // Asks for the file through the observer, reads it, searches the device, checks, starts the timer.
     int StartWrite();
@@ -27,16 +38,23 @@ public:
 
     bool Running() const { return timerRunning_; }
     // True when the dialog has closed (or would close); false while it stays open showing a status.
+    // A window left open that way still holds the port until Stop() is called.
     bool Ended() const { return ended_; }
     int DialogResult() const { return dialogResult_; }
     // True only after "communication terminated" following the last frame.
     bool Completed() const { return completed_; }
+    // True when the write ended because of a stop command.
+    bool Stopped() const { return stopped_; }
     int FramesSent() const { return framesSent_; }
     int LastErrorNumber() const { return lastError_; }
 
-private:
+  private:
     int Begin(const std::string& path);
     void EndDialog(int result);
+    void Fail(const std::string& text);
+    bool StopIfRequested();
+    // STX index of the first complete frame at or after `from`, or -1.
+    std::int32_t NextFrame(std::int32_t from) const;
 
     Link& link_;
     IClock& clock_;
@@ -49,6 +67,7 @@ private:
     bool timerRunning_ = false;
     bool ended_ = false;
     bool completed_ = false;
+    bool stopped_ = false;
     int dialogResult_ = 0;
     int framesSent_ = 0;
     int lastError_ = 0;

@@ -1,0 +1,144 @@
+// kdmxp-cli write: writes a data file into the connected device of the same type, and with --verify
+// reads the device back and compares every parameter with the file.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/cli.h"
+#include "cli/transfer_cli.h"
+#include "data/strings.h"
+#include "files/data_file.h"
+#include "transfer/read_engine.h"
+#include "transfer/verify.h"
+#include "transfer/write_engine.h"
+
+namespace kdmcli {
+namespace {
+
+constexpr int kReleasePauseMs = 300;
+
+struct WriteOptions {
+    std::string file;
+    bool verify = false;
+    bool quiet = false;
+};
+
+// A private directory for the read-back, removed with what it holds.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kdmxp-verify-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~ScratchDirectory() {
+        if (path_.empty()) return;
+        for (const char* name : {"KDM.tmp", "device.KDM"})
+            ::unlink((path_ + "/" + name).c_str());
+        ::rmdir(path_.c_str());
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watcher) {
+    ScratchDirectory scratch;
+    if (scratch.Path().empty()) {
+        std::fprintf(stderr, "Verify: cannot create a temporary directory\n");
+        return kExitFailure;
+    }
+    ProgressObserver progress(ChooseProgressMode(options.quiet), false);
+    progress.Note("Reading the device back to verify ...");
+    // A device starts its conversation over (identification first) only once it noticed that the
+    // port was released; reopening within the same instant can pass unnoticed.
+    context.clock.SleepMs(kReleasePauseMs);
+    progress.SetSavePath(scratch.Path() + "/device.KDM");
+    progress.SetTempPath(scratch.Path() + "/KDM.tmp");
+    kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");
+    watcher.SetTarget([&reader] { reader.RequestStop(); });
+    if (reader.StartRead() == 1) reader.RunTimer();
+    watcher.SetTarget(nullptr);
+    progress.Finish();
+    if (reader.Stopped() || watcher.Interrupted()) {
+        if (!reader.Ended()) reader.Stop(kdm::kIdCancel);
+        return kExitStopped;
+    }
+    if (reader.SavedPath().empty()) {
+        std::fprintf(stderr, "Verify: the device could not be read back\n");
+        return kExitFailure;
+    }
+
+    std::string fileText, deviceText, reason;
+    long length = 0;
+    if (!kdm::ReadWholeFile(options.file, fileText, length, reason) ||
+        !kdm::ReadWholeFile(reader.SavedPath(), deviceText, length, reason)) {
+        std::fprintf(stderr, "Verify: %s\n", reason.c_str());
+        return kExitFailure;
+    }
+    const auto differences = kdm::CompareParameterRecords(fileText, deviceText);
+    const std::size_t records = kdm::SplitRecords(fileText).size();
+    const std::size_t parameters = records > 0 ? records - 1 : 0;
+    for (const auto& difference : differences)
+        std::printf("%s\n", kdm::DescribeDifference(difference).c_str());
+    std::fflush(stdout);
+    if (!differences.empty()) {
+        std::fprintf(stderr, "Verify: %zu of %zu parameters differ from the device\n", differences.size(),
+                     parameters);
+        return kExitDifferent;
+    }
+    progress.Note("Verify: all " + std::to_string(parameters) + " parameters match the device");
+    return kExitOk;
+}
+
+int RunWrite(Context& context, const WriteOptions& options) {
+    ProgressObserver progress(ChooseProgressMode(options.quiet), true);
+    kdm::WriteEngine engine(context.link, context.clock, progress);
+    InterruptWatcher watcher(context.link);
+    watcher.SetTarget([&engine] { engine.RequestStop(); });
+    if (engine.StartWriteFile(options.file) == 1) engine.RunTimer();
+    watcher.SetTarget(nullptr);
+    progress.Finish();
+
+    if (engine.Stopped() || watcher.Interrupted()) {
+        if (!engine.Ended()) engine.Stop(kdm::kIdCancel);
+        progress.Note("Stopped after " + std::to_string(engine.FramesSent()) + " frames");
+        return kExitStopped;
+    }
+    if (!engine.Ended()) {
+        // The window would stay open showing why nothing was sent; here the status is the message.
+        std::fprintf(stderr, "%s\n", Text(progress.LastStatus()).c_str());
+        engine.Stop(kdm::kIdCancel);
+        return kExitFailure;
+    }
+    if (!engine.Completed()) return kExitFailure;
+    progress.Note("Wrote " + std::to_string(engine.FramesSent()) + " frames from " + options.file);
+    if (!options.verify) return kExitOk;
+    return Verify(context, options, watcher);
+}
+
+}  // namespace
+
+void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
+    auto options = std::make_shared<WriteOptions>();
+    CLI::App* write = app.add_subcommand(
+        "write",
+        "Write a data file into the connected device of the same type, one telegram at a time, each\n"
+        "acknowledged by the device. Exit status 0 when every telegram was written, 1 on any failure,\n"
+        "3 when --verify found differences, 130 when stopped with Ctrl-C.");
+    write->add_option("FILE", options->file, "The data file to write")->required();
+    write->add_flag("--verify", options->verify,
+                    "Afterwards read the device back and compare every parameter with the file; each\n"
+                    "difference is printed on stdout as \"record N: file ... device ...\"");
+    write->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
+    write->callback([options, &context, &exitCode] { exitCode = RunWrite(context, *options); });
+}
+
+}  // namespace kdmcli

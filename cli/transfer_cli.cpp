@@ -1,0 +1,199 @@
+#include "cli/transfer_cli.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "data/strings.h"
+
+namespace kdmcli {
+
+namespace {
+
+// Signal handlers can reach only plain variables; these hold what the one running transfer needs.
+std::atomic<bool> interrupted{false};
+std::atomic<kdm::Link*> interruptedLink{nullptr};
+
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true);
+    if (kdm::Link* link = interruptedLink.load()) link->RequestStop();
+}
+
+void PrintLine(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+constexpr int kBarWidth = 30;
+
+}  // namespace
+
+std::string Text(int stringId) {
+    return std::string(kdm::LoadString(stringId));
+}
+
+ProgressMode ChooseProgressMode(bool quiet) {
+    if (quiet) return ProgressMode::kQuiet;
+    return ::isatty(STDERR_FILENO) ? ProgressMode::kLive : ProgressMode::kLines;
+}
+
+ProgressObserver::ProgressObserver(ProgressMode mode, bool writing) : mode_(mode), writing_(writing) {}
+
+ProgressObserver::~ProgressObserver() {
+    Finish();
+}
+
+void ProgressObserver::Finish() {
+    EndLiveLine();
+}
+
+void ProgressObserver::EndLiveLine() {
+    if (!liveLineOpen_) return;
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    liveLineOpen_ = false;
+}
+
+void ProgressObserver::Note(const std::string& text) {
+    if (mode_ == ProgressMode::kQuiet) return;
+    EndLiveLine();
+    PrintLine(text);
+}
+
+void ProgressObserver::Redraw() {
+    if (mode_ != ProgressMode::kLive) return;
+    std::string line = status_;
+    if (writing_) {
+        if (rangeHigh_ > 0) {
+            const long filled = static_cast<long>(position_) * kBarWidth / rangeHigh_;
+            line += "  [";
+            for (int i = 0; i < kBarWidth; ++i)
+                line += i < filled ? '#' : '.';
+            line += "]";
+        }
+        if (!programNo_.empty()) line += "  program " + programNo_;
+        if (!remaining_.empty()) line += "  to transfer " + remaining_;
+    } else {
+        if (!count_.empty()) line += "  telegrams " + count_;
+        if (!programNo_.empty()) line += "  program " + programNo_;
+    }
+    // Back to the start of the line and clear it, so a shorter text leaves nothing behind.
+    std::fputs("\r\033[K", stderr);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+    liveLineOpen_ = true;
+}
+
+void ProgressObserver::OnStatus(int stringId) {
+    lastStatus_ = stringId;
+    status_ = Text(stringId);
+    if (mode_ == ProgressMode::kLines && stringId != printedStatus_) {
+        printedStatus_ = stringId;
+        PrintLine(status_);
+    }
+    Redraw();
+}
+
+void ProgressObserver::OnStatusText(const std::string&) {
+    // The frame just sent: too fast to read on a terminal and too many for a log; the bar shows it.
+}
+
+void ProgressObserver::OnControlText(int controlId, const std::string& text) {
+    if (writing_) {
+        if (controlId == kdm::kCtlProgramNo) remaining_ = text;
+        if (controlId == kdm::kCtlWriteProgramNo) programNo_ = text;
+    } else {
+        if (controlId == kdm::kCtlParameterNo) count_ = text;
+        if (controlId == kdm::kCtlProgramNo) programNo_ = text;
+    }
+    Redraw();
+}
+
+void ProgressObserver::OnProgressRange(int, int high) {
+    rangeHigh_ = high;
+    Redraw();
+}
+
+void ProgressObserver::OnProgressPos(int position) {
+    position_ = position;
+    Redraw();
+}
+
+void ProgressObserver::OnSearchPort(int portNumber) {
+    if (mode_ == ProgressMode::kLines) PrintLine("Trying COM" + std::to_string(portNumber) + " ...");
+    if (mode_ == ProgressMode::kLive) {
+        status_ = Text(kdm::sid::kSearching) + " COM" + std::to_string(portNumber);
+        Redraw();
+    }
+}
+
+void ProgressObserver::ShowError(const std::string& text) {
+    EndLiveLine();
+    PrintLine(text);
+}
+
+void ProgressObserver::ShowInformation(const std::string&, const std::string& text) {
+    Note(text);
+}
+
+bool ProgressObserver::ChooseSavePath(std::string& path) {
+    if (saveOffered_ || savePath_.empty()) return false;
+    saveOffered_ = true;
+    path = savePath_;
+    return true;
+}
+
+bool ProgressObserver::AskDiscardUnsaved() {
+    // Nobody to ask: the answer is Yes, and the user learns where the data is.
+    EndLiveLine();
+    PrintLine("The data read was not saved; it stays in " + tempPath_);
+    return true;
+}
+
+bool ProgressObserver::ChooseFileToWrite(std::string&) {
+    return false;
+}
+
+InterruptWatcher::InterruptWatcher(kdm::Link& link) {
+    interrupted.store(false);
+    interruptedLink.store(&link);
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: a waiting read returns at once and the stop is seen sooner
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+    thread_ = std::thread([this] { Watch(); });
+}
+
+InterruptWatcher::~InterruptWatcher() {
+    done_.store(true);
+    thread_.join();
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+    interruptedLink.store(nullptr);
+}
+
+void InterruptWatcher::SetTarget(std::function<void()> target) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    target_ = std::move(target);
+}
+
+bool InterruptWatcher::Interrupted() const {
+    return interrupted.load();
+}
+
+void InterruptWatcher::Watch() {
+    while (!done_.load()) {
+        if (interrupted.load()) {
+            // Repeated on every round: a target set after the interrupt must hear of it too.
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (target_) target_();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace kdmcli

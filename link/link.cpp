@@ -1,0 +1,304 @@
+#include "link/link.h"
+
+#include <string>
+#include <utility>
+
+#include "link/telegram.h"
+
+namespace kdm {
+
+namespace {
+
+// Ports the search walks through; the longer names belong to the port dialog only.
+constexpr int kFirstSearchPort = 1;
+constexpr int kLastSearchPort = 9;
+
+// A stored port number is read into a buffer of this size; a longer value counts as none.
+constexpr std::size_t kStoredPortNumberBytes = 5;
+
+// Bytes of a telegram text after its STX: the 14 characters and the byte that followed them.
+constexpr int kBodyBytes = 15;
+
+constexpr std::string_view kMismatchMark = " !!!";
+
+// The 14 characters and the ETX of a telegram whose STX never arrived, when the bytes skipped while
+// waiting for a start end in one: fourteen printable characters and an ETX. Random line noise hardly
+// ever looks like that; anything else skipped is noise and stays dropped.
+std::string OrphanedTelegramTail(std::string_view skipped) {
+    const std::size_t etx = skipped.rfind(ETX);
+    if (etx == std::string_view::npos || etx < static_cast<std::size_t>(kBodyBytes - 1)) return {};
+    const std::string_view tail = skipped.substr(etx - (kBodyBytes - 1), kBodyBytes);
+    for (std::size_t i = 0; i + 1 < tail.size(); ++i) {
+        if (tail[i] < 0x20 || tail[i] > 0x7E) return {};
+    }
+    return std::string(tail);
+}
+
+std::string PortNameOf(int portNumber) {
+    const int n = (portNumber >= 2 && portNumber <= kLastSearchPort) ? portNumber : 1;
+    return "COM" + std::to_string(n);
+}
+
+}  // namespace
+
+Link::Link(ISerialPort& port, ISettingsStore& settings) : port_(port), settings_(settings) {}
+
+int Link::OpenPort(int portNumber) {
+    // Only one port is ever open: opening another must not leak the one before.
+    if (port_.IsOpen()) port_.Close();
+    lineGone_ = false;
+    pendingStx_ = false;
+    return port_.Open(PortNameOf(portNumber)) ? 1 : 0;
+}
+
+int Link::ApplyLineSettings() {
+    return port_.IsOpen() && port_.ApplyLineSettings() ? 1 : 0;
+}
+
+int Link::ClosePort() {
+    port_.Close();
+    lineGone_ = false;
+    pendingStx_ = false;
+    return 1;
+}
+
+bool Link::IsPortOpen() const {
+    return port_.IsOpen();
+}
+
+int Link::LoadPortNumber() {
+    StoredValue value;
+    if (!settings_.ReadValue(kSearchKey, kPortValueName, value)) return 0;
+    if (value.bytes.size() > kStoredPortNumberBytes) return 0;
+    // The value is read like a C string: whatever follows a NUL is not part of the number.
+    const std::string_view text(value.bytes.data(), value.bytes.size());
+    const int n = LeadingInteger(text.substr(0, text.find('\0')));
+    // Every port the search can try may be remembered, COM8 and COM9 included.
+    return (n >= kFirstSearchPort && n <= kLastSearchPort) ? n : 0;
+}
+
+int Link::StorePortNumber(int portNumber) {
+    const std::string text = std::to_string(portNumber);
+    settings_.CreateKey(kSearchKey, true);  // an existing key stays as it is
+    return settings_.WriteValue(kSearchKey, kPortValueName, TextValue(text)) ? 1 : 0;
+}
+
+int Link::SendRequest(int index) {
+    const std::string_view request = GetRequestTelegram(index);
+    if (request.empty()) return 0;
+    const char stx = STX;
+    const char etx = ETX;
+    port_.Write(&stx, 1);
+    port_.Write(request.data(), request.size());
+    port_.Write(&etx, 1);
+    return 1;
+}
+
+bool Link::ReadOne(unsigned char& byte) {
+    // A stop ends the wait before another 100 ms read starts.
+    if (stop_.load(std::memory_order_relaxed)) return false;
+    const int got = port_.ReadByte(byte);
+    if (got < 0) lineGone_ = true;
+    return got == 1;
+}
+
+Link::Frame Link::ReceiveFrame(std::string& text) {
+    text.clear();
+    lineGone_ = false;
+    const auto interrupted = [this] { return lineGone_ || stop_.load(std::memory_order_relaxed); };
+
+    unsigned char byte = 0;
+    if (pendingStx_) {
+        // The STX that cut the previous frame short was this telegram's start.
+        pendingStx_ = false;
+    } else {
+        std::string skipped;
+        bool started = false;
+        for (int reads = 0;;) {
+            const bool got = ReadOne(byte);
+            // A vanished line or a stop ends the wait now, with the result a time-out would have given.
+            if (interrupted()) return Frame::kNone;
+            if (++reads >= kStartReadLimit) break;  // a start byte with the last read is too late
+            if (got && byte == static_cast<unsigned char>(STX)) {
+                started = true;
+                break;
+            }
+            if (got) skipped.push_back(static_cast<char>(byte));
+        }
+        // A telegram whose STX was lost would vanish without a trace among the skipped bytes.
+        const std::string tail = OrphanedTelegramTail(skipped);
+        if (!tail.empty()) {
+            text = STX + tail;
+            pendingStx_ = started;
+            return Frame::kDamaged;
+        }
+        if (!started) return Frame::kNone;
+    }
+
+    std::string body(1, STX);
+    int appended = 0;
+    for (int reads = 0;;) {
+        const bool got = ReadOne(byte);
+        if (interrupted()) {
+            if (lineGone_ && appended > 0 && !StopRequested()) {
+                text = std::move(body);
+                return Frame::kDamaged;
+            }
+            return Frame::kNone;
+        }
+        if (got && byte == static_cast<unsigned char>(STX) && appended > 0) {
+            // A byte was lost: this STX starts the next telegram. Taking it as body would swallow that
+            // telegram without a trace.
+            pendingStx_ = true;
+            text = std::move(body);
+            return Frame::kDamaged;
+        }
+        // An STX straight after the start byte only repeats it.
+        if (got && byte != static_cast<unsigned char>(STX)) {
+            body.push_back(static_cast<char>(byte));
+            ++appended;
+        }
+        if (++reads >= kBodyReadLimit) {  // even when the last byte came with this read
+            if (appended == 0) return Frame::kNone;
+            text = std::move(body);
+            return Frame::kDamaged;
+        }
+        if (appended == kBodyBytes) break;
+    }
+    text = std::move(body);
+    return Frame::kComplete;
+}
+
+int Link::ReceiveTelegram(std::string& text) {
+    if (ReceiveFrame(text) == Frame::kComplete) return 1;
+    text.clear();
+    return 0;
+}
+
+int Link::ReceiveIdentification(std::string& identification) {
+    std::string text;
+    ReceiveTelegram(text);
+    identification.clear();
+    if (!Contains(text, 'g')) return 0;
+    identification = IdentificationTextOf(text);
+    // A 'g' telegram whose frame has no ETX after the letter yields no identification text. Accepting
+    // it would report a device found and then store or compare an empty identification.
+    return identification.empty() ? 0 : 1;
+}
+
+int Link::RequestDeviceStatus(int& errorNumber) {
+    SendRequest(kRequestStatus);
+    for (int attempt = 0; attempt < kStatusReceiveLimit; ++attempt) {
+        std::string text;
+        if (ReceiveTelegram(text) && Contains(text, 'F')) {
+            errorNumber = ErrorNumberOf(text);
+            return errorNumber == 0 ? 1 : 0;
+        }
+        // A vanished line or a stop would only fail the remaining receives one after the other.
+        if (lineGone_ || StopRequested()) break;
+    }
+    errorNumber = kNoDeviceResponse;
+    return 0;
+}
+
+bool Link::TryPort(int portNumber, bool storeBeforeStatus, std::string& identification, int& result) {
+    if (searchObserver_) searchObserver_(portNumber);
+    if (!OpenPort(portNumber)) {
+        result = kSearchNoPort;
+        return false;
+    }
+    result = kSearchNoDevice;
+    if (!ApplyLineSettings() || !ReceiveIdentification(identification)) {
+        ClosePort();
+        return false;
+    }
+    if (storeBeforeStatus) StorePortNumber(portNumber);
+    int errorNumber = 0;
+    if (RequestDeviceStatus(errorNumber)) {
+        if (!storeBeforeStatus) StorePortNumber(portNumber);
+        result = kSearchFound;
+        return true;
+    }
+    ClosePort();
+    // A stopped search is not a cable defect: it ends like a search that found nothing.
+    if (StopRequested()) return false;
+    result = kSearchStatusFailed;
+    return true;
+}
+
+int Link::SearchDevice(std::string& identification) {
+    identification.clear();
+    const int stored = LoadPortNumber();
+    const int first = stored > 0 ? stored : kFirstSearchPort;
+    bool anyOpened = false;
+    int result = kSearchNoPort;
+
+    // The first try stores the port as soon as the device identifies itself, the scan only after the
+    // status request succeeded.
+    if (!StopRequested()) {
+        if (TryPort(first, true, identification, result)) return result;
+        anyOpened = anyOpened || result != kSearchNoPort;
+    }
+    // The port of the first try is never tried again, whether it was stored or the default COM1.
+    for (int i = kFirstSearchPort; i <= kLastSearchPort && !StopRequested(); ++i) {
+        if (i == first) continue;
+        if (TryPort(i, false, identification, result)) return result;
+        anyOpened = anyOpened || result != kSearchNoPort;
+    }
+    ClosePort();
+    identification.clear();
+    return anyOpened ? kSearchNoDevice : kSearchNoPort;
+}
+
+std::string Link::ReceiveParameter(std::string& annotated) {
+    std::string text;
+    annotated.clear();
+    lastFrameDamaged_ = false;
+    const Frame frame = ReceiveFrame(text);
+    if (frame == Frame::kNone) return {};
+    const int intact = VerifyTelegram(text, annotated);
+    lastFrameDamaged_ = frame == Frame::kDamaged || text.size() != static_cast<std::size_t>(kBodyBytes + 1) ||
+                        text.back() != ETX;
+    // The checksum cannot see a lost STX or ETX; the mark must not depend on it.
+    if (intact && lastFrameDamaged_) annotated += kMismatchMark;
+    return text;
+}
+
+int Link::ReceiveAcknowledge(int& errorNumber) {
+    for (int attempt = 0; attempt < kAcknowledgeReceiveLimit; ++attempt) {
+        std::string text;
+        if (ReceiveTelegram(text) && Contains(text, 'F')) {
+            errorNumber = ErrorNumberOf(text);
+            return errorNumber == 0 ? 1 : 0;
+        }
+        if (lineGone_ || StopRequested()) break;
+    }
+    errorNumber = kNoDeviceResponse;
+    return 0;
+}
+
+int Link::SendFrame(std::string_view text, int byteCount) {
+    // Never send more than the text holds, whatever the caller asks for.
+    std::size_t count = byteCount < 0 ? 0 : static_cast<std::size_t>(byteCount);
+    if (count > text.size()) count = text.size();
+    port_.Write(text.data(), count);
+    return 1;
+}
+
+void Link::SetSearchObserver(std::function<void(int portNumber)> observer) {
+    searchObserver_ = std::move(observer);
+}
+
+void Link::RequestStop() {
+    stop_.store(true, std::memory_order_relaxed);
+}
+
+void Link::ClearStop() {
+    stop_.store(false, std::memory_order_relaxed);
+}
+
+bool Link::StopRequested() const {
+    return stop_.load(std::memory_order_relaxed);
+}
+
+}  // namespace kdm

@@ -1,0 +1,427 @@
+#include "sim/line.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace kdmsim {
+
+namespace {
+
+constexpr std::int64_t kNsPerMs = 1'000'000;
+// How often a closed port is looked at for an open. The tool waits up to 10 s for the first telegram,
+// so a few milliseconds of latency cost nothing, and the check is one poll() call.
+constexpr std::int64_t kOpenCheckNs = 5 * kNsPerMs;
+
+std::string SystemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
+
+// Raw bytes both ways, set before anyone opens the slave: with the terminal's default echo the tool's
+// requests would come straight back to it, and CR/LF translation would change telegram bytes.
+bool MakeRaw(int fd) {
+    termios t{};
+    if (tcgetattr(fd, &t) != 0) return false;
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
+                                        IXOFF | IXANY | INPCK);
+    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+    t.c_cflag |= static_cast<tcflag_t>(CS8 | CREAD | CLOCAL);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    cfsetispeed(&t, B4800);
+    cfsetospeed(&t, B4800);
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+}  // namespace
+
+Line::Line(ParameterSet& set, Conversation& conversation, TrafficLog& log, LineOptions options)
+    : set_(set),
+      conversation_(conversation),
+      log_(log),
+      options_(std::move(options)),
+      byteNs_(options_.pacing ? 10'000'000'000LL / std::max(options_.baud, 1) : 0) {}
+
+Line::~Line() {
+    Unpublish();
+    if (master_ >= 0) close(master_);
+}
+
+std::int64_t Line::NowNs() {
+    return MonotonicNs();
+}
+
+std::string Line::ReadyLine() const {
+    return "ready COM" + std::to_string(options_.portNumber) + " " + slavePath_;
+}
+
+bool Line::Start(std::string& reason) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) {
+        reason = SystemError("posix_openpt");
+        return false;
+    }
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    const char* name = nullptr;
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0 || (name = ptsname(master_)) == nullptr) {
+        reason = SystemError("pseudo-terminal");
+        return false;
+    }
+    slavePath_ = name;
+    // On a master, the terminal settings are those of the slave.
+    if (!MakeRaw(master_)) {
+        reason = SystemError("raw mode for " + slavePath_);
+        return false;
+    }
+    // A slave that was never opened does not report POLLHUP on the master; one that was opened and
+    // closed again does. Opening it once here makes "POLLHUP" mean "nobody holds the port" from now on.
+    const int slave = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave < 0) {
+        reason = SystemError(slavePath_);
+        return false;
+    }
+    close(slave);
+    const int flags = fcntl(master_, F_GETFL);
+    if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        reason = SystemError("non-blocking master");
+        return false;
+    }
+    if (!Publish(reason)) return false;
+    if (!options_.readyFile.empty() && !WriteReadyFile(reason)) {
+        Unpublish();
+        return false;
+    }
+    log_.Event(NowNs(), ReadyLine());
+    std::printf("%s\n", ReadyLine().c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+bool Line::Publish(std::string& reason) {
+    const std::string& dir = options_.portDirectory;
+    struct stat st {};
+    if (stat(dir.c_str(), &st) != 0) {
+        if (errno != ENOENT || mkdir(dir.c_str(), 0755) != 0) {
+            reason = SystemError(dir);
+            return false;
+        }
+    } else if (!S_ISDIR(st.st_mode)) {
+        reason = dir + ": not a directory";
+        return false;
+    }
+    linkPath_ = dir + "/COM" + std::to_string(options_.portNumber);
+    if (lstat(linkPath_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        reason = linkPath_ + ": exists and is not a symbolic link; not replaced";
+        return false;
+    }
+    // A stale link of an earlier run is replaced in one step, so a tool never sees the name missing.
+    const std::string temporary =
+        dir + "/.COM" + std::to_string(options_.portNumber) + "." + std::to_string(getpid()) + ".tmp";
+    unlink(temporary.c_str());
+    if (symlink(slavePath_.c_str(), temporary.c_str()) != 0) {
+        reason = SystemError(temporary);
+        return false;
+    }
+    if (rename(temporary.c_str(), linkPath_.c_str()) != 0) {
+        reason = SystemError(linkPath_);
+        unlink(temporary.c_str());
+        return false;
+    }
+    published_ = true;
+    return true;
+}
+
+void Line::Unpublish() {
+    if (!published_) return;
+    published_ = false;
+    // Only our own link: another simulator may have taken the name over meanwhile.
+    char target[512];
+    const ssize_t length = readlink(linkPath_.c_str(), target, sizeof target - 1);
+    if (length > 0 && std::string(target, static_cast<std::size_t>(length)) == slavePath_) {
+        unlink(linkPath_.c_str());
+    }
+}
+
+bool Line::WriteReadyFile(std::string& reason) {
+    const std::string temporary = options_.readyFile + "." + std::to_string(getpid()) + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << ReadyLine() << '\n';
+        out.close();
+        if (!out) {
+            reason = temporary + ": cannot be written";
+            unlink(temporary.c_str());
+            return false;
+        }
+    }
+    // Whoever waits for the file sees it whole or not at all.
+    if (rename(temporary.c_str(), options_.readyFile.c_str()) != 0) {
+        reason = SystemError(options_.readyFile);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+Line::Wait Line::WaitFor(short events, std::int64_t untilNs, const sigset_t& waitMask, short& revents) {
+    pollfd entry{master_, events, 0};
+    timespec timeout{};
+    timespec* bound = nullptr;
+    if (untilNs >= 0) {
+        const std::int64_t left = std::max<std::int64_t>(untilNs - NowNs(), 0);
+        timeout.tv_sec = static_cast<time_t>(left / 1'000'000'000LL);
+        timeout.tv_nsec = static_cast<long>(left % 1'000'000'000LL);
+        bound = &timeout;
+    }
+    // The stop signals are blocked except inside this call, so one that arrives at any other moment is
+    // still pending here and interrupts it at once.
+    const int rc = ppoll(events != 0 ? &entry : nullptr, events != 0 ? 1 : 0, bound, &waitMask);
+    revents = rc > 0 ? entry.revents : 0;
+    if (rc < 0 && errno == EINTR) return Wait::kSignal;
+    return rc > 0 ? Wait::kReady : Wait::kTimeout;
+}
+
+bool Line::SlaveHeld() {
+    pollfd entry{master_, POLLIN, 0};
+    const int rc = poll(&entry, 1, 0);
+    return rc >= 0 && (entry.revents & POLLHUP) == 0;
+}
+
+int Line::Run(const sigset_t& waitMask) {
+    bool stopped = false;
+    while (!stopped && !hungUp_) {
+        std::int64_t now = NowNs();
+        short revents = 0;
+        if (!open_) {
+            if (WaitFor(0, now + kOpenCheckNs, waitMask, revents) == Wait::kSignal) break;
+            if (SlaveHeld()) Opened(NowNs());
+            continue;
+        }
+        if (conversation_.AwaitingFirstFrame() && now >= nextIdentificationNs_) {
+            Enqueue(now, true, {});
+            nextIdentificationNs_ += kIdentificationRepeatMs * kNsPerMs;
+        }
+        std::int64_t wake = Pump(now);
+        if (hungUp_) break;
+        if (!open_) {
+            if (options_.once) stopped = true;
+            continue;
+        }
+        if (conversation_.AwaitingFirstFrame()) {
+            wake = wake < 0 ? nextIdentificationNs_ : std::min(wake, nextIdentificationNs_);
+        }
+        const auto events = static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0));
+        const Wait result = WaitFor(events, wake, waitMask, revents);
+        if (result == Wait::kSignal) break;
+        now = NowNs();
+        if ((revents & POLLOUT) != 0) writeBlocked_ = false;
+        if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            // What the tool wrote just before closing still counts, so read first, then see the close.
+            const bool lineOpen = Drain(now);
+            if (!lineOpen || (revents & (POLLHUP | POLLERR)) != 0) {
+                Closed(now);
+                if (options_.once) stopped = true;
+            }
+        }
+    }
+    const std::int64_t now = NowNs();
+    if (open_) {
+        conversation_.End();
+        if (nextByte_ > 0) LogUnit(now, " (cut: stopped)");
+        log_.Event(now, "stopped while the port was open");
+    }
+    SaveNow(now, "at exit");
+    Unpublish();
+    log_.Event(now, hungUp_ ? "exit after hang-up" : "exit");
+    return hungUp_ ? kExitHungUp : kExitOk;
+}
+
+void Line::Opened(std::int64_t now) {
+    open_ = true;
+    writeBlocked_ = false;
+    queue_.clear();
+    nextByte_ = 0;
+    pauseTaken_ = false;
+    sentOfUnit_.clear();
+    bytesSent_ = 0;
+    nextByteNs_ = now;
+    nextIdentificationNs_ = now;
+    log_.Event(now, "port opened");
+    conversation_.Begin(queue_);
+    if (options_.hangupAfterByte == 0) HangUp(now, "--hangup-after-byte 0");
+}
+
+void Line::Closed(std::int64_t now) {
+    conversation_.End();
+    if (nextByte_ > 0) LogUnit(now, " (cut: port closed)");
+    queue_.clear();
+    nextByte_ = 0;
+    pauseTaken_ = false;
+    sentOfUnit_.clear();
+    writeBlocked_ = false;
+    open_ = false;
+    log_.Event(now, "port closed after " + std::to_string(conversation_.SentCount()) + " telegrams sent, " +
+                        std::to_string(conversation_.ReceivedCount()) + " frames received");
+    DiscardUnread();
+    if (conversation_.WroteThisCycle()) SaveNow(now, "after a write");
+}
+
+bool Line::Drain(std::int64_t now) {
+    char buffer[4096];
+    while (true) {
+        const ssize_t got = read(master_, buffer, sizeof buffer);
+        if (got > 0) {
+            Enqueue(now, false, std::string_view(buffer, static_cast<std::size_t>(got)));
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
+void Line::Enqueue(std::int64_t now, bool identification, std::string_view received) {
+    const bool idle = queue_.empty();
+    if (identification) {
+        conversation_.QueueIdentification(queue_);
+    } else {
+        conversation_.Receive(received, queue_);
+    }
+    // A line that stood idle starts the next byte now; a busy one keeps its schedule.
+    if (idle && !queue_.empty()) nextByteNs_ = std::max(nextByteNs_, now);
+}
+
+std::int64_t Line::Pump(std::int64_t now) {
+    while (!queue_.empty()) {
+        OutUnit& unit = queue_.front();
+        if (nextByte_ >= unit.bytes.size()) {
+            LogUnit(now, "");
+            queue_.pop_front();
+            nextByte_ = 0;
+            // Back to the wait after every telegram, even when the next one is due at once: a close of
+            // the port is seen there, so at most one telegram goes out after it.
+            if (!queue_.empty()) return std::max(nextByteNs_, now);
+            continue;
+        }
+        const OutByte& byte = unit.bytes[nextByte_];
+        if (byte.hangupBefore) {
+            HangUp(now, "line fault: hang-up in " + unit.label + " at byte " + std::to_string(nextByte_));
+            return -1;
+        }
+        if (byte.pauseBeforeMs > 0 && !pauseTaken_) {
+            nextByteNs_ = std::max(nextByteNs_, now) + byte.pauseBeforeMs * kNsPerMs;
+            pauseTaken_ = true;
+        }
+        if (writeBlocked_) return -1;
+        if (now < nextByteNs_) return nextByteNs_;
+        const ssize_t put = write(master_, &byte.value, 1);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            writeBlocked_ = true;
+            return -1;
+        }
+        if (put <= 0) {
+            Closed(now);
+            return -1;
+        }
+        sentOfUnit_ += static_cast<char>(byte.value);
+        ++nextByte_;
+        pauseTaken_ = false;
+        ++bytesSent_;
+        // Absolute deadlines: byte n of a burst goes out at start + n byte times, however late the
+        // process woke for the ones before, so the rate never drifts below the line's.
+        nextByteNs_ += byteNs_;
+        if (options_.hangupAfterByte > 0 && bytesSent_ >= options_.hangupAfterByte) {
+            HangUp(now, "--hangup-after-byte " + std::to_string(options_.hangupAfterByte));
+            return -1;
+        }
+    }
+    return -1;
+}
+
+void Line::LogUnit(std::int64_t now, const std::string& suffix) {
+    if (!queue_.empty()) log_.Bytes(now, queue_.front().label + suffix, sentOfUnit_);
+    sentOfUnit_.clear();
+}
+
+void Line::DiscardUnread() {
+    // Bytes the tool did not read would greet the next program that opens the port. Flushing the
+    // slave's input through a descriptor of our own also catches bytes the kernel is still handing over;
+    // where the slave cannot be opened, a TCSAFLUSH set of the unchanged settings through the master
+    // at least empties what has arrived.
+    const int probe = open(slavePath_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (probe >= 0) {
+        tcflush(probe, TCIFLUSH);
+        close(probe);
+        return;
+    }
+    termios t{};
+    if (tcgetattr(master_, &t) == 0) tcsetattr(master_, TCSAFLUSH, &t);
+}
+
+void Line::AwaitConsumed() {
+    // Closing the master discards what the slave has not read yet, yet "hung up at byte n" means the
+    // bytes before n did reach the tool. A second descriptor on the slave shows how much is unread; where
+    // it cannot be opened (the tool holds the port exclusively and we are not privileged) a fixed grace
+    // does instead.
+    constexpr int kBoundMs = 1000;
+    constexpr int kGraceMs = 200;
+    const int probe = open(slavePath_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0) {
+        const timespec grace{0, kGraceMs * kNsPerMs};
+        nanosleep(&grace, nullptr);
+        return;
+    }
+    // Bytes written to the master reach the slave's queue a moment later (the kernel hands them over
+    // asynchronously), so an empty queue counts only once they were seen there or after a short settle.
+    constexpr int kSettleMs = 20;
+    const std::int64_t start = NowNs();
+    bool seen = false;
+    while (NowNs() - start < kBoundMs * kNsPerMs) {
+        int unread = 0;
+        if (ioctl(probe, FIONREAD, &unread) != 0) break;
+        seen = seen || unread > 0;
+        if (unread == 0 && (seen || NowNs() - start >= kSettleMs * kNsPerMs)) break;
+        const timespec step{0, kNsPerMs};
+        nanosleep(&step, nullptr);
+    }
+    close(probe);
+}
+
+void Line::HangUp(std::int64_t now, const std::string& why) {
+    if (nextByte_ > 0 || !sentOfUnit_.empty()) LogUnit(now, " (cut: hang-up)");
+    AwaitConsumed();
+    log_.Event(now, "line hung up (" + why + ")");
+    queue_.clear();
+    // Closing the master is what an unplugged adapter looks like to the tool: its reads fail from now on,
+    // and the port name disappears.
+    close(master_);
+    master_ = -1;
+    Unpublish();
+    open_ = false;
+    hungUp_ = true;
+}
+
+void Line::SaveNow(std::int64_t now, const char* why) {
+    if (options_.savePath.empty()) return;
+    std::string reason;
+    if (SaveParameterSet(options_.savePath, set_, reason)) {
+        log_.Event(now, std::string("saved ") + options_.savePath + " (" + why + ")");
+    } else {
+        log_.Event(now, "save failed: " + reason);
+        std::fprintf(stderr, "kdmxp-sim: save failed: %s\n", reason.c_str());
+    }
+}
+
+}  // namespace kdmsim

@@ -1,0 +1,237 @@
+// The write window against the simulator: its boxes for each way a write ends, the window that stays
+// open (with the port) after a refused start, and the controls during the transfer.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "gui_support.h"
+#include "gui_transfer_support.h"
+#include "support/sim_process.h"
+#include "ui/app.h"
+#include "ui/download_dialog.h"
+#include "ui/transfer_dialogs.h"
+
+namespace {
+
+using guitest::IdentificationRecord;
+using guitest::TelegramRecord;
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// A data file of the given device code with a small system block and two programs.
+std::string DataFile(const std::string& code) {
+    std::string text = IdentificationRecord(code);
+    text += TelegramRecord('A', "+001000--");
+    text += TelegramRecord('B', "-000120--");
+    for (int p = 1; p <= 2; ++p) {
+        text += TelegramRecord('P', "+00000" + std::to_string(p) + "--");
+        text += TelegramRecord('a', "+000" + std::to_string(300 + p) + "--");
+    }
+    return text;
+}
+
+class WriteFixture : public ::testing::Test {
+  protected:
+    void StartSim(const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"--no-pacing", "--code", "I1P", "--programs", "2"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::string error;
+        ASSERT_TRUE(sim_.Start(ports_.Path(), 3, args, &error)) << error;
+    }
+    CKDM_XPApp& App() {
+        if (!app_) {
+            app_ = std::make_unique<CKDM_XPApp>();
+            app_->tempFilePath = work_.File("KDM.tmp");
+        }
+        return *app_;
+    }
+    TransferDialogHooks Choose(const std::string& path) {
+        TransferDialogHooks hooks;
+        hooks.chooseFileToWrite = [path](QWidget*, QString& chosen) {
+            chosen = QString::fromStdString(path);
+            return true;
+        };
+        return hooks;
+    }
+
+    kdmtest::TempDir ports_;
+    kdmtest::TempDir settings_;
+    kdmtest::TempDir work_;
+    guitest::ScopedEnv portEnv_{"KDMXP_PORT_DIR", QString::fromStdString(ports_.Path())};
+    guitest::ScopedEnv settingsEnv_{"KDMXP_SETTINGS_DIR", QString::fromStdString(settings_.Path())};
+    kdmtest::SimProcess sim_;
+    std::unique_ptr<CKDM_XPApp> app_;
+};
+
+struct BoxCase {
+    const char* name;
+    std::vector<std::string> simArgs;
+    const char* fileCode;
+    const char* title;
+    const char* text;
+    QMessageBox::Icon icon;
+    QDialog::DialogCode result;
+};
+
+class WriteBoxes : public WriteFixture, public ::testing::WithParamInterface<BoxCase> {};
+
+TEST_P(WriteBoxes, EachEndOfAWriteShowsItsBoxAndClosesTheWindowAndThePort) {
+    const BoxCase& c = GetParam();
+    StartSim(c.simArgs);
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile(c.fileCode));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString statusWhenBoxCame;
+    CDownload dialog(App(), nullptr);
+    guitest::BoxWatcher watcher([&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) icon = box->icon();
+        statusWhenBoxCame = dialog.StatusText();
+        guitest::Reject(window);
+    });
+    dialog.Worker().SetOpenChooser([&](QWidget* parent, QString& chosen) {
+        EXPECT_EQ(parent, &dialog);
+        chosen = QString::fromStdString(file);
+        return true;
+    });
+
+    EXPECT_EQ(dialog.exec(), c.result);
+
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(watcher.seen[0].title.toStdString(), c.title);
+    EXPECT_EQ(watcher.seen[0].text.toStdString(), c.text);
+    EXPECT_EQ(watcher.seen[0].parent, &dialog);
+    EXPECT_EQ(icon, c.icon);
+    EXPECT_FALSE(App().link.IsPortOpen());
+    if (std::string(c.name) == "WrongDeviceType") {
+        EXPECT_EQ(statusWhenBoxCame.toStdString(), "Checking file and device type");
+        EXPECT_EQ(dialog.Worker().ChecksumMismatches(), 0);
+    }
+}
+
+// The simulator numbers the frames it receives: 1 and 2 are the two status requests, 3 on the records.
+INSTANTIATE_TEST_SUITE_P(Ends, WriteBoxes,
+                         ::testing::Values(BoxCase{"WrongDeviceType",
+                                                   {},
+                                                   "E2P",
+                                                   "KDM XP Error",
+                                                   "file type is not device typ",
+                                                   QMessageBox::Warning,
+                                                   QDialog::Rejected},
+                                           BoxCase{"NoAcknowledgement",
+                                                   {"--no-ack", "4"},
+                                                   "I1P",
+                                                   "KDM XP Error",
+                                                   "Device error no:No device response",
+                                                   QMessageBox::Warning,
+                                                   QDialog::Rejected},
+                                           BoxCase{"AcknowledgementError",
+                                                   {"--ack-error", "12"},
+                                                   "I1P",
+                                                   "KDM XP Error",
+                                                   "Device error no:  12",
+                                                   QMessageBox::Warning,
+                                                   QDialog::Rejected},
+                                           BoxCase{"StatusRefusedInTheSearch",
+                                                   {"--status-error", "7"},
+                                                   "I1P",
+                                                   "KDM XP Error",
+                                                   "RS232-cable defect",
+                                                   QMessageBox::Warning,
+                                                   QDialog::Rejected},
+                                           BoxCase{"Complete",
+                                                   {},
+                                                   "I1P",
+                                                   "KDM XP ",
+                                                   "communication terminated",
+                                                   QMessageBox::Information,
+                                                   QDialog::Accepted}),
+                         [](const ::testing::TestParamInfo<BoxCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
+    const std::string saved = work_.File("sim-saved.KDM");
+    StartSim({"--save", saved});
+    const std::string file = work_.File("file.KDM");
+    const std::string text = DataFile("I1P");
+    WriteFile(file, text);
+    guitest::BoxWatcher watcher;  // the information box is answered with Esc (reject)
+    CDownload dialog(App(), nullptr);
+    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+        chosen = QString::fromStdString(file);
+        return true;
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+
+    // The last frame sent is the last record's: program 2's parameter, shown with STX and ETX by name.
+    const std::string lastTelegram = guitest::Telegram14('a', "+000302--");
+    EXPECT_EQ(dialog.StatusText().toStdString(), "<STX>" + lastTelegram + "<ETX>");
+    EXPECT_EQ(dialog.ControlText(kdm::kCtlWriteProgramNo).toStdString(), "002");
+    EXPECT_EQ(dialog.ProgressMaximum(), static_cast<int>(text.size()) + 200);
+    // The position of the last frame sent; data to transfer: length - 35 - that position, not below 0.
+    const int lastFrameAt = static_cast<int>(text.rfind(kdm::STX));
+    EXPECT_EQ(dialog.ProgressValue(), lastFrameAt);
+    EXPECT_EQ(dialog.ControlText(kdm::kCtlProgramNo).toInt(),
+              std::max(0, static_cast<int>(text.size()) - 35 - lastFrameAt));
+    // Every telegram record reached the device, the last one included.
+    ASSERT_EQ(sim_.Stop(), 0);
+    const std::string stored = [&] {
+        std::ifstream in(saved, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }();
+    EXPECT_NE(stored.find(lastTelegram), std::string::npos) << "the last record was not written";
+}
+
+TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
+    StartSim({});
+    const std::string file = work_.File("short.KDM");
+    WriteFile(file, IdentificationRecord("I1P"));
+    guitest::BoxWatcher watcher;
+    CDownload dialog(App(), nullptr);
+    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+        chosen = QString::fromStdString(file);
+        return true;
+    });
+    bool portOpenWhileShown = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!dialog.Worker().Started() || dialog.Worker().Running()) return;
+        if (dialog.StatusText() != QStringLiteral("Parameterfile has an error")) return;
+        poll.stop();
+        portOpenWhileShown = App().link.IsPortOpen();
+        dialog.findChild<QPushButton*>(QStringLiteral("id2"))->click();
+    });
+    poll.start();
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+
+    EXPECT_TRUE(watcher.seen.empty());
+    EXPECT_TRUE(portOpenWhileShown);
+    EXPECT_FALSE(App().link.IsPortOpen());
+}
+
+TEST_F(WriteFixture, CancelledFileDialogClosesAtOnceWithoutTouchingAPort) {
+    // No simulator: had the write gone on, the search would have reported "No COM-IO found".
+    guitest::BoxWatcher watcher;
+    TransferDialogHooks hooks;
+    int asked = 0;
+    hooks.chooseFileToWrite = [&](QWidget*, QString&) {
+        ++asked;
+        return false;
+    };
+    RunWriteDialog(App(), nullptr, hooks);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(watcher.seen.empty());
+    EXPECT_FALSE(App().link.IsPortOpen());
+}
+
+}  // namespace

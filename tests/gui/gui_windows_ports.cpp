@@ -1,0 +1,261 @@
+// The port dialog against a temporary port directory (real pseudo-terminals, a missing entry, a
+// regular file, a terminal held by someone else) and a temporary settings store.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "gui_support.h"
+#include "link/link.h"
+#include "platform/file_settings_store.h"
+#include "platform/port_map.h"
+#include "support/fakes.h"
+#include "ui/com_select.h"
+
+namespace {
+
+using guitest::ScopedEnv;
+
+// One pseudo-terminal: the master side stays open so the slave path is a live terminal.
+struct Pty {
+    int master = -1;
+    std::string slave;
+    int holder = -1;  // an open, locked slave descriptor when "busy"
+    ~Pty() {
+        if (holder >= 0) ::close(holder);
+        if (master >= 0) ::close(master);
+    }
+};
+
+std::unique_ptr<Pty> OpenPty() {
+    auto pty = std::make_unique<Pty>();
+    pty->master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty->master < 0 || ::grantpt(pty->master) != 0 || ::unlockpt(pty->master) != 0) return nullptr;
+    const char* name = ::ptsname(pty->master);
+    if (name == nullptr) return nullptr;
+    pty->slave = name;
+    return pty;
+}
+
+// Ports: COM2, COM12, COM18, COM30 are free terminals; COM5 is a terminal another program holds;
+// COM7 is a regular file; COM9 points nowhere; every other port has no entry.
+class PortDialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(portDir.isValid() && settingsDir.isValid());
+        for (int port : {2, 5, 12, 18, 30}) {
+            auto pty = OpenPty();
+            if (!pty) GTEST_SKIP() << "no pseudo-terminals here";
+            Link(port, pty->slave);
+            ptys.push_back(std::move(pty));
+        }
+        // Held by another program: open and locked the way a serial program locks its port.
+        Pty& busy = *ptys[1];
+        busy.holder = ::open(busy.slave.c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(busy.holder, 0);
+        ASSERT_EQ(::flock(busy.holder, LOCK_EX | LOCK_NB), 0);
+        QFile regular(portDir.filePath(QStringLiteral("COM7")));
+        ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
+        regular.write("not a terminal");
+        regular.close();
+        Link(9, portDir.filePath(QStringLiteral("gone")).toStdString());
+
+        portEnv = std::make_unique<ScopedEnv>("KDMXP_PORT_DIR", portDir.path());
+        settings = std::make_unique<kdm::FileSettingsStore>(
+            settingsDir.filePath(QStringLiteral("lasting")).toStdString(),
+            settingsDir.filePath(QStringLiteral("volatile")).toStdString());
+        map = std::make_unique<kdm::PortMap>(settings.get());
+    }
+
+    void Link(int port, const std::string& target) {
+        const std::string entry = portDir.filePath(QStringLiteral("COM%1").arg(port)).toStdString();
+        ASSERT_EQ(::symlink(target.c_str(), entry.c_str()), 0);
+    }
+
+    void Store(std::uint32_t number) { ASSERT_EQ(WriteSettingNumber(*settings, "ComNr", number), 1); }
+
+    QTemporaryDir portDir;
+    QTemporaryDir settingsDir;
+    std::vector<std::unique_ptr<Pty>> ptys;
+    std::unique_ptr<ScopedEnv> portEnv;
+    std::unique_ptr<kdm::FileSettingsStore> settings;
+    std::unique_ptr<kdm::PortMap> map;
+};
+
+TEST_F(PortDialog, ButtonsCarryTheirIdsLabelsAndColumns) {
+    CComSelect dialog(*settings, *map, nullptr);
+    dialog.adjustSize();
+    const int expectedIds[30] = {1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043,
+                                 1044, 1045, 1046, 1047, 1048, 1049, 1050, 1054, 1052, 1053,
+                                 1055, 1056, 1057, 1058, 1059, 1060, 1061, 1062, 1063, 1064};
+    std::set<int> ids;
+    for (int port = 1; port <= 30; ++port) {
+        QRadioButton* button = dialog.ButtonOfPort(port);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QStringLiteral("COM %1").arg(port));
+        EXPECT_EQ(dialog.Buttons()->id(button), expectedIds[port - 1]);
+        EXPECT_EQ(button->objectName(), QStringLiteral("id%1").arg(expectedIds[port - 1]));
+        ids.insert(dialog.Buttons()->id(button));
+        // three columns of ten, top to bottom
+        const QRadioButton* top = dialog.ButtonOfPort((port - 1) / 10 * 10 + 1);
+        EXPECT_EQ(button->x(), top->x());
+        if (port % 10 != 1) {
+            EXPECT_GT(button->y(), dialog.ButtonOfPort(port - 1)->y());
+        }
+        if (port > 10) {
+            EXPECT_GT(button->x(), dialog.ButtonOfPort(port - 10)->x());
+        }
+    }
+    EXPECT_EQ(ids.size(), 30u);
+    EXPECT_EQ(ids.count(1051), 0u);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select Port"));
+}
+
+TEST_F(PortDialog, OnlyOpenablePortsAreEnabledAndEachTellsItsDevice) {
+    CComSelect dialog(*settings, *map, nullptr);
+    std::set<int> enabled;
+    for (int port = 1; port <= 30; ++port) {
+        if (dialog.ButtonOfPort(port)->isEnabled()) enabled.insert(port);
+    }
+    EXPECT_EQ(enabled, (std::set<int>{2, 12, 18, 30}));
+    EXPECT_EQ(dialog.ButtonOfPort(2)->toolTip(), portDir.filePath(QStringLiteral("COM2")));
+    EXPECT_TRUE(dialog.ButtonOfPort(5)->toolTip().contains(QStringLiteral("in use")))
+        << dialog.ButtonOfPort(5)->toolTip().toStdString();
+    EXPECT_TRUE(dialog.ButtonOfPort(7)->toolTip().contains(QStringLiteral("not a serial device")));
+    EXPECT_TRUE(dialog.ButtonOfPort(9)->toolTip().startsWith(portDir.filePath(QStringLiteral("COM9"))));
+    EXPECT_TRUE(dialog.ButtonOfPort(9)->toolTip().contains(QStringLiteral("does not exist")));
+}
+
+struct PreselectCase {
+    const char* name;
+    long stored;  // -1: nothing stored
+    int expectedPort;
+};
+const PreselectCase kPreselectCases[] = {
+    {"nothing_stored", -1, 2},  {"stored_18_has_id_1054", 18, 18},
+    {"stored_0", 0, 2},         {"stored_45", 45, 2},
+    {"stored_busy_5", 5, 2},    {"stored_regular_file_7", 7, 2},
+    {"stored_12", 12, 12},      {"stored_30", 30, 30},
+    {"stored_missing_9", 9, 2},
+};
+
+class PortPreselection : public PortDialog, public ::testing::WithParamInterface<PreselectCase> {};
+
+TEST_P(PortPreselection, SelectsTheStoredPortOrTheFirstOpenable) {
+    const PreselectCase& c = GetParam();
+    if (c.stored >= 0) Store(static_cast<std::uint32_t>(c.stored));
+    CComSelect dialog(*settings, *map, nullptr);
+    EXPECT_EQ(dialog.SelectedPort(), c.expectedPort);
+    QAbstractButton* checked = dialog.Buttons()->checkedButton();
+    ASSERT_NE(checked, nullptr);
+    EXPECT_EQ(checked, dialog.ButtonOfPort(c.expectedPort));
+    if (c.expectedPort == 18) {
+        EXPECT_EQ(dialog.Buttons()->checkedId(), 1054);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, PortPreselection, ::testing::ValuesIn(kPreselectCases),
+                         [](const ::testing::TestParamInfo<PreselectCase>& tp) {
+                             return std::string(tp.param.name);
+                         });
+
+TEST_F(PortDialog, UnreadableStoredValueCountsAsAbsent) {
+    const std::string key = std::string(kSettingKeyPrefix) + "ComNr";
+    ASSERT_TRUE(settings->CreateKey(key, false));
+    ASSERT_TRUE(settings->WriteValue(key, "ComNr", kdm::TextValue("1")));  // fewer than four bytes
+    EXPECT_EQ(ReadSettingNumber(*settings, "ComNr"), -1);
+    CComSelect dialog(*settings, *map, nullptr);
+    EXPECT_EQ(dialog.SelectedPort(), 2);
+}
+
+TEST_F(PortDialog, OkStoresTheSelectedPortAsA32BitNumberUnderItsOwnKey) {
+    CComSelect dialog(*settings, *map, nullptr);
+    dialog.ButtonOfPort(12)->setChecked(true);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    kdm::StoredValue value;
+    ASSERT_TRUE(settings->ReadValue("Software\\Dorvik\\KDM7\\ComNr", "ComNr", value));
+    EXPECT_EQ(value.type, kdm::ValueType::kNumber);
+    EXPECT_EQ(value.bytes, std::string("\x0c\x00\x00\x00", 4));
+    EXPECT_EQ(ReadSettingNumber(*settings, "ComNr"), 12);
+    // The device search's own value is a different one and stays untouched.
+    EXPECT_FALSE(settings->KeyExists(kdm::kSearchKey));
+}
+
+TEST_F(PortDialog, CancelStoresNothing) {
+    Store(18);
+    {
+        CComSelect dialog(*settings, *map, nullptr);
+        dialog.ButtonOfPort(12)->setChecked(true);
+        guitest::PressKey(&dialog, Qt::Key_Escape);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(ReadSettingNumber(*settings, "ComNr"), 18);
+}
+
+TEST_F(PortDialog, CancelWithNothingStoredCreatesNoKey) {
+    CComSelect dialog(*settings, *map, nullptr);
+    dialog.reject();
+    EXPECT_FALSE(settings->KeyExists("Software\\Dorvik\\KDM7\\ComNr"));
+}
+
+TEST(PortDialogEmpty, NoOpenablePortSelectsNothingAndOkStoresNothing) {
+    QTemporaryDir portDir;
+    QTemporaryDir settingsDir;
+    ScopedEnv env("KDMXP_PORT_DIR", portDir.path());
+    kdm::FileSettingsStore settings(settingsDir.filePath(QStringLiteral("l")).toStdString(),
+                                    settingsDir.filePath(QStringLiteral("v")).toStdString());
+    kdm::PortMap map(&settings);
+    CComSelect dialog(settings, map, nullptr);
+    for (int port = 1; port <= 30; ++port)
+        EXPECT_FALSE(dialog.ButtonOfPort(port)->isEnabled()) << port;
+    EXPECT_EQ(dialog.Buttons()->checkedButton(), nullptr);
+    dialog.accept();
+    EXPECT_FALSE(settings.KeyExists("Software\\Dorvik\\KDM7\\ComNr"));
+}
+
+// The stored-number functions on their own, over the in-memory store.
+TEST(SettingNumbers, ReadAndWriteFollowTheKeyLayout) {
+    kdmtest::MemorySettingsStore store;
+    EXPECT_EQ(ReadSettingNumber(store, "ComNr"), 0);  // key missing
+    ASSERT_EQ(WriteSettingNumber(store, "ComNr", 27), 1);
+    const auto key = store.keys.find("Software\\Dorvik\\KDM7\\ComNr");
+    ASSERT_NE(key, store.keys.end());
+    EXPECT_TRUE(key->second.isVolatile);  // created by the write
+    EXPECT_EQ(ReadSettingNumber(store, "ComNr"), 27);
+
+    // The stored type is not examined: four text bytes read as a number.
+    key->second.values["ComNr"] = kdm::TextValue(std::string("\x05\x00\x00\x00", 4));
+    EXPECT_EQ(ReadSettingNumber(store, "ComNr"), 5);
+    key->second.values.erase("ComNr");
+    EXPECT_EQ(ReadSettingNumber(store, "ComNr"), -1);  // key there, value not
+
+    // An existing lasting key stays lasting.
+    store.keys["Software\\Dorvik\\KDM7\\Other"].isVolatile = false;
+    ASSERT_EQ(WriteSettingNumber(store, "Other", 3), 1);
+    EXPECT_FALSE(store.keys["Software\\Dorvik\\KDM7\\Other"].isVolatile);
+
+    store.failWrites = true;
+    EXPECT_EQ(WriteSettingNumber(store, "ComNr", 4), 0);
+}
+
+TEST(SettingNumbers, PortNamesUseTheDeviceNamespaceFromTen) {
+    EXPECT_EQ(PortNameOf(0), "COM1");
+    EXPECT_EQ(PortNameOf(8), "COM9");
+    EXPECT_EQ(PortNameOf(9), "\\\\.\\COM10");
+    EXPECT_EQ(PortNameOf(29), "\\\\.\\COM30");
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(kdm::PortNumberOfName(PortNameOf(i)), i + 1);
+}
+
+}  // namespace

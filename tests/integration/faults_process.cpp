@@ -1,0 +1,260 @@
+// The fault matrix's sample through the real programs: kdmxp-sim --no-pacing with its --fault and
+// --garbage-after switches on a pseudo-terminal, and kdmxp-cli read / write in a working directory of
+// their own, measured with wait4() so that the CPU time after a hang-up can be compared with the wall
+// time. Plus what only whole processes show: two reads in one directory, and a port held by another
+// program as `kdmxp-cli ports` reports it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/sim_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kdmtest::SimProcess;
+using kdmtest::TempDir;
+
+// Telegram numbers of a type-2 device with 2 programs (15 system telegrams, 30 program telegrams), as
+// kdmxp-sim counts them: the identification is 1, the status reply 2, the system block starts at 3.
+constexpr int kSystemMiddle = 10;
+constexpr int kProgramMiddle = 34;
+constexpr int kAckMiddle = 26;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+struct Run {
+    int exitCode = -1;
+    std::string err;
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+};
+
+// A started kdmxp-cli: its own working directory, port directory and settings store, stderr to a file.
+class Cli {
+  public:
+    Cli(const std::vector<std::string>& args, const std::string& cwd, const std::string& portDir,
+        const std::string& settingsDir)
+        : errPath_(cwd + "/.stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++)) {
+        start_ = std::chrono::steady_clock::now();
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+            const int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(err, 2);
+            ::setenv("KDMXP_PORT_DIR", portDir.c_str(), 1);
+            ::setenv("KDMXP_SETTINGS_DIR", settingsDir.c_str(), 1);
+            std::vector<char*> argv;
+            std::string program = KDMXP_CLI_PATH;
+            argv.push_back(program.data());
+            std::vector<std::string> copy = args;
+            for (std::string& arg : copy)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+    }
+    ~Cli() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            Wait();
+        }
+        ::unlink(errPath_.c_str());
+    }
+
+    // Waits at most `timeoutMs`, then kills it.
+    Run Wait(int timeoutMs = 60000) {
+        Run run;
+        if (pid_ <= 0) return run;
+        int status = 0;
+        rusage usage{};
+        const auto deadline = start_ + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const pid_t done = ::wait4(pid_, &status, WNOHANG, &usage);
+            if (done == pid_) break;
+            if (done < 0 && errno != EINTR) return run;
+            if (std::chrono::steady_clock::now() > deadline) ::kill(pid_, SIGKILL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        pid_ = -1;
+        run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        run.exitCode = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+        run.err = ReadFile(errPath_);
+        return run;
+    }
+
+  private:
+    static inline int counter_ = 0;
+    pid_t pid_ = -1;
+    std::string errPath_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+class FaultsProcess : public testing::Test {
+  protected:
+    void SetUp() override {
+        ports = root.File("ports");
+        settings = root.File("settings");
+        work = root.File("work");
+        for (const std::string& dir : {ports, settings, work})
+            fs::create_directories(dir);
+        out = work + "/out.KDM";
+        WriteFile(out, kOld);
+    }
+    void StartSim(SimProcess& sim, int com, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--type", "2", "--programs", "2"});
+        std::string error;
+        ASSERT_TRUE(sim.Start(ports, com, args, &error)) << error;
+    }
+    Run Read(const std::string& settingsDir = {}) {
+        Cli cli({"read", "-o", out}, work, ports, settingsDir.empty() ? settings : settingsDir);
+        return cli.Wait();
+    }
+
+    static constexpr const char* kOld = "old data file\r\n\r";
+    TempDir root;
+    std::string ports, settings, work, out;
+};
+
+struct ReadSample {
+    const char* name;
+    std::vector<std::string> fault;
+    int damaged;  // records the saved file must carry marked " !!!" (-1: a failure is expected)
+};
+
+class FaultsProcessRead : public FaultsProcess, public testing::WithParamInterface<ReadSample> {};
+
+TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
+    SimProcess sim;
+    std::vector<std::string> args = {"--no-pacing"};
+    args.insert(args.end(), GetParam().fault.begin(), GetParam().fault.end());
+    StartSim(sim, 1, args);
+    const Run run = Read();
+    const std::string temp = ReadFile(work + "/KDM.tmp");
+    const int records = CountOf(temp, "\r\n\r");
+    if (GetParam().damaged >= 0) {
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(ReadFile(out), temp);
+        EXPECT_EQ(records, 1 + 45);
+        EXPECT_EQ(CountOf(temp, " !!!\r\n\r"), GetParam().damaged);
+        EXPECT_TRUE(Contains(run.err, std::to_string(GetParam().damaged) + " checksum mismatches"))
+            << run.err;
+    } else {
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(Contains(run.err, "Error RS232")) << run.err;
+        EXPECT_EQ(ReadFile(out), kOld);
+        // Everything before the hang-up in the program block arrived and stays in KDM.tmp.
+        EXPECT_GE(records, 1 + 15 + 14) << temp.size();
+        // After the hang-up nothing spins: the CPU time stays a small share of the wall time.
+        std::printf("hang-up read: %.3f s wall, %.3f s CPU (%.1f%%)\n", run.wallSeconds, run.cpuSeconds,
+                    100.0 * run.cpuSeconds / run.wallSeconds);
+        EXPECT_LT(run.cpuSeconds, 0.05 * run.wallSeconds);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sample, FaultsProcessRead,
+    testing::Values(ReadSample{"droppedEtx", {"--fault", "drop@" + std::to_string(kSystemMiddle) + ":15"}, 1},
+                    ReadSample{"droppedStx", {"--fault", "drop@" + std::to_string(kProgramMiddle) + ":0"}, 1},
+                    ReadSample{
+                        "flippedDigit", {"--fault", "flip@" + std::to_string(kSystemMiddle) + ":7"}, 1},
+                    ReadSample{"duplicated", {"--fault", "dup@" + std::to_string(kProgramMiddle) + ":5"}, 1},
+                    ReadSample{"pause", {"--fault", "pause@" + std::to_string(kSystemMiddle) + ":4"}, 0},
+                    ReadSample{"garbage", {"--garbage-after", std::to_string(kSystemMiddle) + ":40"}, 0},
+                    ReadSample{"hangup", {"--fault", "hangup@" + std::to_string(kProgramMiddle) + ":6"}, -1}),
+    [](const testing::TestParamInfo<ReadSample>& info) { return std::string(info.param.name); });
+
+TEST_F(FaultsProcess, AHangUpDuringAWriteIsReportedAndNeverComplete) {
+    SimProcess reader;
+    StartSim(reader, 1, {"--no-pacing", "--once"});
+    ASSERT_EQ(Read().exitCode, 0);
+    reader.WaitExit(5000);
+    reader.Stop();
+
+    SimProcess sim;
+    StartSim(sim, 1,
+             {"--no-pacing", "--seed", "9", "--fault", "hangup@" + std::to_string(kAckMiddle) + ":3"});
+    Cli cli({"write", out}, work, ports, settings);
+    const Run run = cli.Wait();
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(Contains(run.err, "Device error no:No device response")) << run.err;
+    EXPECT_FALSE(Contains(run.err, "communication terminated\nWrote")) << run.err;
+    EXPECT_LT(run.cpuSeconds, 0.05 * run.wallSeconds + 0.02);
+}
+
+TEST_F(FaultsProcess, ASecondReadInTheSameDirectoryIsRefusedAndTheFirstGoesOn) {
+    SimProcess slow;
+    SimProcess fast;
+    StartSim(slow, 1, {"--baud", "4800"});  // about 2.5 s of telegrams
+    StartSim(fast, 2, {"--no-pacing"});
+    const std::string otherSettings = root.File("settings2");
+    fs::create_directories(otherSettings);
+
+    Cli first({"read", "-o", out}, work, ports, settings);
+    // Once the first read has its records coming in, start the second in the same directory.
+    for (int i = 0; i < 500 && CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r") < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Cli second({"read", "-o", work + "/second.KDM"}, work, ports, otherSettings);
+    const Run refused = second.Wait();
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(Contains(refused.err, "another read is using " + work + "/KDM.tmp")) << refused.err;
+    EXPECT_FALSE(fs::exists(work + "/second.KDM"));
+
+    const Run run = first.Wait();
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(CountOf(ReadFile(out), "\r\n\r"), 1 + 45);
+    EXPECT_EQ(CountOf(ReadFile(out), " !!!"), 0);
+}
+
+TEST_F(FaultsProcess, APortHeldByAnotherProgramIsListedAsBusy) {
+    SimProcess sim;
+    StartSim(sim, 1, {"--baud", "4800"});
+    Cli holder({"read", "-o", out}, work, ports, settings);
+    for (int i = 0; i < 500 && CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r") < 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const kdmtest::CliResult listed = kdmtest::RunCli({"ports"}, ports, settings, 30000);
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    const std::size_t line = listed.out.find("COM1 ");
+    ASSERT_NE(line, std::string::npos) << listed.out;
+    EXPECT_TRUE(Contains(listed.out.substr(line, listed.out.find('\n', line) - line), "busy")) << listed.out;
+    EXPECT_EQ(holder.Wait().exitCode, 0);
+}
+
+}  // namespace

@@ -1,0 +1,348 @@
+// kdmxp-sim's fault switches: each fault happens exactly where it is aimed and nowhere else.
+//
+// Every case runs the same short conversation (the identification after the open, a status request, two
+// written frames) against a simulator with one fault, and compares what came, step by step, with what a
+// simulator without faults sends.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/telegram.h"
+#include "support/sim_process.h"
+
+namespace kdmtest {
+namespace {
+
+constexpr int kSteps = 4;  // 0: after the open, 1: status request, 2 and 3: written frames
+using Steps = std::vector<std::string>;
+
+std::string Telegram(const std::string& eleven) {
+    return eleven + kdm::ComputeChecksum(std::string(1, kdm::STX) + eleven);
+}
+
+bool ChecksumMatches(const std::string& frame) {
+    std::string annotated;
+    return frame.size() == 16 && kdm::VerifyTelegram(frame, annotated) == 1;
+}
+
+struct Outcome {
+    Steps steps;
+    bool gone = false;  // the line was hung up
+    int exitCode = -1;
+    bool linkLeft = false;
+};
+
+// Bytes of one step: until at least `expected` bytes are there (bounded), then whatever follows
+// closely. A step that should bring nothing waits out the bound.
+std::string Collect(RawLine& line, std::size_t expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+    std::string got;
+    while (got.size() < expected && !line.Gone() && std::chrono::steady_clock::now() < deadline) {
+        got += line.ReadUntilQuiet(50);
+    }
+    if (expected == 0) got += line.ReadUntilQuiet(300);
+    return got + line.ReadUntilQuiet(40);
+}
+
+Outcome Converse(const TempDir& ports, std::vector<std::string> args, const Steps* clean) {
+    Outcome run;
+    args.insert(args.end(), {"--no-pacing", "--programs", "1"});
+    SimProcess sim;
+    std::string error;
+    EXPECT_TRUE(sim.Start(ports.Path(), 1, args, &error)) << error;
+    RawLine line;
+    if (!line.Open(sim.LinkPath())) {
+        ADD_FAILURE() << "cannot open " << sim.LinkPath();
+        return run;
+    }
+    const std::string requests[kSteps] = {"", "0F+000000--539", Telegram("0h+000001--"),
+                                          Telegram("0v+000002--")};
+    for (int step = 0; step < kSteps; ++step) {
+        if (!requests[step].empty()) line.SendTelegram(requests[step]);
+        run.steps.push_back(
+            Collect(line, clean != nullptr ? (*clean)[static_cast<std::size_t>(step)].size() : 16));
+    }
+    run.gone = line.Gone();
+    line.Close();
+    run.exitCode = sim.Stop();
+    run.linkLeft = std::filesystem::exists(std::filesystem::symlink_status(sim.LinkPath()));
+    return run;
+}
+
+struct FaultCase {
+    const char* name;
+    std::vector<std::string> args;
+    // Checks a run against the clean run.
+    std::function<void(const Steps& clean, const Outcome& run)> check;
+};
+
+void Unchanged(const Steps& clean, const Outcome& run, std::initializer_list<int> steps) {
+    for (int step : steps) {
+        EXPECT_EQ(run.steps[static_cast<std::size_t>(step)], clean[static_cast<std::size_t>(step)])
+            << "step " << step;
+    }
+}
+
+void EndsInHangup(const Outcome& run) {
+    EXPECT_TRUE(run.gone);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_FALSE(run.linkLeft);
+}
+
+std::string Without(std::string text, std::size_t offset) {
+    return text.erase(offset, 1);
+}
+
+const std::vector<FaultCase>& Cases() {
+    static const std::vector<FaultCase> cases = {
+        {"bad checksum on the status reply",
+         {"--bad-checksum", "2"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 2, 3});
+             ASSERT_EQ(run.steps[1].size(), 16u);
+             EXPECT_EQ(run.steps[1].substr(0, 12), clean[1].substr(0, 12));
+             EXPECT_EQ(run.steps[1][15], kdm::ETX);
+             EXPECT_FALSE(ChecksumMatches(run.steps[1]));
+         }},
+        {"silent after the identification",
+         {"--silent-after", "1"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0});
+             for (int step : {1, 2, 3})
+                 EXPECT_EQ(run.steps[static_cast<std::size_t>(step)], "") << step;
+         }},
+        {"silent from the start",
+         {"--silent-after", "0"},
+         [](const Steps&, const Outcome& run) {
+             for (const std::string& step : run.steps)
+                 EXPECT_EQ(step, "");
+         }},
+        {"status error 7",
+         {"--status-error", "7"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 2, 3});
+             EXPECT_EQ(kdm::ErrorNumberOf(run.steps[1]), 7);
+             EXPECT_EQ(run.steps[1].substr(1, 2), "0F");
+             EXPECT_TRUE(ChecksumMatches(run.steps[1]));
+         }},
+        {"acknowledgement error on frame 3 only",
+         {"--ack-error", "12@3"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 1, 2});
+             EXPECT_EQ(kdm::ErrorNumberOf(run.steps[3]), 12);
+             EXPECT_TRUE(ChecksumMatches(run.steps[3]));
+         }},
+        {"acknowledgement error on every written frame",
+         {"--ack-error", "5"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 1});
+             EXPECT_EQ(kdm::ErrorNumberOf(run.steps[2]), 5);
+             EXPECT_EQ(kdm::ErrorNumberOf(run.steps[3]), 5);
+         }},
+        {"no acknowledgement for frame 2",
+         {"--no-ack", "2"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 1, 3});
+             EXPECT_EQ(run.steps[2], "");
+         }},
+        {"no answer to the status request",
+         {"--no-ack", "1"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 2, 3});
+             EXPECT_EQ(run.steps[1], "");
+         }},
+        {"another telegram before the acknowledgement of frame 3",
+         {"--non-f-before-ack", "3"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 1, 2});
+             ASSERT_EQ(run.steps[3].size(), 32u);
+             const std::string first = run.steps[3].substr(0, 16);
+             EXPECT_EQ(first.find('F'), std::string::npos);
+             EXPECT_EQ(first.find('g'), std::string::npos);
+             EXPECT_TRUE(ChecksumMatches(first));
+             EXPECT_EQ(run.steps[3].substr(16), clean[3]);
+         }},
+        {"garbage after the identification",
+         {"--garbage-after", "1:40"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {1, 2, 3});
+             ASSERT_EQ(run.steps[0].size(), 56u);
+             EXPECT_EQ(run.steps[0].substr(0, 16), clean[0]);
+             EXPECT_EQ(run.steps[0].find(kdm::STX, 1), std::string::npos);
+         }},
+        {"byte 5 of the identification dropped",
+         {"--fault", "drop@1:5"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {1, 2, 3});
+             EXPECT_EQ(run.steps[0], Without(clean[0], 5));
+         }},
+        {"two bytes dropped by repeated switches",
+         {"--fault", "drop@2:1", "--fault", "drop@2:14"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 2, 3});
+             EXPECT_EQ(run.steps[1], Without(Without(clean[1], 14), 1));
+         }},
+        {"one bit of a checksum digit flipped",
+         {"--fault", "flip@2:13"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 2, 3});
+             ASSERT_EQ(run.steps[1].size(), 16u);
+             for (std::size_t i = 0; i < 16; ++i) {
+                 const auto difference = static_cast<unsigned>(static_cast<unsigned char>(run.steps[1][i]) ^
+                                                               static_cast<unsigned char>(clean[1][i]));
+                 EXPECT_EQ(std::popcount(difference), i == 13 ? 1 : 0) << "byte " << i;
+             }
+         }},
+        {"the STX of the identification sent twice",
+         {"--fault", "dup@1:0"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {1, 2, 3});
+             EXPECT_EQ(run.steps[0], std::string(1, kdm::STX) + clean[0]);
+         }},
+        {"a pause inside an acknowledgement changes no byte",
+         {"--fault", "pause@3:8"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0, 1, 2, 3});
+         }},
+        {"hang-up at byte 4 of the status reply",
+         {"--fault", "hangup@2:4"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0});
+             EXPECT_EQ(run.steps[1], clean[1].substr(0, 4));
+             EXPECT_EQ(run.steps[2], "");
+             EndsInHangup(run);
+         }},
+        {"hang-up after 20 bytes",
+         {"--hangup-after-byte", "20"},
+         [](const Steps& clean, const Outcome& run) {
+             Unchanged(clean, run, {0});
+             EXPECT_EQ(run.steps[1], clean[1].substr(0, 4));
+             EndsInHangup(run);
+         }},
+        {"hang-up right at the open",
+         {"--hangup-after-byte", "0"},
+         [](const Steps&, const Outcome& run) {
+             EXPECT_EQ(run.steps[0], "");
+             EndsInHangup(run);
+         }},
+    };
+    return cases;
+}
+
+// What a simulator without faults sends in the same conversation, once per test program.
+const Steps& CleanSteps() {
+    static const Steps clean = [] {
+        TempDir ports;
+        const Outcome run = Converse(ports, {}, nullptr);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_FALSE(run.linkLeft);
+        return run.steps;
+    }();
+    return clean;
+}
+
+TEST(SimFaults, TheCleanConversationIsIdentificationStatusAndTwoAcknowledgements) {
+    const Steps& clean = CleanSteps();
+    ASSERT_EQ(clean.size(), static_cast<std::size_t>(kSteps));
+    for (const std::string& step : clean)
+        EXPECT_TRUE(ChecksumMatches(step)) << step;
+    EXPECT_EQ(clean[0].substr(1, 2), "0g");
+    for (int step : {1, 2, 3})
+        EXPECT_EQ(clean[static_cast<std::size_t>(step)], FrameOf("0F+000000--539"));
+}
+
+class SimFault : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(SimFault, HappensWhereItIsAimed) {
+    const FaultCase& fault = Cases()[GetParam()];
+    SCOPED_TRACE(fault.name);
+    const Steps& clean = CleanSteps();
+    ASSERT_EQ(clean.size(), static_cast<std::size_t>(kSteps));
+    TempDir ports;
+    const Outcome run = Converse(ports, fault.args, &clean);
+    ASSERT_EQ(run.steps.size(), static_cast<std::size_t>(kSteps));
+    fault.check(clean, run);
+    if (run.exitCode != 3) {
+        EXPECT_EQ(run.exitCode, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SimFault, ::testing::Range<std::size_t>(0, Cases().size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& param) {
+                             std::string name;
+                             for (const char* c = Cases()[param.param].name; *c != '\0'; ++c) {
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                             }
+                             return name;
+                         });
+
+TEST(SimFaults, HelpDocumentsEverySwitchAndBadArgumentsAreRefused) {
+    const CliResult help = RunProcess({KDMXP_SIM_PATH, "--help"}, {}, 30000);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* word : {"--bad-checksum",
+                             "--silent-after",
+                             "--status-error",
+                             "--ack-error",
+                             "--no-ack",
+                             "--non-f-before-ack",
+                             "--garbage-after",
+                             "--hangup-after-byte",
+                             "--fault",
+                             "drop",
+                             "flip",
+                             "dup",
+                             "pause",
+                             "hangup",
+                             "--once",
+                             "--log",
+                             "--no-pacing",
+                             "--baud",
+                             "--load",
+                             "--save",
+                             "--type",
+                             "--code",
+                             "--programs",
+                             "--seed",
+                             "--ready-file"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+    const CliResult version = RunProcess({KDMXP_SIM_PATH, "--version"}, {}, 30000);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_NE(version.out.find(KDMXP_VERSION), std::string::npos);
+
+    TempDir ports;
+    const std::vector<std::vector<std::string>> refused = {
+        {"--fault", "smash@1:2"},
+        {"--fault", "drop@1:16"},
+        {"--fault", "drop@0:1"},
+        {"--fault", "drop1:2"},
+        {"--ack-error", "100"},
+        {"--ack-error", "5@0"},
+        {"--garbage-after", "1"},
+        {"--type", "6"},
+        {"--code", "AB"},
+        {"--programs", "256"},
+        {"--com", "0"},
+        {"--status-error", "-1"},
+        {"--type", "2", "--code", "I1P"},
+    };
+    for (std::vector<std::string> args : refused) {
+        std::string shown;
+        for (const std::string& a : args)
+            shown += a + " ";
+        SCOPED_TRACE(shown);
+        args.insert(args.begin(), {KDMXP_SIM_PATH, "--port-dir", ports.Path()});
+        const CliResult result = RunProcess(args, {}, 30000);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(ports.File("COM1"))));
+    }
+}
+
+}  // namespace
+}  // namespace kdmtest

@@ -1,0 +1,118 @@
+// Running the real programs in integration tests: kdmxp-sim on a pseudo-terminal in a temporary port
+// directory, kdmxp-cli with its port directory and settings store confined to temporary directories, and
+// a raw view of a port for tests that talk to the simulator byte by byte.
+//
+// Every wait here is bounded; nothing asserts on time. Processes are ended by their own process id.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace kdmtest {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with everything in it when the object goes.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    // Path() + "/" + name.
+    std::string File(const std::string& name) const;
+
+  private:
+    std::string path_;
+};
+
+// kdmxp-sim (KDMXP_SIM_PATH) serving one port.
+class SimProcess {
+  public:
+    SimProcess() = default;
+    ~SimProcess();  // Stop()
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // Runs `kdmxp-sim --port-dir portDir --com com <args>` and waits at most 5 s for its ready line.
+    // False (with the reason in `error`) when it did not get ready; the process is gone then.
+    bool Start(const std::string& portDir, int com, const std::vector<std::string>& args,
+               std::string* error = nullptr);
+
+    const std::string& PortName() const { return portName_; }      // "COM3"
+    const std::string& DevicePath() const { return devicePath_; }  // "/dev/pts/7"
+    const std::string& LinkPath() const { return linkPath_; }      // "<portDir>/COM3"
+    pid_t Pid() const { return pid_; }
+
+    // SIGTERM, then waits for the exit (SIGKILL after 5 s). Returns the exit code, 128 + the signal
+    // number when it died of a signal, or -1 when it was not running.
+    int Stop();
+    // Waits at most `timeoutMs` for the process to end by itself; its exit code (as Stop) or -1.
+    int WaitExit(int timeoutMs);
+
+  private:
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    std::string portName_;
+    std::string devicePath_;
+    std::string linkPath_;
+};
+
+struct CliResult {
+    int exitCode = -1;  // 128 + signal when killed; -1 when it could not be started
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// Runs `argv` (argv[0] a path) with this process's environment plus `environment` ("NAME=value"
+// entries replace variables of the same name), stdin from /dev/null, capturing both outputs. Killed
+// after `timeoutMs`.
+CliResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                     int timeoutMs = 120000);
+
+// Runs kdmxp-cli (KDMXP_CLI_PATH) with KDMXP_PORT_DIR and KDMXP_SETTINGS_DIR set to the given
+// directories, stdin from /dev/null, capturing both outputs. Killed after `timeoutMs`.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& portDir,
+                 const std::string& settingsDir, int timeoutMs = 120000);
+
+// A port opened the way a simple terminal program would: raw, no echo, byte reads with a bound.
+class RawLine {
+  public:
+    RawLine() = default;
+    ~RawLine();
+    RawLine(const RawLine&) = delete;
+    RawLine& operator=(const RawLine&) = delete;
+
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    bool Write(const std::string& bytes);
+    // Writes STX, the 14 characters and ETX.
+    bool SendTelegram(const std::string& fourteen);
+    // The next frame: skips bytes up to an STX, then returns STX and the 15 bytes after it. Empty when
+    // no complete frame came within `timeoutMs` (what did come stays in Pending()).
+    std::string ReadFrame(int timeoutMs = 5000);
+    // Everything that arrives until the line stays quiet for `quietMs` (or it is gone).
+    std::string ReadUntilQuiet(int quietMs);
+    // True once a read reported the other end gone (hang-up, EIO).
+    bool Gone() const { return gone_; }
+    const std::string& Pending() const { return pending_; }
+
+  private:
+    // Reads what is there within `timeoutMs` into pending_; false when nothing came.
+    bool Fill(int timeoutMs);
+    int fd_ = -1;
+    bool gone_ = false;
+    std::string pending_;
+};
+
+// Waits at most `timeoutMs` until the file at `path` holds `text` at least `occurrences` times, for
+// example until the simulator's --log shows that it saw the port close. True when it did.
+bool WaitForText(const std::string& path, const std::string& text, int occurrences, int timeoutMs = 5000);
+
+// "STX + 14 + ETX" of a 14-character telegram.
+std::string FrameOf(const std::string& fourteen);
+
+}  // namespace kdmtest

@@ -1,0 +1,196 @@
+// kdmxp-cli show, run as a program on built data files.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "support/dump_builder.h"
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ShowCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (::access(KDMXP_CLI_PATH, X_OK) != 0) GTEST_SKIP() << "kdmxp-cli is not built";
+        char pattern[] = "/tmp/kdmxp-show-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        // The command must never touch the real settings or ports.
+        ::setenv("KDMXP_SETTINGS_DIR", (dir_ + "/settings").c_str(), 1);
+        ::setenv("KDMXP_PORT_DIR", (dir_ + "/ports").c_str(), 1);
+    }
+    void TearDown() override {
+        if (!dir_.empty()) {
+            EXPECT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
+        }
+    }
+
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    CliRun Cli(const std::vector<std::string>& args) {
+        CliRun run;
+        const std::string out = dir_ + "/stdout";
+        const std::string err = dir_ + "/stderr";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0) ::_exit(126);
+            std::vector<char*> argv;
+            std::string program = KDMXP_CLI_PATH;
+            argv.push_back(program.data());
+            std::vector<std::string> copies = args;
+            for (std::string& a : copies)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(KDMXP_CLI_PATH, argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            run.exitCode = WEXITSTATUS(status);
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        return run;
+    }
+
+    std::string dir_;
+};
+
+std::string SampleDump() {
+    kdmtest::DumpBuilder dump("I10");
+    dump.Add('d', "+000001--")
+        .Add('e', "+12,456--")
+        .Add('v', "+1\"3456--")
+        .Add('h',
+             "+\xe4"
+             "23456--",
+             true);
+    dump.Program(1).Add('N', "+000123--").Add('#', "+0\r\n456--");
+    dump.Program(2).Add('u', "-000050--");
+    return dump.Text();
+}
+
+TEST_F(ShowCommand, JsonHoldsEveryCell) {
+    const CliRun run = Cli({"show", WriteFile("a.kdm", SampleDump()), "--format", "json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json doc = nlohmann::json::parse(run.out);
+    ASSERT_EQ(doc.size(), 4u);
+    EXPECT_EQ(doc["type"], 1);
+    EXPECT_EQ(doc["heading"], "0g+I10000--");
+    ASSERT_EQ(doc["system"].size(), 25u);
+    ASSERT_EQ(doc["program"].size(), 257u);
+    for (const auto& row : doc["system"])
+        ASSERT_EQ(row.size(), 3u);
+    for (const auto& row : doc["program"])
+        ASSERT_EQ(row.size(), 19u);
+    EXPECT_EQ(doc["system"][0][0], "System parameter");
+    EXPECT_EQ(doc["system"][0][2], "0g+I10000--");
+    EXPECT_EQ(doc["system"][1][0], "Mode");
+    EXPECT_EQ(doc["system"][1][2], " 000001  ");
+    // Byte 0xE4 is the Latin-1 character U+00E4.
+    EXPECT_EQ(doc["system"][4][2],
+              " \xc3\xa4"
+              "23456  ");
+    EXPECT_EQ(doc["system"][5][0], "");
+    EXPECT_EQ(doc["program"][0][0], "Program no.");
+    EXPECT_EQ(doc["program"][2][2], " 000123  ");
+    EXPECT_EQ(doc["program"][3][3], "-000050  ");
+    EXPECT_EQ(doc["program"][2][15], " 0\r\n456  ");
+    EXPECT_EQ(doc["program"][256][18], "");
+}
+
+TEST_F(ShowCommand, CsvFollowsRfc4180) {
+    const std::string path = WriteFile("a.kdm", SampleDump());
+    const CliRun systemCsv = Cli({"show", path, "--format", "csv", "--table", "system"});
+    ASSERT_EQ(systemCsv.exitCode, 0) << systemCsv.err;
+    const std::string expectedStart =
+        "System parameter,,0g+I10000--\r\n"
+        "Mode,d, 000001  \r\n"
+        "operating,e,\" 12,456  \"\r\n"
+        "Dimension,v,\" 1\"\"3456  \"\r\n"
+        "Language,h, \xc3\xa4"
+        "23456  \r\n"
+        ",,\r\n";
+    EXPECT_EQ(systemCsv.out.substr(0, expectedStart.size()), expectedStart);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = systemCsv.out.find("\r\n", at)) != std::string::npos; at += 2)
+        ++lines;
+    EXPECT_EQ(lines, 25u);
+
+    const CliRun programCsv = Cli({"show", path, "--format", "csv", "--table", "program"});
+    ASSERT_EQ(programCsv.exitCode, 0) << programCsv.err;
+    EXPECT_EQ(programCsv.out.substr(0, 21), "Program no.,,Nominal,");
+    EXPECT_NE(programCsv.out.find(",\" 0\r\n456  \",,,\r\n"), std::string::npos);
+}
+
+TEST_F(ShowCommand, TextForATerminal) {
+    const CliRun run = Cli({"show", WriteFile("a.kdm", SampleDump())});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Device type: 1\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Identification: 0g+I10000--\n"), std::string::npos);
+    EXPECT_NE(run.out.find("Checksum mismatch in 1 "), std::string::npos);
+    EXPECT_NE(run.out.find("Mode              d   000001\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("<CR><LF>"), std::string::npos);
+    EXPECT_NE(run.out.find(" \xc3\xa4"
+                           "23456   !!!\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find('\r'), std::string::npos);
+    // Only program columns with content: 0, 2, 3 and the unlisted 15.
+    EXPECT_EQ(run.out.find("Sensor no."), std::string::npos);
+}
+
+TEST_F(ShowCommand, UnreadableFileWritesNothingToStdout) {
+    const CliRun missing = Cli({"show", dir_ + "/none.kdm", "--format", "json"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("cannot open " + dir_ + "/none.kdm: No such file or directory"),
+              std::string::npos)
+        << missing.err;
+
+    const CliRun dirRun = Cli({"show", dir_});
+    EXPECT_EQ(dirRun.exitCode, 1);
+    EXPECT_EQ(dirRun.out, "");
+
+    const CliRun badFormat = Cli({"show", WriteFile("a.kdm", SampleDump()), "--format", "xml"});
+    EXPECT_EQ(badFormat.exitCode, 2);
+    EXPECT_EQ(badFormat.out, "");
+}
+
+TEST_F(ShowCommand, UnknownDeviceShowsOnlyTheHeading) {
+    const CliRun run =
+        Cli({"show", WriteFile("x.kdm", kdmtest::DumpBuilder("Q77").Add('d', "+000001--").Text()), "--format",
+             "json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json doc = nlohmann::json::parse(run.out);
+    EXPECT_EQ(doc["type"], 0);
+    EXPECT_EQ(doc["system"][0][0], "");
+    EXPECT_EQ(doc["system"][0][2], "0g+Q77000--");
+    EXPECT_EQ(doc["system"][1][2], "");
+    EXPECT_EQ(doc["program"][0][0], "");
+}
+
+}  // namespace

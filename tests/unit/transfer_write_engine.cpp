@@ -1,0 +1,373 @@
+// The write engine against a scripted device in fake time: the checks before sending, which frames go
+// out, the acknowledgements, and how the write ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "link/link.h"
+#include "transfer/write_engine.h"
+#include "transfer_device.h"
+#include "transfer_recorder.h"
+
+namespace kdmtest {
+namespace {
+
+using kdm::kIdCancel;
+using kdm::kIdOk;
+using Kind = ShownEvent::Kind;
+
+const std::string kAck = Frame(kStatusOk);
+
+// A data file as the read writes it: identification record and one record per telegram.
+std::string DataFile(const std::vector<std::string>& telegrams, const std::string& id = kIdTelegram) {
+    std::string text = std::string(1, kdm::STX) + id + "\r\n\r";
+    for (const auto& t : telegrams)
+        text += Annotated(t) + "\r\n\r";
+    return text;
+}
+
+std::vector<std::string> Parameters(int count) {
+    std::vector<std::string> telegrams;
+    for (int i = 0; i < count; ++i) {
+        char eleven[16];
+        std::snprintf(eleven, sizeof eleven, "0%c+%06d--", kSystemLetters[i % 20], 1000 + i);
+        telegrams.push_back(Tel(eleven));
+    }
+    return telegrams;
+}
+
+class WriteEngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_FALSE(dir.Path().empty()); }
+
+    // A device on COM1 that identifies itself, reports status `statusError` (every time) and answers
+    // each telegram of `acked` with an acknowledgement carrying `ackError`.
+    void Device(const std::vector<std::string>& acked, int ackError = 0, int statusError = 0) {
+        port.AddPort(1);
+        port.Feed(1, Frame(kIdTelegram));
+        char eleven[16];
+        std::snprintf(eleven, sizeof eleven, "0F+0000%02d--", statusError);
+        port.OnWrite(1, "0F+000000--539", Frame(Tel(eleven)));
+        std::snprintf(eleven, sizeof eleven, "0F+0000%02d--", ackError);
+        for (const auto& t : acked)
+            port.OnWrite(1, t, Frame(Tel(eleven)), 1);
+    }
+    int Run(const std::string& fileText) {
+        Spit(path, fileText);
+        const int started = engine.StartWriteFile(path);
+        if (started == 1) engine.RunTimer();
+        return started;
+    }
+    std::vector<std::string> FramesWritten() const {
+        std::vector<std::string> frames;
+        for (const auto& w : port.writes)
+            if (w.size() == 16) frames.push_back(w);
+        return frames;
+    }
+    int StatusRequests() const {
+        return static_cast<int>(std::count(port.writes.begin(), port.writes.end(), "0F+000000--539"));
+    }
+
+    ScratchDir dir;
+    FakeClock clock;
+    ScriptedPort port{clock};
+    MemorySettingsStore settings;
+    kdm::Link link{port, settings};
+    RecordingObserver shown{clock};
+    std::string path = dir / "device.KDM";
+    kdm::WriteEngine engine{link, clock, shown};
+};
+
+struct FramesCase {
+    const char* name;
+    int records;
+    std::vector<std::string> remaining;  // "Data to transfer" after each frame
+};
+
+void PrintTo(const FramesCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WriteFramesTest : public WriteEngineTest, public ::testing::WithParamInterface<FramesCase> {};
+
+TEST_P(WriteFramesTest, SendsEveryFrameAfterTheIdentificationInFileOrder) {
+    const FramesCase& c = GetParam();
+    const auto telegrams = Parameters(c.records);
+    Device(telegrams);
+    const std::string file = DataFile(telegrams);
+    ASSERT_EQ(Run(file), 1);
+
+    std::vector<std::string> expected;
+    for (const auto& t : telegrams)
+        expected.push_back(Frame(t));
+    EXPECT_EQ(FramesWritten(), expected);
+    EXPECT_EQ(engine.FramesSent(), c.records);
+    EXPECT_TRUE(engine.Completed());
+    EXPECT_TRUE(engine.Ended());
+    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(shown.Texts(Kind::kInfo), std::vector<std::string>{"KDM XP |communication terminated"});
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_EQ(shown.Texts(Kind::kControl, kdm::kCtlProgramNo), c.remaining);
+    // The status line shows each frame as it was sent.
+    EXPECT_EQ(shown.Texts(Kind::kStatusText), expected);
+
+    std::vector<int> statuses = shown.Statuses();
+    EXPECT_EQ(statuses, (std::vector<int>{338, 346, 344}));
+    const int rangeAt = shown.IndexOf(Kind::kRange, 0);
+    ASSERT_GE(rangeAt, 0);
+    EXPECT_EQ(shown.events[static_cast<std::size_t>(rangeAt)].high, static_cast<int>(file.size()) + 200);
+    std::vector<int> positions;
+    for (const auto& e : shown.events)
+        if (e.kind == Kind::kPos) positions.push_back(e.id);
+    std::vector<int> expectedPositions{0};
+    for (int i = 0; i < c.records; ++i)
+        expectedPositions.push_back(18 + 26 * i);
+    EXPECT_EQ(positions, expectedPositions);
+    EXPECT_EQ(StatusRequests(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, WriteFramesTest,
+                         ::testing::Values(
+                             // 44 bytes: data end 9, the frame at 18 is past it.
+                             FramesCase{"oneRecord", 1, {"0"}},
+                             // 96 bytes: data end 61; the last record, at 70, is sent too.
+                             FramesCase{"threeRecords", 3, {"43", "17", "0"}},
+                             FramesCase{"twentyRecords", 20, {"485", "459", "433", "407", "381", "355", "329",
+                                                              "303", "277", "251", "225", "199", "173", "147",
+                                                              "121", "95",  "69",  "43",  "17",  "0"}}),
+                         CaseName());
+
+TEST_F(WriteEngineTest, FramesGoOutUnchangedEvenWithAWrongChecksum) {
+    const std::vector<std::string> telegrams{"0a+001000--999", Tel("0b+001001--")};
+    Device(telegrams);
+    const std::string file = DataFile(telegrams);
+    ASSERT_NE(file.find(" !!!"), std::string::npos);
+    ASSERT_EQ(Run(file), 1);
+    EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
+    EXPECT_TRUE(engine.Completed());
+}
+
+TEST_F(WriteEngineTest, ProgramFramesShowTheProgramNumber) {
+    const std::vector<std::string> telegrams{Tel("0a+001000--"), Tel("0P+000007--"), Tel("0A+000070--")};
+    Device(telegrams);
+    ASSERT_EQ(Run(DataFile(telegrams)), 1);
+    EXPECT_EQ(shown.Statuses(), (std::vector<int>{338, 346, 344, 345}));
+    EXPECT_EQ(shown.Texts(Kind::kControl, kdm::kCtlWriteProgramNo), std::vector<std::string>{"007"});
+    // The frame replaces the status text within the same step.
+    const int programStatus = shown.IndexOf(Kind::kStatus, 345);
+    EXPECT_EQ(shown.events[static_cast<std::size_t>(programStatus) + 2].text, Frame(telegrams[1]));
+}
+
+TEST_F(WriteEngineTest, AFrameCutShortByTheEndOfTheFileIsNotSent) {
+    const auto telegrams = Parameters(2);
+    Device(telegrams);
+    std::string file = DataFile(telegrams);
+    file += std::string(1, kdm::STX) + "0c+00";
+    ASSERT_EQ(Run(file), 1);
+    EXPECT_EQ(FramesWritten().size(), 2u);
+    EXPECT_TRUE(engine.Completed());
+}
+
+struct CheckCase {
+    const char* name;
+    std::string file;
+    int statusError;
+    std::vector<int> statuses;
+    const char* error;  // null: none
+    bool ended;         // false: the window stays open with the port
+    int statusRequests;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::string ShortFile(std::size_t length) {
+    std::string file = DataFile({});
+    while (file.size() < length)
+        file += 'x';
+    return file;
+}
+
+class WriteCheckTest : public WriteEngineTest, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(WriteCheckTest, ChecksRunInOrderAndNothingIsSentOnFailure) {
+    const CheckCase& c = GetParam();
+    Device({}, 0, c.statusError);
+    EXPECT_EQ(Run(c.file), 0);
+
+    EXPECT_EQ(shown.Statuses(), c.statuses);
+    const auto errors = shown.Texts(Kind::kError);
+    if (c.error != nullptr) {
+        EXPECT_EQ(errors, std::vector<std::string>{c.error});
+    } else {
+        EXPECT_TRUE(errors.empty());
+    }
+    EXPECT_EQ(engine.Ended(), c.ended);
+    EXPECT_EQ(port.IsOpen(), !c.ended);
+    EXPECT_FALSE(engine.Running());
+    EXPECT_TRUE(FramesWritten().empty());
+    EXPECT_EQ(StatusRequests(), c.statusRequests);
+    if (c.ended) {
+        EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    }
+    // Closing the window that stayed open releases the port.
+    engine.Stop(kIdCancel);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, WriteCheckTest,
+    ::testing::Values(
+        CheckCase{"wrongType",
+                  DataFile(Parameters(3), Tel("0g+K13000--")),
+                  0,
+                  {338, 346},
+                  "file type is not device typ",
+                  true,
+                  1},
+        CheckCase{"typeDiffersOnlyInCase",
+                  DataFile(Parameters(3), Tel("0g+k12000--")),
+                  0,
+                  {338, 346},
+                  "file type is not device typ",
+                  true,
+                  1},
+        // The type is checked before the length.
+        CheckCase{"wrongTypeAndShort",
+                  DataFile({}, Tel("0g+K13000--")),
+                  0,
+                  {338, 346},
+                  "file type is not device typ",
+                  true,
+                  1},
+        // The length is checked before the second status request (only the search's one went out).
+        CheckCase{"thirtyFiveBytes", ShortFile(35), 0, {338, 346, 350}, nullptr, false, 1},
+        CheckCase{"identificationOnly", DataFile({}), 0, {338, 346, 350}, nullptr, false, 1}),
+    CaseName());
+
+TEST_F(WriteEngineTest, SecondStatusRequestFailingShowsDownloadNotStarted) {
+    port.AddPort(1);
+    port.Feed(1, Frame(kIdTelegram));
+    port.OnWrite(1, "0F+000000--539", Frame(kStatusOk), 1);
+    port.OnWrite(1, "0F+000000--539", Frame(Tel("0F+000007--")), 1);
+    EXPECT_EQ(Run(DataFile(Parameters(2))), 0);
+    EXPECT_EQ(shown.Statuses(), (std::vector<int>{338, 346, 349}));
+    EXPECT_EQ(engine.LastErrorNumber(), 7);
+    EXPECT_FALSE(engine.Ended());
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(WriteEngineTest, ThirtySixBytesPassTheLengthCheck) {
+    // Identification record, one frame and two bytes: 36 bytes.
+    const std::string telegram = Tel("0a+001000--");
+    const std::string file = DataFile({}) + Frame(telegram) + "\r\n";
+    ASSERT_EQ(file.size(), 36u);
+    Device({telegram});
+    ASSERT_EQ(Run(file), 1);
+    EXPECT_EQ(FramesWritten(), std::vector<std::string>{Frame(telegram)});
+    EXPECT_TRUE(engine.Completed());
+}
+
+struct AckCase {
+    const char* name;
+    bool answer;
+    int ackError;
+    const char* message;
+};
+
+void PrintTo(const AckCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WriteAckTest : public WriteEngineTest, public ::testing::WithParamInterface<AckCase> {};
+
+TEST_P(WriteAckTest, FailedAcknowledgementEndsTheWriteWithTheDeviceError) {
+    const AckCase& c = GetParam();
+    const auto telegrams = Parameters(3);
+    Device({telegrams[0]});
+    if (c.answer)
+        port.OnWrite(1, telegrams[1], Frame(Tel(c.ackError == 12 ? "0F+000012--" : "0F+000000--")), 1);
+    ASSERT_EQ(Run(DataFile(telegrams)), 1);
+
+    EXPECT_EQ(shown.Texts(Kind::kError), std::vector<std::string>{c.message});
+    EXPECT_EQ(shown.Statuses().back(), 341);
+    EXPECT_GT(shown.IndexOf(Kind::kStatus, 341), shown.IndexOf(Kind::kError, 0));
+    EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
+    EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
+    EXPECT_FALSE(engine.Completed());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(engine.LastErrorNumber(), c.answer ? c.ackError : 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Acks, WriteAckTest,
+                         ::testing::Values(AckCase{"errorTwelve", true, 12, "Device error no:  12"},
+                                           AckCase{"noAnswer", false, 0,
+                                                   "Device error no:No device response"}),
+                         CaseName());
+
+TEST_F(WriteEngineTest, StopDuringTransferEndsWithoutMessage) {
+    const auto telegrams = Parameters(5);
+    Device(telegrams);
+    shown.onEvent = [this, &telegrams](const ShownEvent& e) {
+        if (e.kind == Kind::kStatusText && e.text == Frame(telegrams[1])) engine.RequestStop();
+    };
+    ASSERT_EQ(Run(DataFile(telegrams)), 1);
+    EXPECT_TRUE(engine.Stopped());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.FramesSent(), 2);
+    EXPECT_FALSE(engine.Completed());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
+}
+
+TEST_F(WriteEngineTest, StopDuringSearchSendsNothing) {
+    for (int n = 1; n <= 9; ++n)
+        port.AddPort(n);
+    shown.onEvent = [this](const ShownEvent& e) {
+        if (e.kind == Kind::kSearchPort && e.id == 3) engine.RequestStop();
+    };
+    EXPECT_EQ(Run(DataFile(Parameters(2))), 0);
+    EXPECT_TRUE(engine.Stopped());
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(std::count(port.openAttempts.begin(), port.openAttempts.end(), "COM4"), 0);
+}
+
+TEST_F(WriteEngineTest, UnreadableFileIsReportedAndNoPortIsOpened) {
+    Device({});
+    EXPECT_EQ(engine.StartWriteFile(dir / "absent.KDM"), 0);
+    const auto errors = shown.Texts(Kind::kError);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Cannot read the data file: ", 0), 0u) << errors[0];
+    EXPECT_NE(errors[0].find("absent.KDM"), std::string::npos);
+    EXPECT_TRUE(port.openAttempts.empty());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+}
+
+TEST_F(WriteEngineTest, FileDialogCancelledEndsAtOnce) {
+    Device({});
+    EXPECT_EQ(engine.StartWrite(), 0);
+    EXPECT_EQ(shown.Count(ShownEvent::kOpen), 1);
+    EXPECT_TRUE(engine.Ended());
+    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_TRUE(port.openAttempts.empty());
+    EXPECT_TRUE(shown.Statuses().empty());
+}
+
+TEST_F(WriteEngineTest, FileFromTheDialogIsWritten) {
+    const auto telegrams = Parameters(2);
+    Device(telegrams);
+    Spit(path, DataFile(telegrams));
+    shown.fileToWrite = path;
+    ASSERT_EQ(engine.StartWrite(), 1);
+    engine.RunTimer();
+    EXPECT_TRUE(engine.Completed());
+    EXPECT_EQ(engine.FramesSent(), 2);
+}
+
+}  // namespace
+}  // namespace kdmtest

@@ -1,0 +1,25 @@
+// Waiting and ticking for the transfer engines, in a way a stop request can cut short.
+//
+// The engines run their conversation on one thread and may be asked to stop from another. Every wait
+// is therefore cut into short slices with a look at the stop flag between them, so a stop never
+// waits for the rest of a 200 ms pause. Time comes from the injected clock only.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/clock.h"
+
+namespace kdm {
+
+// Longest single sleep inside a wait: the worst delay before a stop request is seen.
+inline constexpr int kWaitSliceMs = 20;
+
+// Sleeps until the clock reaches `deadlineMs`. Returns false as soon as `stopCommand` is non-zero
+// (before or between slices), true when the deadline was reached without a stop.
+bool WaitUntil(IClock& clock, std::int64_t deadlineMs, const std::atomic<int>& stopCommand);
+
+// Sleeps `ms` milliseconds from now, with the same stop rule.
+bool WaitFor(IClock& clock, int ms, const std::atomic<int>& stopCommand);
+
+}  // namespace kdm

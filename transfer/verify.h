@@ -1,0 +1,35 @@
+// Comparing what a device holds with a data file, parameter by parameter: the check after a write
+// that the restore took.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kdm {
+
+// One record whose telegram differs. Records are numbered from 1 in file order, the identification
+// record being record 1, so the number points at the line of the data file. An empty text means the
+// record is missing on that side.
+struct RecordDifference {
+    int record = 0;
+    std::string fileTelegram;
+    std::string deviceTelegram;
+};
+
+// The records of a data-file text, without their terminators. A last record that lacks its
+// terminator is kept; nothing follows the last terminator otherwise.
+std::vector<std::string> SplitRecords(std::string_view text);
+
+// The 14 telegram characters of a record (those after its STX), without the " QS " annotation.
+std::string TelegramOfRecord(std::string_view record);
+
+// Compares the telegram records (every record after the identification record) of two data-file
+// texts by their 14 telegram characters. The checksum annotations are ignored: they are the reading
+// tool's own remarks, not device data. Empty when every parameter is equal.
+std::vector<RecordDifference> CompareParameterRecords(std::string_view fileText, std::string_view deviceText);
+
+// "record N: file T device T", control bytes shown as <STX>, <0x0D> ..., "(missing)" for an absent side.
+std::string DescribeDifference(const RecordDifference& difference);
+
+}  // namespace kdm

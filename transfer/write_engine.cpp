@@ -1,0 +1,208 @@
+#include "transfer/write_engine.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+
+#include "data/strings.h"
+#include "files/data_file.h"
+#include "link/telegram.h"
+#include "transfer/frames.h"
+#include "transfer/pacing.h"
+
+namespace kdm {
+
+namespace {
+
+std::string SearchErrorText(int result) {
+    switch (result) {
+        case kSearchNoDevice:
+            return std::string(LoadString(sid::kNoDevice));
+        case kSearchNoPort:
+            return std::string(LoadString(sid::kNoComIo));
+        case kSearchStatusFailed:
+            return std::string(LoadString(sid::kCableDefect));
+        default:
+            return std::string(LoadString(sid::kUnknownError));
+    }
+}
+
+}  // namespace
+
+WriteEngine::WriteEngine(Link& link, IClock& clock, ITransferObserver& observer)
+    : link_(link), clock_(clock), observer_(observer) {}
+
+int WriteEngine::StartWrite() {
+    observer_.OnProgressPos(0);
+    std::string path;
+    if (!observer_.ChooseFileToWrite(path)) {
+        EndDialog(kIdOk);
+        return 0;
+    }
+    return Begin(path);
+}
+
+int WriteEngine::StartWriteFile(const std::string& path) {
+    observer_.OnProgressPos(0);
+    return Begin(path);
+}
+
+int WriteEngine::Begin(const std::string& path) {
+    // A stop asked for before this write began belongs to an earlier one.
+    stopCommand_.store(0);
+    link_.ClearStop();
+    ended_ = completed_ = stopped_ = false;
+    dialogResult_ = 0;
+    framesSent_ = 0;
+    lastError_ = 0;
+
+    std::string reason;
+    long length = 0;
+    fileText_.clear();
+    if (!ReadWholeFile(path, fileText_, length, reason)) {
+        Fail("Cannot read the data file: " + (reason.empty() ? path : reason));
+        return 0;
+    }
+    // Positions in the file are 32-bit; refuse a file they cannot address.
+    if (length > std::numeric_limits<std::int32_t>::max() - kProgressOverhang) {
+        Fail("The file " + path + " is too large to be a data file");
+        return 0;
+    }
+    fileLength_ = static_cast<std::int32_t>(length);
+
+    observer_.OnStatus(sid::kSearching);
+    std::string identification;
+    link_.SetSearchObserver([this](int portNumber) { observer_.OnSearchPort(portNumber); });
+    const int result = link_.SearchDevice(identification);
+    link_.SetSearchObserver(nullptr);
+    if (StopIfRequested()) return 0;
+    if (result != kSearchFound) {
+        Fail(SearchErrorText(result));
+        return 0;
+    }
+
+    observer_.OnStatus(sid::kCheckingFile);
+    if (!FileMatchesDevice(identification, fileText_)) {
+        Fail(std::string(LoadString(sid::kWrongDeviceType)));
+        return 0;
+    }
+    position_ = FindLetter(fileText_, 'g', 0);
+    if (fileLength_ <= kMinimumWriteLength) {
+        // The window stays open with the port held until the user closes it.
+        observer_.OnStatus(sid::kParameterFileError);
+        return 0;
+    }
+    dataEnd_ = fileLength_ - static_cast<std::int32_t>(kMinimumWriteLength);
+
+    int errorNumber = 0;
+    const int statusOk = link_.RequestDeviceStatus(errorNumber);
+    if (StopIfRequested()) return 0;
+    if (!statusOk) {
+        lastError_ = errorNumber;
+        observer_.OnStatus(sid::kDownloadNotStarted);
+        return 0;
+    }
+
+    observer_.OnProgressRange(0, fileLength_ + kProgressOverhang);
+    observer_.OnStatus(sid::kTransferSystem);
+    timerRunning_ = true;
+    return 1;
+}
+
+std::int32_t WriteEngine::NextFrame(std::int32_t from) const {
+    return kdm::NextFrame(fileText_, from);
+}
+
+void WriteEngine::OnTimer() {
+    if (!timerRunning_) return;
+    if (StopIfRequested()) return;
+
+    const std::int32_t frameAt = NextFrame(position_);
+    if (frameAt >= 0) {
+        position_ = frameAt;
+        const std::string frame = fileText_.substr(static_cast<std::size_t>(position_), kFrameLength);
+        const int p = FindLetter(frame, 'P', 0);
+        if (p > 0) {
+            observer_.OnStatus(sid::kTransferProgram);
+            observer_.OnControlText(kCtlWriteProgramNo, TakeField(frame, p + 5, 3));
+        }
+        link_.SendFrame(frame, kFrameLength);
+        ++framesSent_;
+        observer_.OnStatusText(frame);
+        const std::int32_t remaining = std::max<std::int32_t>(0, dataEnd_ - position_);
+        observer_.OnControlText(kCtlProgramNo, std::to_string(remaining));
+
+        int errorNumber = 0;
+        if (!link_.ReceiveAcknowledge(errorNumber)) {
+            // An acknowledgement cut short by a stop request is not a device failure.
+            if (StopIfRequested()) return;
+            lastError_ = errorNumber;
+            timerRunning_ = false;
+            link_.ClosePort();
+            std::string text(LoadString(sid::kDeviceErrorNo));
+            if (errorNumber == kNoDeviceResponse) {
+                text += LoadString(sid::kNoDeviceResponse);
+            } else {
+                text += "  " + std::to_string(errorNumber);
+            }
+            observer_.ShowError(text);
+            observer_.OnStatus(sid::kTerminated);
+            EndDialog(kIdCancel);
+            return;
+        }
+        observer_.OnProgressPos(position_);
+        position_ += 1;
+    }
+
+    if (NextFrame(position_) < 0) {
+        timerRunning_ = false;
+        link_.ClosePort();
+        completed_ = true;
+        observer_.ShowInformation(std::string(kInformationTitle), std::string(LoadString(sid::kTerminated)));
+        EndDialog(kIdOk);
+    }
+}
+
+void WriteEngine::Fail(const std::string& text) {
+    timerRunning_ = false;
+    link_.ClosePort();
+    observer_.ShowError(text);
+    EndDialog(kIdCancel);
+}
+
+void WriteEngine::Stop(int command) {
+    timerRunning_ = false;
+    link_.ClosePort();
+    stopped_ = true;
+    EndDialog(command);
+}
+
+void WriteEngine::RequestStop(int command) {
+    stopCommand_.store(command != 0 ? command : kIdCancel);
+    link_.RequestStop();
+}
+
+bool WriteEngine::StopIfRequested() {
+    const int command = stopCommand_.load();
+    if (command == 0) return false;
+    Stop(command);
+    return true;
+}
+
+void WriteEngine::RunTimer() {
+    while (timerRunning_) {
+        const std::int64_t started = clock_.NowMs();
+        OnTimer();
+        if (!timerRunning_) break;
+        // Window-timer pacing: due one interval after this tick started, at once when it took longer.
+        WaitUntil(clock_, started + kTimerIntervalMs, stopCommand_);
+    }
+}
+
+void WriteEngine::EndDialog(int result) {
+    timerRunning_ = false;
+    ended_ = true;
+    dialogResult_ = result;
+}
+
+}  // namespace kdm

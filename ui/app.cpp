@@ -1,0 +1,113 @@
+#include "ui/app.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <cstdlib>
+
+#include "files/data_file.h"
+#include "ui/help.h"
+#include "ui/info_dialogs.h"
+#include "ui/printing.h"
+#include "ui/table_window.h"
+#include "ui/transfer_dialogs.h"
+
+CKDM_XPApp::CKDM_XPApp() : portMap(&settings), port(portMap, clock), link(port, settings) {}
+
+bool CKDM_XPApp::InitInstance() {
+    // Any length: the directory is only ever used whole, never copied into a fixed buffer.
+    startupDirectory = kdm::CurrentDirectory();
+    tempFilePath = kdm::InitTempFilePath(startupDirectory);
+    return !startupDirectory.empty();
+}
+
+bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {
+    QString chosen;
+    bool confirmed = false;
+    if (promptForDataFile) {
+        confirmed = promptForDataFile(chosen);
+    } else {
+        QFileDialog dialog(parent, QStringLiteral("Open"));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // A name that does not exist may be entered: the table window then says it cannot be read.
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QStringLiteral("kdm"));
+        dialog.setNameFilter(QStringLiteral("KDM DataFiles (*.kdm)"));
+        // Without QDir::CaseSensitive in the filter, "*.kdm" also lists "*.KDM" files.
+        dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            chosen = dialog.selectedFiles().front();
+            confirmed = true;
+        }
+    }
+    if (!confirmed || chosen.isEmpty()) return false;
+    path = QFileInfo(chosen).absoluteFilePath();
+    currentDataFile = path.toLocal8Bit().toStdString();
+    return true;
+}
+
+void CKDM_XPApp::ShowDataFileWindow(const std::string& path, QWidget* parent) {
+    CKDM_XPDlg window(*this, parent);
+    window.SetFileName(path);
+    window.exec();
+}
+
+void CKDM_XPApp::OnFileOpen(QWidget* parent) {
+    QString path;
+    if (!PromptForDataFile(parent, path)) return;
+    ShowDataFileWindow(currentDataFile, parent);
+}
+
+void CKDM_XPApp::OnFilePrint(QWidget* parent) {
+    if (currentDataFile.empty()) {
+        QString path;
+        if (!PromptForDataFile(parent, path)) return;
+    }
+    PrintDataFile(currentDataFile, parent);
+    // Shown whether or not anything was printed.
+    ShowDataFileWindow(currentDataFile, parent);
+}
+
+void CKDM_XPApp::OnFileClose(QWidget* parent) {
+    (void)parent;
+    // At once, from any depth of nested windows: nothing is closed, saved or removed first.
+    std::_Exit(1);
+}
+
+void CKDM_XPApp::OnReadDevice(QWidget* parent) {
+    RunReadDialog(*this, parent);
+}
+
+void CKDM_XPApp::OnWriteDevice(QWidget* parent) {
+    RunWriteDialog(*this, parent);
+}
+
+void CKDM_XPApp::OnCableInfo(QWidget* parent) {
+    CAboutRS232 dialog(parent);
+    dialog.exec();
+}
+
+void CKDM_XPApp::OnInfo(QWidget* parent) {
+    CAboutKDMXP dialog(parent);
+    dialog.exec();
+}
+
+void CKDM_XPApp::OnHelpEnglish(QWidget* parent) {
+    (void)parent;
+    OpenHelpDocument(startupDirectory, "KDM_Info_e.pdf");
+}
+
+void CKDM_XPApp::OnHelpGerman(QWidget* parent) {
+    (void)parent;
+    OpenHelpDocument(startupDirectory, "KDM_Info_d.pdf");
+}
+
+void CKDM_XPApp::OnFaqEnglish(QWidget* parent) {
+    CKDMFAQ dialog(parent);
+    dialog.exec();
+}
+
+void CKDM_XPApp::OnFaqGerman(QWidget* parent) {
+    CKDMFAQ_D dialog(parent);
+    dialog.exec();
+}

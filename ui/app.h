@@ -1,0 +1,64 @@
+// The application object: everything the windows share for the life of the process (the open-port state
+// of the link, the stored settings, the start-up directory, the temporary file path, the current data
+// file) and the handlers the menus route to.
+//
+// It is a plain object, not the QApplication: main() creates the QApplication first and this object
+// second, and the dialogs receive it by reference.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "link/link.h"
+#include "platform/clock.h"
+#include "platform/file_settings_store.h"
+#include "platform/port_map.h"
+#include "platform/posix_serial_port.h"
+
+class QWidget;
+
+class CKDM_XPApp {
+  public:
+    CKDM_XPApp();
+    CKDM_XPApp(const CKDM_XPApp&) = delete;
+    CKDM_XPApp& operator=(const CKDM_XPApp&) = delete;
+
+    // Reads the start-up directory and derives the temporary file path from it. Returns false when the
+    // working directory cannot be read (the program then runs with an empty start-up directory).
+    bool InitInstance();
+
+    // Menu handlers. `parent` is the window whose menu was used.
+    void OnFileOpen(QWidget* parent);
+    void OnFilePrint(QWidget* parent);
+    // Ends the process at once with exit code 1, from however many nested windows deep.
+    [[noreturn]] void OnFileClose(QWidget* parent);
+    void OnReadDevice(QWidget* parent);
+    void OnWriteDevice(QWidget* parent);
+    void OnCableInfo(QWidget* parent);
+    void OnInfo(QWidget* parent);
+    void OnHelpEnglish(QWidget* parent);
+    void OnHelpGerman(QWidget* parent);
+    void OnFaqEnglish(QWidget* parent);
+    void OnFaqGerman(QWidget* parent);
+
+    // Asks for a data file with the open dialog (or the test hook). On success `path` holds the chosen
+    // file's full path and currentDataFile is set to it; false when the user cancelled.
+    bool PromptForDataFile(QWidget* parent, QString& path);
+
+    // Opens `path` in a new modal table window above `parent` and returns when it is closed.
+    void ShowDataFileWindow(const std::string& path, QWidget* parent);
+
+    kdm::SystemClock clock;
+    kdm::FileSettingsStore settings;
+    kdm::PortMap portMap;
+    kdm::PosixSerialPort port;
+    kdm::Link link;
+    std::string startupDirectory;
+    std::string tempFilePath;
+    std::string currentDataFile;
+
+    // Test hook: when set, PromptForDataFile calls it instead of showing the file dialog. It returns
+    // false for "cancelled", or true with the chosen path.
+    std::function<bool(QString& path)> promptForDataFile;
+};

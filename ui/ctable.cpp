@@ -1,0 +1,184 @@
+#include "ui/ctable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <algorithm>
+#include <map>
+
+QString DisplayTextOf(std::string_view text) {
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20) {
+            shown.append(QChar(static_cast<char16_t>(0x2400 + byte)));  // U+2400 block: control pictures
+        } else if (byte == 0x7F) {
+            shown.append(QChar(static_cast<char16_t>(0x2421)));
+        } else {
+            shown.append(
+                QChar(static_cast<char16_t>(byte)));  // Latin-1 maps 1:1 to the first 256 code points
+        }
+    }
+    return shown;
+}
+
+CTable::CTable(int headerRows, QWidget* parent) : QTableWidget(parent), headerRows_(headerRows) {
+    // The grid's own header rows are cells of the table, so Qt's headers stay hidden.
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    QFont cellFont(QStringLiteral("Tahoma"));
+    cellFont.setStyleHint(QFont::SansSerif);  // most desktops have no Tahoma: take their sans font
+    cellFont.setPointSize(8);
+    setFont(cellFont);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(cellFont).height() + 4);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CTable::BeginUpdate() {
+    if (updateDepth_++ == 0) {
+        setUpdatesEnabled(false);
+        blockSignals(true);
+    }
+}
+
+void CTable::EndUpdate() {
+    if (updateDepth_ > 0 && --updateDepth_ == 0) {
+        blockSignals(false);
+        setUpdatesEnabled(true);
+        viewport()->update();
+    }
+}
+
+void CTable::SetRows(int rows) {
+    setRowCount(std::max(0, rows));
+}
+
+void CTable::SetCols(int cols) {
+    setColumnCount(std::max(0, cols));
+}
+
+int CTable::TwipsToPixels(int twips) const {
+    return static_cast<int>(static_cast<long long>(twips) * logicalDpiX() / 1440);
+}
+
+void CTable::SetColWidth(int col, int widthTwips) {
+    if (col < 0 || col >= columnCount()) return;
+    setColumnWidth(col, TwipsToPixels(std::max(0, widthTwips)));
+}
+
+QTableWidgetItem* CTable::CurrentItem() {
+    // Writes outside the table are dropped, as the grid control rejected them.
+    if (row_ < 0 || col_ < 0 || row_ >= rowCount() || col_ >= columnCount()) return nullptr;
+    QTableWidgetItem* cell = item(row_, col_);
+    if (cell == nullptr) {
+        cell = new QTableWidgetItem;
+        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        StyleHeaderItem(row_, cell);
+        setItem(row_, col_, cell);
+    }
+    return cell;
+}
+
+void CTable::StyleHeaderItem(int row, QTableWidgetItem* cell) const {
+    if (row >= headerRows_) return;
+    QFont bold = font();
+    bold.setBold(true);
+    cell->setFont(bold);
+    cell->setBackground(QColor(224, 224, 224));
+}
+
+void CTable::SetText(std::string_view text) {
+    QTableWidgetItem* cell = CurrentItem();
+    if (cell == nullptr) return;
+    cell->setText(DisplayTextOf(text));
+    // Header names are often wider than their 1000-twip columns: the whole name on hover.
+    if (row_ < headerRows_) cell->setToolTip(cell->text());
+}
+
+void CTable::SetCellAlignment(short alignment) {
+    QTableWidgetItem* cell = CurrentItem();
+    if (cell == nullptr) return;
+    // The grid's codes: 0-2 left, 3-5 centre, 6-8 right; each triple top, centre, bottom.
+    static const std::map<int, Qt::Alignment> kAlignments = {
+        {0, Qt::AlignLeft | Qt::AlignTop},
+        {1, Qt::AlignLeft | Qt::AlignVCenter},
+        {2, Qt::AlignLeft | Qt::AlignBottom},
+        {3, Qt::AlignHCenter | Qt::AlignTop},
+        {4, Qt::AlignCenter},
+        {5, Qt::AlignHCenter | Qt::AlignBottom},
+        {6, Qt::AlignRight | Qt::AlignTop},
+        {7, Qt::AlignRight | Qt::AlignVCenter},
+        {8, Qt::AlignRight | Qt::AlignBottom},
+    };
+    const auto found = kAlignments.find(alignment);
+    const Qt::Alignment chosen =
+        found != kAlignments.end() ? found->second : (Qt::AlignLeft | Qt::AlignVCenter);
+    cell->setTextAlignment(chosen);
+}
+
+void CTable::SetEnabled(bool enabled) {
+    // Input here means selecting and copying: values typed into the table would not be saved anywhere,
+    // so the cells stay read-only.
+    acceptsInput_ = enabled;
+    setSelectionMode(enabled ? QAbstractItemView::ExtendedSelection : QAbstractItemView::NoSelection);
+    setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void CTable::SetCellSuspect(bool suspect) {
+    QTableWidgetItem* cell = CurrentItem();
+    if (cell == nullptr) return;
+    if (suspect) {
+        cell->setForeground(QColor(200, 0, 0));
+        cell->setToolTip(QString::fromLatin1(kSuspectToolTip));
+    } else {
+        cell->setData(Qt::ForegroundRole, QVariant());
+        cell->setToolTip(QString());
+    }
+}
+
+QString CTable::SelectionAsText() const {
+    QModelIndexList indexes = selectedIndexes();
+    if (indexes.isEmpty()) return QString();
+    std::sort(indexes.begin(), indexes.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.row() != b.row() ? a.row() < b.row() : a.column() < b.column();
+    });
+    int left = indexes.front().column();
+    int right = left;
+    for (const QModelIndex& index : indexes) {
+        left = std::min(left, index.column());
+        right = std::max(right, index.column());
+    }
+    QString text;
+    int row = -1;
+    QStringList line;
+    auto flush = [&] {
+        if (row >= 0) text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    for (const QModelIndex& index : indexes) {
+        if (index.row() != row) {
+            flush();
+            row = index.row();
+            line = QStringList(right - left + 1, QString());
+        }
+        const QTableWidgetItem* cell = item(index.row(), index.column());
+        line[index.column() - left] = cell != nullptr ? cell->text() : QString();
+    }
+    flush();
+    return text;
+}
+
+void CTable::keyPressEvent(QKeyEvent* event) {
+    if (acceptsInput_ && event->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(SelectionAsText());
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}

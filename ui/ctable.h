@@ -1,0 +1,54 @@
+// CTable: one parameter table of the table window, a QTableWidget driven through the core's write-only
+// grid interface. The first `headerRows` rows are ordinary cells that the table filling writes header
+// texts into; they are drawn bold on grey so they read as headers.
+#pragma once
+
+#include <QTableWidget>
+#include <string_view>
+
+#include "data/grid.h"
+
+// Cell text as shown: the bytes as Latin-1, control bytes as their visible control pictures.
+QString DisplayTextOf(std::string_view text);
+
+class CTable final : public QTableWidget, public kdm::IGrid {
+    Q_OBJECT
+  public:
+    CTable(int headerRows, QWidget* parent);
+
+    // Suspends painting while a table is filled; pairs nest.
+    void BeginUpdate();
+    void EndUpdate();
+
+    // kdm::IGrid
+    void SetRows(int rows) override;
+    void SetCols(int cols) override;
+    void SetColWidth(int col, int widthTwips) override;
+    void SetRow(int row) override { row_ = row; }
+    void SetCol(int col) override { col_ = col; }
+    void SetText(std::string_view text) override;
+    void SetCellAlignment(short alignment) override;
+    void SetEnabled(bool enabled) override;
+    void SetCellSuspect(bool suspect) override;
+
+    // Twips (1/1440 inch) to pixels at this widget's logical resolution.
+    int TwipsToPixels(int twips) const;
+    bool AcceptsInput() const { return acceptsInput_; }
+    // The selected cells as tab-separated lines (rows in order, one line per selected row).
+    QString SelectionAsText() const;
+
+    static constexpr const char* kSuspectToolTip = "checksum mismatch in this telegram";
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    QTableWidgetItem* CurrentItem();
+    void StyleHeaderItem(int row, QTableWidgetItem* item) const;
+
+    int headerRows_;
+    int row_ = 0;
+    int col_ = 0;
+    int updateDepth_ = 0;
+    bool acceptsInput_ = false;
+};

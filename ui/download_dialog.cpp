@@ -1,0 +1,74 @@
+#include "ui/download_dialog.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "transfer/observer.h"
+#include "ui/pictures.h"
+
+CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
+    : TransferDialogBase(app, TransferWorker::Job::kWrite, parent) {
+    setObjectName(QStringLiteral("CDownload"));
+    setWindowTitle(QStringLiteral("Write data to Dorvik-device"));
+    setWindowIcon(AppIcon());
+
+    auto* layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setHorizontalSpacing(12);
+
+    auto* active = new QLabel(QStringLiteral("Data transfer active"), this);
+    QFont bold = active->font();
+    bold.setBold(true);
+    active->setFont(bold);
+    layout->addWidget(active, 0, 0, 1, 3);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("id1012"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QString(48, QChar('0'))));
+    layout->addWidget(progress_, 1, 0, 1, 3);
+
+    layout->addWidget(new QLabel(QStringLiteral("Data to transfer:"), this), 2, 0);
+    QLabel* remaining = AddControl(kdm::kCtlProgramNo, true);
+    remaining->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    remaining->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("00000000")));
+    layout->addWidget(remaining, 2, 1);
+
+    layout->addWidget(new QLabel(QStringLiteral("Actual program no.:"), this), 3, 0);
+    QLabel* program = AddControl(kdm::kCtlWriteProgramNo, true);
+    program->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addWidget(program, 3, 1);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("id2"));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &CDownload::OnCancel);
+    layout->addWidget(cancel, 3, 2, Qt::AlignRight);
+    layout->setColumnStretch(2, 1);
+
+    statusLine_ = AddControl(kdm::kCtlStatusLine, true);
+    statusLine_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(statusLine_, 4, 0, 1, 3);
+
+    // Present for the keyboard only: Enter ends the write like Cancel, but with OK.
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("id1"));
+    ok->setDefault(true);
+    ok->hide();
+    connect(ok, &QPushButton::clicked, this, &CDownload::OnOK);
+}
+
+int CDownload::ProgressMinimum() const {
+    return progress_->minimum();
+}
+int CDownload::ProgressMaximum() const {
+    return progress_->maximum();
+}
+int CDownload::ProgressValue() const {
+    return progress_->value();
+}

@@ -1,0 +1,18 @@
+// CDownload: the window of a write ("Write data to Dorvik-device"). A progress bar (1012), the data
+// still to transfer (1013), the program number of the last program frame (1015) and the status line
+// (1010) while the write runs on its worker. Cancel is visible; Enter reaches the hidden default OK.
+#pragma once
+
+#include "ui/transfer_worker.h"
+
+class QPushButton;
+
+class CDownload final : public TransferDialogBase {
+    Q_OBJECT
+  public:
+    CDownload(CKDM_XPApp& app, QWidget* parent);
+
+    int ProgressMinimum() const;
+    int ProgressMaximum() const;
+    int ProgressValue() const;
+};

@@ -1,0 +1,69 @@
+#include "ui/main_window.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "data/strings.h"
+#include "files/data_file.h"
+#include "ui/app.h"
+#include "ui/com_select.h"
+#include "ui/menu.h"
+#include "ui/pictures.h"
+
+CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("CKDMXPMain"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(CreateMainMenu(this, [this](int id) { OnCommand(id); }));
+
+    QFont large = font();
+    large.setPointSize(14);
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("startPicture"));
+    picture->setPixmap(StartPicture(560, 190));
+    picture->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(picture, 0, Qt::AlignHCenter);
+
+    auto* row = new QHBoxLayout;
+    auto* logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("logo"));
+    logo->setPixmap(LogoPixmap(64));
+    row->addWidget(logo, 0, Qt::AlignVCenter);
+    auto* text = new QLabel(QString::fromLatin1(kText), this);
+    text->setObjectName(QStringLiteral("text"));
+    text->setTextFormat(Qt::PlainText);
+    text->setFont(large);
+    row->addWidget(text, 1);
+    layout->addLayout(row);
+
+    setWindowIcon(AppIcon());
+    setWindowTitle(
+        QString::fromLatin1(kdm::kVersionTitle.data(), static_cast<qsizetype>(kdm::kVersionTitle.size())));
+    // The window opens from the directory current at this moment, which need not be the start-up one.
+    app_.tempFilePath = kdm::InitTempFilePath(kdm::CurrentDirectory());
+}
+
+void CKDMXPMain::OnCommand(int id) {
+    if (id == menu_id::kPortSelect) {
+        OnPortSelect();
+        return;
+    }
+    // Help documents here come from the start-up directory: the application's handlers do that.
+    RouteToApplication(app_, id, this);
+}
+
+void CKDMXPMain::OnPortSelect() {
+    RunPortSelect(app_, this);
+}
+
+void CKDMXPMain::keyPressEvent(QKeyEvent* event) {
+    // Without buttons Enter has no default button to press; it ends the window as it always did.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,24 @@
+// CKDMXPMain: the start window. A text, two pictures and the menu; the program lives as long as it.
+#pragma once
+
+#include <QDialog>
+
+class CKDM_XPApp;
+class QLabel;
+
+class CKDMXPMain final : public QDialog {
+    Q_OBJECT
+  public:
+    CKDMXPMain(CKDM_XPApp& app, QWidget* parent = nullptr);
+
+    static constexpr const char* kText = "\n  KDM XP \n  Data store / restore for  Q4400-devices";
+
+    void OnCommand(int id);
+    void OnPortSelect();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    CKDM_XPApp& app_;
+};

@@ -1,0 +1,128 @@
+#include "ui/printing.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <algorithm>
+
+#include "files/data_file.h"
+#include "files/print_layout.h"
+#include "ui/visible_text.h"
+
+namespace {
+
+// The layout's units are those of a 600 dpi printer; at other resolutions they are scaled, and the
+// whole page is shrunk further if the printable area is shorter than the layout (small paper, wide
+// margins), so the 56th line of a page never falls off it.
+double LayoutScale(QPrinter& printer) {
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double byResolution = printer.resolution() / static_cast<double>(kdm::kPrintUnitsPerInch);
+    const double neededHeight = kdm::kPrintBodyLastY + kdm::kPrintLineStep;
+    double scale = byResolution;
+    if (area.height() > 0) scale = std::min(scale, area.height() / neededHeight);
+    return scale;
+}
+
+// A monospaced font of 10 points (at 600 units per inch), made smaller when the widest line would
+// run past the right edge of the printable area.
+QFont PrintFont(const kdm::PrintLayout& layout, double availableWidth) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPixelSize(10 * kdm::kPrintUnitsPerInch / 72);
+    std::size_t widest = 1;
+    for (const kdm::PrintItem& item : layout.items)
+        widest = std::max(widest, item.text.size());
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(QString(static_cast<qsizetype>(widest), QChar('M')));
+    if (availableWidth > 0 && width > availableWidth) {
+        const double shrunk = font.pixelSize() * availableWidth / width;
+        font.setPixelSize(std::max(1, static_cast<int>(shrunk)));
+    }
+    return font;
+}
+
+}  // namespace
+
+int PrintText(QPrinter& printer, const std::string& text, const std::string& path) {
+    const kdm::PrintLayout layout = kdm::LayOutPrintText(text, path);
+    printer.setDocName(QString::fromLatin1(kPrintDocumentName));
+    QPainter painter;
+    if (!painter.begin(&printer)) return 0;
+
+    const double scale = LayoutScale(printer);
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double availableWidth = area.width() / scale - kdm::kPrintX - 20;
+    painter.scale(scale, scale);
+    painter.setFont(PrintFont(layout, availableWidth));
+    const double ascent = painter.fontMetrics().ascent();
+
+    int page = 1;
+    for (const kdm::PrintItem& item : layout.items) {
+        while (page < item.page) {
+            // A failed page change is not looked at: the rest still goes to the document.
+            printer.newPage();
+            ++page;
+        }
+        if (item.text.empty()) continue;
+        // The layout's y is the top of the line, as for a printer's text output.
+        // The header shows a path (UTF-8); everything else is the file's own bytes.
+        const QString shown = item.kind == kdm::PrintItemKind::kHeader ? QString::fromStdString(item.text)
+                                                                       : VisibleText(item.text);
+        painter.drawText(QPointF(item.x, item.y + ascent), shown);
+    }
+    // Pages at the end that hold nothing after their header still count: the layout asks for them.
+    while (page < layout.pageCount) {
+        printer.newPage();
+        ++page;
+    }
+    painter.end();
+    return layout.pageCount;
+}
+
+void PrintDataFile(const std::string& path, QWidget* parent,
+                   const std::function<bool(QPrinter& printer, QWidget* parent)>& choosePrinter) {
+    std::string text;
+    long length = 0;
+    std::string reason;
+    if (!kdm::ReadWholeFile(path, text, length, reason)) return;
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromLatin1(kPrintDocumentName));
+    if (choosePrinter) {
+        if (!choosePrinter(printer, parent)) return;
+    } else {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        // Qt offers its PDF printer through this option; without it a machine with no print queue
+        // would have nothing to print on.
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        if (dialog.exec() != QDialog::Accepted) return;
+    }
+    PrintText(printer, text, path);
+}
+
+void PrintDataFile(const std::string& path, QWidget* parent) {
+    PrintDataFile(path, parent, nullptr);
+}
+
+int PrintDataFileToPdf(const std::string& path, const std::string& pdfPath, std::string& reason) {
+    std::string text;
+    long length = 0;
+    if (!kdm::ReadWholeFile(path, text, length, reason)) return 0;
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdfPath));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    if (PrintText(printer, text, path) == 0) {
+        reason = pdfPath + ": cannot be written";
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,155 @@
+#include "ui/table_window.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "data/strings.h"
+#include "data/tables.h"
+#include "files/data_file.h"
+#include "ui/app.h"
+#include "ui/com_select.h"
+#include "ui/ctable.h"
+#include "ui/help.h"
+#include "ui/menu.h"
+#include "ui/pictures.h"
+
+namespace {
+
+QString FromLatin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Dialog units of the window's font: a quarter of the average character width across, an eighth of
+// the line height down.
+QSize DialogUnits(const QWidget& widget, int x, int y) {
+    const QFontMetrics metrics(widget.font());
+    return QSize(x * metrics.averageCharWidth() / 4, y * metrics.height() / 8);
+}
+
+}  // namespace
+
+CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName(QStringLiteral("CKDM_XPDlg"));
+    auto* layout = new QGridLayout(this);
+    layout->setMenuBar(CreateMainMenu(this, [this](int id) { OnCommand(id); }));
+
+    system_ = new CTable(1, this);
+    system_->setObjectName(QStringLiteral("id1000"));
+    system_->setMinimumSize(DialogUnits(*this, 215, 143));
+    program_ = new CTable(2, this);
+    program_->setObjectName(QStringLiteral("id1001"));
+    program_->setMinimumSize(DialogUnits(*this, 300, 100));
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(QStringLiteral("id1"));
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    status_->hide();
+
+    layout->addWidget(system_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(ok_, 0, 2, Qt::AlignRight | Qt::AlignTop);
+    layout->setColumnStretch(1, 1);
+    layout->addWidget(program_, 1, 0, 1, 3);
+    layout->setRowStretch(1, 1);
+    layout->addWidget(status_, 2, 0, 1, 3);
+    resize(DialogUnits(*this, 608, 398));
+    setSizeGripEnabled(true);
+}
+
+void CKDM_XPDlg::SetFileName(const std::string& path) {
+    fileName_ = path;
+}
+
+void CKDM_XPDlg::showEvent(QShowEvent* event) {
+    if (!initialised_) OnInitDialog();
+    QDialog::showEvent(event);
+    if (!readFailure_.empty() && !failureReported_) {
+        // After the window is up, so the message stands over the (empty) tables it speaks of.
+        QTimer::singleShot(0, this, &CKDM_XPDlg::ReportReadFailure);
+    }
+}
+
+void CKDM_XPDlg::OnInitDialog() {
+    if (initialised_) return;
+    initialised_ = true;
+    setWindowIcon(AppIcon());
+    setWindowTitle(FromLatin1(kdm::kVersionTitle) + QString::fromLocal8Bit(fileName_.c_str()));
+    ShowDataFile(fileName_);
+}
+
+int CKDM_XPDlg::ShowDataFile(const std::string& path) {
+    std::string text;
+    long length = 0;
+    std::string reason;
+    readFailure_.clear();
+    suspect_ = 0;
+    if (kdm::ReadWholeFile(path, text, length, reason) == 0) {
+        // Nothing loaded: the tables stay empty.
+        readFailure_ = reason.empty() ? "The file " + path + " cannot be read." : reason;
+        status_->hide();
+        return 0;
+    }
+    system_->BeginUpdate();
+    program_->BeginUpdate();
+    kdm::ParameterTables tables(*system_, *program_);
+    tables.ShowDump(text);
+    program_->EndUpdate();
+    system_->EndUpdate();
+
+    suspect_ = tables.SuspectValues();
+    if (suspect_ > 0) {
+        status_->setText(
+            QStringLiteral("%1 value(s) come from telegrams with a checksum mismatch (shown in red).")
+                .arg(suspect_));
+        status_->show();
+    } else {
+        status_->hide();
+    }
+    return 0;
+}
+
+void CKDM_XPDlg::ReportReadFailure() {
+    if (readFailure_.empty() || failureReported_) return;
+    failureReported_ = true;
+    QMessageBox box(QMessageBox::Warning, FromLatin1(kdm::kErrorTitle),
+                    QString::fromLocal8Bit(readFailure_.c_str()), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("readFailureBox"));
+    box.exec();
+}
+
+void CKDM_XPDlg::OnCommand(int id) {
+    switch (id) {
+        case menu_id::kHelpEnglish:
+            OnHelpEnglish();
+            return;
+        case menu_id::kHelpGerman:
+            OnHelpGerman();
+            return;
+        case menu_id::kPortSelect:
+            OnPortSelect();
+            return;
+        default:
+            RouteToApplication(app_, id, this);
+            return;
+    }
+}
+
+// The table window's help commands look in the directory current at the moment, not the start-up one.
+void CKDM_XPDlg::OnHelpEnglish() {
+    OpenHelpDocument(kdm::CurrentDirectory(), "KDM_Info_e.pdf");
+}
+
+void CKDM_XPDlg::OnHelpGerman() {
+    OpenHelpDocument(kdm::CurrentDirectory(), "KDM_Info_d.pdf");
+}
+
+void CKDM_XPDlg::OnPortSelect() {
+    RunPortSelect(app_, this);
+}

@@ -1,0 +1,57 @@
+// CKDM_XPDlg: the table window. Shows one data file in two tables (system parameters above, program
+// parameters below), carries the menu, and nests: commands chosen here open their windows on top of it.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class CKDM_XPApp;
+class CTable;
+class QLabel;
+class QPushButton;
+
+class CKDM_XPDlg final : public QDialog {
+    Q_OBJECT
+  public:
+    CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent);
+
+    // The data file to show; set before the window is shown.
+    void SetFileName(const std::string& path);
+    const std::string& FileName() const { return fileName_; }
+
+    // Title, icon and tables. Runs once, when the window is first shown (tests may call it earlier).
+    void OnInitDialog();
+
+    // Reads `path` and fills both tables from it. Returns 0 like the table filling always did; a file
+    // that cannot be read leaves the tables empty and reports why (shown once the window is up).
+    int ShowDataFile(const std::string& path);
+
+    void OnCommand(int id);
+    void OnHelpEnglish();
+    void OnHelpGerman();
+    void OnPortSelect();
+
+    CTable* SystemTable() const { return system_; }
+    CTable* ProgramTable() const { return program_; }
+    // Values from telegrams whose checksum did not match, in the file shown.
+    int SuspectValues() const { return suspect_; }
+    // Why the file could not be read; empty when it could.
+    const std::string& ReadFailure() const { return readFailure_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void ReportReadFailure();
+
+    CKDM_XPApp& app_;
+    std::string fileName_;
+    CTable* system_;
+    CTable* program_;
+    QLabel* status_;
+    QPushButton* ok_;
+    bool initialised_ = false;
+    bool failureReported_ = false;
+    int suspect_ = 0;
+    std::string readFailure_;
+};

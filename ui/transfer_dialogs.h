@@ -1,0 +1,24 @@
+// The read and write windows as the menu commands run them.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class CKDM_XPApp;
+class QWidget;
+
+// Replacements for the file dialogs of the transfers (tests, screenshots): true with a path, false for
+// "cancelled". Null members leave the real dialogs in place.
+struct TransferDialogHooks {
+    std::function<bool(QWidget* parent, QString& path)> chooseSavePath;
+    std::function<bool(QWidget* parent, QString& path)> chooseFileToWrite;
+};
+
+// "Read Dorvik device": the read window, and after a successful save a table window for the saved file
+// (opened once the read window has closed).
+void RunReadDialog(CKDM_XPApp& app, QWidget* parent);
+void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks);
+
+// "Write Dorvik device": the write window.
+void RunWriteDialog(CKDM_XPApp& app, QWidget* parent);
+void RunWriteDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks);

@@ -1,0 +1,370 @@
+#include "ui/transfer_worker.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMutexLocker>
+#include <QProgressBar>
+#include <QThread>
+
+#include "data/strings.h"
+#include "transfer/read_engine.h"
+#include "transfer/write_engine.h"
+#include "ui/app.h"
+#include "ui/visible_text.h"
+
+namespace {
+
+// Texts of the program and messages naming paths (UTF-8).
+QString FromBytes(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The file dialogs of the transfers: one filter, the extension added to a bare name.
+bool RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, QString& path) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    // A name that does not exist may be typed; the write then reports that it cannot read it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("KDM"));
+    dialog.setNameFilter(QStringLiteral("KDM DataFiles (*.KDM)"));
+    // The data file is a copy of the temporary file; saving over an older one is the usual case.
+    if (mode == QFileDialog::AcceptSave) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    path = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+}  // namespace
+
+QString TerminatedText(int checksumMismatches) {
+    QString text = FromBytes(kdm::LoadString(kdm::sid::kTerminated));
+    if (checksumMismatches == 1) {
+        text += QStringLiteral(" (1 telegram with checksum mismatch)");
+    } else if (checksumMismatches > 1) {
+        text += QStringLiteral(" (%1 telegrams with checksum mismatch)").arg(checksumMismatches);
+    }
+    return text;
+}
+
+TransferWorker::TransferWorker(CKDM_XPApp& app, Job job, ITransferView& view, QObject* parent)
+    : QObject(parent), app_(app), job_(job), view_(view) {
+    if (job_ == Job::kRead) {
+        read_ = std::make_unique<kdm::ReadEngine>(app_.link, app_.clock, *this, app_.tempFilePath);
+    } else {
+        write_ = std::make_unique<kdm::WriteEngine>(app_.link, app_.clock, *this);
+    }
+}
+
+TransferWorker::~TransferWorker() {
+    if (!thread_) return;
+    closing_.store(true);
+    RequestStop(kdm::kIdCancel);
+    // The worker may be waiting for a box on this thread: keep serving events until it is done.
+    while (!thread_->wait(5))
+        QCoreApplication::processEvents();
+}
+
+void TransferWorker::Start() {
+    if (started_) return;
+    started_ = true;
+    thread_.reset(QThread::create([this] { Run(); }));
+    thread_->setObjectName(job_ == Job::kRead ? QStringLiteral("kdm-read") : QStringLiteral("kdm-write"));
+    connect(thread_.get(), &QThread::finished, this, &TransferWorker::OnThreadFinished);
+    thread_->start();
+}
+
+void TransferWorker::Run() {
+    if (read_) {
+        if (read_->StartRead()) read_->RunTimer();
+    } else {
+        if (write_->StartWrite()) write_->RunTimer();
+    }
+}
+
+void TransferWorker::RequestStop(int command) {
+    if (read_) read_->RequestStop(command);
+    if (write_) write_->RequestStop(command);
+}
+
+bool TransferWorker::Running() const {
+    return thread_ && thread_->isRunning();
+}
+
+bool TransferWorker::Ended() const {
+    return read_ ? read_->Ended() : write_->Ended();
+}
+
+int TransferWorker::DialogResult() const {
+    return read_ ? read_->DialogResult() : write_->DialogResult();
+}
+
+std::string TransferWorker::SavedPath() const {
+    return read_ ? read_->SavedPath() : std::string();
+}
+
+int TransferWorker::ChecksumMismatches() const {
+    return read_ ? read_->ChecksumMismatches() : 0;
+}
+
+void TransferWorker::StopIdle(int command) {
+    if (Running()) return;
+    if (read_) read_->Stop(command);
+    if (write_) write_->Stop(command);
+}
+
+void TransferWorker::OnThreadFinished() {
+    ApplyPending();
+    emit finished();
+}
+
+template <typename Change>
+void TransferWorker::Update(Change change) {
+    bool post = false;
+    {
+        QMutexLocker lock(&mutex_);
+        change(pending_);
+        if (!pending_.posted) pending_.posted = post = true;
+    }
+    if (post)
+        QMetaObject::invokeMethod(
+            this, [this] { ApplyPending(); }, Qt::QueuedConnection);
+}
+
+void TransferWorker::ApplyPending() {
+    if (closing_.load()) return;
+    Pending now;
+    {
+        QMutexLocker lock(&mutex_);
+        now = std::move(pending_);
+        pending_ = Pending();
+    }
+    if (now.rangeDirty) view_.ShowProgressRange(now.low, now.high);
+    if (now.posDirty) view_.ShowProgressPos(now.position);
+    for (const auto& [id, text] : now.controls)
+        view_.ShowControl(id, text);
+    if (now.statusDirty) view_.ShowStatus(now.status);
+}
+
+bool TransferWorker::OnUiThread(const std::function<void()>& call) {
+    if (closing_.load()) return false;
+    if (QThread::currentThread() == thread()) {
+        call();
+        return true;
+    }
+    // What is pending was posted before this call and is therefore applied before the box shows.
+    QMetaObject::invokeMethod(
+        this,
+        [this, &call] {
+            if (!closing_.load()) call();
+        },
+        Qt::BlockingQueuedConnection);
+    return !closing_.load();
+}
+
+void TransferWorker::OnStatus(int stringId) {
+    QString text = FromBytes(kdm::LoadString(stringId));
+    if (stringId == kdm::sid::kTerminated && read_) text = TerminatedText(read_->ChecksumMismatches());
+    Update([&text](Pending& p) {
+        p.statusDirty = true;
+        p.status = std::move(text);
+    });
+}
+
+void TransferWorker::OnStatusText(const std::string& text) {
+    QString shown = VisibleText(text);
+    Update([&shown](Pending& p) {
+        p.statusDirty = true;
+        p.status = std::move(shown);
+    });
+}
+
+void TransferWorker::OnControlText(int controlId, const std::string& text) {
+    QString shown = VisibleText(text);
+    Update([controlId, &shown](Pending& p) { p.controls[controlId] = std::move(shown); });
+}
+
+void TransferWorker::OnProgressRange(int low, int high) {
+    Update([low, high](Pending& p) {
+        p.rangeDirty = true;
+        p.low = low;
+        p.high = high;
+    });
+}
+
+void TransferWorker::OnProgressPos(int position) {
+    Update([position](Pending& p) {
+        p.posDirty = true;
+        p.position = position;
+    });
+}
+
+void TransferWorker::OnSearchPort(int portNumber) {
+    // While the search runs, the telegram field is still empty: it names the port being tried, since
+    // each silent port costs seconds.
+    if (job_ != Job::kRead) return;
+    QString text = QStringLiteral("COM%1").arg(portNumber);
+    Update([&text](Pending& p) { p.controls[kdm::kCtlReadingParameter] = std::move(text); });
+}
+
+void TransferWorker::ShowError(const std::string& text) {
+    const QString shown = FromBytes(text);
+    OnUiThread([this, &shown] {
+        QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), shown, QMessageBox::Ok,
+                        view_.Window());
+        box.setObjectName(QStringLiteral("KdmErrorBox"));
+        box.exec();
+    });
+}
+
+void TransferWorker::ShowInformation(const std::string& title, const std::string& text) {
+    const QString shownTitle = FromBytes(title);
+    const QString shown = FromBytes(text);
+    OnUiThread([this, &shownTitle, &shown] {
+        QMessageBox box(QMessageBox::Information, shownTitle, shown, QMessageBox::Ok, view_.Window());
+        box.setObjectName(QStringLiteral("KdmInformationBox"));
+        box.exec();
+    });
+}
+
+bool TransferWorker::ChooseSavePath(std::string& path) {
+    bool chosen = false;
+    QString chosenPath;
+    OnUiThread([this, &chosen, &chosenPath] {
+        chosen = chooseSave_ ? chooseSave_(view_.Window(), chosenPath)
+                             : RunFileDialog(view_.Window(), QFileDialog::AcceptSave, chosenPath);
+    });
+    if (chosen) path = chosenPath.toStdString();
+    return chosen;
+}
+
+bool TransferWorker::AskDiscardUnsaved() {
+    // When the window is going away there is nobody to ask: the data stays in the temporary file.
+    bool discard = true;
+    OnUiThread([this, &discard] {
+        QMessageBox box(QMessageBox::NoIcon, FromBytes(kdm::kVersionTitle),
+                        FromBytes(kdm::LoadString(kdm::sid::kDiscardQuestion)),
+                        QMessageBox::Yes | QMessageBox::No, view_.Window());
+        box.setObjectName(QStringLiteral("KdmQuestionBox"));
+        discard = box.exec() == QMessageBox::Yes;
+    });
+    return discard;
+}
+
+bool TransferWorker::ChooseFileToWrite(std::string& path) {
+    bool chosen = false;
+    QString chosenPath;
+    OnUiThread([this, &chosen, &chosenPath] {
+        chosen = chooseOpen_ ? chooseOpen_(view_.Window(), chosenPath)
+                             : RunFileDialog(view_.Window(), QFileDialog::AcceptOpen, chosenPath);
+    });
+    if (chosen) path = chosenPath.toStdString();
+    return chosen;
+}
+
+TransferDialogBase::TransferDialogBase(CKDM_XPApp& app, TransferWorker::Job job, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      worker_(new TransferWorker(app, job, *this, this)) {
+    connect(worker_, &TransferWorker::finished, this, &TransferDialogBase::OnWorkerFinished);
+}
+
+TransferDialogBase::~TransferDialogBase() {
+    // Before the controls go: the worker may still apply a last update while it winds down.
+    delete worker_;
+}
+
+QLabel* TransferDialogBase::AddControl(int controlId, bool framed) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QStringLiteral("id%1").arg(controlId));
+    if (framed) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setMargin(2);
+    }
+    label->setTextFormat(Qt::PlainText);
+    controls_[controlId] = label;
+    return label;
+}
+
+QString TransferDialogBase::StatusText() const {
+    return statusLine_ ? statusLine_->text() : QString();
+}
+
+QString TransferDialogBase::ControlText(int controlId) const {
+    const auto it = controls_.find(controlId);
+    return it == controls_.end() ? QString() : it->second->text();
+}
+
+void TransferDialogBase::ShowStatus(const QString& text) {
+    if (statusLine_) statusLine_->setText(text);
+}
+
+void TransferDialogBase::ShowControl(int controlId, const QString& text) {
+    const auto it = controls_.find(controlId);
+    if (it != controls_.end()) it->second->setText(text);
+}
+
+void TransferDialogBase::ShowProgressRange(int low, int high) {
+    if (progress_) progress_->setRange(low, high);
+}
+
+void TransferDialogBase::ShowProgressPos(int position) {
+    if (progress_) progress_->setValue(position);
+}
+
+void TransferDialogBase::OnOK() {
+    Stop(kdm::kIdOk);
+}
+
+void TransferDialogBase::OnCancel() {
+    Stop(kdm::kIdCancel);
+}
+
+void TransferDialogBase::Stop(int command) {
+    const DialogCode code = command == kdm::kIdOk ? Accepted : Rejected;
+    if (!worker_->Started()) {
+        QDialog::done(code);
+    } else if (worker_->Running()) {
+        // The worker closes the port and ends; the window follows in OnWorkerFinished.
+        worker_->RequestStop(command);
+    } else {
+        // A write that stayed open after a refused start still holds the port.
+        worker_->StopIdle(command);
+        QDialog::done(code);
+    }
+}
+
+void TransferDialogBase::OnWorkerFinished() {
+    // A write refused before its transfer leaves the window open with its status until closed.
+    if (!worker_->Ended()) return;
+    QDialog::done(worker_->DialogResult() == kdm::kIdOk ? Accepted : Rejected);
+}
+
+void TransferDialogBase::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    worker_->Start();
+}
+
+void TransferDialogBase::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            OnCancel();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // The OK button is hidden, yet Enter still reaches it.
+            OnOK();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void TransferDialogBase::closeEvent(QCloseEvent* event) {
+    // There is no close box; a window manager's close counts as Esc.
+    event->ignore();
+    OnCancel();
+}

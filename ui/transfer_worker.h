@@ -1,0 +1,184 @@
+// Runs a read or a write conversation on a thread of its own, so that the windows never wait for the
+// serial line (a device search alone can last about 100 s).
+//
+// The engine calls its observer on the worker thread. Display calls (status, control texts, progress)
+// are gathered into a pending state and applied on the user-interface thread by one queued call, so a
+// burst of updates costs one repaint. Boxes and dialogs (errors, the save and open dialogs, the
+// question) run on the user-interface thread while the worker waits for the answer, which keeps the
+// order the user sees exactly that of the conversation.
+//
+// Lifetime: the windows close only once the worker has finished. Destroying a worker that still runs
+// asks it to stop and waits (answering any pending box with "cancel") until it has.
+#pragma once
+
+#include <QDialog>
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "transfer/observer.h"
+
+class CKDM_XPApp;
+class QLabel;
+class QProgressBar;
+class QThread;
+class QWidget;
+
+namespace kdm {
+class ReadEngine;
+class WriteEngine;
+}  // namespace kdm
+
+// The status line's text at the end of a read: "communication terminated", followed by the number of
+// telegrams whose checksum did not match when there are any.
+QString TerminatedText(int checksumMismatches);
+
+// What a transfer window shows, applied on the user-interface thread.
+class ITransferView {
+  public:
+    virtual ~ITransferView() = default;
+    virtual void ShowStatus(const QString& text) = 0;
+    virtual void ShowControl(int controlId, const QString& text) = 0;
+    virtual void ShowProgressRange(int low, int high) = 0;
+    virtual void ShowProgressPos(int position) = 0;
+    // The window that owns boxes and file dialogs.
+    virtual QWidget* Window() = 0;
+};
+
+class TransferWorker final : public QObject, public kdm::ITransferObserver {
+    Q_OBJECT
+  public:
+    enum class Job { kRead, kWrite };
+    // A file dialog: true with a path, false when cancelled. Runs on the user-interface thread.
+    using FileChooser = std::function<bool(QWidget* parent, QString& path)>;
+
+    TransferWorker(CKDM_XPApp& app, Job job, ITransferView& view, QObject* parent = nullptr);
+    ~TransferWorker() override;
+
+    // Replace the file dialogs (tests); null restores the real ones.
+    void SetSaveChooser(FileChooser chooser) { chooseSave_ = std::move(chooser); }
+    void SetOpenChooser(FileChooser chooser) { chooseOpen_ = std::move(chooser); }
+
+    // Starts the conversation on the worker thread (once).
+    void Start();
+    // Asks the conversation to stop (Esc, Enter, Cancel) from any thread; the worker performs the stop
+    // (port closed, nothing saved) and then finishes.
+    void RequestStop(int command);
+    bool Started() const { return started_; }
+    bool Running() const;
+
+    // Valid once finished() was emitted (user-interface thread).
+    bool Ended() const;
+    int DialogResult() const;
+    std::string SavedPath() const;
+    int ChecksumMismatches() const;
+    // A write that stays open after a refused start (file too short, status not confirmed) still holds
+    // the port: this stops it when the user closes the window. Only once the worker has finished.
+    void StopIdle(int command);
+
+    // ITransferObserver, called on the worker thread.
+    void OnStatus(int stringId) override;
+    void OnStatusText(const std::string& text) override;
+    void OnControlText(int controlId, const std::string& text) override;
+    void OnProgressRange(int low, int high) override;
+    void OnProgressPos(int position) override;
+    void OnSearchPort(int portNumber) override;
+    void ShowError(const std::string& text) override;
+    void ShowInformation(const std::string& title, const std::string& text) override;
+    bool ChooseSavePath(std::string& path) override;
+    bool AskDiscardUnsaved() override;
+    bool ChooseFileToWrite(std::string& path) override;
+
+  signals:
+    // The conversation is over (user-interface thread); the display shows its final state.
+    void finished();
+
+  private:
+    struct Pending {
+        bool statusDirty = false;
+        QString status;
+        std::map<int, QString> controls;
+        bool rangeDirty = false;
+        int low = 0;
+        int high = 0;
+        bool posDirty = false;
+        int position = 0;
+        bool posted = false;
+    };
+
+    void Run();
+    void OnThreadFinished();
+    // Worker side: note a change and post one apply call if none is on its way.
+    template <typename Change>
+    void Update(Change change);
+    void ApplyPending();
+    // Runs `call` on the user-interface thread and waits for it; not at all once the worker closes.
+    bool OnUiThread(const std::function<void()>& call);
+
+    CKDM_XPApp& app_;
+    Job job_;
+    ITransferView& view_;
+    FileChooser chooseSave_;
+    FileChooser chooseOpen_;
+    std::unique_ptr<kdm::ReadEngine> read_;
+    std::unique_ptr<kdm::WriteEngine> write_;
+    std::unique_ptr<QThread> thread_;
+    bool started_ = false;
+    std::atomic<bool> closing_{false};
+    QMutex mutex_;
+    Pending pending_;
+};
+
+// What the read and the write window have in common: the controls by id, the worker, and the keys.
+// Enter and Esc (and the buttons, visible or not) stop a running conversation; the window closes once
+// the worker has finished, with the result the conversation ended with.
+class TransferDialogBase : public QDialog, public ITransferView {
+    Q_OBJECT
+  public:
+    TransferDialogBase(CKDM_XPApp& app, TransferWorker::Job job, QWidget* parent);
+    ~TransferDialogBase() override;
+
+    // Texts as shown (tests, screenshots).
+    QString StatusText() const;
+    QString ControlText(int controlId) const;
+    TransferWorker& Worker() { return *worker_; }
+    const TransferWorker& Worker() const { return *worker_; }
+
+    // The IDOK and IDCANCEL commands.
+    void OnOK();
+    void OnCancel();
+
+    // ITransferView
+    void ShowStatus(const QString& text) override;
+    void ShowControl(int controlId, const QString& text) override;
+    void ShowProgressRange(int low, int high) override;
+    void ShowProgressPos(int position) override;
+    QWidget* Window() override { return this; }
+
+  public slots:
+    void accept() override { OnOK(); }
+    void reject() override { OnCancel(); }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    // A label for control `controlId`, with the look of a sunken static field when `framed`.
+    QLabel* AddControl(int controlId, bool framed);
+    QLabel* statusLine_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+
+  private:
+    void Stop(int command);
+    void OnWorkerFinished();
+
+    TransferWorker* worker_;
+    std::map<int, QLabel*> controls_;
+};
