@@ -34,7 +34,7 @@ std::string WithWrongChecksum(std::string telegram) {
 }  // namespace
 
 Conversation::Conversation(ParameterSet& set, const FaultPlan& plan, std::uint64_t seed)
-    : set_(set), plan_(plan), garbageState_(seed ^ 0x5A17E5EEDULL) {}
+    : set_(set), plan_(plan), garbageState_((seed ^ 0x5A17E5EEDULL) | 1) {}  // xorshift must not start at 0
 
 std::string Conversation::FTelegram(int errorNumber) {
     return MakeTelegram('F', "+0000" + TwoDigits(errorNumber) + "--");

@@ -1,15 +1,14 @@
 #include "sim/parameter_set.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "data/catalogue.h"
 #include "data/dump.h"
@@ -237,23 +236,24 @@ bool SaveParameterSet(const std::string& path, const ParameterSet& set, std::str
         reason = temporary + ": " + std::strerror(errno);
         return false;
     }
+    int error = 0;
     std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
+    while (error == 0 && done < text.size()) {
         const ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            ok = false;
-        } else {
+        if (put > 0) {
             done += static_cast<std::size_t>(put);
+        } else if (put < 0 && errno != EINTR) {
+            error = errno;
+        } else if (put == 0) {
+            error = EIO;
         }
     }
     // The saved set must survive a crash right after the rename: data on disk first, then the name.
-    ok = ok && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-    const int error = errno;
-    if (close(fd) != 0 && ok) ok = false;
-    if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
-    reason = path + ": " + std::strerror(ok ? errno : error);
+    if (error == 0 && (fchmod(fd, 0644) != 0 || fsync(fd) != 0)) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (error == 0) return true;
+    reason = path + ": " + std::strerror(error);
     unlink(temporary.c_str());
     return false;
 }

@@ -54,7 +54,7 @@ int CountOf(const std::string& text, const std::string& part) {
     return n;
 }
 
-struct Run {
+struct Finished {
     int exitCode = -1;
     std::string err;
     double wallSeconds = 0;
@@ -98,8 +98,8 @@ class Cli {
     }
 
     // Waits at most `timeoutMs`, then kills it.
-    Run Wait(int timeoutMs = 60000) {
-        Run run;
+    Finished Wait(int timeoutMs = 60000) {
+        Finished run;
         if (pid_ <= 0) return run;
         int status = 0;
         rusage usage{};
@@ -143,7 +143,7 @@ class FaultsProcess : public testing::Test {
         std::string error;
         ASSERT_TRUE(sim.Start(ports, com, args, &error)) << error;
     }
-    Run Read(const std::string& settingsDir = {}) {
+    Finished Read(const std::string& settingsDir = {}) {
         Cli cli({"read", "-o", out}, work, ports, settingsDir.empty() ? settings : settingsDir);
         return cli.Wait();
     }
@@ -166,7 +166,7 @@ TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
     std::vector<std::string> args = {"--no-pacing"};
     args.insert(args.end(), GetParam().fault.begin(), GetParam().fault.end());
     StartSim(sim, 1, args);
-    const Run run = Read();
+    const Finished run = Read();
     const std::string temp = ReadFile(work + "/KDM.tmp");
     const int records = CountOf(temp, "\r\n\r");
     if (GetParam().damaged >= 0) {
@@ -199,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadSample{"pause", {"--fault", "pause@" + std::to_string(kSystemMiddle) + ":4"}, 0},
                     ReadSample{"garbage", {"--garbage-after", std::to_string(kSystemMiddle) + ":40"}, 0},
                     ReadSample{"hangup", {"--fault", "hangup@" + std::to_string(kProgramMiddle) + ":6"}, -1}),
-    [](const testing::TestParamInfo<ReadSample>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<ReadSample>& p) { return std::string(p.param.name); });
 
 TEST_F(FaultsProcess, AHangUpDuringAWriteIsReportedAndNeverComplete) {
     SimProcess reader;
@@ -212,7 +212,7 @@ TEST_F(FaultsProcess, AHangUpDuringAWriteIsReportedAndNeverComplete) {
     StartSim(sim, 1,
              {"--no-pacing", "--seed", "9", "--fault", "hangup@" + std::to_string(kAckMiddle) + ":3"});
     Cli cli({"write", out}, work, ports, settings);
-    const Run run = cli.Wait();
+    const Finished run = cli.Wait();
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(Contains(run.err, "Device error no:No device response")) << run.err;
     EXPECT_FALSE(Contains(run.err, "communication terminated\nWrote")) << run.err;
@@ -232,12 +232,12 @@ TEST_F(FaultsProcess, ASecondReadInTheSameDirectoryIsRefusedAndTheFirstGoesOn) {
     for (int i = 0; i < 500 && CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r") < 3; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     Cli second({"read", "-o", work + "/second.KDM"}, work, ports, otherSettings);
-    const Run refused = second.Wait();
+    const Finished refused = second.Wait();
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_TRUE(Contains(refused.err, "another read is using " + work + "/KDM.tmp")) << refused.err;
     EXPECT_FALSE(fs::exists(work + "/second.KDM"));
 
-    const Run run = first.Wait();
+    const Finished run = first.Wait();
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(CountOf(ReadFile(out), "\r\n\r"), 1 + 45);
     EXPECT_EQ(CountOf(ReadFile(out), " !!!"), 0);

@@ -159,7 +159,9 @@ TEST_P(SaveFaults, EveryFailingCallLeavesTheOldFileAndIsReported) {
         ASSERT_LT(nth, 1000);
     }
     EXPECT_GE(hits, 1);
-    if (GetParam().step == Step::kWrite) EXPECT_GE(hits, 10);
+    if (GetParam().step == Step::kWrite) {
+        EXPECT_GE(hits, 10);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, SaveFaults,
@@ -169,9 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Steps, SaveFaults,
                                          StepCase{Step::kSync, ENOSPC}, StepCase{Step::kSetMode, EPERM},
                                          StepCase{Step::kClose, EIO}, StepCase{Step::kClose, ENOSPC},
                                          StepCase{Step::kRename, EIO}, StepCase{Step::kRename, ENOSPC}),
-                         [](const testing::TestParamInfo<StepCase>& info) {
-                             return std::string(StepName(info.param.step)) + "_" +
-                                    std::to_string(info.param.error);
+                         [](const testing::TestParamInfo<StepCase>& p) {
+                             return std::string(StepName(p.param.step)) + "_" + std::to_string(p.param.error);
                          });
 
 // Runs `save` in a child that may die; returns how the child ended (its exit code, or 128 + signal).
@@ -214,7 +215,9 @@ TEST(SaveKilled, AtEveryStepTheDestinationIsTheOldFileOrTheNewOne) {
             }
             ++killed;
             // A process killed before its rename leaves the old file in place.
-            if (step != Step::kRename) EXPECT_EQ(now, old);
+            if (step != Step::kRename) {
+                EXPECT_EQ(now, old);
+            }
         }
     }
     EXPECT_GE(killed, 15);

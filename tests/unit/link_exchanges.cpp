@@ -96,15 +96,24 @@ TEST(LinkReceive, BodyMustCompleteWithinNinetyNineReads) {
     }
 }
 
-TEST(LinkReceive, BodyTakesAnyByteAndDoesNotExamineTheLast) {
+TEST(LinkReceive, BodyDoesNotExamineTheLastByteButAnStxStartsTheNextTelegram) {
     OpenRig rig;
-    // An STX inside the body is an ordinary byte; the 16th byte need not be ETX.
-    const std::string body = std::string("0") + STX + "+000000--572Z";
+    // The 16th byte need not be ETX.
+    const std::string body = "0s+000000--584Z";
     rig.port.Feed(1, kStx + body + "tail");
     std::string text;
     EXPECT_EQ(rig.link.ReceiveTelegram(text), 1);
     EXPECT_EQ(text, kStx + body);
     EXPECT_EQ(text.size(), 16u);
+
+    // An STX inside the body means bytes were lost: it starts the next telegram instead of being
+    // swallowed with it.
+    OpenRig cut;
+    cut.port.Feed(1, kStx + "0" + kStx + "0F+000000--539" + ETX);
+    EXPECT_EQ(cut.link.ReceiveTelegram(text), 0);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(cut.link.ReceiveTelegram(text), 1);
+    EXPECT_EQ(text, ScriptedPort::Frame("0F+000000--539"));
 }
 
 TEST(LinkReceive, LineGoneEndsTheWaitWithATimeOutsResult) {
