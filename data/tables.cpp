@@ -41,8 +41,11 @@ std::string Field(std::string_view text, int start, std::size_t count) {
 // A record ends at its terminator; one cut short ends at the next STX or the end of the dump.
 bool RecordCarriesMismatch(std::string_view dump, int stx) {
     const std::size_t from = static_cast<std::size_t>(stx) + 1;
-    std::size_t end = std::min(dump.find(kRecordTerminator, from), dump.find(kStx, from));
+    // Look for the terminator only up to the next STX, so a dump without terminators stays linear.
+    std::size_t end = dump.find(kStx, from);
     if (end == std::string_view::npos) end = dump.size();
+    const std::size_t terminator = dump.substr(0, end).find(kRecordTerminator, from);
+    if (terminator != std::string_view::npos) end = terminator;
     const std::string_view record =
         dump.substr(static_cast<std::size_t>(stx), end - static_cast<std::size_t>(stx));
     return record.ends_with(kMismatchMark);
