@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "data/strings.h"
+#include "link/link.h"
+
 namespace kdm {
 
 bool WaitUntil(IClock& clock, std::int64_t deadlineMs, const std::atomic<int>& stopCommand) {
@@ -15,6 +18,29 @@ bool WaitUntil(IClock& clock, std::int64_t deadlineMs, const std::atomic<int>& s
 
 bool WaitFor(IClock& clock, int ms, const std::atomic<int>& stopCommand) {
     return WaitUntil(clock, clock.NowMs() + ms, stopCommand);
+}
+
+void RunTicks(IClock& clock, int intervalMs, const std::atomic<int>& stopCommand, const bool& running,
+              const std::function<void()>& tick) {
+    while (running) {
+        const std::int64_t started = clock.NowMs();
+        tick();
+        if (!running) break;
+        WaitUntil(clock, started + intervalMs, stopCommand);
+    }
+}
+
+std::string SearchErrorText(int searchResult) {
+    switch (searchResult) {
+        case kSearchNoDevice:
+            return std::string(LoadString(sid::kNoDevice));
+        case kSearchNoPort:
+            return std::string(LoadString(sid::kNoComIo));
+        case kSearchStatusFailed:
+            return std::string(LoadString(sid::kCableDefect));
+        default:
+            return std::string(LoadString(sid::kUnknownError));
+    }
 }
 
 }  // namespace kdm

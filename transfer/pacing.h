@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "platform/clock.h"
 
@@ -21,5 +23,15 @@ bool WaitUntil(IClock& clock, std::int64_t deadlineMs, const std::atomic<int>& s
 
 // Sleeps `ms` milliseconds from now, with the same stop rule.
 bool WaitFor(IClock& clock, int ms, const std::atomic<int>& stopCommand);
+
+// Calls `tick` while `running` holds, like a window timer of `intervalMs`: the next tick is due one
+// interval after the previous one started, so a tick that blocked on the line for longer is followed
+// at once and no idle time is added between telegrams. A stop ends the wait early; the next tick
+// performs it.
+void RunTicks(IClock& clock, int intervalMs, const std::atomic<int>& stopCommand, const bool& running,
+              const std::function<void()>& tick);
+
+// The message both transfer windows show for a device search that did not find a device.
+std::string SearchErrorText(int searchResult);
 
 }  // namespace kdm

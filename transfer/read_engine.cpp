@@ -17,19 +17,6 @@ bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-std::string SearchErrorText(int result) {
-    switch (result) {
-        case kSearchNoDevice:
-            return std::string(LoadString(sid::kNoDevice));
-        case kSearchNoPort:
-            return std::string(LoadString(sid::kNoComIo));
-        case kSearchStatusFailed:
-            return std::string(LoadString(sid::kCableDefect));
-        default:
-            return std::string(LoadString(sid::kUnknownError));
-    }
-}
-
 }  // namespace
 
 ReadEngine::ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath)
@@ -252,15 +239,7 @@ bool ReadEngine::StopIfRequested() {
 }
 
 void ReadEngine::RunTimer() {
-    while (timerRunning_) {
-        const std::int64_t started = clock_.NowMs();
-        OnTimer();
-        if (!timerRunning_) break;
-        // Like a window timer: the next tick is due one interval after this one started, so a tick
-        // that blocked on the line for longer is followed at once. A stop ends the wait early and is
-        // performed by the next OnTimer.
-        WaitUntil(clock_, started + kTimerIntervalMs, stopCommand_);
-    }
+    RunTicks(clock_, kTimerIntervalMs, stopCommand_, timerRunning_, [this] { OnTimer(); });
 }
 
 void ReadEngine::EndDialog(int result) {

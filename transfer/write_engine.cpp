@@ -12,23 +12,6 @@
 
 namespace kdm {
 
-namespace {
-
-std::string SearchErrorText(int result) {
-    switch (result) {
-        case kSearchNoDevice:
-            return std::string(LoadString(sid::kNoDevice));
-        case kSearchNoPort:
-            return std::string(LoadString(sid::kNoComIo));
-        case kSearchStatusFailed:
-            return std::string(LoadString(sid::kCableDefect));
-        default:
-            return std::string(LoadString(sid::kUnknownError));
-    }
-}
-
-}  // namespace
-
 WriteEngine::WriteEngine(Link& link, IClock& clock, ITransferObserver& observer)
     : link_(link), clock_(clock), observer_(observer) {}
 
@@ -190,13 +173,7 @@ bool WriteEngine::StopIfRequested() {
 }
 
 void WriteEngine::RunTimer() {
-    while (timerRunning_) {
-        const std::int64_t started = clock_.NowMs();
-        OnTimer();
-        if (!timerRunning_) break;
-        // Window-timer pacing: due one interval after this tick started, at once when it took longer.
-        WaitUntil(clock_, started + kTimerIntervalMs, stopCommand_);
-    }
+    RunTicks(clock_, kTimerIntervalMs, stopCommand_, timerRunning_, [this] { OnTimer(); });
 }
 
 void WriteEngine::EndDialog(int result) {
