@@ -4,9 +4,10 @@
 #include "cli/cli.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"KDM XP command line: store and restore the parameter sets of Q4400 devices over RS232.\n"
-                 "Ports are named COM1 to COM30; see `kdmxp-cli ports` for the device path of each.",
-                 "kdmxp-cli"};
+    CLI::App app{
+        "KDM XP command line: store and restore the parameter sets of Q4400 devices over RS232.\n"
+        "Ports are named COM1 to COM30; see `kdmxp-cli ports` for the device path of each.",
+        "kdmxp-cli"};
     app.set_version_flag("--version", std::string("kdmxp-cli ") + KDMXP_VERSION);
     app.require_subcommand(1);
 

@@ -11,7 +11,7 @@ namespace kdm {
 inline constexpr int kAlignLeftCenter = 1;
 
 class IGrid {
-public:
+  public:
     virtual ~IGrid() = default;
     virtual void SetRows(int rows) = 0;
     virtual void SetCols(int cols) = 0;
@@ -36,7 +36,7 @@ public:
 
 // Cells in memory. Writes outside the current size are ignored, as a grid control would reject them.
 class MemoryGrid final : public IGrid {
-public:
+  public:
     void SetRows(int rows) override;
     void SetCols(int cols) override;
     void SetColWidth(int col, int widthTwips) override;
@@ -59,7 +59,7 @@ public:
     // Writes (text, alignment, mark, width) aimed outside the current size, which were ignored.
     long RejectedWrites() const { return rejected_; }
 
-private:
+  private:
     struct CellData {
         std::string text;
         short alignment = 0;

@@ -22,7 +22,7 @@ inline constexpr int kProgramCols = 19;
 std::string FormatValue(std::string_view value);
 
 class ParameterTables {
-public:
+  public:
     ParameterTables(IGrid& systemTable, IGrid& programTable);
 
     // Sizes and fills both tables; returns the device type.
@@ -43,7 +43,7 @@ public:
     // Values shown whose telegram record carries the checksum-mismatch mark, in the last ShowDump.
     int SuspectValues() const { return suspect_; }
 
-private:
+  private:
     void MarkIfSuspect(IGrid& grid, bool valueWritten);
 
     IGrid& system_;

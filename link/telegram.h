@@ -34,7 +34,9 @@ std::string ComputeChecksum(std::string_view telegramText);
 // Index of the first `letter` at or after `start`, or -1. The text counts as ending at its first NUL.
 // A start below 0 or at/after the end gives -1.
 int FindLetter(std::string_view text, char letter, int start);
-inline bool Contains(std::string_view text, char letter) { return FindLetter(text, letter, 0) >= 0; }
+inline bool Contains(std::string_view text, char letter) {
+    return FindLetter(text, letter, 0) >= 0;
+}
 
 // Up to `count` characters from `start`; negative start or count count as 0, the range is cut at the end.
 std::string TakeField(std::string_view text, int start, int count);

@@ -7,7 +7,7 @@
 namespace kdm {
 
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     // Milliseconds on a monotonic clock; only differences are meaningful.
     virtual std::int64_t NowMs() = 0;
@@ -17,7 +17,7 @@ public:
 
 // The real thing: CLOCK_MONOTONIC and nanosleep (restarted on EINTR).
 class SystemClock final : public IClock {
-public:
+  public:
     std::int64_t NowMs() override;
     void SleepMs(int ms) override;
 };

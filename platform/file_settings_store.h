@@ -15,7 +15,7 @@
 namespace kdm {
 
 class FileSettingsStore final : public ISettingsStore {
-public:
+  public:
     // Roots from the environment as described above.
     FileSettingsStore();
     // Explicit roots (tests).
@@ -29,7 +29,7 @@ public:
     const std::string& LastingRoot() const { return lasting_; }
     const std::string& VolatileRoot() const { return volatile_; }
 
-private:
+  private:
     std::string lasting_;
     std::string volatile_;
 };

@@ -20,7 +20,7 @@ inline constexpr int kMaxPortNumber = 30;
 int PortNumberOfName(std::string_view name);
 
 class PortMap {
-public:
+  public:
     // `settings` may be null (then only the directory and the default rule apply).
     explicit PortMap(ISettingsStore* settings);
     // Device path for a port name; empty when the name is not a port name.
@@ -30,7 +30,7 @@ public:
     // True when KDMXP_PORT_DIR decides the mapping.
     bool UsesPortDirectory() const;
 
-private:
+  private:
     ISettingsStore* settings_;
 };
 

@@ -28,7 +28,7 @@ struct PortProbe {
 };
 
 class PosixSerialPort final : public ISerialPort {
-public:
+  public:
     PosixSerialPort(const PortMap& map, IClock& clock);
     ~PosixSerialPort() override;
     PosixSerialPort(const PosixSerialPort&) = delete;
@@ -47,7 +47,7 @@ public:
     // Opens and closes the port at once; true when it could be opened now. Fills `probe`.
     static bool CanOpenPort(const PortMap& map, const std::string& name, PortProbe* probe);
 
-private:
+  private:
     const PortMap& map_;
     IClock& clock_;
     int fd_ = -1;

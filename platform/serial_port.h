@@ -16,7 +16,7 @@
 namespace kdm {
 
 class ISerialPort {
-public:
+  public:
     virtual ~ISerialPort() = default;
     // Opens the port named `name` ("COM1" to "COM30") exclusively. Returns true when it is open.
     virtual bool Open(const std::string& name) = 0;

@@ -21,7 +21,7 @@ struct StoredValue {
 };
 
 class ISettingsStore {
-public:
+  public:
     virtual ~ISettingsStore() = default;
     // Creates the key if it is missing (volatile when asked); true when the key exists afterwards.
     virtual bool CreateKey(std::string_view key, bool volatileKey) = 0;

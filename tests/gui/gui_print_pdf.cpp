@@ -115,8 +115,7 @@ TEST(PrintPdfText, SecondPageCarriesItsHeaderAndTheFiftySeventhLine) {
     const std::string line2 = guitest::Telegram14('A', "+100001--");
     EXPECT_NE(first.find(line2 + "<ETX> QS "), std::string::npos) << first;
     EXPECT_EQ(first.find("Page: 2"), std::string::npos);
-    EXPECT_NE(second.find("FileName: " + file.toStdString() + " Page: 2"), std::string::npos)
-        << second;
+    EXPECT_NE(second.find("FileName: " + file.toStdString() + " Page: 2"), std::string::npos) << second;
     EXPECT_NE(second.find(guitest::Telegram14('A', "+100056--")), std::string::npos) << second;
     EXPECT_EQ(second.find("KDM_XP"), std::string::npos) << "the heading belongs to page 1 only";
     EXPECT_EQ(second.find(line2), std::string::npos);

@@ -5,17 +5,23 @@
 
 namespace kdmtest {
 
-void ScriptedPort::AddPort(int n, bool openable) { ports_[n] = openable; }
+void ScriptedPort::AddPort(int n, bool openable) {
+    ports_[n] = openable;
+}
 
 void ScriptedPort::Feed(int n, const std::string& bytes) {
-    for (char c : bytes) streams_[n].push_back({Item::kByte, static_cast<unsigned char>(c)});
+    for (char c : bytes)
+        streams_[n].push_back({Item::kByte, static_cast<unsigned char>(c)});
 }
 
 void ScriptedPort::FeedSilence(int n, int count) {
-    for (int i = 0; i < count; ++i) streams_[n].push_back({Item::kSilence});
+    for (int i = 0; i < count; ++i)
+        streams_[n].push_back({Item::kSilence});
 }
 
-void ScriptedPort::FeedHangup(int n) { streams_[n].push_back({Item::kHangup}); }
+void ScriptedPort::FeedHangup(int n) {
+    streams_[n].push_back({Item::kHangup});
+}
 
 std::string ScriptedPort::Frame(const std::string& fourteen) {
     return std::string(1, kdm::STX) + fourteen + std::string(1, kdm::ETX);
@@ -35,7 +41,9 @@ bool ScriptedPort::Open(const std::string& name) {
     return true;
 }
 
-bool ScriptedPort::ApplyLineSettings() { return open_ != 0 && !badSettings_[open_]; }
+bool ScriptedPort::ApplyLineSettings() {
+    return open_ != 0 && !badSettings_[open_];
+}
 
 void ScriptedPort::Close() {
     if (open_ != 0) ++closes;
@@ -99,7 +107,9 @@ bool MemorySettingsStore::CreateKey(std::string_view key, bool volatileKey) {
     return true;
 }
 
-bool MemorySettingsStore::KeyExists(std::string_view key) { return keys.count(std::string(key)) != 0; }
+bool MemorySettingsStore::KeyExists(std::string_view key) {
+    return keys.count(std::string(key)) != 0;
+}
 
 bool MemorySettingsStore::ReadValue(std::string_view key, std::string_view name, kdm::StoredValue& value) {
     auto k = keys.find(std::string(key));

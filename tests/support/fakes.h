@@ -15,7 +15,7 @@
 namespace kdmtest {
 
 class FakeClock final : public kdm::IClock {
-public:
+  public:
     std::int64_t NowMs() override { return now; }
     void SleepMs(int ms) override {
         sleeps.push_back(ms);
@@ -29,7 +29,7 @@ public:
 // a silent read (100 ms of fake time) where the script says so or when it has run dry, or "line gone".
 // Rules answer writes: when a write contains `trigger`, `reply` is appended to that port's stream.
 class ScriptedPort final : public kdm::ISerialPort {
-public:
+  public:
     explicit ScriptedPort(FakeClock& clock) : clock_(clock) {}
 
     // Port `n` exists and can be opened (or exists but is busy when `openable` is false).
@@ -62,7 +62,7 @@ public:
     int closes = 0;
     int OpenPortNumber() const { return open_; }
 
-private:
+  private:
     struct Item {
         enum Kind { kByte, kSilence, kHangup } kind;
         unsigned char byte = 0;
@@ -82,7 +82,7 @@ private:
 };
 
 class MemorySettingsStore final : public kdm::ISettingsStore {
-public:
+  public:
     bool CreateKey(std::string_view key, bool volatileKey) override;
     bool KeyExists(std::string_view key) override;
     bool ReadValue(std::string_view key, std::string_view name, kdm::StoredValue& value) override;
