@@ -22,31 +22,15 @@
 #include <vector>
 
 #include "ui/app.h"
+#include "ui/shots/simulator_process.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 #include "ui/upload_dialog.h"
 
 namespace {
 
-bool StartSimulator(QProcess& sim, const QString& program, const QString& portDir, int com,
-                    QStringList args) {
-    args << QStringLiteral("--port-dir") << portDir << QStringLiteral("--com") << QString::number(com);
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(program, args);
-    if (!sim.waitForStarted(5000)) return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 5000) {
-        if (sim.canReadLine() && sim.readLine().startsWith("ready")) return true;
-        sim.waitForReadyRead(100);
-    }
-    return false;
-}
-
-void StopSimulator(QProcess& sim) {
-    sim.terminate();
-    if (!sim.waitForFinished(5000)) sim.kill();
-}
+using kdmshots::StartSimulator;
+using kdmshots::StopSimulator;
 
 // Runs the read window until it closes (saving to `saved`); the table window that follows is closed
 // at once. `onReadClosed` is called when the read window's worker has finished.

@@ -22,11 +22,15 @@
 #include "ui/com_select.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/shots/simulator_process.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 #include "ui/transfer_worker.h"
 
 namespace {
+
+using kdmshots::StartSimulator;
+using kdmshots::StopSimulator;
 
 class Shooter {
   public:
@@ -64,26 +68,6 @@ class Poller {
     std::function<void(QWidget*)> step_;
     QTimer timer_;
 };
-
-// Starts the simulator on COMn of `portDir` and waits for its ready line.
-bool StartSimulator(QProcess& sim, const QString& program, const QString& portDir, int com,
-                    QStringList args) {
-    args << QStringLiteral("--port-dir") << portDir << QStringLiteral("--com") << QString::number(com);
-    sim.start(program, args);
-    if (!sim.waitForStarted(5000)) return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 5000) {
-        if (sim.canReadLine() && sim.readLine().startsWith("ready")) return true;
-        sim.waitForReadyRead(100);
-    }
-    return false;
-}
-
-void StopSimulator(QProcess& sim) {
-    sim.terminate();
-    if (!sim.waitForFinished(5000)) sim.kill();
-}
 
 }  // namespace
 
