@@ -74,24 +74,6 @@ bool InProgramTable(int column, int row) {
 
 }  // namespace
 
-std::string FormatValue(std::string_view value) {
-    std::string text(value);
-    for (std::size_t i = 0; i + 1 < text.size();) {
-        if (text[i] == '-' && text[i + 1] == '-') {
-            text[i] = ' ';
-            text[i + 1] = ' ';
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    for (char& c : text) {
-        if (c == '+') c = ' ';
-    }
-    if (!text.empty() && text.back() == '-') text.back() = ' ';
-    return text;
-}
-
 ParameterTables::ParameterTables(IGrid& systemTable, IGrid& programTable)
     : system_(systemTable), program_(programTable) {}
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "data/grid.h"
+#include "data/parameter_model.h"
 
 namespace kdm {
 
@@ -16,10 +17,6 @@ inline constexpr int kSystemRows = 25;
 inline constexpr int kSystemCols = 3;
 inline constexpr int kProgramRows = 257;
 inline constexpr int kProgramCols = 19;
-
-// Display text of a 9-character value: "--" -> two blanks (left to right, no overlap), "+" -> blank,
-// a trailing "-" -> blank. Same length; empty stays empty.
-std::string FormatValue(std::string_view value);
 
 class ParameterTables {
   public:

@@ -1,5 +1,6 @@
-// Fuzzes everything that reads a dump: device-type detection, both table fillings and the checks before
-// a write. Whatever the bytes, nothing may be written outside the tables, a filling must depend on the
+// Fuzzes everything that reads a dump: the parameter model, device-type detection, both table fillings
+// and the checks before a write. Whatever the bytes, the model must give them back exactly and walk the
+// same records as the tables, nothing may be written outside the tables, a filling must depend on the
 // dump alone, and the checks must agree with their parts.
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "data/catalogue.h"
 #include "data/dump.h"
 #include "data/grid.h"
+#include "data/parameter_model.h"
 #include "data/tables.h"
 #include "files/data_file.h"
 
@@ -70,6 +72,26 @@ class CheckingGrid final : public kdm::IGrid {
     int col_ = 0;
 };
 
+// The records the cursor walks deliver, one "letter value" line each, from their start state.
+std::string Walked(kdm::ParameterTables& tables, std::string_view dump, bool program) {
+    std::string letter;
+    std::string value;
+    std::string out;
+    while (program ? tables.NextProgramRecord(dump, letter, value)
+                   : tables.NextSystemRecord(dump, letter, value))
+        out += letter + " " + value + "\n";
+    return out;
+}
+
+std::string Modelled(const kdm::ParameterSet& set, bool program) {
+    std::string out;
+    for (const std::size_t k : program ? set.ProgramSection() : set.SystemSection()) {
+        const kdm::Record& record = set.Records()[k];
+        out += std::string(record.Letter()) + " " + std::string(record.Value()) + "\n";
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -91,6 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                                        kdm::kProgramRows * kdm::kProgramCols);
 
     Check(system.log_.find("0,2=" + heading + "\n") != std::string::npos);
+
+    // Parsed once, written back byte for byte, with the same type and the records the walks deliver.
+    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(dump);
+    Check(parsed.ok);
+    Check(kdm::DataFileTextOf(parsed.set) == dump);
+    Check(parsed.set.DeviceType() == type && parsed.set.Heading() == heading);
+    Check(Walked(tables, dump, false) == Modelled(parsed.set, false));
+    Check(Walked(tables, dump, true) == Modelled(parsed.set, true));
 
     // The cursors are back at their start: the same object shows the same dump the same way. Checked on
     // every fourth input only, to keep the executions per second up.
