@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "platform/clock.h"
 #include "platform/file_settings_store.h"
+#include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
 
@@ -15,9 +16,10 @@ namespace kdmcli {
 
 // Everything the original kept process-wide, owned once by main().
 struct Context {
-    Context() : portMap(&settings), port(portMap, clock), link(port, settings) {}
+    Context() : portMap(&settings, &discovery), port(portMap, clock), link(port, settings) {}
     kdm::SystemClock clock;
     kdm::FileSettingsStore settings;
+    kdm::SysfsPortDiscovery discovery;
     kdm::PortMap portMap;
     kdm::PosixSerialPort port;
     kdm::Link link;

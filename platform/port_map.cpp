@@ -1,6 +1,7 @@
 #include "platform/port_map.h"
 
 #include <cstdlib>
+#include <map>
 
 namespace kdm {
 
@@ -31,6 +32,10 @@ std::string CanonicalName(int portNumber) {
     return std::string(kComPrefix) + std::to_string(portNumber);
 }
 
+std::string FixedRulePath(int portNumber) {
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
 }  // namespace
 
 int PortNumberOfName(std::string_view name) {
@@ -42,21 +47,183 @@ int PortNumberOfName(std::string_view name) {
     return 0;
 }
 
-PortMap::PortMap(ISettingsStore* settings) : settings_(settings) {}
+PortMap::PortMap(ISettingsStore* settings, IPortDiscovery* discovery)
+    : settings_(settings), discovery_(discovery) {}
+
+std::string PortMap::UserMapping(int portNumber) const {
+    if (settings_ == nullptr) return {};
+    StoredValue value;
+    if (settings_->ReadValue(kPortMapKey, CanonicalName(portNumber), value) &&
+        value.type == ValueType::kText && !value.bytes.empty() &&
+        value.bytes.find('\0') == std::string::npos) {
+        return value.bytes;
+    }
+    return {};
+}
 
 std::string PortMap::DevicePathOf(std::string_view name) const {
     const int n = PortNumberOfName(name);
     if (n == 0) return {};
     const std::string directory = PortDirectory();
     if (!directory.empty()) return directory + "/" + CanonicalName(n);
-    if (settings_ != nullptr) {
-        StoredValue value;
-        if (settings_->ReadValue(kPortMapKey, CanonicalName(n), value) && value.type == ValueType::kText &&
-            !value.bytes.empty() && value.bytes.find('\0') == std::string::npos) {
-            return value.bytes;
+    if (discovery_ == nullptr) {
+        const std::string mapped = UserMapping(n);
+        return mapped.empty() ? FixedRulePath(n) : mapped;
+    }
+    return Table().names[static_cast<std::size_t>(n - 1)].devicePath;
+}
+
+PortTable PortMap::Table() const {
+    PortTable table;
+    std::vector<DetectedPort> ports;
+    if (discovery_ != nullptr) table.discovered = discovery_->Discover(ports);
+    for (int n = 1; n <= kMaxPortNumber; ++n) {
+        PortAssignment entry;
+        entry.number = n;
+        entry.name = CanonicalName(n);
+        table.names.push_back(std::move(entry));
+    }
+    const auto describe = [&ports](PortAssignment& entry) {
+        if (const DetectedPort* found = FindDetectedPort(ports, entry.devicePath)) {
+            entry.detected = true;
+            entry.port = *found;
+        }
+    };
+
+    const std::string directory = PortDirectory();
+    if (!directory.empty()) {
+        for (PortAssignment& entry : table.names) {
+            entry.devicePath = directory + "/" + entry.name;
+            entry.source = PortSource::kDirectory;
+            describe(entry);
+        }
+        return table;
+    }
+
+    // Which detected ports a name leads to already; the rest still need one.
+    std::vector<bool> named(ports.size(), false);
+    const auto markNamed = [&ports, &named](const DetectedPort& port) {
+        named[static_cast<std::size_t>(&port - ports.data())] = true;
+    };
+    const auto isNamed = [&ports, &named](const DetectedPort& port) {
+        return static_cast<bool>(named[static_cast<std::size_t>(&port - ports.data())]);
+    };
+    for (PortAssignment& entry : table.names) {
+        entry.devicePath = UserMapping(entry.number);
+        if (entry.devicePath.empty()) continue;
+        entry.source = PortSource::kUserMapping;
+        describe(entry);
+        if (const DetectedPort* found = FindDetectedPort(ports, entry.devicePath)) markNamed(*found);
+    }
+    if (!table.discovered) {
+        for (PortAssignment& entry : table.names) {
+            if (entry.source != PortSource::kNone) continue;
+            entry.devicePath = FixedRulePath(entry.number);
+            entry.source = PortSource::kFixedRule;
+        }
+        return table;
+    }
+
+    const auto give = [&table, &markNamed](int n, const DetectedPort& port, PortSource source) {
+        PortAssignment& entry = table.names[static_cast<std::size_t>(n - 1)];
+        entry.devicePath = port.devicePath;
+        entry.source = source;
+        entry.detected = true;
+        entry.port = port;
+        markNamed(port);
+    };
+    const auto isFree = [&table](int n) {
+        return table.names[static_cast<std::size_t>(n - 1)].source == PortSource::kNone;
+    };
+
+    // Real UARTs keep the names they have always had.
+    for (const DetectedPort& port : ports) {
+        if (port.kind != PortKind::kUart || isNamed(port)) continue;
+        const int n = port.uartNumber + 1;
+        if (n >= 1 && n <= kMaxPortNumber && isFree(n)) {
+            give(n, port, PortSource::kUart);
+        } else {
+            table.unnamed.push_back(port);  // beyond COM30, or the user gave its name to another device
         }
     }
-    return "/dev/ttyS" + std::to_string(n - 1);
+
+    // Everything else gets a free name: USB adapters first, each in kernel-name order.
+    std::vector<const DetectedPort*> adapters;
+    for (const PortKind kind : {PortKind::kUsb, PortKind::kOther}) {
+        for (const DetectedPort& port : ports) {
+            if (port.kind == kind && !isNamed(port)) adapters.push_back(&port);
+        }
+    }
+    if (adapters.empty()) return table;
+
+    std::vector<std::string> remembered(kMaxPortNumber + 1);
+    if (settings_ != nullptr) {
+        for (int n = 1; n <= kMaxPortNumber; ++n) {
+            StoredValue value;
+            if (settings_->ReadValue(kAdapterMemoryKey, CanonicalName(n), value) &&
+                value.type == ValueType::kText) {
+                remembered[static_cast<std::size_t>(n)] = value.bytes;
+            }
+        }
+    }
+    // An identity two present ports share tells neither apart: neither uses the memory.
+    std::vector<std::string> identities;
+    std::map<std::string, int> uses;
+    for (const DetectedPort* port : adapters) {
+        identities.push_back(PortIdentity(*port));
+        ++uses[identities.back()];
+    }
+    for (std::string& identity : identities) {
+        if (uses[identity] > 1) identity.clear();
+    }
+
+    // First the adapters coming back to a name they had.
+    std::vector<bool> done(adapters.size(), false);
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        if (identities[i].empty()) continue;
+        for (int n = 1; n <= kMaxPortNumber && !done[i]; ++n) {
+            if (remembered[static_cast<std::size_t>(n)] == identities[i] && isFree(n)) {
+                give(n, *adapters[i], PortSource::kAdapter);
+                done[i] = true;
+            }
+        }
+    }
+    // Then the new ones, on names no absent adapter had last, if there are such names.
+    const auto pickFree = [&](int from, int to) {
+        for (const bool spareRemembered : {true, false}) {
+            for (int n = from; n <= to; ++n) {
+                if (isFree(n) && (!spareRemembered || remembered[static_cast<std::size_t>(n)].empty())) {
+                    return n;
+                }
+            }
+        }
+        return 0;
+    };
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        if (done[i]) continue;
+        int n = pickFree(1, kScannedPortCount);
+        if (n == 0) n = pickFree(kScannedPortCount + 1, kMaxPortNumber);
+        if (n == 0) {
+            table.unnamed.push_back(*adapters[i]);
+            continue;
+        }
+        give(n, *adapters[i], PortSource::kAdapter);
+        Remember(n, identities[i], remembered);
+    }
+    return table;
+}
+
+void PortMap::Remember(int portNumber, const std::string& identity,
+                       std::vector<std::string>& remembered) const {
+    if (settings_ == nullptr || !settings_->CreateKey(kAdapterMemoryKey, false)) return;
+    // One name per identity: a name the adapter had before, now held by something else, is forgotten.
+    for (int n = 1; n <= kMaxPortNumber; ++n) {
+        std::string& slot = remembered[static_cast<std::size_t>(n)];
+        const bool wanted = n == portNumber ? slot != identity : !identity.empty() && slot == identity;
+        if (!wanted) continue;
+        slot = n == portNumber ? identity : std::string();
+        settings_->WriteValue(kAdapterMemoryKey, CanonicalName(n), TextValue(slot));
+    }
 }
 
 bool PortMap::SetMapping(int portNumber, const std::string& devicePath) {

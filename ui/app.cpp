@@ -12,7 +12,7 @@
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 
-CKDM_XPApp::CKDM_XPApp() : portMap(&settings), port(portMap, clock), link(port, settings) {}
+CKDM_XPApp::CKDM_XPApp() : portMap(&settings, &discovery), port(portMap, clock), link(port, settings) {}
 
 bool CKDM_XPApp::InitInstance() {
     // Any length: the directory is only ever used whole, never copied into a fixed buffer.

@@ -13,6 +13,7 @@
 #include "link/link.h"
 #include "platform/clock.h"
 #include "platform/file_settings_store.h"
+#include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
 
@@ -51,6 +52,7 @@ class CKDM_XPApp {
 
     kdm::SystemClock clock;
     kdm::FileSettingsStore settings;
+    kdm::SysfsPortDiscovery discovery;
     kdm::PortMap portMap;
     kdm::PosixSerialPort port;
     kdm::Link link;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform_temp.h"
+#include "support/fake_sysfs.h"
 #include "support/fakes.h"
 
 namespace {
@@ -86,4 +90,237 @@ TEST(PortMap, EmptyPortDirectoryCountsAsUnset) {
     EXPECT_EQ(map.DevicePathOf("COM2"), "/dev/ttyS1");
 }
 
+// The default map on machines laid out as sysfs and /dev trees.
+namespace defaultmap {
+
+using platformtest::TempDir;
+
+const char kFtdiById[] = "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+const char kAcmById[] = "usb-Arduino__www.arduino.cc__0043_75833353035351B0A1F1-if00";
+const char kPl2303ById[] = "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+
+kdmtest::FakeUsbAdapter Adapter(const std::string& tty, const std::string& usbPath,
+                                const std::string& serial) {
+    kdmtest::FakeUsbAdapter a;
+    a.tty = tty;
+    a.usbPath = usbPath;
+    a.manufacturer = "FTDI";
+    a.product = "FT232R USB UART";
+    a.serial = serial;
+    return a;
+}
+
+kdmtest::FakeUsbAdapter Prolific(const std::string& tty, const std::string& usbPath) {
+    kdmtest::FakeUsbAdapter a;
+    a.tty = tty;
+    a.usbPath = usbPath;
+    a.vendorId = "067b";
+    a.productId = "2303";
+    a.manufacturer = "Prolific Technology Inc.";
+    a.product = "USB-Serial Controller";
+    a.driver = "pl2303";
+    return a;
+}
+
+// A PC with one real onboard UART and the three phantoms every PC shows, no adapter yet.
+struct Machine {
+    TempDir dir;
+    kdmtest::FakeSerialSystem system{dir.path()};
+    ScopedEnv portDir{"KDMXP_PORT_DIR", std::nullopt};
+    ScopedEnv sysfs{"KDMXP_SYSFS_ROOT", system.SysfsRoot()};
+    ScopedEnv dev{"KDMXP_DEV_ROOT", system.DevRoot()};
+    kdmtest::MemorySettingsStore store;
+    kdm::SysfsPortDiscovery discovery;
+
+    Machine() {
+        system.AddVirtualTerminals();
+        system.AddPnpUart(0, 4);
+        for (int n = 1; n <= 3; ++n)
+            system.AddPlatformUart(n, 0);
+    }
+    std::string Dev(const std::string& name) const { return system.DevRoot() + "/" + name; }
+    // What a program started now would see: a fresh map over the same store.
+    kdm::PortTable Table() { return kdm::PortMap(&store, &discovery).Table(); }
+    std::string PathOf(const char* name) { return kdm::PortMap(&store, &discovery).DevicePathOf(name); }
+    std::string Remembered(int n) {
+        kdm::StoredValue value;
+        return store.ReadValue(kdm::kAdapterMemoryKey, "COM" + std::to_string(n), value) ? value.bytes
+                                                                                         : std::string();
+    }
+};
+
+// "COMn=path" for every name that holds something.
+std::vector<std::string> Held(const kdm::PortTable& table) {
+    std::vector<std::string> held;
+    for (const kdm::PortAssignment& entry : table.names) {
+        if (!entry.devicePath.empty()) held.push_back(entry.name + "=" + entry.devicePath);
+    }
+    return held;
+}
+
+TEST(DefaultPortMap, UartsKeepTheirNamesAdaptersTakeFreeOnesAndPhantomsHoldNone) {
+    Machine m;
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-2", "A50285BI"));
+    m.system.AddByIdLink(kFtdiById, "ttyUSB0");
+    m.system.AddUsbSerial(Prolific("ttyUSB1", "1-4"));
+    m.system.AddByIdLink(kPl2303ById, "ttyUSB1");
+    kdmtest::FakeUsbAdapter acm;
+    acm.tty = "ttyACM0";
+    acm.usbPath = "1-3";
+    acm.vendorId = "2341";
+    acm.productId = "0043";
+    acm.serial = "75833353035351B0A1F1";
+    acm.driver = "cdc_acm";
+    m.system.AddAcm(acm);
+    m.system.AddByIdLink(kAcmById, "ttyACM0");
+
+    const kdm::PortTable table = m.Table();
+    EXPECT_TRUE(table.discovered);
+    EXPECT_EQ(Held(table),
+              (std::vector<std::string>{"COM1=" + m.Dev("ttyS0"), "COM2=" + m.Dev("ttyACM0"),
+                                        "COM3=" + m.Dev("ttyUSB0"), "COM4=" + m.Dev("ttyUSB1")}));
+    EXPECT_EQ(table.names[0].source, kdm::PortSource::kUart);
+    EXPECT_EQ(table.names[2].source, kdm::PortSource::kAdapter);
+    ASSERT_TRUE(table.names[2].detected);
+    EXPECT_EQ(kdm::DescribePort(table.names[2].port), "FTDI FT232R USB UART, serial A50285BI");
+    EXPECT_EQ(table.names[4].source, kdm::PortSource::kNone);
+    EXPECT_FALSE(table.names[4].detected);
+    EXPECT_TRUE(table.unnamed.empty());
+
+    // The phantom ttyS1 holds no name: COM2 is the adapter's, and nothing leads to a phantom.
+    EXPECT_EQ(m.PathOf("COM2"), m.Dev("ttyACM0"));
+    EXPECT_EQ(m.PathOf("COM5"), "");
+    EXPECT_EQ(m.PathOf("COM30"), "");
+
+    // The names are remembered, in the lasting part of the store.
+    EXPECT_FALSE(m.store.keys[std::string(kdm::kAdapterMemoryKey)].isVolatile);
+    EXPECT_EQ(m.Remembered(2), std::string("by-id:") + kAcmById);
+    EXPECT_EQ(m.Remembered(3), std::string("by-id:") + kFtdiById);
+    EXPECT_EQ(m.Remembered(4), std::string("by-id:") + kPl2303ById);
+    EXPECT_EQ(m.Remembered(1), "");
+}
+
+TEST(DefaultPortMap, AnAdapterKeepsItsNameAcrossUnpluggingAndSockets) {
+    Machine m;
+    m.system.AddUsbSerial(Prolific("ttyUSB0", "1-1"));
+    m.system.AddByIdLink(kPl2303ById, "ttyUSB0");
+    m.system.AddUsbSerial(Adapter("ttyUSB1", "1-2", "A50285BI"));
+    m.system.AddByIdLink(kFtdiById, "ttyUSB1");
+    EXPECT_EQ(m.PathOf("COM2"), m.Dev("ttyUSB0"));
+    EXPECT_EQ(m.PathOf("COM3"), m.Dev("ttyUSB1"));
+
+    // Both leave; the FTDI comes back first, in another socket and under another kernel name.
+    m.system.Remove("ttyUSB0");
+    m.system.Remove("ttyUSB1");
+    EXPECT_EQ(Held(m.Table()), std::vector<std::string>{"COM1=" + m.Dev("ttyS0")});
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "2-1", "A50285BI"));
+    m.system.AddByIdLink(kFtdiById, "ttyUSB0");
+    EXPECT_EQ(m.PathOf("COM3"), m.Dev("ttyUSB0"));
+    EXPECT_EQ(m.PathOf("COM2"), "") << "kept free for the absent PL2303";
+
+    // A new adapter takes a name nobody had rather than the absent PL2303's.
+    m.system.AddUsbSerial(Adapter("ttyUSB1", "2-2", "FT9XQ2LM"));
+    m.system.AddByIdLink("usb-FTDI_FT232R_USB_UART_FT9XQ2LM-if00-port0", "ttyUSB1");
+    EXPECT_EQ(m.PathOf("COM4"), m.Dev("ttyUSB1"));
+    // The PL2303 returns in yet another socket: its old name is waiting.
+    m.system.AddUsbSerial(Prolific("ttyUSB2", "1-1.3"));
+    m.system.AddByIdLink(kPl2303ById, "ttyUSB2");
+    EXPECT_EQ(Held(m.Table()),
+              (std::vector<std::string>{"COM1=" + m.Dev("ttyS0"), "COM2=" + m.Dev("ttyUSB2"),
+                                        "COM3=" + m.Dev("ttyUSB0"), "COM4=" + m.Dev("ttyUSB1")}));
+}
+
+TEST(DefaultPortMap, WithoutUdevTheSerialNumberIsTheMemory) {
+    Machine m;
+    m.system.AddUsbSerial(Prolific("ttyUSB0", "1-1"));  // no serial, no by-id: not remembered
+    m.system.AddUsbSerial(Adapter("ttyUSB1", "1-2", "A50285BI"));
+    EXPECT_EQ(m.PathOf("COM2"), m.Dev("ttyUSB0"));
+    EXPECT_EQ(m.PathOf("COM3"), m.Dev("ttyUSB1"));
+    EXPECT_EQ(m.Remembered(2), "");
+    EXPECT_EQ(m.Remembered(3), "usb:0403:6001:A50285BI:if00");
+
+    // Plugged back in the other order, the FTDI now enumerates first and still gets COM3.
+    m.system.Remove("ttyUSB0");
+    m.system.Remove("ttyUSB1");
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-4", "A50285BI"));
+    m.system.AddUsbSerial(Prolific("ttyUSB1", "1-2"));
+    EXPECT_EQ(m.PathOf("COM3"), m.Dev("ttyUSB0"));
+    EXPECT_EQ(m.PathOf("COM2"), m.Dev("ttyUSB1"));
+}
+
+TEST(DefaultPortMap, TwoAdaptersWithOneSerialNumberShareNoMemory) {
+    Machine m;
+    // Copies of one adapter that all report the same serial number, without udev to tell them apart.
+    m.store.CreateKey(kdm::kAdapterMemoryKey, false);
+    m.store.WriteValue(kdm::kAdapterMemoryKey, "COM5", kdm::TextValue("usb:0403:6001:A50285BI:if00"));
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-2", "A50285BI"));
+    m.system.AddUsbSerial(Adapter("ttyUSB1", "1-3", "A50285BI"));
+    EXPECT_EQ(Held(m.Table()), (std::vector<std::string>{"COM1=" + m.Dev("ttyS0"), "COM2=" + m.Dev("ttyUSB0"),
+                                                         "COM3=" + m.Dev("ttyUSB1")}));
+}
+
+TEST(DefaultPortMap, UserMappingsWin) {
+    Machine m;
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-2", "A50285BI"));
+    m.system.AddByIdLink(kFtdiById, "ttyUSB0");
+    m.system.AddUsbSerial(Prolific("ttyUSB1", "1-4"));
+    kdm::PortMap map(&m.store, &m.discovery);
+    // The adapter by its by-id name on COM1, which takes the onboard port's name; and a path to a
+    // phantom on COM7 (the user's word counts even there).
+    ASSERT_TRUE(map.SetMapping(1, m.system.DevRoot() + "/serial/by-id/" + kFtdiById));
+    ASSERT_TRUE(map.SetMapping(7, m.Dev("ttyS2")));
+
+    const kdm::PortTable table = map.Table();
+    EXPECT_EQ(Held(table),
+              (std::vector<std::string>{"COM1=" + m.system.DevRoot() + "/serial/by-id/" + kFtdiById,
+                                        "COM2=" + m.Dev("ttyUSB1"), "COM7=" + m.Dev("ttyS2")}));
+    EXPECT_EQ(table.names[0].source, kdm::PortSource::kUserMapping);
+    ASSERT_TRUE(table.names[0].detected);
+    EXPECT_EQ(table.names[0].port.name, "ttyUSB0") << "the mapped adapter gets no second name";
+    EXPECT_FALSE(table.names[6].detected);
+    ASSERT_EQ(table.unnamed.size(), 1u);
+    EXPECT_EQ(table.unnamed[0].name, "ttyS0");
+}
+
+TEST(DefaultPortMap, BeyondTheNineScannedNames) {
+    Machine m;
+    for (int n = 1; n <= 8; ++n)
+        m.system.AddPnpUart(n, 4);  // ttyS0..ttyS8, all real
+    m.system.AddPnpUart(30, 4);     // would be COM31
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-2", "A50285BI"));
+    const kdm::PortTable table = m.Table();
+    EXPECT_EQ(table.names[9].devicePath, m.Dev("ttyUSB0"));
+    EXPECT_EQ(table.names[8].devicePath, m.Dev("ttyS8"));
+    ASSERT_EQ(table.unnamed.size(), 1u);
+    EXPECT_EQ(table.unnamed[0].name, "ttyS30");
+}
+
+TEST(DefaultPortMap, FixedRuleWithoutDiscoveryAndPortDirectoryUnchanged) {
+    Machine m;
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-2", "A50285BI"));
+    {
+        TempDir empty;
+        ScopedEnv nowhere("KDMXP_SYSFS_ROOT", empty.path());
+        const kdm::PortTable table = m.Table();
+        EXPECT_FALSE(table.discovered);
+        EXPECT_EQ(table.names[1].devicePath, "/dev/ttyS1");
+        EXPECT_EQ(table.names[1].source, kdm::PortSource::kFixedRule);
+        EXPECT_EQ(m.PathOf("COM30"), "/dev/ttyS29");
+    }
+    {
+        ScopedEnv dir("KDMXP_PORT_DIR", m.dir.path() + "/ports");
+        const kdm::PortTable table = m.Table();
+        for (const kdm::PortAssignment& entry : table.names) {
+            EXPECT_EQ(entry.devicePath, m.dir.path() + "/ports/" + entry.name);
+            EXPECT_EQ(entry.source, kdm::PortSource::kDirectory);
+        }
+        EXPECT_EQ(m.PathOf("COM2"), m.dir.path() + "/ports/COM2");
+        EXPECT_FALSE(m.store.KeyExists(kdm::kAdapterMemoryKey)) << "nothing assigned, nothing remembered";
+    }
+    // A store that refuses writes does not keep the adapter from its name.
+    m.store.failWrites = true;
+    EXPECT_EQ(m.PathOf("COM2"), m.Dev("ttyUSB0"));
+}
+
+}  // namespace defaultmap
 }  // namespace
