@@ -1,8 +1,12 @@
-// kdmxp-cli ports: every port name with the device it stands for and whether it can be opened now;
-// `--map COMn PATH` stores where a port name leads.
+// kdmxp-cli ports: every port name with the device it stands for, what that device is and whether it
+// can be opened now; `--map COMn PATH` stores where a port name leads.
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,36 +46,166 @@ std::string ReasonText(const kdm::PortProbe& probe) {
     return std::string("cannot open (") + std::strerror(probe.systemError) + ")";
 }
 
+const char* SourceText(kdm::PortSource source) {
+    switch (source) {
+        case kdm::PortSource::kDirectory:
+            return "directory";
+        case kdm::PortSource::kUserMapping:
+            return "mapped";
+        case kdm::PortSource::kUart:
+            return "uart";
+        case kdm::PortSource::kAdapter:
+            return "adapter";
+        case kdm::PortSource::kFixedRule:
+            return "default";
+        case kdm::PortSource::kNone:
+            break;
+    }
+    return "none";
+}
+
+const char* KindText(kdm::PortKind kind) {
+    switch (kind) {
+        case kdm::PortKind::kUart:
+            return "uart";
+        case kdm::PortKind::kUsb:
+            return "usb";
+        case kdm::PortKind::kOther:
+            break;
+    }
+    return "other";
+}
+
+std::string Hex4(std::uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", static_cast<unsigned>(value));
+    return text;
+}
+
+nlohmann::json DeviceJson(const kdm::DetectedPort& port) {
+    nlohmann::json device = {{"kernelName", port.name},
+                             {"node", port.devicePath},
+                             {"kind", KindText(port.kind)},
+                             {"driver", port.driver}};
+    if (port.kind == kdm::PortKind::kUsb) {
+        device["vendorId"] = Hex4(port.vendorId);
+        device["productId"] = Hex4(port.productId);
+        device["manufacturer"] = port.manufacturer;
+        device["product"] = port.product;
+        device["serialNumber"] = port.serialNumber;
+        device["usbPath"] = port.usbPath;
+    }
+    return device;
+}
+
+// One listed line: a name (empty for a detected device no name leads to), where it leads, whether it
+// opens, and what is there.
+struct Row {
+    std::string name;
+    std::string path;
+    kdm::PortSource source = kdm::PortSource::kNone;
+    kdm::PortProbe probe;
+    bool openable = false;
+    const kdm::DetectedPort* port = nullptr;
+};
+
+nlohmann::json RowJson(const Row& row) {
+    const bool byId = row.port != nullptr && !row.port->byIdPath.empty();
+    return {{"name", row.name.empty() ? nlohmann::json(nullptr) : nlohmann::json(row.name)},
+            {"path", row.path},
+            {"openable", row.openable},
+            {"status", ReasonText(row.probe)},
+            {"source", SourceText(row.source)},
+            {"description", row.port != nullptr ? nlohmann::json(kdm::DescribePort(*row.port)) : nullptr},
+            {"byId", byId ? nlohmann::json(row.port->byIdPath) : nullptr},
+            {"device", row.port != nullptr ? DeviceJson(*row.port) : nullptr}};
+}
+
 int ListPorts(Context& context, bool json) {
-    struct Row {
-        std::string name;
-        kdm::PortProbe probe;
-        bool openable;
-    };
+    const kdm::PortTable table = context.portMap.Table();
     std::vector<Row> rows;
-    std::size_t pathWidth = 4;
-    for (int n = 1; n <= kdm::kMaxPortNumber; ++n) {
-        Row row{"COM" + std::to_string(n), {}, false};
-        row.openable = kdm::PosixSerialPort::CanOpenPort(context.portMap, row.name, &row.probe);
-        pathWidth = std::max(pathWidth, row.probe.devicePath.size());
+    for (const kdm::PortAssignment& entry : table.names) {
+        Row row;
+        row.name = entry.name;
+        row.path = entry.devicePath;
+        row.source = entry.source;
+        row.port = entry.detected ? &entry.port : nullptr;
         rows.push_back(std::move(row));
     }
+    for (const kdm::DetectedPort& port : table.unnamed) {
+        Row row;
+        row.path = port.devicePath;
+        row.port = &port;
+        rows.push_back(std::move(row));
+    }
+    std::size_t pathWidth = 4;
+    std::size_t statusWidth = 3;
+    std::string permissionGroup;
+    for (Row& row : rows) {
+        row.openable = kdm::PosixSerialPort::CanOpenPath(row.path, &row.probe);
+        if (row.probe.problem == kdm::PortProblem::kPermission && permissionGroup.empty()) {
+            permissionGroup = row.probe.groupName.empty() ? "dialout" : row.probe.groupName;
+        }
+        pathWidth = std::max(pathWidth, row.path.size());
+        statusWidth = std::max(statusWidth, ReasonText(row.probe).size());
+    }
+
     if (json) {
         nlohmann::json list = nlohmann::json::array();
-        for (const Row& row : rows) {
-            list.push_back({{"name", row.name},
-                            {"path", row.probe.devicePath},
-                            {"openable", row.openable},
-                            {"status", ReasonText(row.probe)}});
-        }
+        for (const Row& row : rows)
+            list.push_back(RowJson(row));
         std::cout << list.dump(2) << "\n";
         return kExitOk;
     }
+    bool headedUnnamed = false;
     for (const Row& row : rows) {
-        std::printf("%-6s %-*s %s\n", row.name.c_str(), static_cast<int>(pathWidth),
-                    row.probe.devicePath.c_str(), ReasonText(row.probe).c_str());
+        if (row.name.empty() && !headedUnnamed) {
+            std::printf("\nDetected, but no name leads there (kdmxp-cli ports --map COMn PATH gives one):\n");
+            headedUnnamed = true;
+        }
+        std::string description;
+        if (row.port != nullptr) {
+            description = kdm::DescribePort(*row.port);
+            if (row.source == kdm::PortSource::kUserMapping) description += " (mapped)";
+        } else if (row.source == kdm::PortSource::kUserMapping) {
+            description = "(mapped)";
+        }
+        std::string line(row.name);
+        line.resize(6, ' ');
+        std::string path = row.path.empty() ? "-" : row.path;
+        path.resize(std::max(pathWidth, path.size()), ' ');
+        std::string status = ReasonText(row.probe);
+        if (!description.empty()) status.resize(std::max(statusWidth, status.size()), ' ');
+        line += " " + path + " " + status;
+        if (!description.empty()) line += " " + description;
+        std::printf("%s\n", line.c_str());
+        if (row.port != nullptr && !row.port->byIdPath.empty() && row.port->byIdPath != row.path) {
+            std::printf("%-6s %s\n", "", row.port->byIdPath.c_str());
+        }
+    }
+    if (!permissionGroup.empty()) {
+        std::printf(
+            "\nNo permission: add yourself to the %s group (sudo adduser $USER %s), then log in again.\n",
+            permissionGroup.c_str(), permissionGroup.c_str());
     }
     return kExitOk;
+}
+
+// Warns about a path that leads nowhere now; a mapping may be made before the adapter is plugged in.
+void WarnAboutPath(const std::string& path, int portNumber) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            std::fprintf(stderr, "Warning: %s does not exist; COM%d leads nowhere until it does.\n",
+                         path.c_str(), portNumber);
+        } else {
+            std::fprintf(stderr, "Warning: %s cannot be looked at (%s).\n", path.c_str(),
+                         std::strerror(errno));
+        }
+    } else if (!S_ISCHR(st.st_mode)) {
+        std::fprintf(stderr, "Warning: %s is not a character device; COM%d cannot be opened.\n", path.c_str(),
+                     portNumber);
+    }
 }
 
 int StoreMapping(Context& context, const std::string& name, const std::string& path) {
@@ -80,18 +214,32 @@ int StoreMapping(Context& context, const std::string& name, const std::string& p
         std::fprintf(stderr, "Not a port name: %s (use COM1 to COM30)\n", name.c_str());
         return kExitUsage;
     }
+    if (!path.empty() && path.front() != '/') {
+        std::fprintf(stderr, "Not an absolute path: %s (give the whole path, for example /dev/ttyUSB0)\n",
+                     path.c_str());
+        return kExitUsage;
+    }
     if (context.portMap.UsesPortDirectory()) {
         std::fprintf(stderr, "KDMXP_PORT_DIR is set (%s): its entries decide where the ports lead.\n",
                      std::getenv("KDMXP_PORT_DIR"));
         return kExitFailure;
     }
+    if (!path.empty()) WarnAboutPath(path, n);
     if (!context.portMap.SetMapping(n, path)) {
         std::fprintf(stderr, "Could not store the mapping of COM%d.\n", n);
         return kExitFailure;
     }
-    const std::string canonical = "COM" + std::to_string(n);
-    std::printf("%s -> %s%s\n", canonical.c_str(), context.portMap.DevicePathOf(canonical).c_str(),
-                path.empty() ? " (default)" : "");
+    const kdm::PortTable table = context.portMap.Table();
+    const kdm::PortAssignment& entry = table.names[static_cast<std::size_t>(n - 1)];
+    std::printf("%s -> %s", entry.name.c_str(),
+                entry.devicePath.empty() ? "nothing" : entry.devicePath.c_str());
+    if (entry.detected) std::printf(": %s", kdm::DescribePort(entry.port).c_str());
+    std::printf("%s\n", path.empty() ? " (default)" : "");
+    // A by-id name follows the adapter from socket to socket; a kernel name may not.
+    if (entry.detected && !entry.port.byIdPath.empty() && entry.port.byIdPath != path && !path.empty()) {
+        std::printf("Tip: %s names this adapter in any USB socket: kdmxp-cli ports --map %s %s\n",
+                    entry.port.byIdPath.c_str(), entry.name.c_str(), entry.port.byIdPath.c_str());
+    }
     return kExitOk;
 }
 
@@ -101,13 +249,15 @@ void RegisterPorts(CLI::App& app, Context& context, int& exitCode) {
     auto options = std::make_shared<PortsOptions>();
     CLI::App* ports = app.add_subcommand(
         "ports",
-        "List COM1 to COM30 with the device each stands for and whether it can be opened now.\n"
-        "With KDMXP_PORT_DIR set, COMn is the entry COMn in that directory; otherwise a stored mapping\n"
-        "(see --map) or /dev/ttyS(n-1).");
+        "List COM1 to COM30 with the device each stands for, what it is and whether it can be opened now.\n"
+        "With KDMXP_PORT_DIR set, COMn is the entry COMn in that directory. Otherwise a stored mapping\n"
+        "(see --map) decides; unmapped, a built-in port ttyS(n-1) is COMn, and each USB adapter gets a free\n"
+        "name among COM1 to COM9 that it keeps.");
     ports->add_flag("--json", options->json, "Print the list as JSON");
     ports
-        ->add_option("--map", options->map,
-                     "Store a lasting mapping: --map COMn PATH (an empty PATH brings /dev/ttyS(n-1) back)")
+        ->add_option(
+            "--map", options->map,
+            "Store a lasting mapping: --map COMn PATH, PATH absolute (an empty PATH brings the default back)")
         ->expected(2)
         ->type_name("COMn PATH");
     ports->callback([options, &context, &exitCode] {

@@ -234,8 +234,12 @@ long PosixSerialPort::Write(const void* data, std::size_t count) {
 }
 
 bool PosixSerialPort::CanOpenPort(const PortMap& map, const std::string& name, PortProbe* probe) {
+    return CanOpenPath(map.DevicePathOf(name), probe);
+}
+
+bool PosixSerialPort::CanOpenPath(const std::string& devicePath, PortProbe* probe) {
     PortProbe local;
-    const int fd = OpenExclusive(map.DevicePathOf(name), local);
+    const int fd = OpenExclusive(devicePath, local);
     if (fd >= 0) CloseQuietly(fd);
     if (probe != nullptr) *probe = std::move(local);
     return fd >= 0;

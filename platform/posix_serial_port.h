@@ -46,6 +46,8 @@ class PosixSerialPort final : public ISerialPort {
 
     // Opens and closes the port at once; true when it could be opened now. Fills `probe`.
     static bool CanOpenPort(const PortMap& map, const std::string& name, PortProbe* probe);
+    // The same for a device path (empty: not mapped).
+    static bool CanOpenPath(const std::string& devicePath, PortProbe* probe);
 
   private:
     const PortMap& map_;
