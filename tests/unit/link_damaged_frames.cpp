@@ -2,6 +2,7 @@
 // and nothing damaged passes as good, even where the checksum cannot see the damage.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,10 @@ struct DamageCase {
 const std::string kFirst = "0h+000019--583";
 const std::string kSecond = "0s+000000--584";
 
+void PrintTo(const DamageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DamagedFrames : public testing::TestWithParam<DamageCase> {};
 
 TEST_P(DamagedFrames, TheDamagedTelegramIsKeptMarkedAndTheNextOneArrivesIntact) {
@@ -78,6 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The STX was lost: the telegram would vanish among the skipped bytes.
         DamageCase{"lostStx", kFirst + kEtx + ScriptedPort::Frame(kSecond), ScriptedPort::Frame(kFirst),
                    ScriptedPort::Frame(kFirst) + " QS 583 !!!"},
+        // The STX was lost from a telegram that uses both ends of the printable range, a blank and a '~'.
+        DamageCase{"lostStxPrintableEdges", " ~+ 00019--573" + kEtx + ScriptedPort::Frame(kSecond),
+                   ScriptedPort::Frame(" ~+ 00019--573"),
+                   ScriptedPort::Frame(" ~+ 00019--573") + " QS 573 !!!"},
         // The ETX became an STX: the frame ends there, and the repeated start of the next one is no frame.
         DamageCase{"etxTurnedStx", kStx + kFirst + ScriptedPort::Frame(kSecond), kStx + kFirst,
                    kStx + kFirst + " QS 583 !!!"},
@@ -93,6 +102,20 @@ TEST(DamagedFramesEdges, NoiseWithoutATelegramTailIsSkippedAsBefore) {
     const std::vector<Received> got = ReceiveAll(rig, 1);
     EXPECT_EQ(got[0].text, ScriptedPort::Frame(kSecond));
     EXPECT_FALSE(got[0].damaged);
+}
+
+TEST(DamagedFramesEdges, FourteenCharactersWithAControlCharacterOrDeleteBeforeAnEtxAreNoise) {
+    // Just outside the printable range on either side: not a telegram that lost its STX.
+    for (const char outside : {'\x1f', '\x7f'}) {
+        SCOPED_TRACE(static_cast<int>(outside));
+        OpenRig rig;
+        std::string tail = kFirst;
+        tail[3] = outside;
+        rig.port.Feed(1, tail + kEtx + ScriptedPort::Frame(kSecond));
+        const std::vector<Received> got = ReceiveAll(rig, 1);
+        EXPECT_EQ(got[0].text, ScriptedPort::Frame(kSecond));
+        EXPECT_FALSE(got[0].damaged);
+    }
 }
 
 TEST(DamagedFramesEdges, AFrameCutShortByTheEndOfTheWaitIsKeptMarked) {

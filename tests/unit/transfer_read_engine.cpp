@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <numeric>
 
@@ -134,6 +135,54 @@ TEST_F(ReadEngineTest, ChecksumMismatchIsStoredWithMarkAndCounted) {
     EXPECT_EQ(engine.StoredTelegrams(), 4);
     EXPECT_EQ(shown.Statuses(), kCompleteReadStatuses);
 }
+
+// A parameter whose letter 'f' had one bit flipped on the line arrives as a 'g' with the checksum of
+// the 'f'. Taking it for the end of a block would file the rest of the system block as programs and
+// end the read at the real system 'g', a file without a single program, saved as complete.
+struct DamagedGCase {
+    const char* name;
+    bool inProgramBlock;
+    std::size_t at;  // index in that block's telegrams
+};
+
+void PrintTo(const DamagedGCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReadDamagedGTest : public ReadEngineTest, public ::testing::WithParamInterface<DamagedGCase> {};
+
+TEST_P(ReadDamagedGTest, IsStoredMarkedAndTheReadGoesOnToTheRealEndOfEachBlock) {
+    const DamagedGCase& c = GetParam();
+    DeviceData data = SmallDevice(4, 2, 2);
+    std::vector<std::string>& block = c.inProgramBlock ? data.programs : data.system;
+    std::string flipped = Tel("0f+000777--");
+    flipped[1] = static_cast<char>(flipped[1] ^ 0x01);
+    ASSERT_EQ(flipped, "0g+000777--592");
+    block.insert(block.begin() + static_cast<std::ptrdiff_t>(c.at), flipped);
+    ScriptDevice(port, data);
+    shown.savePaths.push_back(dir / "out.KDM");
+
+    Run();
+
+    const std::string dump = Slurp(tempPath);
+    EXPECT_NE(dump.find(Frame(flipped) + " QS 593 !!!\r\n\r"), std::string::npos) << dump;
+    EXPECT_EQ(dump, ExpectedDump(data));
+    EXPECT_EQ(Slurp(dir / "out.KDM"), dump);
+    EXPECT_EQ(engine.StoredTelegrams(), static_cast<int>(data.system.size() + data.programs.size()));
+    EXPECT_EQ(engine.SystemTelegrams(), static_cast<int>(data.system.size()));
+    EXPECT_EQ(engine.Programs(), 2);
+    EXPECT_EQ(engine.ChecksumMismatches(), 1);
+    EXPECT_EQ(shown.Statuses(), kCompleteReadStatuses);
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    // One request of each kind: the damaged 'g' asked for nothing.
+    EXPECT_EQ(Requests(), (std::vector<std::string>{"0F+000000--539", "0s+000000--584", "0D+000000--537"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, ReadDamagedGTest,
+                         ::testing::Values(DamagedGCase{"middleOfTheSystemBlock", false, 2},
+                                           DamagedGCase{"middleOfTheProgramBlock", true, 3}),
+                         CaseName());
 
 struct SilenceCase {
     const char* name;

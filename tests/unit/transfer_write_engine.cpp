@@ -169,6 +169,22 @@ TEST_F(WriteEngineTest, AFrameCutShortByTheEndOfTheFileIsNotSent) {
     EXPECT_TRUE(engine.Completed());
 }
 
+TEST_F(WriteEngineTest, AFrameThatEndsExactlyAtTheEndOfTheFileIsSent) {
+    // A file cut right after the last frame's ETX, before its " QS" annotation and record terminator:
+    // the frame is whole, and the device must get it.
+    const auto telegrams = Parameters(2);
+    Device(telegrams);
+    const std::string file = DataFile({telegrams[0]}) + Frame(telegrams[1]);
+    ASSERT_EQ(file.size(), 18u + 26u + 16u);
+    ASSERT_EQ(file.back(), kdm::ETX);
+    ASSERT_EQ(Run(file), 1);
+    EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
+    EXPECT_EQ(engine.FramesSent(), 2);
+    EXPECT_TRUE(engine.Completed());
+    EXPECT_EQ(shown.Texts(Kind::kInfo), std::vector<std::string>{"KDM XP |communication terminated"});
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+}
+
 struct CheckCase {
     const char* name;
     std::string file;
