@@ -1,6 +1,7 @@
 // Parsing a data-file text into records, sections and parameters, and writing it back byte for byte.
 #include "data/parameter_model.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "data/catalogue.h"
@@ -32,8 +33,9 @@ bool IsLetter(std::string_view letter, char c) {
     return letter.size() == 1 && letter[0] == c;
 }
 
-// The name id the tables show a parameter under, or 0 when they do not show it at all.
-int NameIdOf(const Layout& layout, std::string_view letter, std::string_view value) {
+}  // namespace
+
+int ShownNameId(const Layout& layout, std::string_view letter, std::string_view value) {
     if (letter.size() == 1 && layout.PassesOver(letter[0])) return 0;
     if (letter.size() == 1) {
         if (const LayoutEntry* entry = layout.Find(letter[0])) return entry->nameId;
@@ -42,8 +44,6 @@ int NameIdOf(const Layout& layout, std::string_view letter, std::string_view val
     if (value.find('g') != std::string_view::npos) return 0;
     return sid::kUnlisted;
 }
-
-}  // namespace
 
 std::string_view SuspectName(Suspect suspect) {
     switch (suspect) {
@@ -94,12 +94,20 @@ void Record::AppendTo(std::string& text) const {
     text += kRecordTerminator;
 }
 
+std::string_view Parameter::Letter() const {
+    return std::string_view(telegram).substr(std::min<std::size_t>(1, telegram.size()), 1);
+}
+
+std::string_view Parameter::Value() const {
+    return std::string_view(telegram).substr(std::min<std::size_t>(2, telegram.size()), 9);
+}
+
 std::string_view Parameter::Name() const {
     return nameId == 0 ? std::string_view() : LoadString(nameId);
 }
 
 std::string Parameter::ShownValue() const {
-    return FormatValue(value);
+    return FormatValue(Value());
 }
 
 std::string Parameter::ValueText() const {
@@ -108,7 +116,7 @@ std::string Parameter::ValueText() const {
 
 std::optional<int> Program::Number() const {
     if (!number) return std::nullopt;
-    const std::string& value = number->value;
+    const std::string_view value = number->Value();
     std::size_t i = 0;
     const bool negative = i < value.size() && value[i] == '-';
     if (i < value.size() && (value[i] == '+' || value[i] == '-')) ++i;
@@ -129,7 +137,7 @@ std::string Program::NumberText() const {
 const Parameter* Program::Find(char letter) const {
     const Parameter* found = nullptr;
     for (const Parameter& parameter : parameters) {
-        if (IsLetter(parameter.letter, letter)) found = &parameter;
+        if (IsLetter(parameter.Letter(), letter)) found = &parameter;
     }
     return found;
 }
@@ -186,6 +194,8 @@ ParsedParameterSet ParseParameterSet(std::string_view text) {
         return result;
     }
     ParameterSet& set = result.set;
+    // Records begin at the STXs, as a rule.
+    set.records_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), STX)) + 1);
     std::size_t at = 0;
     while (at < text.size()) {
         // A record ends after its terminator or right before the next STX, whichever comes first.
@@ -249,21 +259,21 @@ void ParameterSet::Derive(std::string_view text) {
     const Layout* programLayout = ProgramLayout(deviceType_);
     auto parameterOf = [this](std::size_t k, int nameId) {
         const Record& record = records_[k];
-        return Parameter{k,
-                         std::string(record.Letter()),
-                         std::string(record.Value()),
-                         record.telegram_,
-                         record.suspect_,
-                         nameId};
+        return Parameter{k, record.telegram_, record.suspect_, nameId};
     };
     // Without layouts every record is listed, without a name.
     auto nameIdIn = [](const Layout* layout, const Record& record) {
-        return layout == nullptr ? -1 : NameIdOf(*layout, record.Letter(), record.Value());
+        return layout == nullptr ? -1 : ShownNameId(*layout, record.Letter(), record.Value());
     };
+    system_.reserve(systemSection_.size());
     for (const std::size_t k : systemSection_) {
         const int nameId = nameIdIn(systemLayout, records_[k]);
         if (nameId != 0) system_.push_back(parameterOf(k, nameId < 0 ? 0 : nameId));
     }
+    programs_.reserve(static_cast<std::size_t>(std::count_if(
+                          programSection_.begin(), programSection_.end(),
+                          [this](std::size_t k) { return IsLetter(records_[k].Letter(), 'P'); })) +
+                      1);
     for (const std::size_t k : programSection_) {
         const Record& record = records_[k];
         const int nameId = nameIdIn(programLayout, record);
@@ -286,7 +296,7 @@ const Record* ParameterSet::Identification() const {
 const Parameter* ParameterSet::FindSystemParameter(char letter) const {
     const Parameter* found = nullptr;
     for (const Parameter& parameter : system_) {
-        if (IsLetter(parameter.letter, letter)) found = &parameter;
+        if (IsLetter(parameter.Letter(), letter)) found = &parameter;
     }
     return found;
 }

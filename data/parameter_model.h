@@ -44,6 +44,13 @@ enum class Suspect : std::uint8_t {
 // "mismatch", "damaged", or "" for kNone: the words scripts get.
 std::string_view SuspectName(Suspect suspect);
 
+struct Layout;
+
+// The string id of the name the tables show a record under by `layout` (165, a single blank, for a
+// letter the layout does not name), or 0 when they leave it out: a letter the layout passes over, or
+// an unlisted letter with a 'g' in its value.
+int ShownNameId(const Layout& layout, std::string_view letter, std::string_view value);
+
 // Display text of a 9-character value: "--" -> two blanks (left to right, no overlap), "+" -> blank,
 // a trailing "-" -> blank. Same length; empty stays empty.
 std::string FormatValue(std::string_view value);
@@ -96,14 +103,16 @@ class Record {
 // One parameter as the tables show it.
 struct Parameter {
     std::size_t record = 0;  // index into ParameterSet::Records(); the record number in the file minus 1
-    std::string letter;      // one character, or empty when the telegram was cut before it
-    std::string value;       // the nine value characters as stored (fewer when cut)
     std::string telegram;    // the 14 telegram characters (fewer when cut)
     Suspect suspect = Suspect::kNone;
     // String id of the name the tables show (165, a single blank, for a letter the layout does not
     // name); 0 when the device type has no layouts.
     int nameId = 0;
 
+    // Telegram position 1: one character, or empty when the telegram was cut before it.
+    std::string_view Letter() const;
+    // The nine value characters as stored (fewer when cut).
+    std::string_view Value() const;
     // The name as the tables show it, blanks included; empty for nameId 0.
     std::string_view Name() const;
     // The value as its table cell shows it (FormatValue: "+000123--" gives " 000123  ").

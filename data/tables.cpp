@@ -1,12 +1,10 @@
-// Filling the system-parameter and program-parameter tables from a dump.
+// Filling the system-parameter and program-parameter tables from a parameter set.
 #include "data/tables.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstddef>
 
-#include "data/catalogue.h"
-#include "data/dump.h"
 #include "data/strings.h"
 #include "files/data_file.h"
 
@@ -16,8 +14,6 @@ namespace {
 constexpr char kStx = 0x02;
 constexpr int kSystemCursorStart = 3;
 constexpr int kProgramCursorStart = 10;
-constexpr int kUnnamed = sid::kUnlisted;
-constexpr std::string_view kMismatchMark = " !!!";
 
 // Cursors are ints; a dump beyond this is cut (the file reader refuses anything near it).
 constexpr std::size_t kMaxDump = INT_MAX / 2;
@@ -38,19 +34,6 @@ std::string Field(std::string_view text, int start, std::size_t count) {
     return std::string(text.substr(static_cast<std::size_t>(start), count));
 }
 
-// A record ends at its terminator; one cut short ends at the next STX or the end of the dump.
-bool RecordCarriesMismatch(std::string_view dump, int stx) {
-    const std::size_t from = static_cast<std::size_t>(stx) + 1;
-    // Look for the terminator only up to the next STX, so a dump without terminators stays linear.
-    std::size_t end = dump.find(kStx, from);
-    if (end == std::string_view::npos) end = dump.size();
-    const std::size_t terminator = dump.substr(0, end).find(kRecordTerminator, from);
-    if (terminator != std::string_view::npos) end = terminator;
-    const std::string_view record =
-        dump.substr(static_cast<std::size_t>(stx), end - static_cast<std::size_t>(stx));
-    return record.ends_with(kMismatchMark);
-}
-
 // A letter matches a character only when it is exactly that one character.
 bool IsLetter(std::string_view letter, char c) {
     return letter.size() == 1 && letter[0] == c;
@@ -60,83 +43,149 @@ const LayoutEntry* Named(const Layout& layout, std::string_view letter) {
     return letter.size() == 1 ? layout.Find(letter[0]) : nullptr;
 }
 
-bool PassedOver(const Layout& layout, std::string_view letter) {
-    return letter.size() == 1 && layout.PassesOver(letter[0]);
+const TableCell kNoCell;
+
+TableContents Sized(int rows, int cols, std::vector<int> widths) {
+    TableContents table;
+    table.rows = rows;
+    table.cols = cols;
+    table.widths = std::move(widths);
+    table.cells.assign(static_cast<std::size_t>(rows),
+                       std::vector<TableCell>(static_cast<std::size_t>(cols)));
+    return table;
 }
 
-bool InSystemTable(int column, int row) {
-    return column >= 0 && column < kSystemCols && row >= 0 && row < kSystemRows;
+TableCell* At(TableContents& table, int row, int col) {
+    if (row < 0 || row >= table.rows || col < 0 || col >= table.cols) return nullptr;
+    return &table.cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
 
-bool InProgramTable(int column, int row) {
-    return column >= 0 && column < kProgramCols && row >= 0 && row < kProgramRows;
+// Later writes replace earlier ones, as in a grid; writes outside the table are dropped.
+void Put(TableContents& table, int row, int col, std::string_view text) {
+    if (TableCell* cell = At(table, row, col)) {
+        cell->text.assign(text);
+        cell->written = true;
+    }
+}
+
+// A mark stays on its cell, whatever is written there afterwards.
+void Mark(TableContents& table, int row, int col, Suspect suspect) {
+    TableCell* cell = At(table, row, col);
+    if (cell != nullptr && suspect != Suspect::kNone) cell->suspect = suspect;
 }
 
 }  // namespace
+
+const TableCell& TableContents::Cell(int row, int col) const {
+    if (row < 0 || row >= rows || col < 0 || col >= cols) return kNoCell;
+    return cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+int TableContents::SuspectCells() const {
+    int count = 0;
+    for (const std::vector<TableCell>& row : cells) {
+        for (const TableCell& cell : row)
+            count += cell.suspect != Suspect::kNone ? 1 : 0;
+    }
+    return count;
+}
+
+TableContents FillSystemTable(const ParameterSet& set, const Layout* layout) {
+    TableContents table = Sized(kSystemRows, kSystemCols, {2500, 500, 2000});
+    Put(table, 0, 0, "");
+    Put(table, 0, 2, set.Heading());
+    if (layout == nullptr) return table;
+    Put(table, 0, 0, LoadString(sid::kSystemParameter));
+
+    int unlisted = layout->firstUnlisted;
+    for (const std::size_t k : set.SystemSection()) {
+        const Record& record = set.Records()[k];
+        const std::string_view letter = record.Letter();
+        const int nameId = ShownNameId(*layout, letter, record.Value());
+        if (nameId == 0) continue;
+        const LayoutEntry* entry = Named(*layout, letter);
+        const int row = entry != nullptr ? entry->position : unlisted++;
+        Put(table, row, 0, LoadString(nameId));
+        Put(table, row, 1, letter);
+        Put(table, row, 2, FormatValue(record.Value()));
+        Mark(table, row, 2, record.Suspicion());
+    }
+    return table;
+}
+
+TableContents FillProgramTable(const ParameterSet& set, const Layout* layout) {
+    TableContents table = Sized(kProgramRows, kProgramCols, std::vector<int>(kProgramCols, 1000));
+    table.acceptsInput = true;
+    if (layout == nullptr) return table;
+    Put(table, 0, 0, LoadString(sid::kProgramParameters));
+
+    int unlisted = layout->firstUnlisted;
+    int row = 1;
+    for (const std::size_t k : set.ProgramSection()) {
+        const Record& record = set.Records()[k];
+        const std::string_view letter = record.Letter();
+        const bool program = IsLetter(letter, 'P');
+        // Each 'P' record opens the next row, the first one row 2.
+        if (program) ++row;
+        const int nameId = ShownNameId(*layout, letter, record.Value());
+        if (nameId == 0) continue;
+        const LayoutEntry* entry = Named(*layout, letter);
+        const int column = entry != nullptr ? entry->position : unlisted++;
+        if (entry != nullptr && program) unlisted = layout->firstUnlisted;
+        // Only the first program writes the column headers.
+        if (row == 2) {
+            Put(table, 0, column, LoadString(nameId));
+            Put(table, 1, column, letter);
+        }
+        Put(table, row, column, FormatValue(record.Value()));
+        Mark(table, row, column, record.Suspicion());
+    }
+    return table;
+}
+
+FilledTables FillTables(const ParameterSet& set) {
+    const Layout* system = SystemLayout(set.DeviceType());
+    const Layout* program = ProgramLayout(set.DeviceType());
+    // A type has both layouts or none.
+    if (system == nullptr || program == nullptr)
+        return {FillSystemTable(set, nullptr), FillProgramTable(set, nullptr)};
+    return {FillSystemTable(set, system), FillProgramTable(set, program)};
+}
+
+void WriteTable(const TableContents& table, IGrid& grid) {
+    if (table.acceptsInput) grid.SetEnabled(true);
+    grid.SetCols(table.cols);
+    grid.SetRows(table.rows);
+    for (int col = 0; col < table.cols; ++col)
+        grid.SetColWidth(col, table.widths[static_cast<std::size_t>(col)]);
+    for (int row = 0; row < table.rows; ++row) {
+        for (int col = 0; col < table.cols; ++col) {
+            const TableCell& cell = table.Cell(row, col);
+            if (!cell.written) continue;
+            grid.SetTextMatrix(row, col, cell.text);
+            // Right after its text, so the grid's current cell is the one marked.
+            if (cell.suspect != Suspect::kNone) grid.SetCellSuspect(true);
+        }
+    }
+}
 
 ParameterTables::ParameterTables(IGrid& systemTable, IGrid& programTable)
     : system_(systemTable), program_(programTable) {}
 
 int ParameterTables::ShowDump(std::string_view dump) {
-    // Every walk leaves its cursor at the start; a walk broken off by a direct caller must not leak
-    // into the next filling.
+    return ShowParameterSet(ParseParameterSet(dump).set);
+}
+
+int ParameterTables::ShowParameterSet(const ParameterSet& set) {
+    // A walk a caller broke off must not carry over to the next one.
     systemCursor_ = kSystemCursorStart;
     programCursor_ = kProgramCursorStart;
     programFound_ = false;
-    suspect_ = 0;
-
-    std::string heading;
-    const int type = DetectDeviceType(dump, heading);
-    InitSystemTable();
-    InitProgramTable();
-    SetSystemCell(0, 0, "");
-    SetSystemCell(2, 0, heading);
-    if (SystemLayout(type) != nullptr && ProgramLayout(type) != nullptr) {
-        FillSystemTable(type, dump);
-        FillProgramTable(type, dump);
-    }
-    return type;
-}
-
-void ParameterTables::InitSystemTable() {
-    system_.SetCols(kSystemCols);
-    system_.SetRows(kSystemRows);
-    system_.SetColWidth(0, 2500);
-    system_.SetColWidth(1, 500);
-    system_.SetColWidth(2, 2000);
-}
-
-void ParameterTables::InitProgramTable() {
-    program_.SetEnabled(true);
-    program_.SetCols(kProgramCols);
-    program_.SetRows(kProgramRows);
-    for (int col = 0; col < kProgramCols; ++col)
-        program_.SetColWidth(col, 1000);
-}
-
-void ParameterTables::SetSystemCell(int column, int row, std::string_view text) {
-    if (InSystemTable(column, row)) system_.SetTextMatrix(row, column, text);
-}
-
-void ParameterTables::SetProgramCell(int column, int row, std::string_view text) {
-    if (InProgramTable(column, row)) program_.SetTextMatrix(row, column, text);
-}
-
-void ParameterTables::PutSystemParameter(int column, int row, int nameId, std::string_view letter,
-                                         std::string_view value) {
-    SetSystemCell(column, row, LoadString(nameId));
-    SetSystemCell(column + 1, row, letter);
-    SetSystemCell(column + 2, row, FormatValue(value));
-}
-
-void ParameterTables::PutProgramParameter(int column, int row, int nameId, std::string_view letter,
-                                          std::string_view value) {
-    // Only the first program writes the column headers.
-    if (row == 2) {
-        SetProgramCell(column, 0, LoadString(nameId));
-        SetProgramCell(column, 1, letter);
-    }
-    SetProgramCell(column, row, FormatValue(value));
+    const FilledTables tables = FillTables(set);
+    WriteTable(tables.system, system_);
+    WriteTable(tables.program, program_);
+    suspect_ = tables.system.SuspectCells() + tables.program.SuspectCells();
+    return set.DeviceType();
 }
 
 bool ParameterTables::NextSystemRecord(std::string_view dump, std::string& letter, std::string& value) {
@@ -149,7 +198,6 @@ bool ParameterTables::NextSystemRecord(std::string_view dump, std::string& lette
     }
     letter = Field(dump, systemCursor_ + 2, 1);
     value = Field(dump, systemCursor_ + 3, 9);
-    lastRecordSuspect_ = RecordCarriesMismatch(dump, systemCursor_);
     // The first program record ends the system block.
     if (IsLetter(letter, 'P')) {
         systemCursor_ = kSystemCursorStart;
@@ -178,71 +226,12 @@ bool ParameterTables::NextProgramRecord(std::string_view dump, std::string& lett
     }
     letter = Field(dump, programCursor_ + 2, 1);
     value = Field(dump, programCursor_ + 3, 9);
-    lastRecordSuspect_ = RecordCarriesMismatch(dump, programCursor_);
     if (IsLetter(letter, 'g')) {
         programCursor_ = kProgramCursorStart;
         programFound_ = false;
         return false;
     }
     return true;
-}
-
-void ParameterTables::FillSystemTable(int type, std::string_view dump) {
-    const Layout* layout = SystemLayout(type);
-    if (layout == nullptr) return;
-    std::string heading;
-    DetectDeviceType(dump, heading);
-    SetSystemCell(0, 0, LoadString(sid::kSystemParameter));
-    SetSystemCell(2, 0, heading);
-
-    int unlisted = layout->firstUnlisted;
-    std::string letter;
-    std::string value;
-    while (NextSystemRecord(dump, letter, value)) {
-        int row = -1;
-        if (PassedOver(*layout, letter)) continue;
-        if (const LayoutEntry* entry = Named(*layout, letter)) {
-            row = entry->position;
-            PutSystemParameter(0, row, entry->nameId, letter, value);
-        } else if (value.find('g') == std::string::npos) {
-            row = unlisted++;
-            PutSystemParameter(0, row, kUnnamed, letter, value);
-        }
-        MarkIfSuspect(system_, InSystemTable(2, row));
-    }
-}
-
-void ParameterTables::FillProgramTable(int type, std::string_view dump) {
-    const Layout* layout = ProgramLayout(type);
-    if (layout == nullptr) return;
-    SetProgramCell(0, 0, LoadString(sid::kProgramParameters));
-
-    int unlisted = layout->firstUnlisted;
-    int row = 1;
-    std::string letter;
-    std::string value;
-    while (NextProgramRecord(dump, letter, value)) {
-        const bool program = IsLetter(letter, 'P');
-        if (program) ++row;
-        if (PassedOver(*layout, letter)) continue;
-        int column = -1;
-        if (const LayoutEntry* entry = Named(*layout, letter)) {
-            column = entry->position;
-            PutProgramParameter(column, row, entry->nameId, letter, value);
-            if (program) unlisted = layout->firstUnlisted;
-        } else if (value.find('g') == std::string::npos) {
-            column = unlisted++;
-            PutProgramParameter(column, row, kUnnamed, letter, value);
-        }
-        MarkIfSuspect(program_, InProgramTable(column, row));
-    }
-}
-
-// Called right after a value cell was written, so the grid's current cell is that value cell.
-void ParameterTables::MarkIfSuspect(IGrid& grid, bool valueWritten) {
-    if (!valueWritten || !lastRecordSuspect_) return;
-    grid.SetCellSuspect(true);
-    ++suspect_;
 }
 
 int ShowDataFile(ParameterTables& tables, const std::string& path, std::string& reason) {

@@ -12,13 +12,12 @@
 
 #include "data/catalogue.h"
 #include "data/dump.h"
+#include "data/parameter_model.h"
 #include "link/telegram.h"
 
 namespace kdmsim {
 
 namespace {
-
-constexpr std::string_view kRecordEnd = "\r\n\r";
 
 // splitmix64: tiny, and its sequence is the same on every platform and standard library, so a seed
 // gives the same device everywhere.
@@ -147,27 +146,34 @@ ParameterSet GenerateParameterSet(std::string_view code, int programs, std::uint
 }
 
 bool ParseParameterSet(std::string_view text, ParameterSet& set, std::string& reason) {
+    const kdm::ParsedParameterSet file = kdm::ParseParameterSet(text);
+    if (!file.ok) {
+        reason = file.reason;
+        return false;
+    }
     ParameterSet parsed;
-    std::size_t at = text.find(kdm::STX);
-    if (at == std::string_view::npos || text.size() - at - 1 < kTelegramLength) {
-        reason = "no identification record";
-        return false;
-    }
-    parsed.identification = std::string(text.substr(at + 1, kTelegramLength));
-    if (parsed.identification[1] != 'g') {
-        reason = "the first record is not an identification telegram";
-        return false;
-    }
-    int record = 1;
-    // The annotation after a telegram (" QS ", the sum, " !!!", CR LF CR) holds no STX, so every further
-    // STX starts the next telegram record.
-    while ((at = text.find(kdm::STX, at + 1 + kTelegramLength)) != std::string_view::npos) {
+    int record = 0;
+    // A device takes the 14 characters after an STX as one telegram, whatever they hold, so an STX
+    // among them starts no telegram of its own.
+    std::size_t telegramEnd = 0;
+    for (const kdm::Record& stored : file.set.Records()) {
+        if (!stored.StartsWithStx() || (record > 0 && stored.Offset() < telegramEnd)) continue;
         ++record;
-        if (text.size() - at - 1 < kTelegramLength) {
+        telegramEnd = stored.Offset() + 1 + kTelegramLength;
+        std::string telegram = stored.Telegram();
+        if (record == 1) {
+            if (telegram.size() < kTelegramLength) break;
+            if (telegram[1] != 'g') {
+                reason = "the first record is not an identification telegram";
+                return false;
+            }
+            parsed.identification = std::move(telegram);
+            continue;
+        }
+        if (telegram.size() < kTelegramLength) {
             reason = "record " + std::to_string(record) + " is cut short";
             return false;
         }
-        std::string telegram(text.substr(at + 1, kTelegramLength));
         if (telegram.find('g') != std::string::npos) {
             // A device would end its block with it, so the rest could never be read back.
             reason = "record " + std::to_string(record) + " holds a 'g'";
@@ -180,6 +186,10 @@ bool ParseParameterSet(std::string_view text, ParameterSet& set, std::string& re
         } else {
             parsed.programs.back().parameters.push_back(std::move(telegram));
         }
+    }
+    if (parsed.identification.empty()) {
+        reason = "no identification record";
+        return false;
     }
     if (parsed.programs.size() > static_cast<std::size_t>(kMaxPrograms)) {
         reason = "more than 255 programs";
@@ -207,25 +217,21 @@ bool LoadParameterSet(const std::string& path, ParameterSet& set, std::string& r
     return true;
 }
 
-std::string DataFileTextOf(const ParameterSet& set) {
-    std::string text;
-    text += kdm::STX;
-    text += set.identification;
-    text += kRecordEnd;
-    auto append = [&text](const std::string& telegram) {
-        std::string annotated;
-        kdm::VerifyTelegram(std::string(1, kdm::STX) + telegram + kdm::ETX, annotated);
-        text += annotated;
-        text += kRecordEnd;
-    };
-    for (const std::string& telegram : set.system)
-        append(telegram);
+std::vector<std::string> TelegramsOf(const ParameterSet& set) {
+    std::vector<std::string> telegrams = set.system;
     for (const Program& program : set.programs) {
-        append(program.header);
-        for (const std::string& telegram : program.parameters)
-            append(telegram);
+        telegrams.push_back(program.header);
+        telegrams.insert(telegrams.end(), program.parameters.begin(), program.parameters.end());
     }
-    return text;
+    return telegrams;
+}
+
+kdm::ParameterSet DataFileSetOf(const ParameterSet& set) {
+    return kdm::ParameterSet::OfTelegrams(set.identification, TelegramsOf(set));
+}
+
+std::string DataFileTextOf(const ParameterSet& set) {
+    return kdm::DataFileTextOf(DataFileSetOf(set));
 }
 
 bool SaveParameterSet(const std::string& path, const ParameterSet& set, std::string& reason) {

@@ -29,20 +29,21 @@ std::string Legible(std::string_view text) {
     return out;
 }
 
+// The bytes of a record without its terminator.
+std::string RecordText(const Record& record) {
+    std::string text;
+    record.AppendTo(text);
+    if (text.ends_with(kRecordTerminator)) text.resize(text.size() - kRecordTerminator.size());
+    return text;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitRecords(std::string_view text) {
+    const ParsedParameterSet parsed = ParseParameterSet(text);
     std::vector<std::string> records;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find(kRecordTerminator, start);
-        if (end == std::string_view::npos) {
-            records.emplace_back(text.substr(start));
-            break;
-        }
-        records.emplace_back(text.substr(start, end - start));
-        start = end + kRecordTerminator.size();
-    }
+    for (const Record& record : parsed.set.Records())
+        records.push_back(RecordText(record));
     return records;
 }
 
@@ -51,22 +52,28 @@ std::string TelegramOfRecord(std::string_view record) {
     return TakeField(record, stx < 0 ? 0 : stx + 1, 14);
 }
 
-std::vector<RecordDifference> CompareParameterRecords(std::string_view fileText,
-                                                      std::string_view deviceText) {
-    const std::vector<std::string> file = SplitRecords(fileText);
-    const std::vector<std::string> device = SplitRecords(deviceText);
+std::vector<RecordDifference> CompareParameterRecords(const ParameterSet& file, const ParameterSet& device) {
+    const auto telegramOf = [](const std::vector<Record>& records, std::size_t i) {
+        if (i >= records.size()) return std::string();
+        return records[i].StartsWithStx() ? records[i].Telegram() : RecordText(records[i]);
+    };
     std::vector<RecordDifference> differences;
-    const std::size_t count = std::max(file.size(), device.size());
+    const std::size_t count = std::max(file.Records().size(), device.Records().size());
     // Record 0 is the identification record: the write already refused a device of another type.
     for (std::size_t i = 1; i < count; ++i) {
-        const std::string fromFile = i < file.size() ? TelegramOfRecord(file[i]) : std::string();
-        const std::string fromDevice = i < device.size() ? TelegramOfRecord(device[i]) : std::string();
-        const bool bothPresent = i < file.size() && i < device.size();
+        const std::string fromFile = telegramOf(file.Records(), i);
+        const std::string fromDevice = telegramOf(device.Records(), i);
+        const bool bothPresent = i < file.Records().size() && i < device.Records().size();
         if (!bothPresent || fromFile != fromDevice) {
             differences.push_back({static_cast<int>(i + 1), fromFile, fromDevice});
         }
     }
     return differences;
+}
+
+std::vector<RecordDifference> CompareParameterRecords(std::string_view fileText,
+                                                      std::string_view deviceText) {
+    return CompareParameterRecords(ParseParameterSet(fileText).set, ParseParameterSet(deviceText).set);
 }
 
 std::string DescribeDifference(const RecordDifference& difference) {

@@ -37,7 +37,7 @@ class CTable final : public QTableWidget, public kdm::IGrid {
     // The selected cells as tab-separated lines (rows in order, one line per selected row).
     QString SelectionAsText() const;
 
-    static constexpr const char* kSuspectToolTip = "checksum mismatch in this telegram";
+    static constexpr const char* kSuspectToolTip = "checksum mismatch or damage in this telegram";
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

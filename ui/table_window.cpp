@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "data/parameter_model.h"
 #include "data/strings.h"
 #include "data/tables.h"
 #include "files/data_file.h"
@@ -96,18 +97,24 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
         status_->hide();
         return 0;
     }
+    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    if (!parsed.ok) {
+        readFailure_ = path + ": " + parsed.reason;
+        status_->hide();
+        return 0;
+    }
     system_->BeginUpdate();
     program_->BeginUpdate();
     kdm::ParameterTables tables(*system_, *program_);
-    tables.ShowDump(text);
+    tables.ShowParameterSet(parsed.set);
     program_->EndUpdate();
     system_->EndUpdate();
 
     suspect_ = tables.SuspectValues();
     if (suspect_ > 0) {
-        status_->setText(
-            QStringLiteral("%1 value(s) come from telegrams with a checksum mismatch (shown in red).")
-                .arg(suspect_));
+        status_->setText(QStringLiteral("%1 value(s) come from telegrams with a checksum mismatch or damage "
+                                        "(shown in red).")
+                             .arg(suspect_));
         status_->show();
     } else {
         status_->hide();

@@ -33,7 +33,7 @@ class CKDM_XPDlg final : public QDialog {
 
     CTable* SystemTable() const { return system_; }
     CTable* ProgramTable() const { return program_; }
-    // Values from telegrams whose checksum did not match, in the file shown.
+    // Values from telegrams whose checksum did not match or that were damaged, in the file shown.
     int SuspectValues() const { return suspect_; }
     // Why the file could not be read; empty when it could.
     const std::string& ReadFailure() const { return readFailure_; }

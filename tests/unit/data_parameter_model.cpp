@@ -297,7 +297,8 @@ TEST(ParameterModel, ParametersByLetterWithTheNamesOfTheTables) {
     const kdm::Parameter* mode = set.FindSystemParameter('d');
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->Name(), "Mode");
-    EXPECT_EQ(mode->value, "+000001--");
+    EXPECT_EQ(mode->Value(), "+000001--");
+    EXPECT_EQ(mode->Letter(), "d");
     EXPECT_EQ(mode->ShownValue(), " 000001  ");
     EXPECT_EQ(mode->ValueText(), "000001");
     EXPECT_EQ(mode->record, 1u);
@@ -320,7 +321,7 @@ TEST(ParameterModel, ParametersByLetterWithTheNamesOfTheTables) {
     EXPECT_EQ(seven->Find('u')->Name(), "Lower limit ");
     EXPECT_EQ(seven->Find('%')->Name(), " ");
     EXPECT_EQ(seven->Find('x'), nullptr);
-    EXPECT_EQ(set.FindProgram(9)->Find('N')->value, Value(6));
+    EXPECT_EQ(set.FindProgram(9)->Find('N')->Value(), Value(6));
     EXPECT_EQ(set.FindProgram(8), nullptr);
     EXPECT_EQ(set.SuspectRecords(), 1);
 }
