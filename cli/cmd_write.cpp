@@ -18,8 +18,6 @@
 namespace kdmcli {
 namespace {
 
-constexpr int kReleasePauseMs = 300;
-
 struct WriteOptions {
     std::string file;
     bool verify = false;
@@ -57,9 +55,6 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
     }
     ProgressObserver progress(ChooseProgressMode(options.quiet), false);
     progress.Note("Reading the device back to verify ...");
-    // A device starts its conversation over (identification first) only once it noticed that the
-    // port was released; reopening within the same instant can pass unnoticed.
-    context.clock.SleepMs(kReleasePauseMs);
     progress.SetSavePath(scratch.Path() + "/device.KDM");
     progress.SetTempPath(scratch.Path() + "/KDM.tmp");
     kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -19,9 +20,9 @@ namespace kdmsim {
 namespace {
 
 constexpr std::int64_t kNsPerMs = 1'000'000;
-// How often a closed port is looked at for an open. The tool waits up to 10 s for the first telegram,
-// so a few milliseconds of latency cost nothing, and the check is one poll() call.
-constexpr std::int64_t kOpenCheckNs = 5 * kNsPerMs;
+// How long a close that left no counted holder waits for the master's hang-up flag, which the same close
+// raises a moment after it was reported, before it is taken for a merged open of another holder.
+constexpr std::int64_t kCloseCheckNs = 200 * kNsPerMs;
 
 std::string SystemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -57,6 +58,7 @@ Line::Line(ParameterSet& set, Conversation& conversation, TrafficLog& log, LineO
 Line::~Line() {
     Unpublish();
     if (master_ >= 0) close(master_);
+    if (watch_ >= 0) close(watch_);
 }
 
 std::int64_t Line::NowNs() {
@@ -86,7 +88,8 @@ bool Line::Start(std::string& reason) {
         return false;
     }
     // A slave that was never opened does not report POLLHUP on the master; one that was opened and
-    // closed again does. Opening it once here makes "POLLHUP" mean "nobody holds the port" from now on.
+    // closed again does. Opening it once here gives the hang-up flag, the fallback when the watch
+    // loses events, its meaning from the start.
     const int slave = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave < 0) {
         reason = SystemError(slavePath_);
@@ -96,6 +99,12 @@ bool Line::Start(std::string& reason) {
     const int flags = fcntl(master_, F_GETFL);
     if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
         reason = SystemError("non-blocking master");
+        return false;
+    }
+    // Watched only from here on, so the open above is not counted.
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ < 0 || inotify_add_watch(watch_, slavePath_.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+        reason = SystemError("inotify watch on " + slavePath_);
         return false;
     }
     if (!Publish(reason)) return false;
@@ -175,8 +184,10 @@ bool Line::WriteReadyFile(std::string& reason) {
     return true;
 }
 
-Line::Wait Line::WaitFor(short events, std::int64_t untilNs, const sigset_t& waitMask, short& revents) {
-    pollfd entry{master_, events, 0};
+Line::Wait Line::WaitFor(short masterEvents, std::int64_t untilNs, const sigset_t& waitMask,
+                         short& masterRevents) {
+    pollfd entries[2] = {{watch_, POLLIN, 0}, {master_, masterEvents, 0}};
+    const nfds_t count = masterEvents != 0 ? 2 : 1;
     timespec timeout{};
     timespec* bound = nullptr;
     if (untilNs >= 0) {
@@ -187,8 +198,8 @@ Line::Wait Line::WaitFor(short events, std::int64_t untilNs, const sigset_t& wai
     }
     // The stop signals are blocked except inside this call, so one that arrives at any other moment is
     // still pending here and interrupts it at once.
-    const int rc = ppoll(events != 0 ? &entry : nullptr, events != 0 ? 1 : 0, bound, &waitMask);
-    revents = rc > 0 ? entry.revents : 0;
+    const int rc = ppoll(entries, count, bound, &waitMask);
+    masterRevents = rc > 0 && count == 2 ? entries[1].revents : 0;
     if (rc < 0 && errno == EINTR) return Wait::kSignal;
     return rc > 0 ? Wait::kReady : Wait::kTimeout;
 }
@@ -199,14 +210,112 @@ bool Line::SlaveHeld() {
     return rc >= 0 && (entry.revents & POLLHUP) == 0;
 }
 
+void Line::FollowOpeners(std::int64_t now) {
+    alignas(inotify_event) char buffer[4096];
+    bool lost = false;
+    while (!stopAfterClose_) {
+        const ssize_t got = read(watch_, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        for (std::size_t at = 0; at + sizeof(inotify_event) <= static_cast<std::size_t>(got);) {
+            inotify_event event{};
+            std::memcpy(&event, buffer + at, sizeof event);
+            at += sizeof event + event.len;
+            if ((event.mask & (IN_Q_OVERFLOW | IN_IGNORED)) != 0) lost = true;
+            // Whose open an event reports does not matter, only how many remain: the simulator opens the
+            // slave itself only while nobody holds it, and its open and close both reach the queue before
+            // it is read again, so they cancel out.
+            if ((event.mask & IN_OPEN) != 0) {
+                if (ownOpensPending_ > 0) {
+                    --ownOpensPending_;
+                } else {
+                    ++openers_;
+                    FollowOpen(now);
+                }
+            }
+            if ((event.mask & IN_CLOSE) != 0) {
+                if (ownClosesPending_ > 0) {
+                    --ownClosesPending_;
+                } else {
+                    openers_ = std::max(openers_ - 1, 0);
+                    if (open_ && openers_ == 0 && closeCheckNs_ < 0) closeCheckNs_ = now + kCloseCheckNs;
+                }
+            }
+        }
+    }
+    if (lost) {
+        ownOpensPending_ = 0;
+        ownClosesPending_ = 0;
+        log_.Event(now, "open watch lost events; going by the hang-up flag");
+    }
+    FollowHangUp(now);
+}
+
+void Line::FollowOpen(std::int64_t now) {
+    if (stopAfterClose_ || hungUp_) return;
+    if (open_ && closeCheckNs_ >= 0) {
+        // The count fell to nothing and rose again before the hang-up could be looked at: a close
+        // followed at once by a reopen, which is a new conversation.
+        FollowClose(now);
+        if (stopAfterClose_) return;
+    }
+    if (!open_) Opened(now);
+}
+
+void Line::FollowHangUp(std::int64_t now) {
+    if (stopAfterClose_ || hungUp_) return;
+    // The master's hang-up flag goes up when the slave's last holder closes and down with any open, so
+    // it settles what the count cannot: inotify merges identical events that follow each other unread,
+    // so two closes in a row (a refused second tool, then the tool) arrive as one, and so do the tool's
+    // reopen and the simulator's own open right after a close.
+    if (!open_) {
+        if (SlaveHeld()) {
+            openers_ = std::max(openers_, 1);
+            Opened(now);
+        }
+        return;
+    }
+    if (!SlaveHeld()) {
+        FollowClose(now);
+        return;
+    }
+    if (closeCheckNs_ >= 0 && now >= closeCheckNs_) {
+        // Every counted holder closed, yet the flag stayed down: another holder's open was merged
+        // with one before it. The port is still held.
+        closeCheckNs_ = -1;
+        openers_ = std::max(openers_, 1);
+    }
+}
+
+void Line::FollowClose(std::int64_t now) {
+    // What the tool wrote just before closing still counts: the close is reported only after its writes,
+    // and a read hands over what the kernel still holds for the master.
+    Drain(now);
+    Closed(now);
+    openers_ = 0;
+    stopAfterClose_ = options_.once;
+}
+
+int Line::OpenOwnProbe(int flags) {
+    const int fd = open(slavePath_.c_str(), flags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) ++ownOpensPending_;
+    return fd;
+}
+
+void Line::CloseOwnProbe(int fd) {
+    close(fd);
+    ++ownClosesPending_;
+}
+
 int Line::Run(const sigset_t& waitMask) {
     bool stopped = false;
     while (!stopped && !hungUp_) {
         std::int64_t now = NowNs();
         short revents = 0;
         if (!open_) {
-            if (WaitFor(0, now + kOpenCheckNs, waitMask, revents) == Wait::kSignal) break;
-            if (SlaveHeld()) Opened(NowNs());
+            if (WaitFor(0, -1, waitMask, revents) == Wait::kSignal) break;
+            FollowOpeners(NowNs());
+            stopped = stopAfterClose_;
             continue;
         }
         if (conversation_.AwaitingFirstFrame() && now >= nextIdentificationNs_) {
@@ -215,26 +324,18 @@ int Line::Run(const sigset_t& waitMask) {
         }
         std::int64_t wake = Pump(now);
         if (hungUp_) break;
-        if (!open_) {
-            if (options_.once) stopped = true;
-            continue;
-        }
         if (conversation_.AwaitingFirstFrame()) {
             wake = wake < 0 ? nextIdentificationNs_ : std::min(wake, nextIdentificationNs_);
         }
+        if (closeCheckNs_ >= 0) wake = wake < 0 ? closeCheckNs_ : std::min(wake, closeCheckNs_);
         const auto events = static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0));
         const Wait result = WaitFor(events, wake, waitMask, revents);
         if (result == Wait::kSignal) break;
         now = NowNs();
         if ((revents & POLLOUT) != 0) writeBlocked_ = false;
-        if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            // What the tool wrote just before closing still counts, so read first, then see the close.
-            const bool lineOpen = Drain(now);
-            if (!lineOpen || (revents & (POLLHUP | POLLERR)) != 0) {
-                Closed(now);
-                if (options_.once) stopped = true;
-            }
-        }
+        if ((revents & POLLIN) != 0) Drain(now);
+        FollowOpeners(now);
+        stopped = stopAfterClose_;
     }
     const std::int64_t now = NowNs();
     if (open_) {
@@ -251,6 +352,7 @@ int Line::Run(const sigset_t& waitMask) {
 void Line::Opened(std::int64_t now) {
     open_ = true;
     writeBlocked_ = false;
+    closeCheckNs_ = -1;
     queue_.clear();
     nextByte_ = 0;
     pauseTaken_ = false;
@@ -271,6 +373,7 @@ void Line::Closed(std::int64_t now) {
     pauseTaken_ = false;
     sentOfUnit_.clear();
     writeBlocked_ = false;
+    closeCheckNs_ = -1;
     open_ = false;
     log_.Event(now, "port closed after " + std::to_string(conversation_.SentCount()) + " telegrams sent, " +
                         std::to_string(conversation_.ReceivedCount()) + " frames received");
@@ -278,7 +381,7 @@ void Line::Closed(std::int64_t now) {
     if (conversation_.WroteThisCycle()) SaveNow(now, "after a write");
 }
 
-bool Line::Drain(std::int64_t now) {
+void Line::Drain(std::int64_t now) {
     char buffer[4096];
     while (true) {
         const ssize_t got = read(master_, buffer, sizeof buffer);
@@ -287,7 +390,8 @@ bool Line::Drain(std::int64_t now) {
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
-        return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        // Nothing more (EAGAIN), or the slave's last holder is gone (EIO): the watch decides about that.
+        return;
     }
 }
 
@@ -332,7 +436,7 @@ std::int64_t Line::Pump(std::int64_t now) {
             return -1;
         }
         if (put <= 0) {
-            Closed(now);
+            // Nobody holds the slave any more; the close is followed where the watch is read.
             return -1;
         }
         sentOfUnit_ += static_cast<char>(byte.value);
@@ -360,10 +464,10 @@ void Line::DiscardUnread() {
     // slave's input through a descriptor of our own also catches bytes the kernel is still handing over;
     // where the slave cannot be opened, a TCSAFLUSH set of the unchanged settings through the master
     // at least empties what has arrived.
-    const int probe = open(slavePath_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int probe = OpenOwnProbe(O_RDONLY);
     if (probe >= 0) {
         tcflush(probe, TCIFLUSH);
-        close(probe);
+        CloseOwnProbe(probe);
         return;
     }
     termios t{};
@@ -377,7 +481,7 @@ void Line::AwaitConsumed() {
     // does instead.
     constexpr int kBoundMs = 1000;
     constexpr int kGraceMs = 200;
-    const int probe = open(slavePath_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int probe = OpenOwnProbe(O_RDONLY);
     if (probe < 0) {
         const timespec grace{0, kGraceMs * kNsPerMs};
         nanosleep(&grace, nullptr);
@@ -396,7 +500,7 @@ void Line::AwaitConsumed() {
         const timespec step{0, kNsPerMs};
         nanosleep(&step, nullptr);
     }
-    close(probe);
+    CloseOwnProbe(probe);
 }
 
 void Line::HangUp(std::int64_t now, const std::string& why) {

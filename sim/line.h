@@ -1,9 +1,14 @@
 // The simulated device's end of the line: a pseudo-terminal whose slave is published as DIR/COMn, the
 // watch for the tool opening and closing it, and the paced sending of what the conversation queues.
 //
-// Open and close are seen from the master side: while no program holds the slave, poll() on the master
-// reports POLLHUP (the simulator opens and closes the slave once at start so that this holds from the
-// beginning); once a program opens it, POLLHUP stops. Each open starts the conversation over.
+// Opens and closes are followed through two signals, because neither is enough alone:
+// - an inotify watch on the slave node reports every open and close by any program, in order, so a close
+//   followed at once by a reopen is seen as both; but inotify merges identical events that follow each
+//   other unread, so two closes in a row (a refused second tool, then the tool) can arrive as one;
+// - the master's hang-up flag goes up when the slave's last holder closes and down with any open, so it
+//   says whether anybody holds the port now; but a close and a reopen between two looks leave no trace.
+// The watch wakes the simulator and orders events; the flag settles whether a close was the last. Each
+// first open starts the conversation over.
 #pragma once
 
 #include <signal.h>
@@ -60,12 +65,23 @@ class Line {
   private:
     enum class Wait { kSignal, kReady, kTimeout };
     static std::int64_t NowNs();
-    Wait WaitFor(short events, std::int64_t untilNs, const sigset_t& waitMask, short& revents);
+    // Waits for `masterEvents` on the master (none: 0) or for news from the watch, until `untilNs` (-1:
+    // no bound). `masterRevents` gets what the master reported.
+    Wait WaitFor(short masterEvents, std::int64_t untilNs, const sigset_t& waitMask, short& masterRevents);
     bool SlaveHeld();
+    // Reads what the watch reported, event by event, and follows each change of the number of programs
+    // that hold the slave with Opened or Closed; then looks at the master's hang-up flag.
+    void FollowOpeners(std::int64_t now);
+    void FollowOpen(std::int64_t now);
+    void FollowHangUp(std::int64_t now);
+    void FollowClose(std::int64_t now);
+    // Opens the slave for the simulator's own use; its open and close are not counted as the tool's.
+    int OpenOwnProbe(int flags);
+    void CloseOwnProbe(int fd);
     void Opened(std::int64_t now);
     void Closed(std::int64_t now);
-    // Reads everything the tool sent; false when the read reports the line closed.
-    bool Drain(std::int64_t now);
+    // Reads everything the tool sent.
+    void Drain(std::int64_t now);
     // Sends what is due; returns the time of the next byte (or -1 when nothing waits on time).
     std::int64_t Pump(std::int64_t now);
     void Enqueue(std::int64_t now, bool identification, std::string_view received);
@@ -90,6 +106,13 @@ class Line {
     std::string slavePath_;
     std::string linkPath_;
     bool published_ = false;
+
+    int watch_ = -1;           // inotify descriptor watching the slave node
+    int openers_ = 0;          // programs other than the simulator holding the slave
+    int ownOpensPending_ = 0;  // the simulator's own opens and closes still to come through the watch
+    int ownClosesPending_ = 0;
+    std::int64_t closeCheckNs_ = -1;  // no counted holder left: until then the hang-up flag must rise
+    bool stopAfterClose_ = false;     // --once and the port was closed: nothing more is served
 
     bool open_ = false;
     bool hungUp_ = false;

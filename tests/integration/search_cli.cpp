@@ -149,7 +149,7 @@ TEST_F(SearchCli, APortHeldByOneProcessIsRefusedToAnother) {
     EXPECT_FALSE(WaitForText(log, "port opened", 2, 0));
 
     holder.Close();
-    ASSERT_TRUE(WaitForText(log, "port closed", 1));
+    ASSERT_TRUE(WaitForText(log, "port closed", 1)) << ReadWhole(log);
     ExpectIdentification(Search(), "I1P");
 }
 

@@ -36,6 +36,10 @@ int MsLeft(std::int64_t deadline) {
     return left <= 0 ? 0 : static_cast<int>(left);
 }
 
+// A bound on a process getting ready or going away: both take milliseconds, but a loaded machine
+// (or the sanitizers) may stretch that a lot, and only a process that hangs should run into it.
+constexpr int kProcessWaitMs = 30000;
+
 int ExitCodeOf(int status) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -107,6 +111,11 @@ pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, int out
 
 }  // namespace
 
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::string FrameOf(const std::string& fourteen) {
     return std::string(1, kdm::STX) + fourteen + std::string(1, kdm::ETX);
 }
@@ -169,9 +178,9 @@ bool SimProcess::Start(const std::string& portDir, int com, const std::vector<st
         return fail("cannot start " + std::string(KDMXP_SIM_PATH));
     }
     exitCode_ = -1;
-    // The ready line, "ready COMn /dev/pts/X", within 5 s.
+    // The ready line, "ready COMn /dev/pts/X".
     std::string line;
-    const std::int64_t deadline = NowMs() + 5000;
+    const std::int64_t deadline = NowMs() + kProcessWaitMs;
     while (line.find('\n') == std::string::npos) {
         pollfd entry{pipeFds[0], POLLIN, 0};
         if (poll(&entry, 1, MsLeft(deadline)) <= 0) break;
@@ -195,10 +204,10 @@ bool SimProcess::Start(const std::string& portDir, int com, const std::vector<st
 int SimProcess::Stop() {
     if (pid_ < 0) return exitCode_;
     kill(pid_, SIGTERM);
-    int code = WaitWithin(pid_, 5000);
+    int code = WaitWithin(pid_, kProcessWaitMs);
     if (code < 0) {
         kill(pid_, SIGKILL);
-        code = WaitWithin(pid_, 5000);
+        code = WaitWithin(pid_, kProcessWaitMs);
     }
     pid_ = -1;
     exitCode_ = code;
@@ -271,10 +280,10 @@ CliResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
     for (pollfd& entry : entries) {
         if (entry.fd >= 0) close(entry.fd);
     }
-    int code = WaitWithin(pid, result.timedOut ? 5000 : timeoutMs);
+    int code = WaitWithin(pid, result.timedOut ? kProcessWaitMs : timeoutMs);
     if (code < 0) {
         kill(pid, SIGKILL);
-        code = WaitWithin(pid, 5000);
+        code = WaitWithin(pid, kProcessWaitMs);
     }
     result.exitCode = code;
     return result;
@@ -353,6 +362,15 @@ std::string RawLine::ReadFrame(int timeoutMs) {
         }
         if (!Fill(MsLeft(deadline)) && (gone_ || MsLeft(deadline) == 0)) return {};
     }
+}
+
+std::string RawLine::ReadBytes(std::size_t count, int timeoutMs) {
+    const std::int64_t deadline = NowMs() + timeoutMs;
+    while (pending_.size() < count && fd_ >= 0 && !gone_ && MsLeft(deadline) > 0)
+        Fill(MsLeft(deadline));
+    std::string bytes = pending_.substr(0, count);
+    pending_.erase(0, bytes.size());
+    return bytes;
 }
 
 std::string RawLine::ReadUntilQuiet(int quietMs) {

@@ -35,7 +35,8 @@ class SimProcess {
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    // Runs `kdmxp-sim --port-dir portDir --com com <args>` and waits at most 5 s for its ready line.
+    // Runs `kdmxp-sim --port-dir portDir --com com <args>` and waits for its ready line (at most 30 s, a
+    // bound for a loaded machine; it normally comes within milliseconds).
     // False (with the reason in `error`) when it did not get ready; the process is gone then.
     bool Start(const std::string& portDir, int com, const std::vector<std::string>& args,
                std::string* error = nullptr);
@@ -45,7 +46,7 @@ class SimProcess {
     const std::string& LinkPath() const { return linkPath_; }      // "<portDir>/COM3"
     pid_t Pid() const { return pid_; }
 
-    // SIGTERM, then waits for the exit (SIGKILL after 5 s). Returns the exit code, 128 + the signal
+    // SIGTERM, then waits for the exit (SIGKILL after 30 s). Returns the exit code, 128 + the signal
     // number when it died of a signal, or -1 when it was not running.
     int Stop();
     // Waits at most `timeoutMs` for the process to end by itself; its exit code (as Stop) or -1.
@@ -85,6 +86,10 @@ class RawLine {
     RawLine(const RawLine&) = delete;
     RawLine& operator=(const RawLine&) = delete;
 
+    // How long a read waits for bytes that are due: far more than the simulator ever needs, so that
+    // only bytes that never come run into it, however loaded the machine is.
+    static constexpr int kFrameWaitMs = 20000;
+
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
@@ -93,7 +98,10 @@ class RawLine {
     bool SendTelegram(const std::string& fourteen);
     // The next frame: skips bytes up to an STX, then returns STX and the 15 bytes after it. Empty when
     // no complete frame came within `timeoutMs` (what did come stays in Pending()).
-    std::string ReadFrame(int timeoutMs = 5000);
+    std::string ReadFrame(int timeoutMs = kFrameWaitMs);
+    // Exactly `count` bytes, Pending() first; fewer only when the line is gone or `timeoutMs` ran out.
+    // Whatever came beyond `count` stays in Pending().
+    std::string ReadBytes(std::size_t count, int timeoutMs = kFrameWaitMs);
     // Everything that arrives until the line stays quiet for `quietMs` (or it is gone).
     std::string ReadUntilQuiet(int quietMs);
     // True once a read reported the other end gone (hang-up, EIO).
@@ -110,7 +118,10 @@ class RawLine {
 
 // Waits at most `timeoutMs` until the file at `path` holds `text` at least `occurrences` times, for
 // example until the simulator's --log shows that it saw the port close. True when it did.
-bool WaitForText(const std::string& path, const std::string& text, int occurrences, int timeoutMs = 5000);
+bool WaitForText(const std::string& path, const std::string& text, int occurrences, int timeoutMs = 20000);
+
+// The whole file, or "" when it cannot be read: for failure messages that show a simulator's log.
+std::string ReadWhole(const std::string& path);
 
 // "STX + 14 + ETX" of a 14-character telegram.
 std::string FrameOf(const std::string& fourteen);
