@@ -1,7 +1,9 @@
 #include "link/link.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "link/telegram.h"
 
@@ -9,9 +11,11 @@ namespace kdm {
 
 namespace {
 
-// Ports the search walks through; the longer names belong to the port dialog only.
+// Ports the search walks through by default, and the ones it remembers.
 constexpr int kFirstSearchPort = 1;
 constexpr int kLastSearchPort = 9;
+// The port dialog offers names up to COM30; the search tries the one chosen there.
+constexpr int kLastNamedPort = 30;
 
 // A stored port number is read into a buffer of this size; a longer value counts as none.
 constexpr std::size_t kStoredPortNumberBytes = 5;
@@ -39,16 +43,32 @@ std::string PortNameOf(int portNumber) {
     return "COM" + std::to_string(n);
 }
 
+// "COM12" -> 12, for the progress display of a direct port; 0 for a device path or anything else.
+int NumberOfPortName(const std::string& name) {
+    if (name.size() < 4 || name.size() > 5 || name.compare(0, 3, "COM") != 0 || name[3] == '0') return 0;
+    int n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n <= kLastNamedPort ? n : 0;
+}
+
 }  // namespace
 
 Link::Link(ISerialPort& port, ISettingsStore& settings) : port_(port), settings_(settings) {}
 
 int Link::OpenPort(int portNumber) {
+    return OpenNamed(PortNameOf(portNumber)) ? 1 : 0;
+}
+
+bool Link::OpenNamed(const std::string& name) {
     // Only one port is ever open: opening another must not leak the one before.
     if (port_.IsOpen()) port_.Close();
     lineGone_ = false;
     pendingStx_ = false;
-    return port_.Open(PortNameOf(portNumber)) ? 1 : 0;
+    bytesRead_ = 0;
+    return port_.Open(name);
 }
 
 int Link::ApplyLineSettings() {
@@ -99,6 +119,7 @@ bool Link::ReadOne(unsigned char& byte) {
     if (stop_.load(std::memory_order_relaxed)) return false;
     const int got = port_.ReadByte(byte);
     if (got < 0) lineGone_ = true;
+    if (got == 1) ++bytesRead_;
     return got == 1;
 }
 
@@ -201,48 +222,124 @@ int Link::RequestDeviceStatus(int& errorNumber) {
     return 0;
 }
 
-bool Link::TryPort(int portNumber, bool storeBeforeStatus, std::string& identification, int& result) {
-    if (searchObserver_) searchObserver_(portNumber);
-    if (!OpenPort(portNumber)) {
+bool Link::TryPort(const std::string& name, int observedNumber, int storeAs, bool storeBeforeStatus,
+                   std::string& identification, int& result) {
+    if (searchObserver_) searchObserver_(observedNumber);
+    SearchAttempt attempt;
+    attempt.portName = name;
+    const auto done = [this, &attempt](PortOutcome outcome) {
+        attempt.outcome = outcome;
+        attempts_.push_back(attempt);
+    };
+    if (!OpenNamed(name)) {
         result = kSearchNoPort;
+        done(PortOutcome::kNotOpened);
         return false;
     }
     result = kSearchNoDevice;
-    if (!ApplyLineSettings() || !ReceiveIdentification(identification)) {
+    if (!ApplyLineSettings()) {
         ClosePort();
+        done(PortOutcome::kNoLineSettings);
         return false;
     }
-    if (storeBeforeStatus) StorePortNumber(portNumber);
+    if (!ReceiveIdentification(identification)) {
+        // Why, before closing forgets it: the user is told what each port did.
+        const PortOutcome outcome = StopRequested()   ? PortOutcome::kStopped
+                                    : lineGone_       ? PortOutcome::kLineGone
+                                    : bytesRead_ == 0 ? PortOutcome::kNoAnswer
+                                                      : PortOutcome::kNotIdentified;
+        ClosePort();
+        done(outcome);
+        return false;
+    }
+    if (storeBeforeStatus && storeAs > 0) StorePortNumber(storeAs);
     int errorNumber = 0;
     if (RequestDeviceStatus(errorNumber)) {
-        if (!storeBeforeStatus) StorePortNumber(portNumber);
+        if (!storeBeforeStatus && storeAs > 0) StorePortNumber(storeAs);
         result = kSearchFound;
+        done(PortOutcome::kFound);
         return true;
     }
     ClosePort();
     // A stopped search is not a cable defect: it ends like a search that found nothing.
-    if (StopRequested()) return false;
+    if (StopRequested()) {
+        done(PortOutcome::kStopped);
+        return false;
+    }
+    attempt.errorNumber = errorNumber;
+    done(PortOutcome::kStatusFailed);
     result = kSearchStatusFailed;
     return true;
 }
 
+int Link::LoadDialogPortNumber() {
+    StoredValue value;
+    std::uint32_t number = 0;
+    if (!settings_.ReadValue(kPortDialogKey, kPortDialogValueName, value) || !NumberOf(value, number)) {
+        return 0;
+    }
+    return number >= 1 && number <= static_cast<std::uint32_t>(kLastNamedPort) ? static_cast<int>(number) : 0;
+}
+
+std::vector<int> Link::SearchOrder(int& firstTry) {
+    std::vector<int> scan;
+    if (scanOrder_) {
+        for (const int n : scanOrder_()) {
+            if (n >= 1 && n <= kLastNamedPort) scan.push_back(n);
+        }
+    } else {
+        for (int n = kFirstSearchPort; n <= kLastSearchPort; ++n)
+            scan.push_back(n);
+    }
+    const int stored = LoadPortNumber();
+    const int chosen = LoadDialogPortNumber();
+    // The user's choice in the port dialog first, then where a device was found last (or the first
+    // port of the scan), then the scan; a port is never tried twice.
+    firstTry = stored > 0 ? stored : (scan.empty() ? kFirstSearchPort : scan.front());
+    std::vector<int> order;
+    if (chosen > 0) order.push_back(chosen);
+    order.push_back(firstTry);
+    order.insert(order.end(), scan.begin(), scan.end());
+    std::vector<int> unique;
+    for (const int n : order) {
+        bool seen = false;
+        for (const int u : unique)
+            seen = seen || u == n;
+        if (!seen) unique.push_back(n);
+    }
+    return unique;
+}
+
 int Link::SearchDevice(std::string& identification) {
     identification.clear();
-    const int stored = LoadPortNumber();
-    const int first = stored > 0 ? stored : kFirstSearchPort;
+    attempts_.clear();
     bool anyOpened = false;
     int result = kSearchNoPort;
 
-    // The first try stores the port as soon as the device identifies itself, the scan only after the
-    // status request succeeded.
-    if (!StopRequested()) {
-        if (TryPort(first, true, identification, result)) return result;
-        anyOpened = anyOpened || result != kSearchNoPort;
+    if (!directPort_.empty()) {
+        // A port named by the caller is all there is to try, and says nothing about the next search.
+        if (!StopRequested()) {
+            if (TryPort(directPort_, NumberOfPortName(directPort_), 0, false, identification, result)) {
+                return result;
+            }
+            anyOpened = result != kSearchNoPort;
+        }
+        ClosePort();
+        identification.clear();
+        return anyOpened ? kSearchNoDevice : kSearchNoPort;
     }
-    // The port of the first try is never tried again, whether it was stored or the default COM1.
-    for (int i = kFirstSearchPort; i <= kLastSearchPort && !StopRequested(); ++i) {
-        if (i == first) continue;
-        if (TryPort(i, false, identification, result)) return result;
+
+    // The stored port (or, with none, the first port of the scan) is the first try of the search: it
+    // stores the port as soon as the device identifies itself, every other port only after the status
+    // request succeeded.
+    int firstTry = 0;
+    const std::vector<int> order = SearchOrder(firstTry);
+    for (const int n : order) {
+        if (StopRequested()) break;
+        const int storeAs = n <= kLastSearchPort ? n : 0;
+        if (TryPort("COM" + std::to_string(n), n, storeAs, n == firstTry, identification, result)) {
+            return result;
+        }
         anyOpened = anyOpened || result != kSearchNoPort;
     }
     ClosePort();
@@ -287,6 +384,14 @@ int Link::SendFrame(std::string_view text, int byteCount) {
 
 void Link::SetSearchObserver(std::function<void(int portNumber)> observer) {
     searchObserver_ = std::move(observer);
+}
+
+void Link::SetScanOrder(std::function<std::vector<int>()> order) {
+    scanOrder_ = std::move(order);
+}
+
+void Link::SetDirectPort(std::string name) {
+    directPort_ = std::move(name);
 }
 
 void Link::RequestStop() {

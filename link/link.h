@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
@@ -21,6 +22,11 @@ namespace kdm {
 // Where the device search keeps the port on which it last found a device (a decimal text value).
 inline constexpr std::string_view kSearchKey = "Software\\Dorvik\\KDM_XP";
 inline constexpr std::string_view kPortValueName = "ComNr";
+
+// Where the port dialog keeps the port the user chose (a 32-bit number, 1..30). The search tries it
+// first; only the dialog writes it.
+inline constexpr std::string_view kPortDialogKey = "Software\\Dorvik\\KDM7\\ComNr";
+inline constexpr std::string_view kPortDialogValueName = "ComNr";
 
 // SearchDevice results.
 inline constexpr int kSearchFound = 1;
@@ -33,6 +39,24 @@ inline constexpr int kStartReadLimit = 100;  // a start byte can be found by at 
 inline constexpr int kBodyReadLimit = 100;
 inline constexpr int kStatusReceiveLimit = 600;
 inline constexpr int kAcknowledgeReceiveLimit = 2;
+
+// What became of one port the search tried.
+enum class PortOutcome {
+    kNotOpened,       // it could not be opened (missing, busy, no permission ...)
+    kNoLineSettings,  // it refused the line settings
+    kNoAnswer,        // not one byte arrived while the search waited
+    kNotIdentified,   // bytes arrived, but no identification telegram
+    kLineGone,        // the line went away (hang-up, unplugged adapter)
+    kStatusFailed,    // a device identified itself, but its status request failed
+    kStopped,         // the search was stopped while it waited here
+    kFound,
+};
+
+struct SearchAttempt {
+    std::string portName;  // "COM3", or the device path of a direct port
+    PortOutcome outcome = PortOutcome::kNotOpened;
+    int errorNumber = 0;  // kStatusFailed: the device's error number (kNoDeviceResponse: no 'F' came)
+};
 
 class Link {
   public:
@@ -66,8 +90,20 @@ class Link {
     int ReceiveAcknowledge(int& errorNumber);
     int SendFrame(std::string_view text, int byteCount);
 
-    // Called with each port number the search is about to open (for progress displays).
+    // Called with each port number the search is about to open (for progress displays); 0 for a
+    // direct port given by its device path.
     void SetSearchObserver(std::function<void(int portNumber)> observer);
+
+    // The port numbers the search scans after the port dialog's choice and its own stored port, in
+    // order; asked at each search. Unset, or answering nothing usable, the scan is COM1 to COM9.
+    void SetScanOrder(std::function<std::vector<int>()> order);
+    // Confines the following searches to one port, a name ("COM12") or a device path: no other port is
+    // tried, and nothing is stored. Empty: the usual search.
+    void SetDirectPort(std::string name);
+    // Every port the last search tried, in order, with what became of it.
+    const std::vector<SearchAttempt>& LastSearchAttempts() const { return attempts_; }
+    // The port dialog's choice, 1..30; 0 when there is none.
+    int LoadDialogPortNumber();
 
     // Asks a running wait to end: every receive fails from the next one-byte read on and the search
     // stops trying ports. Safe to call from any thread. ClearStop() re-arms the link.
@@ -79,7 +115,14 @@ class Link {
     // One-byte read through the port; false when no byte came (time-out, line gone or stop).
     // Sets lineGone_ when the port reported the line as vanished.
     bool ReadOne(unsigned char& byte);
-    bool TryPort(int portNumber, bool storeBeforeStatus, std::string& identification, int& result);
+    bool OpenNamed(const std::string& name);
+    // The ports of a search in the order they are tried, each once; `firstTry` is the one that stores
+    // the port before the status request.
+    std::vector<int> SearchOrder(int& firstTry);
+    // One port of the search. `storeAs` is the number to remember the port by (0: do not store);
+    // `storeBeforeStatus` stores it as soon as the device identifies itself.
+    bool TryPort(const std::string& name, int observedNumber, int storeAs, bool storeBeforeStatus,
+                 std::string& identification, int& result);
     enum class Frame { kNone, kComplete, kDamaged };
     // One frame off the line within the bounds of ReceiveTelegram; kDamaged with what came of it.
     Frame ReceiveFrame(std::string& text);
@@ -87,6 +130,10 @@ class Link {
     ISerialPort& port_;
     ISettingsStore& settings_;
     std::function<void(int)> searchObserver_;
+    std::function<std::vector<int>()> scanOrder_;
+    std::string directPort_;
+    std::vector<SearchAttempt> attempts_;
+    int bytesRead_ = 0;  // bytes that arrived since the port was opened
     std::atomic<bool> stop_{false};
     bool lineGone_ = false;    // the last receive ended because the port reported the line as gone
     bool pendingStx_ = false;  // an STX that cut a damaged frame starts the next one

@@ -62,6 +62,7 @@ std::string PortMap::UserMapping(int portNumber) const {
 }
 
 std::string PortMap::DevicePathOf(std::string_view name) const {
+    if (!name.empty() && name.front() == '/') return std::string(name);
     const int n = PortNumberOfName(name);
     if (n == 0) return {};
     const std::string directory = PortDirectory();
@@ -224,6 +225,27 @@ void PortMap::Remember(int portNumber, const std::string& identity,
         slot = n == portNumber ? identity : std::string();
         settings_->WriteValue(kAdapterMemoryKey, CanonicalName(n), TextValue(slot));
     }
+}
+
+std::vector<int> PortMap::ScanOrder() const {
+    std::vector<int> order;
+    if (UsesPortDirectory() || discovery_ == nullptr) {
+        for (int n = 1; n <= kScannedPortCount; ++n)
+            order.push_back(n);
+        return order;
+    }
+    const PortTable table = Table();
+    const auto isAdapter = [](const PortAssignment& entry) {
+        return entry.source == PortSource::kAdapter || (entry.source == PortSource::kUserMapping &&
+                                                        entry.detected && entry.port.kind == PortKind::kUsb);
+    };
+    for (const bool adapters : {true, false}) {
+        for (int n = 1; n <= kScannedPortCount; ++n) {
+            const PortAssignment& entry = table.names[static_cast<std::size_t>(n - 1)];
+            if (!entry.devicePath.empty() && isAdapter(entry) == adapters) order.push_back(n);
+        }
+    }
+    return order;
 }
 
 bool PortMap::SetMapping(int portNumber, const std::string& devicePath) {

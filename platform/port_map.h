@@ -62,11 +62,17 @@ class PortMap {
     // remembered). `discovery` may be null: then unmapped names follow the fixed /dev/ttyS(n-1) rule.
     // Both must outlive the map.
     explicit PortMap(ISettingsStore* settings, IPortDiscovery* discovery = nullptr);
-    // Device path for a port name; empty when the name is not a port name or holds nothing.
+    // Device path for a port name; empty when the name is not a port name or holds nothing. An absolute
+    // device path stands for itself (a port given directly, kdmxp-cli --port /dev/ttyUSB0).
     std::string DevicePathOf(std::string_view name) const;
     // Every name with what it stands for right now. Giving a name to an adapter seen for the first time
     // records it (that is how it keeps the name), so this writes to the settings store.
     PortTable Table() const;
+    // The port numbers the device search scans, in order. With KDMXP_PORT_DIR or without discovery,
+    // COM1 to COM9 as always. Otherwise the names among COM1 to COM9 that hold something, USB adapters
+    // first: that is where a device is plugged in nowadays, and a silent built-in port costs the search
+    // ten seconds.
+    std::vector<int> ScanOrder() const;
     // Stores a lasting mapping "COMn" -> path (an empty path removes it, back to the default rule).
     bool SetMapping(int portNumber, const std::string& devicePath);
     // True when KDMXP_PORT_DIR decides the mapping.

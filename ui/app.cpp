@@ -12,7 +12,9 @@
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 
-CKDM_XPApp::CKDM_XPApp() : portMap(&settings, &discovery), port(portMap, clock), link(port, settings) {}
+CKDM_XPApp::CKDM_XPApp() : portMap(&settings, &discovery), port(portMap, clock), link(port, settings) {
+    link.SetScanOrder([this] { return portMap.ScanOrder(); });
+}
 
 bool CKDM_XPApp::InitInstance() {
     // Any length: the directory is only ever used whole, never copied into a fixed buffer.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,186 @@ TEST(LinkSearch, StopEndsTheSearchAndClosesThePort) {
     rig.link.SetSearchObserver(nullptr);
     EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchNoDevice);
     EXPECT_EQ(rig.port.opened.size(), 9u);
+}
+
+// The port chosen in the port dialog, kept the way the dialog keeps it.
+void StoreDialogChoice(kdmtest::MemorySettingsStore& store, std::uint32_t n) {
+    store.CreateKey(kdm::kPortDialogKey, true);
+    store.WriteValue(kdm::kPortDialogKey, kdm::kPortDialogValueName, kdm::NumberValue(n));
+}
+
+std::vector<kdm::PortOutcome> OutcomesOf(const kdm::Link& link) {
+    std::vector<kdm::PortOutcome> outcomes;
+    for (const kdm::SearchAttempt& a : link.LastSearchAttempts())
+        outcomes.push_back(a.outcome);
+    return outcomes;
+}
+
+TEST(LinkSearchOrder, ThePortDialogsChoiceFirstThenTheStoredPortThenTheScan) {
+    struct Case {
+        std::uint32_t chosen;
+        const char* stored;  // nullptr: nothing stored
+        int device;
+        std::vector<int> order;
+        const char* storedAfter;
+    };
+    const Case cases[] = {
+        {12, "3", 5, {12, 3, 1, 2, 4, 5}, "5"},
+        {12, nullptr, 12, {12}, "<none>"},  // found on COM12, which the search's own value cannot hold
+        {7, nullptr, 7, {7}, "7"},
+        {4, "4", 2, {4, 1, 2}, "2"},  // the choice and the stored port are one port, tried once
+        {1, nullptr, 3, {1, 2, 3}, "3"},
+        {31, "6", 6, {6}, "6"},  // out of range: no choice
+        {0, nullptr, 2, {1, 2}, "2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("chosen " + std::to_string(c.chosen) + ", device on COM" + std::to_string(c.device));
+        Rig rig;
+        AddSilentPorts(rig.port, 1, 30);
+        rig.port.Feed(c.device, kdmtest::ScriptedPort::Frame(linktest::kIdentification14));
+        rig.port.OnWrite(c.device, linktest::kStatusRequest, linktest::StatusReply("00"));
+        if (c.stored != nullptr) StoreText(rig.store, c.stored);
+        StoreDialogChoice(rig.store, c.chosen);
+        std::string identification;
+        EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchFound);
+        EXPECT_EQ(rig.port.opened, c.order);
+        EXPECT_EQ(StoredText(rig.store), c.storedAfter);
+        // The dialog's value is the dialog's: the search never writes it.
+        EXPECT_EQ(rig.link.LoadDialogPortNumber(), c.chosen <= 30 ? static_cast<int>(c.chosen) : 0);
+        for (int n : c.order) {
+            if (n != c.device) {
+                EXPECT_EQ(rig.port.readsOn[n], kdm::kStartReadLimit) << n;
+            }
+        }
+    }
+}
+
+TEST(LinkSearchOrder, AChosenPortThatCannotBeOpenedCostsNothing) {
+    Rig rig;
+    AddSilentPorts(rig.port, 1, 9);
+    rig.port.AddPort(12, false);  // held by another program
+    AddDevice(rig.port, 1);
+    StoreDialogChoice(rig.store, 12);
+    std::string identification;
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchFound);
+    EXPECT_EQ(rig.port.openAttempts, (std::vector<std::string>{"COM12", "COM1"}));
+    EXPECT_EQ(rig.port.reads, rig.port.readsOn[1]);
+}
+
+TEST(LinkSearchOrder, TheScanFollowsTheGivenOrder) {
+    struct Case {
+        std::vector<int> scan;
+        const char* stored;
+        std::vector<int> order;
+    };
+    const Case cases[] = {
+        {{4, 2, 1, 3}, nullptr, {4, 2, 1, 3}},  // the first port of the scan is the first try
+        {{4, 2, 1, 3}, "2", {2, 4, 1, 3}},
+        {{0, 5, 31, 5, -1, 2}, nullptr, {5, 2}},  // what is no port name, or said twice, counts once or not
+        {{}, nullptr, {1}},                       // nothing to scan: the default first try only
+        {{}, "6", {6}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        AddSilentPorts(rig.port, 1, 9);
+        if (c.stored != nullptr) StoreText(rig.store, c.stored);
+        rig.link.SetScanOrder([&c] { return c.scan; });
+        std::string identification;
+        EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchNoDevice);
+        EXPECT_EQ(rig.port.opened, c.order);
+    }
+
+    // The first try keeps its way of storing: at once, so a status failure leaves the port stored.
+    Rig rig;
+    AddSilentPorts(rig.port, 1, 9);
+    rig.port.Feed(4, kdmtest::ScriptedPort::Frame(linktest::kIdentification14));
+    rig.port.OnWrite(4, linktest::kStatusRequest, linktest::StatusReply("07"));
+    rig.link.SetScanOrder([] { return std::vector<int>{4, 1}; });
+    std::string identification;
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchStatusFailed);
+    EXPECT_EQ(rig.port.opened, std::vector<int>{4});
+    EXPECT_EQ(StoredText(rig.store), "4");
+}
+
+TEST(LinkSearchOrder, EachPortTriedSaysWhatBecameOfIt) {
+    Rig rig;
+    rig.port.AddPort(1, false);  // held elsewhere
+    rig.port.AddPort(2);
+    rig.port.FailLineSettings(2);
+    rig.port.AddPort(3);  // silent
+    rig.port.AddPort(4);
+    rig.port.Feed(4, kdmtest::ScriptedPort::Frame(linktest::kStatusRequest));  // talks, but no 'g'
+    rig.port.AddPort(5);
+    rig.port.FeedHangup(5);
+    rig.port.AddPort(6);
+    rig.port.Feed(6, kdmtest::ScriptedPort::Frame(linktest::kIdentification14));
+    rig.port.OnWrite(6, linktest::kStatusRequest, linktest::StatusReply("07"));
+    std::string identification;
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchStatusFailed);
+    using O = kdm::PortOutcome;
+    EXPECT_EQ(OutcomesOf(rig.link), (std::vector<O>{O::kNotOpened, O::kNoLineSettings, O::kNoAnswer,
+                                                    O::kNotIdentified, O::kLineGone, O::kStatusFailed}));
+    const std::vector<kdm::SearchAttempt>& attempts = rig.link.LastSearchAttempts();
+    EXPECT_EQ(attempts[2].portName, "COM3");
+    EXPECT_EQ(attempts[5].errorNumber, 7);
+
+    // The next search starts a new account.
+    Rig found;
+    AddSilentPorts(found.port, 1, 9);
+    AddDevice(found.port, 2);
+    EXPECT_EQ(found.link.SearchDevice(identification), kdm::kSearchFound);
+    EXPECT_EQ(OutcomesOf(found.link), (std::vector<O>{O::kNoAnswer, O::kFound}));
+    found.link.ClosePort();
+    found.port.Feed(2, kdmtest::ScriptedPort::Frame(linktest::kIdentification14));
+    EXPECT_EQ(found.link.SearchDevice(identification), kdm::kSearchFound);
+    EXPECT_EQ(OutcomesOf(found.link), std::vector<O>{O::kFound});
+
+    // A stop while waiting is no answer of the port's.
+    Rig stopped;
+    AddSilentPorts(stopped.port, 1, 9);
+    stopped.port.FeedSilence(1, 5);
+    stopped.link.SetSearchObserver([&](int) { stopped.link.RequestStop(); });
+    EXPECT_EQ(stopped.link.SearchDevice(identification), kdm::kSearchNoDevice);
+    EXPECT_EQ(OutcomesOf(stopped.link), std::vector<O>{O::kStopped});
+}
+
+TEST(LinkSearchOrder, ADirectPortIsTheOnlyOneTried) {
+    Rig rig;
+    AddSilentPorts(rig.port, 1, 30);
+    AddDevice(rig.port, 12);
+    AddDevice(rig.port, 1);
+    StoreText(rig.store, "1");
+    StoreDialogChoice(rig.store, 1);
+    std::vector<int> observed;
+    rig.link.SetSearchObserver([&](int n) { observed.push_back(n); });
+    rig.link.SetDirectPort("COM12");
+    std::string identification;
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchFound);
+    EXPECT_EQ(rig.port.opened, std::vector<int>{12});
+    EXPECT_EQ(observed, std::vector<int>{12});
+    EXPECT_EQ(StoredText(rig.store), "1") << "a direct port is not remembered";
+    rig.link.ClosePort();
+
+    rig.port.opened.clear();
+    rig.link.SetDirectPort("COM3");
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchNoDevice);
+    EXPECT_EQ(rig.port.opened, std::vector<int>{3});
+    EXPECT_EQ(rig.port.readsOn[3], kdm::kStartReadLimit);
+
+    rig.port.openAttempts.clear();
+    observed.clear();
+    rig.link.SetDirectPort("/dev/ttyUSB3");
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchNoPort);
+    EXPECT_EQ(rig.port.openAttempts, std::vector<std::string>{"/dev/ttyUSB3"});
+    EXPECT_EQ(observed, std::vector<int>{0});
+    ASSERT_EQ(rig.link.LastSearchAttempts().size(), 1u);
+    EXPECT_EQ(rig.link.LastSearchAttempts()[0].portName, "/dev/ttyUSB3");
+
+    // Back to the usual search.
+    rig.link.SetDirectPort("");
+    rig.port.opened.clear();
+    EXPECT_EQ(rig.link.SearchDevice(identification), kdm::kSearchFound);
+    EXPECT_EQ(rig.port.opened, std::vector<int>{1});
 }
 
 TEST(LinkSettings, LoadPortNumberAcceptsOneToNine) {

@@ -322,5 +322,23 @@ TEST(DefaultPortMap, FixedRuleWithoutDiscoveryAndPortDirectoryUnchanged) {
     EXPECT_EQ(m.PathOf("COM2"), m.Dev("ttyUSB0"));
 }
 
+TEST(DefaultPortMap, TheSearchScansAdaptersFirstAndOnlyNamesThatHoldSomething) {
+    Machine m;
+    m.system.AddPnpUart(2, 4);  // a second real UART, COM3
+    m.system.AddUsbSerial(Adapter("ttyUSB0", "1-2", "A50285BI"));
+    m.system.AddUsbSerial(Prolific("ttyUSB1", "1-4"));
+    kdm::PortMap map(&m.store, &m.discovery);
+    EXPECT_EQ(map.ScanOrder(), (std::vector<int>{2, 4, 1, 3}));
+    // A mapped adapter counts as an adapter; a mapped path to something else does not.
+    ASSERT_TRUE(map.SetMapping(9, m.Dev("ttyUSB1")));
+    ASSERT_TRUE(map.SetMapping(5, "/dev/ttyS4"));
+    EXPECT_EQ(map.ScanOrder(), (std::vector<int>{2, 9, 1, 3, 5}));
+
+    const std::vector<int> always{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_EQ(kdm::PortMap(&m.store).ScanOrder(), always);
+    ScopedEnv dir("KDMXP_PORT_DIR", m.dir.path());
+    EXPECT_EQ(map.ScanOrder(), always);
+}
+
 }  // namespace defaultmap
 }  // namespace
