@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/port_option.h"
 #include "data/strings.h"
 
 namespace kdmcli {
@@ -14,6 +15,7 @@ namespace {
 
 struct SearchOptions {
     bool quiet = false;
+    std::string port;
 };
 
 // The handler can reach only what a plain variable holds; it does nothing but an atomic store.
@@ -62,10 +64,16 @@ int MessageIdOf(int result) {
 }
 
 int RunSearch(Context& context, const SearchOptions& options) {
+    if (!UseDirectPort(context, options.port)) return kExitUsage;
     kdm::Link& link = context.link;
     link.ClearStop();
     link.SetSearchObserver([&options](int port) {
-        if (!options.quiet) std::fprintf(stderr, "Trying COM%d ...\n", port);
+        if (options.quiet) return;
+        if (port == 0) {
+            std::fprintf(stderr, "Trying %s ...\n", options.port.c_str());
+        } else {
+            std::fprintf(stderr, "Trying COM%d ...\n", port);
+        }
     });
     std::string identification;
     int result;
@@ -89,6 +97,7 @@ int RunSearch(Context& context, const SearchOptions& options) {
     }
     const std::string_view message = kdm::LoadString(MessageIdOf(result));
     std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    PrintSearchAttempts(context);
     return kExitFailure;
 }
 
@@ -98,9 +107,13 @@ void RegisterSearch(CLI::App& app, Context& context, int& exitCode) {
     auto options = std::make_shared<SearchOptions>();
     CLI::App* search = app.add_subcommand(
         "search",
-        "Search the ports COM1 to COM9 for a device (the port of the last find first) and print its\n"
-        "identification telegram. Exit status 0 when found, 1 when not, 130 when stopped with Ctrl-C.");
+        "Search for a device and print its identification telegram: the port chosen in the desktop\n"
+        "application's port dialog first, then the port of the last find, then COM1 to COM9 (USB adapters\n"
+        "before built-in ports). When nothing is found, one line per port tried says why.\n"
+        "Exit status 0 when found, 1 when not, 130 when stopped with Ctrl-C.");
     search->add_flag("-q,--quiet", options->quiet, "Do not report each port tried on stderr");
+    search->add_option("--port", options->port, "Try this port alone: COMn or a device path (no scan)")
+        ->type_name("COMn|PATH");
     search->callback([options, &context, &exitCode] { exitCode = RunSearch(context, *options); });
 }
 

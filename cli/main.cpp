@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
 
     kdmcli::Context context;
+    // The scan follows the machine's ports: USB adapters before built-in ones.
+    context.link.SetScanOrder([&context] { return context.portMap.ScanOrder(); });
     int exitCode = kdmcli::kExitOk;
     kdmcli::RegisterPorts(app, context, exitCode);
     kdmcli::RegisterSearch(app, context, exitCode);

@@ -122,9 +122,11 @@ void ProgressObserver::OnProgressPos(int position) {
 }
 
 void ProgressObserver::OnSearchPort(int portNumber) {
-    if (mode_ == ProgressMode::kLines) PrintLine("Trying COM" + std::to_string(portNumber) + " ...");
+    // 0: a port given by its device path.
+    const std::string port = portNumber == 0 ? directPort_ : "COM" + std::to_string(portNumber);
+    if (mode_ == ProgressMode::kLines) PrintLine("Trying " + port + " ...");
     if (mode_ == ProgressMode::kLive) {
-        status_ = Text(kdm::sid::kSearching) + " COM" + std::to_string(portNumber);
+        status_ = Text(kdm::sid::kSearching) + " " + port;
         Redraw();
     }
 }

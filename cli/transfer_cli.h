@@ -33,6 +33,8 @@ class ProgressObserver final : public kdm::ITransferObserver {
     void SetSavePath(const std::string& path) { savePath_ = path; }
     // Named when the data is left in the temporary file.
     void SetTempPath(const std::string& path) { tempPath_ = path; }
+    // The port given with --port, shown while the search tries it.
+    void SetDirectPort(const std::string& port) { directPort_ = port; }
     // The status shown last (string id), 0 when none.
     int LastStatus() const { return lastStatus_; }
     // Ends the live line so that what follows starts on a line of its own.
@@ -61,6 +63,7 @@ class ProgressObserver final : public kdm::ITransferObserver {
     std::string savePath_;
     bool saveOffered_ = false;
     std::string tempPath_;
+    std::string directPort_;
     int lastStatus_ = 0;
     int printedStatus_ = 0;
     std::string status_;
