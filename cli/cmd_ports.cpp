@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "platform/port_holders.h"
 
 namespace kdmcli {
 namespace {
@@ -107,7 +108,22 @@ struct Row {
     kdm::PortProbe probe;
     bool openable = false;
     const kdm::DetectedPort* port = nullptr;
+    std::vector<kdm::PortHolder> holders;  // who keeps a busy port
 };
+
+// The status with, for a busy port, who holds it when that can be seen.
+std::string StatusText(const Row& row) {
+    std::string text = ReasonText(row.probe);
+    if (!row.holders.empty()) text += " (" + kdm::DescribePortHolders(row.holders) + ")";
+    return text;
+}
+
+nlohmann::json HoldersJson(const std::vector<kdm::PortHolder>& holders) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const kdm::PortHolder& holder : holders)
+        list.push_back({{"pid", holder.pid}, {"command", holder.command}});
+    return list;
+}
 
 nlohmann::json RowJson(const Row& row) {
     const bool byId = row.port != nullptr && !row.port->byIdPath.empty();
@@ -115,6 +131,7 @@ nlohmann::json RowJson(const Row& row) {
             {"path", row.path},
             {"openable", row.openable},
             {"status", ReasonText(row.probe)},
+            {"heldBy", HoldersJson(row.holders)},
             {"source", SourceText(row.source)},
             {"description", row.port != nullptr ? nlohmann::json(kdm::DescribePort(*row.port)) : nullptr},
             {"byId", byId ? nlohmann::json(row.port->byIdPath) : nullptr},
@@ -143,11 +160,12 @@ int ListPorts(Context& context, bool json) {
     std::string permissionGroup;
     for (Row& row : rows) {
         row.openable = kdm::PosixSerialPort::CanOpenPath(row.path, &row.probe);
+        if (row.probe.problem == kdm::PortProblem::kBusy) row.holders = kdm::FindPortHolders(row.path);
         if (row.probe.problem == kdm::PortProblem::kPermission && permissionGroup.empty()) {
             permissionGroup = row.probe.groupName.empty() ? "dialout" : row.probe.groupName;
         }
         pathWidth = std::max(pathWidth, row.path.size());
-        statusWidth = std::max(statusWidth, ReasonText(row.probe).size());
+        statusWidth = std::max(statusWidth, StatusText(row).size());
     }
 
     if (json) {
@@ -174,7 +192,7 @@ int ListPorts(Context& context, bool json) {
         line.resize(6, ' ');
         std::string path = row.path.empty() ? "-" : row.path;
         path.resize(std::max(pathWidth, path.size()), ' ');
-        std::string status = ReasonText(row.probe);
+        std::string status = StatusText(row);
         if (!description.empty()) status.resize(std::max(statusWidth, status.size()), ' ');
         line += " " + path + " " + status;
         if (!description.empty()) line += " " + description;

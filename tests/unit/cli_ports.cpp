@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +182,28 @@ TEST_F(PortsCommand, MappingByHand) {
     run = Ports({"--map", "COM7", ""});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(LineOf(Ports().out, "COM7"), "COM7 - not mapped");
+}
+
+TEST_F(PortsCommand, ABusyPortNamesWhoHoldsIt) {
+    // The test holds the onboard port the way another program would.
+    const int held = open(onboard.slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    // A lock keeps out even the administrator, whom the terminal's exclusive mode lets through.
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    const CliResult listed = Ports();
+    const CliResult json = Ports({"--json"});
+    close(held);
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    const std::string self = "pid " + std::to_string(getpid()) + " cli_tests";
+    EXPECT_TRUE(Contains(LineOf(listed.out, "COM1"), " busy (")) << listed.out;
+    EXPECT_TRUE(Contains(LineOf(listed.out, "COM1"), self)) << listed.out;
+    const nlohmann::json list = nlohmann::json::parse(json.out);
+    EXPECT_EQ(list[0]["status"], "busy");
+    bool named = false;
+    for (const nlohmann::json& holder : list[0]["heldBy"])
+        named = named || holder["pid"] == getpid();
+    EXPECT_TRUE(named) << list[0].dump();
+    EXPECT_TRUE(list[1]["heldBy"].empty());
 }
 
 TEST_F(PortsCommand, NoPermissionNamesTheGroupAndTheRemedy) {
