@@ -50,14 +50,17 @@ TableContents Sized(int rows, int cols, std::vector<int> widths) {
     table.rows = rows;
     table.cols = cols;
     table.widths = std::move(widths);
-    table.cells.assign(static_cast<std::size_t>(rows),
-                       std::vector<TableCell>(static_cast<std::size_t>(cols)));
     return table;
 }
 
+// Rows come into being as cells are written in them, so a table of a few programs stays small.
 TableCell* At(TableContents& table, int row, int col) {
     if (row < 0 || row >= table.rows || col < 0 || col >= table.cols) return nullptr;
-    return &table.cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    const auto r = static_cast<std::size_t>(row);
+    if (r >= table.cells.size()) table.cells.resize(r + 1);
+    std::vector<TableCell>& cells = table.cells[r];
+    if (cells.empty()) cells.resize(static_cast<std::size_t>(table.cols));
+    return &cells[static_cast<std::size_t>(col)];
 }
 
 // Later writes replace earlier ones, as in a grid; writes outside the table are dropped.
@@ -70,15 +73,17 @@ void Put(TableContents& table, int row, int col, std::string_view text) {
 
 // A mark stays on its cell, whatever is written there afterwards.
 void Mark(TableContents& table, int row, int col, Suspect suspect) {
-    TableCell* cell = At(table, row, col);
-    if (cell != nullptr && suspect != Suspect::kNone) cell->suspect = suspect;
+    if (suspect == Suspect::kNone) return;
+    if (TableCell* cell = At(table, row, col)) cell->suspect = suspect;
 }
 
 }  // namespace
 
 const TableCell& TableContents::Cell(int row, int col) const {
-    if (row < 0 || row >= rows || col < 0 || col >= cols) return kNoCell;
-    return cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    if (row < 0 || col < 0 || col >= cols || static_cast<std::size_t>(row) >= cells.size()) return kNoCell;
+    const std::vector<TableCell>& cellsOfRow = cells[static_cast<std::size_t>(row)];
+    if (static_cast<std::size_t>(col) >= cellsOfRow.size()) return kNoCell;
+    return cellsOfRow[static_cast<std::size_t>(col)];
 }
 
 int TableContents::SuspectCells() const {
@@ -158,7 +163,7 @@ void WriteTable(const TableContents& table, IGrid& grid) {
     grid.SetRows(table.rows);
     for (int col = 0; col < table.cols; ++col)
         grid.SetColWidth(col, table.widths[static_cast<std::size_t>(col)]);
-    for (int row = 0; row < table.rows; ++row) {
+    for (int row = 0; row < static_cast<int>(table.cells.size()); ++row) {
         for (int col = 0; col < table.cols; ++col) {
             const TableCell& cell = table.Cell(row, col);
             if (!cell.written) continue;

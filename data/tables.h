@@ -30,9 +30,10 @@ struct TableCell {
 struct TableContents {
     int rows = 0;
     int cols = 0;
-    std::vector<int> widths;                    // one per column, in twips
-    bool acceptsInput = false;                  // the program table is enabled for input
-    std::vector<std::vector<TableCell>> cells;  // rows x cols
+    std::vector<int> widths;    // one per column, in twips
+    bool acceptsInput = false;  // the program table is enabled for input
+    // The rows up to the last one written, each empty or of `cols` cells; rows beyond hold nothing.
+    std::vector<std::vector<TableCell>> cells;
 
     // The cell at (row, col); an empty unwritten cell outside the table.
     const TableCell& Cell(int row, int col) const;

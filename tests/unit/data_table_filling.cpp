@@ -1,6 +1,6 @@
 // The table filling as a function of the parameter model, checked against the filling driven record by
 // record by the two cursor walks (the way the tables were always filled), on the fuzz corpora and on
-// thousands of damaged variants of them: the same cells must be written with the same texts.
+// hundreds of damaged variants of them: the same cells must be written with the same texts.
 #include <gtest/gtest.h>
 
 #include <cstdint>
