@@ -29,6 +29,7 @@ struct Context {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;    // the operation failed (device, file, line)
 inline constexpr int kExitUsage = 2;      // bad command line
+inline constexpr int kExitSuspect = 2;    // read saved a file holding telegrams that cannot be trusted
 inline constexpr int kExitDifferent = 3;  // write --verify found differences
 inline constexpr int kExitStopped = 130;  // stopped by Ctrl-C
 

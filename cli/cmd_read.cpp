@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/transfer_cli.h"
+#include "data/parameter_model.h"
 #include "files/data_file.h"
 #include "transfer/read_engine.h"
 
@@ -16,6 +17,26 @@ struct ReadOptions {
     std::string output;
     bool quiet = false;
 };
+
+// A file saved with telegrams that cannot be trusted is no clean copy of the device: the exit status tells
+// scripts so, and their number goes to stderr even in a quiet run.
+int CheckSavedFile(const std::string& path) {
+    std::string text;
+    std::string reason;
+    long length = 0;
+    if (!kdm::ReadWholeFile(path, text, length, reason)) {
+        std::fprintf(stderr, "Saved, but cannot be read back: %s\n", reason.c_str());
+        return kExitFailure;
+    }
+    const kdm::ParameterSet saved = kdm::ParseParameterSet(text).set;
+    const int suspect = saved.SuspectRecords();
+    if (suspect == 0) return kExitOk;
+    std::fprintf(stderr,
+                 "%d telegram(s) with a checksum mismatch or damage in %s (%d mismatch, %d damaged)\n",
+                 suspect, path.c_str(), saved.SuspectRecords(kdm::Suspect::kMismatch),
+                 saved.SuspectRecords(kdm::Suspect::kDamaged));
+    return kExitSuspect;
+}
 
 int RunRead(Context& context, const ReadOptions& options) {
     const std::string directory = kdm::CurrentDirectory();
@@ -52,12 +73,7 @@ int RunRead(Context& context, const ReadOptions& options) {
                   std::to_string(engine.SystemTelegrams()) + " system, " + std::to_string(engine.Programs()) +
                   " programs), " + std::to_string(engine.ChecksumMismatches()) + " checksum mismatches" +
                   damaged + " -> " + engine.SavedPath());
-    if (engine.ChecksumMismatches() > 0 && options.quiet) {
-        // Even a quiet run must not let " !!!" inside the file be the only trace.
-        std::fprintf(stderr, "%d telegrams marked \" !!!\" in %s\n", engine.ChecksumMismatches(),
-                     engine.SavedPath().c_str());
-    }
-    return kExitOk;
+    return CheckSavedFile(engine.SavedPath());
 }
 
 }  // namespace
@@ -68,8 +84,9 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
         "read",
         "Read every system and program parameter of the connected device and save them as a data file.\n"
         "The telegrams are stored in KDM.tmp in the working directory as they arrive; on success FILE\n"
-        "becomes an exact copy. Exit status 0 when saved, 1 on any failure, 130 when stopped with Ctrl-C\n"
-        "(KDM.tmp then keeps what arrived).");
+        "becomes an exact copy. Exit status 0 when saved, 2 when saved but holding telegrams with a\n"
+        "checksum mismatch or damage (their number goes to stderr), 1 on any failure, 130 when stopped\n"
+        "with Ctrl-C (KDM.tmp then keeps what arrived).");
     read->add_option("-o,--output", options->output, "The data file to save (replaced if it exists)")
         ->required();
     read->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");

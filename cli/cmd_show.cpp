@@ -1,4 +1,5 @@
-// kdmxp-cli show FILE: both parameter tables of a data file as text, CSV or JSON.
+// kdmxp-cli show FILE: a data file as its two tables (text, or every cell as CSV or JSON), or as its
+// parameters for scripts (JSON, CSV).
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -9,28 +10,13 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "data/grid.h"
+#include "cli/parameter_output.h"
+#include "data/parameter_model.h"
 #include "data/tables.h"
 #include "files/data_file.h"
 
 namespace kdmcli {
 namespace {
-
-// Cells hold the device's bytes as they came; each byte stands for the Latin-1 character of its value.
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | (byte >> 6));
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
-}
 
 // Control bytes would move the cursor or vanish on a terminal; show them by name instead.
 std::string Legible(std::string_view bytes) {
@@ -78,63 +64,54 @@ std::size_t Width(std::string_view utf8) {
     return width;
 }
 
-std::string CsvField(std::string_view bytes) {
-    const std::string text = Latin1ToUtf8(bytes);
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
-
-std::string Csv(const kdm::MemoryGrid& grid) {
+// One table, every cell, as RFC 4180 records (CR LF line ends).
+std::string GridCsv(const kdm::TableContents& table) {
     std::string out;
-    for (int row = 0; row < grid.Rows(); ++row) {
-        for (int col = 0; col < grid.Cols(); ++col) {
+    for (int row = 0; row < table.rows; ++row) {
+        for (int col = 0; col < table.cols; ++col) {
             if (col > 0) out += ',';
-            out += CsvField(grid.Cell(row, col));
+            out += CsvField(table.Cell(row, col).text);
         }
         out += "\r\n";
     }
     return out;
 }
 
-nlohmann::ordered_json JsonTable(const kdm::MemoryGrid& grid) {
+nlohmann::ordered_json GridJsonTable(const kdm::TableContents& table) {
     nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-    for (int row = 0; row < grid.Rows(); ++row) {
+    for (int row = 0; row < table.rows; ++row) {
         nlohmann::ordered_json cells = nlohmann::ordered_json::array();
-        for (int col = 0; col < grid.Cols(); ++col)
-            cells.push_back(Latin1ToUtf8(grid.Cell(row, col)));
+        for (int col = 0; col < table.cols; ++col)
+            cells.push_back(Latin1ToUtf8(table.Cell(row, col).text));
         rows.push_back(std::move(cells));
     }
     return rows;
 }
 
-// A value whose record failed its checksum carries the file's own mark, so it is not taken for good.
-std::string TextCell(const kdm::MemoryGrid& grid, int row, int col) {
-    std::string text = Legible(grid.Cell(row, col));
-    if (grid.Suspect(row, col)) text += " !!!";
+// A value from a telegram that failed its checksum or was damaged carries the file's own mark, so it is
+// not taken for good.
+std::string TextCell(const kdm::TableContents& table, int row, int col) {
+    const kdm::TableCell& cell = table.Cell(row, col);
+    std::string text = Legible(cell.text);
+    if (cell.suspect != kdm::Suspect::kNone) text += " !!!";
     return text;
 }
 
 // The rows and columns holding anything, aligned in columns two blanks apart.
-std::string TextTable(const kdm::MemoryGrid& grid) {
+std::string TextTable(const kdm::TableContents& grid) {
     std::vector<int> rows;
     std::vector<int> cols;
-    for (int row = 0; row < grid.Rows(); ++row) {
-        for (int col = 0; col < grid.Cols(); ++col) {
-            if (!grid.Cell(row, col).empty()) {
+    for (int row = 0; row < grid.rows; ++row) {
+        for (int col = 0; col < grid.cols; ++col) {
+            if (!grid.Cell(row, col).text.empty()) {
                 rows.push_back(row);
                 break;
             }
         }
     }
-    for (int col = 0; col < grid.Cols(); ++col) {
-        for (int row = 0; row < grid.Rows(); ++row) {
-            if (!grid.Cell(row, col).empty()) {
+    for (int col = 0; col < grid.cols; ++col) {
+        for (int row = 0; row < grid.rows; ++row) {
+            if (!grid.Cell(row, col).text.empty()) {
                 cols.push_back(col);
                 break;
             }
@@ -170,9 +147,6 @@ struct ShowOptions {
 };
 
 int RunShow(const ShowOptions& options) {
-    kdm::MemoryGrid system;
-    kdm::MemoryGrid program;
-    kdm::ParameterTables tables(system, program);
     std::string reason;
     std::string text;
     long length = 0;
@@ -180,28 +154,62 @@ int RunShow(const ShowOptions& options) {
         std::cerr << "kdmxp-cli show: " << reason << '\n';
         return kExitFailure;
     }
-    const int type = tables.ShowDump(text);
-    // The same heading the system table shows in its first row.
-    const std::string& heading = system.Cell(0, 2);
+    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    if (!parsed.ok) {
+        std::cerr << "kdmxp-cli show: " << options.file << ": " << parsed.reason << '\n';
+        return kExitFailure;
+    }
+    const kdm::ParameterSet& set = parsed.set;
+    const kdm::FilledTables tables = kdm::FillTables(set);
+    const kdm::TableContents& system = tables.system;
+    const kdm::TableContents& program = tables.program;
+    const int type = set.DeviceType();
+    const std::string& heading = set.Heading();
 
     if (options.format == "json") {
-        const nlohmann::ordered_json document = {{"type", type},
-                                                 {"heading", Latin1ToUtf8(heading)},
-                                                 {"system", JsonTable(system)},
-                                                 {"program", JsonTable(program)}};
-        std::cout << document.dump() << '\n';
+        std::cout << ParameterSetJson(set).dump() << '\n';
         return kExitOk;
     }
     if (options.format == "csv") {
-        std::cout << Csv(options.table == "program" ? program : system);
+        const CsvBlocks blocks = options.table == "system"    ? CsvBlocks::kSystem
+                                 : options.table == "program" ? CsvBlocks::kProgram
+                                                              : CsvBlocks::kBoth;
+        std::cout << ParameterSetCsv(set, blocks);
+        return kExitOk;
+    }
+    if (options.format == "grid-json") {
+        const nlohmann::ordered_json document = {{"type", type},
+                                                 {"heading", Latin1ToUtf8(heading)},
+                                                 {"system", GridJsonTable(system)},
+                                                 {"program", GridJsonTable(program)}};
+        std::cout << document.dump() << '\n';
+        return kExitOk;
+    }
+    if (options.format == "grid-csv") {
+        std::cout << GridCsv(options.table == "program" ? program : system);
         return kExitOk;
     }
     std::string out =
         "Device type: " + std::to_string(type) + (type == 0 ? " (unknown device code)" : "") + "\n";
     out += "Identification: " + Legible(heading) + "\n";
-    if (tables.SuspectValues() > 0) {
-        out += "Checksum mismatch in " + std::to_string(tables.SuspectValues()) +
+    int mismatches = 0;
+    int damaged = 0;
+    for (const kdm::TableContents* table : {&system, &program}) {
+        for (const std::vector<kdm::TableCell>& row : table->cells) {
+            for (const kdm::TableCell& cell : row) {
+                mismatches += cell.suspect == kdm::Suspect::kMismatch ? 1 : 0;
+                damaged += cell.suspect == kdm::Suspect::kDamaged ? 1 : 0;
+            }
+        }
+    }
+    if (mismatches > 0) {
+        out += "Checksum mismatch in " + std::to_string(mismatches) +
                " shown value(s): those records are marked \" !!!\" in the file\n";
+    }
+    if (damaged > 0) {
+        out += "Damaged telegram behind " + std::to_string(damaged) +
+               " shown value(s), marked \" !!!\" below: cut short, damaged on the line or not as a read "
+               "stores it\n";
     }
     if (options.table != "program") out += "\n" + TextTable(system);
     if (options.table != "system") out += "\n" + TextTable(program);
@@ -217,11 +225,15 @@ void RegisterShow(CLI::App& app, Context& context, int& exitCode) {
     CLI::App* show = app.add_subcommand("show", "Show the parameter tables of a data file");
     show->add_option("FILE", options->file, "Data file (.KDM)")->required();
     show->add_option("--format", options->format,
-                     "text (default): both tables for a terminal; csv: one table, RFC 4180; json: type, "
-                     "heading and every cell of both tables")
-        ->check(CLI::IsMember({"text", "csv", "json"}));
+                     "text (default): both tables for a terminal;\n"
+                     "json: the parameters, document \"kdmxp-parameters\" version 1 (docs/json-schema.md);\n"
+                     "csv: one line per parameter (block,program,letter,name,value,suspect), LF line ends;\n"
+                     "grid-json: type, heading and every cell of both tables;\n"
+                     "grid-csv: every cell of one table, RFC 4180")
+        ->check(CLI::IsMember({"text", "json", "csv", "grid-json", "grid-csv"}));
     show->add_option("--table", options->table,
-                     "system or program: the table to show (csv shows the system table unless told)")
+                     "system or program: the table to show (csv lists both unless told, grid-csv shows the\n"
+                     "system table unless told)")
         ->check(CLI::IsMember({"system", "program"}));
     show->callback([options, &exitCode] { exitCode = RunShow(*options); });
 }

@@ -122,7 +122,10 @@ TEST_F(ReadWriteCli, CorruptedChecksumIsKeptWithItsMark) {
     StartSimWith(device, {"--bad-checksum", "4"});
     const CliResult r = Cli({"read", "-o", work + "/out.KDM"});
 
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Saved, but with a telegram that cannot be trusted: status 2 and the count on stderr.
+    ASSERT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_TRUE(Contains(r.err, "1 telegram(s) with a checksum mismatch or damage in " + work + "/out.KDM"))
+        << r.err;
     const std::string saved = Slurp(work + "/out.KDM");
     ASSERT_EQ(saved.size(), device.size() + 4);
     // The second system record is the one; everything else is as the device holds it.

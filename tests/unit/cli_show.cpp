@@ -93,8 +93,8 @@ std::string SampleDump() {
     return dump.Text();
 }
 
-TEST_F(ShowCommand, JsonHoldsEveryCell) {
-    const CliRun run = Cli({"show", WriteFile("a.kdm", SampleDump()), "--format", "json"});
+TEST_F(ShowCommand, GridJsonHoldsEveryCell) {
+    const CliRun run = Cli({"show", WriteFile("a.kdm", SampleDump()), "--format", "grid-json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const nlohmann::json doc = nlohmann::json::parse(run.out);
     ASSERT_EQ(doc.size(), 4u);
@@ -122,9 +122,9 @@ TEST_F(ShowCommand, JsonHoldsEveryCell) {
     EXPECT_EQ(doc["program"][256][18], "");
 }
 
-TEST_F(ShowCommand, CsvFollowsRfc4180) {
+TEST_F(ShowCommand, GridCsvFollowsRfc4180) {
     const std::string path = WriteFile("a.kdm", SampleDump());
-    const CliRun systemCsv = Cli({"show", path, "--format", "csv", "--table", "system"});
+    const CliRun systemCsv = Cli({"show", path, "--format", "grid-csv", "--table", "system"});
     ASSERT_EQ(systemCsv.exitCode, 0) << systemCsv.err;
     const std::string expectedStart =
         "System parameter,,0g+I10000--\r\n"
@@ -140,7 +140,7 @@ TEST_F(ShowCommand, CsvFollowsRfc4180) {
         ++lines;
     EXPECT_EQ(lines, 25u);
 
-    const CliRun programCsv = Cli({"show", path, "--format", "csv", "--table", "program"});
+    const CliRun programCsv = Cli({"show", path, "--format", "grid-csv", "--table", "program"});
     ASSERT_EQ(programCsv.exitCode, 0) << programCsv.err;
     EXPECT_EQ(programCsv.out.substr(0, 21), "Program no.,,Nominal,");
     EXPECT_NE(programCsv.out.find(",\" 0\r\n456  \",,,\r\n"), std::string::npos);
@@ -183,7 +183,7 @@ TEST_F(ShowCommand, UnreadableFileWritesNothingToStdout) {
 TEST_F(ShowCommand, UnknownDeviceShowsOnlyTheHeading) {
     const CliRun run =
         Cli({"show", WriteFile("x.kdm", kdmtest::DumpBuilder("Q77").Add('d', "+000001--").Text()), "--format",
-             "json"});
+             "grid-json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const nlohmann::json doc = nlohmann::json::parse(run.out);
     EXPECT_EQ(doc["type"], 0);
@@ -191,6 +191,118 @@ TEST_F(ShowCommand, UnknownDeviceShowsOnlyTheHeading) {
     EXPECT_EQ(doc["system"][0][2], "0g+Q77000--");
     EXPECT_EQ(doc["system"][1][2], "");
     EXPECT_EQ(doc["program"][0][0], "");
+}
+
+TEST_F(ShowCommand, JsonIsTheParameterDocument) {
+    const CliRun run = Cli({"show", WriteFile("a.kdm", SampleDump()), "--format", "json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.out.back(), '\n');
+    const nlohmann::json doc = nlohmann::json::parse(run.out);
+    EXPECT_EQ(doc["format"], "kdmxp-parameters");
+    EXPECT_EQ(doc["version"], 1);
+    EXPECT_EQ(doc["deviceType"], 1);
+    EXPECT_EQ(doc["identification"]["heading"], "0g+I10000--");
+    EXPECT_EQ(doc["identification"]["deviceCode"], "I10");
+    EXPECT_EQ(doc["identification"]["telegram"], kdmtest::TelegramChars('g', "+I10000--"));
+    EXPECT_EQ(doc["records"], 10);
+    EXPECT_EQ(doc["suspectTelegrams"]["mismatch"], 1);
+    EXPECT_EQ(doc["suspectTelegrams"]["damaged"], 0);
+
+    const nlohmann::json& system = doc["system"];
+    ASSERT_EQ(system.size(), 4u);
+    EXPECT_EQ(system[0]["letter"], "d");
+    EXPECT_EQ(system[0]["name"], "Mode");
+    EXPECT_EQ(system[0]["value"], "000001");
+    EXPECT_TRUE(system[0]["suspect"].is_null());
+    EXPECT_EQ(system[0]["record"], 2);
+    EXPECT_EQ(system[0]["telegram"], kdmtest::TelegramChars('d', "+000001--"));
+    EXPECT_EQ(system[1]["value"], "12,456");
+    EXPECT_EQ(system[2]["value"], "1\"3456");
+    EXPECT_EQ(system[3]["name"], "Language");
+    EXPECT_EQ(system[3]["value"],
+              "\xc3\xa4"
+              "23456");
+    EXPECT_EQ(system[3]["suspect"], "mismatch");
+
+    const nlohmann::json& programs = doc["programs"];
+    ASSERT_EQ(programs.size(), 2u);
+    EXPECT_EQ(programs[0]["number"], 1);
+    EXPECT_EQ(programs[0]["numberText"], "000001");
+    EXPECT_EQ(programs[0]["record"], 6);
+    EXPECT_TRUE(programs[0]["suspect"].is_null());
+    ASSERT_EQ(programs[0]["parameters"].size(), 2u);
+    EXPECT_EQ(programs[0]["parameters"][0]["letter"], "N");
+    EXPECT_EQ(programs[0]["parameters"][0]["name"], "Nominal");
+    EXPECT_EQ(programs[0]["parameters"][0]["value"], "000123");
+    // An unlisted letter: no name, the value unpadded, control bytes as they are.
+    EXPECT_EQ(programs[0]["parameters"][1]["letter"], "#");
+    EXPECT_EQ(programs[0]["parameters"][1]["name"], "");
+    EXPECT_EQ(programs[0]["parameters"][1]["value"], "0\r\n456");
+    EXPECT_EQ(programs[1]["number"], 2);
+    EXPECT_EQ(programs[1]["parameters"][0]["name"], "Lower limit");
+    EXPECT_EQ(programs[1]["parameters"][0]["value"], "-000050");
+    EXPECT_EQ(programs[1]["parameters"][0]["record"], 10);
+}
+
+TEST_F(ShowCommand, JsonFlagsDamagedTelegramsAndUnknownDevices) {
+    // A record cut short by the next one: the tables show what its 14 characters hold, the flag tells
+    // they cannot be trusted.
+    const std::string cut = kdmtest::DumpBuilder("I10")
+                                .Add('d', "+000001--")
+                                .Raw(
+                                    "\x02"
+                                    "0e+0001")
+                                .Add('v', "+000002--")
+                                .Text();
+    const CliRun run = Cli({"show", WriteFile("cut.kdm", cut), "--format", "json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const nlohmann::json doc = nlohmann::json::parse(run.out);
+    EXPECT_EQ(doc["suspectTelegrams"]["damaged"], 1);
+    ASSERT_EQ(doc["system"].size(), 3u);
+    EXPECT_TRUE(doc["system"][0]["suspect"].is_null());
+    EXPECT_EQ(doc["system"][1]["letter"], "e");
+    EXPECT_EQ(doc["system"][1]["suspect"], "damaged");
+    EXPECT_EQ(doc["system"][1]["record"], 3);
+    EXPECT_TRUE(doc["system"][2]["suspect"].is_null());
+    EXPECT_EQ(doc["system"][2]["value"], "000002");
+
+    const CliRun unknown =
+        Cli({"show", WriteFile("x.kdm", kdmtest::DumpBuilder("Q77").Add('d', "+000001--").Text()), "--format",
+             "json"});
+    ASSERT_EQ(unknown.exitCode, 0) << unknown.err;
+    const nlohmann::json other = nlohmann::json::parse(unknown.out);
+    EXPECT_EQ(other["deviceType"], 0);
+    ASSERT_EQ(other["system"].size(), 1u);
+    EXPECT_EQ(other["system"][0]["name"], "");
+    EXPECT_EQ(other["system"][0]["value"], "000001");
+    EXPECT_EQ(other["programs"].size(), 0u);
+}
+
+TEST_F(ShowCommand, CsvHasOneLinePerParameter) {
+    const std::string path = WriteFile("a.kdm", SampleDump());
+    const CliRun run = Cli({"show", path, "--format", "csv"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string expected =
+        "block,program,letter,name,value,suspect\n"
+        "system,,d,Mode,000001,\n"
+        "system,,e,operating,\"12,456\",\n"
+        "system,,v,Dimension,\"1\"\"3456\",\n"
+        "system,,h,Language,\xc3\xa4"
+        "23456,mismatch\n"
+        "program,000001,P,Program no.,000001,\n"
+        "program,000001,N,Nominal,000123,\n"
+        "program,000001,#,,\"0\r\n456\",\n"
+        "program,000002,P,Program no.,000002,\n"
+        "program,000002,u,Lower limit,-000050,\n";
+    EXPECT_EQ(run.out, expected);
+
+    const CliRun system = Cli({"show", path, "--format", "csv", "--table", "system"});
+    ASSERT_EQ(system.exitCode, 0) << system.err;
+    const std::size_t programs = expected.find("\nprogram,") + 1;
+    EXPECT_EQ(system.out, expected.substr(0, programs));
+    const CliRun program = Cli({"show", path, "--format", "csv", "--table", "program"});
+    ASSERT_EQ(program.exitCode, 0) << program.err;
+    EXPECT_EQ(program.out, "block,program,letter,name,value,suspect\n" + expected.substr(programs));
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+// The parameter model as JSON and as CSV for scripts.
+#include "cli/parameter_output.h"
+
+#include <optional>
+
+namespace kdmcli {
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+nlohmann::ordered_json SuspectJson(kdm::Suspect suspect) {
+    if (suspect == kdm::Suspect::kNone) return nullptr;
+    return std::string(kdm::SuspectName(suspect));
+}
+
+nlohmann::ordered_json ParameterJson(const kdm::Parameter& parameter) {
+    return {{"letter", Latin1ToUtf8(parameter.Letter())},
+            {"name", Latin1ToUtf8(Trimmed(parameter.Name()))},
+            {"value", Latin1ToUtf8(parameter.ValueText())},
+            {"suspect", SuspectJson(parameter.suspect)},
+            {"record", parameter.record + 1},
+            {"telegram", Latin1ToUtf8(parameter.telegram)}};
+}
+
+nlohmann::ordered_json ProgramJson(const kdm::Program& program) {
+    nlohmann::ordered_json parameters = nlohmann::ordered_json::array();
+    for (const kdm::Parameter& parameter : program.parameters)
+        parameters.push_back(ParameterJson(parameter));
+    const std::optional<int> number = program.Number();
+    nlohmann::ordered_json document = {
+        {"number", number ? nlohmann::ordered_json(*number) : nlohmann::ordered_json(nullptr)},
+        {"numberText", Latin1ToUtf8(program.NumberText())},
+        {"record", program.number ? nlohmann::ordered_json(program.number->record + 1) : nullptr},
+        {"suspect", program.number ? SuspectJson(program.number->suspect) : nullptr},
+        {"parameters", std::move(parameters)}};
+    return document;
+}
+
+// The telegram the device type was read from: the first one of the text.
+const kdm::Record* FirstTelegram(const kdm::ParameterSet& set) {
+    for (const kdm::Record& record : set.Records()) {
+        if (record.StartsWithStx()) return &record;
+    }
+    return nullptr;
+}
+
+void AppendRow(std::string& out, std::string_view block, std::string_view program,
+               const kdm::Parameter& parameter) {
+    out += block;
+    out += ',';
+    out += CsvField(program);
+    out += ',';
+    out += CsvField(parameter.Letter());
+    out += ',';
+    out += CsvField(Trimmed(parameter.Name()));
+    out += ',';
+    out += CsvField(parameter.ValueText());
+    out += ',';
+    out += kdm::SuspectName(parameter.suspect);
+    out += '\n';
+}
+
+}  // namespace
+
+std::string Latin1ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (byte >> 6));
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}
+
+std::string CsvField(std::string_view bytes) {
+    const std::string text = Latin1ToUtf8(bytes);
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+nlohmann::ordered_json ParameterSetJson(const kdm::ParameterSet& set) {
+    const kdm::Record* first = FirstTelegram(set);
+    const std::string& heading = set.Heading();
+    nlohmann::ordered_json system = nlohmann::ordered_json::array();
+    for (const kdm::Parameter& parameter : set.SystemParameters())
+        system.push_back(ParameterJson(parameter));
+    nlohmann::ordered_json programs = nlohmann::ordered_json::array();
+    for (const kdm::Program& program : set.Programs())
+        programs.push_back(ProgramJson(program));
+    return {{"format", kParametersFormat},
+            {"version", kParametersVersion},
+            {"deviceType", set.DeviceType()},
+            {"identification",
+             {{"heading", Latin1ToUtf8(heading)},
+              {"deviceCode",
+               Latin1ToUtf8(std::string_view(heading).substr(std::min<std::size_t>(3, heading.size()), 3))},
+              {"telegram",
+               first != nullptr ? nlohmann::ordered_json(Latin1ToUtf8(first->Telegram())) : nullptr}}},
+            {"records", set.Records().size()},
+            {"suspectTelegrams",
+             {{"mismatch", set.SuspectRecords(kdm::Suspect::kMismatch)},
+              {"damaged", set.SuspectRecords(kdm::Suspect::kDamaged)}}},
+            {"system", std::move(system)},
+            {"programs", std::move(programs)}};
+}
+
+std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks) {
+    std::string out = "block,program,letter,name,value,suspect\n";
+    if (blocks != CsvBlocks::kProgram) {
+        for (const kdm::Parameter& parameter : set.SystemParameters())
+            AppendRow(out, "system", "", parameter);
+    }
+    if (blocks != CsvBlocks::kSystem) {
+        for (const kdm::Program& program : set.Programs()) {
+            const std::string number = program.NumberText();
+            if (program.number) AppendRow(out, "program", number, *program.number);
+            for (const kdm::Parameter& parameter : program.parameters)
+                AppendRow(out, "program", number, parameter);
+        }
+    }
+    return out;
+}
+
+}  // namespace kdmcli

@@ -1,0 +1,35 @@
+// A parameter set for scripts: the JSON document "kdmxp-parameters" (docs/json-schema.md) and CSV with
+// one row per parameter. Both are functions of the parsed model alone.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <string_view>
+
+#include "data/parameter_model.h"
+
+namespace kdmcli {
+
+inline constexpr std::string_view kParametersFormat = "kdmxp-parameters";
+inline constexpr int kParametersVersion = 1;
+
+// Bytes from a device or a file as text: each byte stands for the Latin-1 character of its value.
+std::string Latin1ToUtf8(std::string_view bytes);
+
+// The document of docs/json-schema.md, version 1.
+nlohmann::ordered_json ParameterSetJson(const kdm::ParameterSet& set);
+
+// Which parameters ParameterSetCsv lists.
+enum class CsvBlocks { kBoth, kSystem, kProgram };
+
+// A header line "block,program,letter,name,value,suspect", then one line per parameter: the system
+// parameters, then per program its 'P' record (letter "P", the program number as its value) and its
+// parameters. Values and names without the blanks around them; fields quoted as RFC 4180 asks when
+// they hold a comma, a quote, CR or LF; every line ends with LF.
+std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks);
+
+// One CSV field, quoted when it must be.
+std::string CsvField(std::string_view bytes);
+
+}  // namespace kdmcli
