@@ -136,7 +136,8 @@ ParameterSet GenerateParameterSet(std::string_view code, int programs, std::uint
     const std::vector<char> programLetters = LettersOf(*kdm::ProgramLayout(type));
     for (int number = 1; number <= programs; ++number) {
         Program program;
-        program.header = MakeTelegram('P', "+" + SixDigits(static_cast<std::uint64_t>(number)) + "--");
+        program.header =
+            MakeTelegram('P', std::string(1, '+') + SixDigits(static_cast<std::uint64_t>(number)) + "--");
         for (char letter : programLetters) {
             program.parameters.push_back(MakeTelegram(letter, RandomValue(random, true)));
         }

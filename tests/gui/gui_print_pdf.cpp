@@ -27,7 +27,7 @@ using guitest::TelegramRecord;
 std::string DataFile(int bodyLines) {
     std::string text = IdentificationRecord("I1P");
     for (int i = 1; i < bodyLines; ++i)
-        text += TelegramRecord('A', "+" + std::to_string(100000 + i) + "--");
+        text += TelegramRecord('A', std::string("+").append(std::to_string(100000 + i)).append("--"));
     return text;
 }
 

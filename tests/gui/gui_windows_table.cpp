@@ -36,7 +36,7 @@ std::string MakeDump(const std::string& code, int programs, int spoilEvery = 0) 
     }
     const std::string programLetters = "abcdefhijklmnopqrstuv";
     for (int p = 1; p <= programs; ++p) {
-        record('P', "+" + std::to_string(100000 + p) + "--");
+        record('P', std::string("+").append(std::to_string(100000 + p)).append("--"));
         for (std::size_t i = 0; i < programLetters.size(); ++i) {
             record(programLetters[i], "-00" + std::to_string(2000 + i) + "+-");
         }

@@ -174,7 +174,7 @@ TEST_F(SimProtocol, AnswersEachRequestWithTheLettersOfItsTypeAndValidChecksums) 
         EXPECT_TRUE(ChecksumMatches(FrameOf(t))) << t;
         if (t[1] == 'P') {
             ++programNumber;
-            char expected[8];
+            char expected[16];
             std::snprintf(expected, sizeof expected, "+%06d", programNumber);
             EXPECT_EQ(t.substr(2, 7), expected);
         } else {

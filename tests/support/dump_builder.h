@@ -35,7 +35,9 @@ class DumpBuilder {
         std::string value = "+";
         value += code;
         value += "000--";
-        text_ = "\x02" + TelegramChars('g', value.substr(0, 9)) + std::string(kdm::kRecordTerminator);
+        text_ = std::string(1, kdm::STX);
+        text_ += TelegramChars('g', value.substr(0, 9));
+        text_ += kdm::kRecordTerminator;
     }
 
     // One telegram record; `damaged` gives it a wrong checksum, so it is stored with " !!!".

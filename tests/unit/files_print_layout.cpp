@@ -277,7 +277,7 @@ TEST(PrintLayout, LongPathsWrapTheHeaderOnEveryPageAndKeepTheBodyBelowIt) {
     for (const Case c : {Case{150, 700, 700}, Case{400, 700, 700}, Case{600, 800, 700},
                          Case{1200, 1100, 1000}, Case{4096, 2500, 2400}}) {
         SCOPED_TRACE(c.pathLength);
-        const std::string path = "/" + std::string(c.pathLength - 1, 'd');
+        const std::string path = std::string("/").append(c.pathLength - 1, 'd');
         const PrintLayout layout = LayOutPrintText(DataFile(130), path);
         ExpectSoundLayout(layout, path);
         const std::vector<PrintItem> body = ItemsOf(layout, PrintItemKind::kBody);
@@ -293,7 +293,7 @@ TEST(PrintLayout, LongPathsWrapTheHeaderOnEveryPageAndKeepTheBodyBelowIt) {
 TEST(PrintLayout, HeaderPiecesNeverSplitAMultiByteCharacterOfThePath) {
     // "ü" is two bytes in UTF-8; shifting the path by one byte at a time puts a line end inside one.
     for (std::size_t shift = 0; shift < 4; ++shift) {
-        std::string path = "/" + std::string(shift, 'a');
+        std::string path = std::string("/").append(shift, 'a');
         while (path.size() < 600)
             path += "\xc3\xbc";
         const PrintLayout layout = LayOutPrintText(Record(kIdent), path);
