@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/port_option.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
 #include "files/data_file.h"
@@ -16,6 +17,7 @@ namespace {
 struct ReadOptions {
     std::string output;
     bool quiet = false;
+    std::string port;
 };
 
 // A file saved with telegrams that cannot be trusted is no clean copy of the device: the exit status tells
@@ -39,6 +41,7 @@ int CheckSavedFile(const std::string& path) {
 }
 
 int RunRead(Context& context, const ReadOptions& options) {
+    if (!UseDirectPort(context, options.port)) return kExitUsage;
     const std::string directory = kdm::CurrentDirectory();
     if (directory.empty()) {
         std::fprintf(stderr, "Cannot read the working directory, where the temporary file belongs\n");
@@ -48,6 +51,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     ProgressObserver progress(ChooseProgressMode(options.quiet), false);
     progress.SetSavePath(options.output);
     progress.SetTempPath(tempPath);
+    progress.SetDirectPort(options.port);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
     bool interrupted = false;
     {
@@ -64,7 +68,10 @@ int RunRead(Context& context, const ReadOptions& options) {
         progress.Note("Stopped; " + tempPath + " holds what arrived");
         return kExitStopped;
     }
-    if (engine.SavedPath().empty()) return kExitFailure;
+    if (engine.SavedPath().empty()) {
+        PrintSearchAttempts(context);
+        return kExitFailure;
+    }
     // Damaged frames carry the same mark as checksum mismatches and are counted among them.
     const std::string damaged = engine.DamagedFrames() > 0
                                     ? " (" + std::to_string(engine.DamagedFrames()) + " damaged on the line)"
@@ -90,6 +97,10 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
     read->add_option("-o,--output", options->output, "The data file to save (replaced if it exists)")
         ->required();
     read->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
+    read->add_option("--port", options->port,
+                     "Use this port alone: COMn or a device path (no scan; several reads can then run at\n"
+                     "once on several ports, each in its own working directory)")
+        ->type_name("COMn|PATH");
     read->callback([options, &context, &exitCode] { exitCode = RunRead(context, *options); });
 }
 
