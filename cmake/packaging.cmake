@@ -105,7 +105,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
+# Lines of the long description stay under 80 characters.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Reads the system and program parameters of Q4400 sheet-detection devices over an RS232 line,\n\
-stores them as data files, shows them in tables, prints them and writes them back into a device.")
+    "Reads the system and program parameters of Q4400 sheet-detection devices over\n\
+an RS232 line, stores them as data files, shows them in tables, prints them and\n\
+writes them back into a device. Comes with a command-line tool and a simulated\n\
+device for training and trying it without hardware.")
 include(CPack)
