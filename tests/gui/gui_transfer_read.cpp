@@ -212,8 +212,11 @@ TEST_F(ReadFixture, EscDuringTheSearchOfASilentPortStopsItAndFreesThePort) {
     // A device that never says anything on COM1, and a working one on COM2 that the search would find
     // next if it went on.
     kdmtest::SimProcess silent;
+    const std::string silentLog = work_.File("silent.log");
     std::string error;
-    ASSERT_TRUE(silent.Start(ports_.Path(), 1, {"--no-pacing", "--silent-after", "0"}, &error)) << error;
+    ASSERT_TRUE(
+        silent.Start(ports_.Path(), 1, {"--no-pacing", "--silent-after", "0", "--log", silentLog}, &error))
+        << error;
     StartSim({"--no-pacing", "--type", "2", "--programs", "1"}, 2);
 
     guitest::BoxWatcher watcher;
@@ -222,12 +225,12 @@ TEST_F(ReadFixture, EscDuringTheSearchOfASilentPortStopsItAndFreesThePort) {
     std::chrono::steady_clock::time_point pressedAt;
     QTimer poll;
     poll.setInterval(10);
-    int seenOnCom1 = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (pressed || !dialog.Worker().Running()) return;
-        // Press once the search has been waiting on COM1 for a while (20 polls, well inside its wait).
+        // Press once the search waits on COM1: the window names the port and the device saw it opened.
+        // The search would wait there for ten seconds.
         if (dialog.ControlText(kdm::kCtlReadingParameter) != QStringLiteral("COM1")) return;
-        if (++seenOnCom1 < 20) return;
+        if (!kdmtest::WaitForText(silentLog, "port opened", 1, 0)) return;
         EXPECT_EQ(dialog.StatusText().toStdString(), "Searching for COM ...");
         pressed = true;
         pressedAt = std::chrono::steady_clock::now();

@@ -1,8 +1,8 @@
 // The fault matrix's sample through the real programs: kdmxp-sim --no-pacing with its --fault and
 // --garbage-after switches on a pseudo-terminal, and kdmxp-cli read / write in a working directory of
-// their own, measured with wait4() so that the CPU time after a hang-up can be compared with the wall
-// time. Plus what only whole processes show: two reads in one directory, and a port held by another
-// program as `kdmxp-cli ports` reports it.
+// their own, with the CPU time the program uses after a hang-up compared with the wall time it takes.
+// Plus what only whole processes show: two reads in one directory, and a port held by another program as
+// `kdmxp-cli ports` reports it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,9 +58,42 @@ int CountOf(const std::string& text, const std::string& part) {
 struct Finished {
     int exitCode = -1;
     std::string err;
+    double wallSeconds = 0;  // from the start
+    double cpuSeconds = 0;
+};
+
+// The wall time since a program started and the CPU time it had used by then.
+struct CpuMark {
     double wallSeconds = 0;
     double cpuSeconds = 0;
 };
+
+// After a hang-up nothing may spin. A busy loop burns a whole core for as long as it goes on (on a loaded
+// machine still a good share of one); waiting burns next to nothing. From the hang-up to its exit the
+// program may use a quarter of the wall time, plus what ending a process costs (the sanitizers' leak check
+// included), so that a loop which keeps it busy for a fraction of a second is caught and a loaded
+// machine never makes a waiting program look busy.
+constexpr double kSpinShare = 0.25;
+constexpr double kExitCpuSeconds = 0.25;
+
+void ExpectNoSpinAfter(const char* what, const CpuMark& hangUp, const Finished& run) {
+    const double wall = run.wallSeconds - hangUp.wallSeconds;
+    const double cpu = run.cpuSeconds - hangUp.cpuSeconds;
+    std::printf("%s: %.3f s wall, %.3f s CPU in all; after the hang-up %.3f s wall, %.3f s CPU\n", what,
+                run.wallSeconds, run.cpuSeconds, wall, cpu);
+    EXPECT_LT(cpu, kSpinShare * wall + kExitCpuSeconds) << what;
+}
+
+// Waits at most `timeoutMs` for `done` to hold, looking every few milliseconds.
+template <typename Condition>
+bool WaitUntil(Condition done, int timeoutMs = 60000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // A started kdmxp-cli: its own working directory, port directory and settings store, stderr to a file.
 class Cli {
@@ -95,6 +129,35 @@ class Cli {
             Wait();
         }
         ::unlink(errPath_.c_str());
+    }
+
+    // The wall time since the start and the CPU time used so far (utime + stime of /proc/PID/stat, which
+    // stays readable until Wait() collects the exit).
+    CpuMark Now() const {
+        CpuMark mark;
+        mark.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        const std::string stat = ReadFile("/proc/" + std::to_string(pid_) + "/stat");
+        // The fields after the command name, which is in parentheses and may hold anything.
+        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+        std::string field;
+        unsigned long long ticks = 0;
+        for (int n = 3; n <= 15 && fields >> field; ++n) {
+            if (n >= 14) ticks += std::stoull(field);  // 14 utime, 15 stime
+        }
+        mark.cpuSeconds = static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+        return mark;
+    }
+
+    // Holds the program where it is (SIGSTOP) and lets it go on (SIGCONT): while it is held, whatever it
+    // has open or locked stays so, however long the next step of a test takes on a loaded machine.
+    void Hold() { ::kill(pid_, SIGSTOP); }
+    void Release() { ::kill(pid_, SIGCONT); }
+    // True while the program has not ended.
+    bool Running() const {
+        siginfo_t info{};
+        return pid_ > 0 &&
+               ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == 0;
     }
 
     // Waits at most `timeoutMs`, then kills it.
@@ -139,7 +202,8 @@ class FaultsProcess : public testing::Test {
         WriteFile(out, kOld);
     }
     void StartSim(SimProcess& sim, int com, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--type", "2", "--programs", "2"});
+        args.insert(args.begin(), {"--type", "2", "--programs", "2", "--log",
+                                   root.File("sim" + std::to_string(com) + ".log")});
         std::string error;
         ASSERT_TRUE(sim.Start(ports, com, args, &error)) << error;
     }
@@ -147,12 +211,9 @@ class FaultsProcess : public testing::Test {
         Cli cli({"read", "-o", out}, work, ports, settingsDir.empty() ? settings : settingsDir);
         return cli.Wait();
     }
-
-    // CPU time of a run that only starts the program and prints its version.
-    double StartupCpuSeconds() {
-        Cli version({"--version"}, work, ports, settings);
-        return version.Wait().cpuSeconds;
-    }
+    std::string SimLog(int com) const { return root.File("sim" + std::to_string(com) + ".log"); }
+    // The records that have arrived in the working directory's KDM.tmp.
+    int RecordsArrived() const { return CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r"); }
 
     static constexpr const char* kOld = "old data file\r\n\r";
     TempDir root;
@@ -172,7 +233,15 @@ TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
     std::vector<std::string> args = {"--no-pacing"};
     args.insert(args.end(), GetParam().fault.begin(), GetParam().fault.end());
     StartSim(sim, 1, args);
-    const Finished run = Read();
+    Cli cli({"read", "-o", out}, work, ports, settings);
+    CpuMark hangUp;
+    if (GetParam().damaged < 0) {
+        // The simulator logs the hang-up right before it closes the line.
+        EXPECT_TRUE(kdmtest::WaitForText(SimLog(1), "line hung up", 1, 60000))
+            << kdmtest::ReadWhole(SimLog(1));
+        hangUp = cli.Now();
+    }
+    const Finished run = cli.Wait();
     const std::string temp = ReadFile(work + "/KDM.tmp");
     const int records = CountOf(temp, "\r\n\r");
     if (GetParam().damaged >= 0) {
@@ -194,11 +263,7 @@ TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
         EXPECT_EQ(ReadFile(out), kOld);
         // Everything before the hang-up in the program block arrived and stays in KDM.tmp.
         EXPECT_GE(records, 1 + 15 + 14) << temp.size();
-        // After the hang-up nothing spins: the CPU time stays a small share of the wall time.
-        std::printf("hang-up read: %.3f s wall, %.3f s CPU (%.1f%%)\n", run.wallSeconds, run.cpuSeconds,
-                    100.0 * run.cpuSeconds / run.wallSeconds);
-        // What the program costs to start (large under the sanitizers) is no busy loop: subtract it.
-        EXPECT_LT(run.cpuSeconds - StartupCpuSeconds(), 0.05 * run.wallSeconds);
+        ExpectNoSpinAfter("hang-up read", hangUp, run);
     }
 }
 
@@ -225,11 +290,13 @@ TEST_F(FaultsProcess, AHangUpDuringAWriteIsReportedAndNeverComplete) {
     StartSim(sim, 1,
              {"--no-pacing", "--seed", "9", "--fault", "hangup@" + std::to_string(kAckMiddle) + ":3"});
     Cli cli({"write", out}, work, ports, settings);
+    EXPECT_TRUE(kdmtest::WaitForText(SimLog(1), "line hung up", 1, 60000)) << kdmtest::ReadWhole(SimLog(1));
+    const CpuMark hangUp = cli.Now();
     const Finished run = cli.Wait();
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(Contains(run.err, "Device error no:No device response")) << run.err;
     EXPECT_FALSE(Contains(run.err, "communication terminated\nWrote")) << run.err;
-    EXPECT_LT(run.cpuSeconds - StartupCpuSeconds(), 0.05 * run.wallSeconds + 0.02);
+    ExpectNoSpinAfter("hang-up write", hangUp, run);
 }
 
 TEST_F(FaultsProcess, ASecondReadInTheSameDirectoryIsRefusedAndTheFirstGoesOn) {
@@ -241,11 +308,15 @@ TEST_F(FaultsProcess, ASecondReadInTheSameDirectoryIsRefusedAndTheFirstGoesOn) {
     fs::create_directories(otherSettings);
 
     Cli first({"read", "-o", out}, work, ports, settings);
-    // Once the first read has its records coming in, start the second in the same directory.
-    for (int i = 0; i < 500 && CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r") < 3; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Once the first read has its records coming in, it is held there while the second one starts in the
+    // same directory, so that it is still reading whatever the second one takes.
+    ASSERT_TRUE(WaitUntil([&] { return RecordsArrived() >= 3 || !first.Running(); }));
+    first.Hold();
+    ASSERT_TRUE(first.Running());
+    ASSERT_LT(RecordsArrived(), 1 + 45) << "the first read ended before the second one started";
     Cli second({"read", "-o", work + "/second.KDM"}, work, ports, otherSettings);
     const Finished refused = second.Wait();
+    first.Release();
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_TRUE(Contains(refused.err, "another read is using " + work + "/KDM.tmp")) << refused.err;
     EXPECT_FALSE(fs::exists(work + "/second.KDM"));
@@ -260,9 +331,12 @@ TEST_F(FaultsProcess, APortHeldByAnotherProgramIsListedAsBusy) {
     SimProcess sim;
     StartSim(sim, 1, {"--baud", "4800"});
     Cli holder({"read", "-o", out}, work, ports, settings);
-    for (int i = 0; i < 500 && CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r") < 1; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Held while the port list is made, so that it has the port open however long that takes.
+    ASSERT_TRUE(WaitUntil([&] { return RecordsArrived() >= 1 || !holder.Running(); }));
+    holder.Hold();
+    ASSERT_TRUE(holder.Running());
     const kdmtest::CliResult listed = kdmtest::RunCli({"ports"}, ports, settings, 30000);
+    holder.Release();
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     const std::size_t line = listed.out.find("COM1 ");
     ASSERT_NE(line, std::string::npos) << listed.out;

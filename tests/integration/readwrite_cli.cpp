@@ -260,18 +260,22 @@ pid_t SpawnCli(const std::vector<std::string>& args, const std::vector<std::stri
 }
 
 TEST_F(ReadWriteCli, CtrlCStopsTheReadAndKDMtmpKeepsWhatArrived) {
-    // Paced at 4800 baud so the read lasts a few seconds; the device is saved when the sim exits.
-    StartSim({"--programs", "20", "--save", root.File("full.KDM")});
+    // Paced at 4800 baud, and silent after telegram 100 of about 320: the read cannot end before it is
+    // interrupted, however late that comes (after the silence it would wait a minute before giving up).
+    // The device is saved when the sim exits.
+    StartSim({"--programs", "20", "--silent-after", "100", "--save", root.File("full.KDM")});
     const pid_t cli = SpawnCli({"read", "-o", work + "/out.KDM"},
                                {"KDMXP_PORT_DIR=" + ports, "KDMXP_SETTINGS_DIR=" + settings});
     ASSERT_GT(cli, 0);
     // Interrupt once a few records have arrived.
     bool arrived = false;
-    for (int i = 0; i < 400 && !arrived; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!arrived && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::error_code ignored;
         arrived = std::filesystem::file_size(Temp(), ignored) > 18 + 26 * 5 && !ignored;
     }
+    if (!arrived) ::kill(cli, SIGKILL);
     ASSERT_TRUE(arrived);
     ::kill(cli, SIGINT);
     int status = 0;

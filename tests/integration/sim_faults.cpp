@@ -2,15 +2,21 @@
 //
 // Every case runs the same short conversation (the identification after the open, a status request, two
 // written frames) against a simulator with one fault, and compares what came, step by step, with what a
-// simulator without faults sends.
+// simulator without faults sends. Each step ends when the simulator's log shows that it acted on the step
+// and the bytes the case expects are there; nothing depends on how quickly they come. Bytes beyond those
+// show up in the next step, or at the end, where the line must have carried exactly what the log says the
+// simulator sent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/telegram.h"
@@ -19,7 +25,7 @@
 namespace kdmtest {
 namespace {
 
-constexpr int kSteps = 4;  // 0: after the open, 1: status request, 2 and 3: written frames
+constexpr std::size_t kSteps = 4;  // 0: after the open, 1: status request, 2 and 3: written frames
 using Steps = std::vector<std::string>;
 
 std::string Telegram(const std::string& eleven) {
@@ -33,26 +39,94 @@ bool ChecksumMatches(const std::string& frame) {
 
 struct Outcome {
     Steps steps;
+    std::string extra;  // what came after the last step
+    Steps logged;       // what the simulator's log says it sent in each step
     bool gone = false;  // the line was hung up
     int exitCode = -1;
     bool linkLeft = false;
 };
 
-// Bytes of one step: until at least `expected` bytes are there (bounded), then whatever follows
-// closely. A step that should bring nothing waits out the bound.
-std::string Collect(RawLine& line, std::size_t expected) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
-    std::string got;
-    while (got.size() < expected && !line.Gone() && std::chrono::steady_clock::now() < deadline) {
-        got += line.ReadUntilQuiet(50);
-    }
-    if (expected == 0) got += line.ReadUntilQuiet(300);
-    return got + line.ReadUntilQuiet(40);
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
 }
 
-Outcome Converse(const TempDir& ports, std::vector<std::string> args, const Steps* clean) {
+// Bytes as the simulator's log spells them: printable ASCII as it is, the framing and line-end bytes by
+// name, anything else as <0xNN>.
+std::string Legible(const std::string& bytes) {
+    std::string text;
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0x02) {
+            text += "<STX>";
+        } else if (byte == 0x03) {
+            text += "<ETX>";
+        } else if (byte == 0x0D) {
+            text += "<CR>";
+        } else if (byte == 0x0A) {
+            text += "<LF>";
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            text += c;
+        } else {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            text += std::string("<0x") + kHex[byte >> 4] + kHex[byte & 0x0F] + ">";
+        }
+    }
+    return text;
+}
+
+// What the log says the simulator sent in each step, as it spells the bytes: the units sent after the
+// open (step 0) and after received frame N (step N). The simulator logs a unit right after its last byte,
+// before it reads anything more, so a unit belongs to the step in which it went out. A log line is
+// "<time> ms  <label, padded to 14> <text>"; a sent unit's label is "tx#K" or "tx#K+garbage", followed by
+// " (cut: why)" when it was cut short.
+Steps LoggedSteps(const std::string& logText) {
+    Steps steps(kSteps + 1);  // the last entry: what went out before the open or after the last step
+    std::size_t step = kSteps;
+    std::istringstream lines(logText);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t label = line.find(" ms  ");
+        if (label == std::string::npos) continue;
+        const std::size_t at = label + 5;
+        if (line.compare(at, 3, "rx#") == 0) {
+            const std::size_t frame = std::stoul(line.substr(at + 3));
+            step = frame < kSteps ? frame : kSteps;
+        } else if (line.compare(at, 2, "--") == 0 && Contains(line, " port opened")) {
+            step = 0;
+        } else if (line.compare(at, 3, "tx#") == 0) {
+            std::size_t end = line.find(' ', at);
+            if (end == std::string::npos) continue;
+            if (line.compare(end, 7, " (cut: ") == 0) end = line.find(')', end) + 1;
+            const std::size_t text = std::max(end, at + 14) + 1;
+            if (text <= line.size()) steps[step] += line.substr(text);
+        }
+    }
+    return steps;
+}
+
+// What the log shows once the simulator has acted on a step: the open, or the step's frame received.
+std::string MarkOf(std::size_t step) {
+    return step == 0 ? "port opened" : "rx#" + std::to_string(step) + " ";
+}
+
+// Waits until the log shows `mark`, or that the simulator hung the line up (nothing happens after that).
+// The bound is for a simulator that hangs; it normally takes milliseconds.
+bool WaitForStep(const std::string& log, const std::string& mark) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (true) {
+        const std::string text = ReadWhole(log);
+        if (Contains(text, mark) || Contains(text, "line hung up")) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// `lengths`: how many bytes each step brings.
+Outcome Converse(const TempDir& ports, std::vector<std::string> args,
+                 const std::vector<std::size_t>& lengths) {
     Outcome run;
-    args.insert(args.end(), {"--no-pacing", "--programs", "1"});
+    const std::string log = ports.File("sim.log");
+    args.insert(args.end(), {"--no-pacing", "--programs", "1", "--log", log});
     SimProcess sim;
     std::string error;
     EXPECT_TRUE(sim.Start(ports.Path(), 1, args, &error)) << error;
@@ -63,21 +137,44 @@ Outcome Converse(const TempDir& ports, std::vector<std::string> args, const Step
     }
     const std::string requests[kSteps] = {"", "0F+000000--539", Telegram("0h+000001--"),
                                           Telegram("0v+000002--")};
-    for (int step = 0; step < kSteps; ++step) {
+    for (std::size_t step = 0; step < kSteps; ++step) {
         if (!requests[step].empty()) line.SendTelegram(requests[step]);
-        run.steps.push_back(
-            Collect(line, clean != nullptr ? (*clean)[static_cast<std::size_t>(step)].size() : 16));
+        EXPECT_TRUE(WaitForStep(log, MarkOf(step))) << "step " << step << "\n" << ReadWhole(log);
+        run.steps.push_back(line.ReadBytes(lengths[step]));
     }
-    run.gone = line.Gone();
-    line.Close();
-    run.exitCode = sim.Stop();
+    if (Contains(ReadWhole(log), "line hung up")) {
+        // The simulator exits after a hang-up; then the line reads as gone.
+        run.exitCode = sim.WaitExit(30000);
+        run.extra = line.ReadUntilQuiet(0);
+        run.gone = line.Gone();
+        line.Close();
+    } else {
+        run.extra = line.ReadUntilQuiet(0);
+        run.gone = line.Gone();
+        line.Close();
+        EXPECT_TRUE(WaitForText(log, "port closed", 1)) << ReadWhole(log);
+        run.exitCode = sim.Stop();
+    }
+    run.logged = LoggedSteps(ReadWhole(log));
     run.linkLeft = std::filesystem::exists(std::filesystem::symlink_status(sim.LinkPath()));
     return run;
+}
+
+// Nothing came beyond the steps, and each step brought exactly what the simulator says it sent in it.
+void ExpectLineAsLogged(const Outcome& run) {
+    EXPECT_EQ(Legible(run.extra), "");
+    ASSERT_EQ(run.steps.size(), kSteps);
+    for (std::size_t step = 0; step < kSteps; ++step) {
+        const std::string received = step + 1 < kSteps ? run.steps[step] : run.steps[step] + run.extra;
+        EXPECT_EQ(Legible(received), run.logged[step]) << "step " << step;
+    }
+    EXPECT_EQ(run.logged[kSteps], "") << "sent before the open or in answer to no request";
 }
 
 struct FaultCase {
     const char* name;
     std::vector<std::string> args;
+    std::vector<std::size_t> lengths;  // bytes of each step; empty: as in the clean run
     // Checks a run against the clean run.
     std::function<void(const Steps& clean, const Outcome& run)> check;
 };
@@ -103,6 +200,7 @@ const std::vector<FaultCase>& Cases() {
     static const std::vector<FaultCase> cases = {
         {"bad checksum on the status reply",
          {"--bad-checksum", "2"},
+         {},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 2, 3});
              ASSERT_EQ(run.steps[1].size(), 16u);
@@ -112,6 +210,7 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"silent after the identification",
          {"--silent-after", "1"},
+         {16, 0, 0, 0},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0});
              for (int step : {1, 2, 3})
@@ -119,12 +218,14 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"silent from the start",
          {"--silent-after", "0"},
+         {0, 0, 0, 0},
          [](const Steps&, const Outcome& run) {
              for (const std::string& step : run.steps)
                  EXPECT_EQ(step, "");
          }},
         {"status error 7",
          {"--status-error", "7"},
+         {},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 2, 3});
              EXPECT_EQ(kdm::ErrorNumberOf(run.steps[1]), 7);
@@ -133,6 +234,7 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"acknowledgement error on frame 3 only",
          {"--ack-error", "12@3"},
+         {},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 1, 2});
              EXPECT_EQ(kdm::ErrorNumberOf(run.steps[3]), 12);
@@ -140,6 +242,7 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"acknowledgement error on every written frame",
          {"--ack-error", "5"},
+         {},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 1});
              EXPECT_EQ(kdm::ErrorNumberOf(run.steps[2]), 5);
@@ -147,18 +250,21 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"no acknowledgement for frame 2",
          {"--no-ack", "2"},
+         {16, 16, 0, 16},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 1, 3});
              EXPECT_EQ(run.steps[2], "");
          }},
         {"no answer to the status request",
          {"--no-ack", "1"},
+         {16, 0, 16, 16},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 2, 3});
              EXPECT_EQ(run.steps[1], "");
          }},
         {"another telegram before the acknowledgement of frame 3",
          {"--non-f-before-ack", "3"},
+         {16, 16, 16, 32},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 1, 2});
              ASSERT_EQ(run.steps[3].size(), 32u);
@@ -170,6 +276,7 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"garbage after the identification",
          {"--garbage-after", "1:40"},
+         {56, 16, 16, 16},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {1, 2, 3});
              ASSERT_EQ(run.steps[0].size(), 56u);
@@ -178,18 +285,21 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"byte 5 of the identification dropped",
          {"--fault", "drop@1:5"},
+         {15, 16, 16, 16},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {1, 2, 3});
              EXPECT_EQ(run.steps[0], Without(clean[0], 5));
          }},
         {"two bytes dropped by repeated switches",
          {"--fault", "drop@2:1", "--fault", "drop@2:14"},
+         {16, 14, 16, 16},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 2, 3});
              EXPECT_EQ(run.steps[1], Without(Without(clean[1], 14), 1));
          }},
         {"one bit of a checksum digit flipped",
          {"--fault", "flip@2:13"},
+         {},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 2, 3});
              ASSERT_EQ(run.steps[1].size(), 16u);
@@ -201,17 +311,20 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"the STX of the identification sent twice",
          {"--fault", "dup@1:0"},
+         {17, 16, 16, 16},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {1, 2, 3});
              EXPECT_EQ(run.steps[0], std::string(1, kdm::STX) + clean[0]);
          }},
         {"a pause inside an acknowledgement changes no byte",
          {"--fault", "pause@3:8"},
+         {},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 1, 2, 3});
          }},
         {"hang-up at byte 4 of the status reply",
          {"--fault", "hangup@2:4"},
+         {16, 4, 0, 0},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0});
              EXPECT_EQ(run.steps[1], clean[1].substr(0, 4));
@@ -220,6 +333,7 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"hang-up after 20 bytes",
          {"--hangup-after-byte", "20"},
+         {16, 4, 0, 0},
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0});
              EXPECT_EQ(run.steps[1], clean[1].substr(0, 4));
@@ -227,6 +341,7 @@ const std::vector<FaultCase>& Cases() {
          }},
         {"hang-up right at the open",
          {"--hangup-after-byte", "0"},
+         {0, 0, 0, 0},
          [](const Steps&, const Outcome& run) {
              EXPECT_EQ(run.steps[0], "");
              EndsInHangup(run);
@@ -239,9 +354,10 @@ const std::vector<FaultCase>& Cases() {
 const Steps& CleanSteps() {
     static const Steps clean = [] {
         TempDir ports;
-        const Outcome run = Converse(ports, {}, nullptr);
+        const Outcome run = Converse(ports, {}, {16, 16, 16, 16});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_FALSE(run.linkLeft);
+        ExpectLineAsLogged(run);
         return run.steps;
     }();
     return clean;
@@ -249,7 +365,7 @@ const Steps& CleanSteps() {
 
 TEST(SimFaults, TheCleanConversationIsIdentificationStatusAndTwoAcknowledgements) {
     const Steps& clean = CleanSteps();
-    ASSERT_EQ(clean.size(), static_cast<std::size_t>(kSteps));
+    ASSERT_EQ(clean.size(), kSteps);
     for (const std::string& step : clean)
         EXPECT_TRUE(ChecksumMatches(step)) << step;
     EXPECT_EQ(clean[0].substr(1, 2), "0g");
@@ -263,11 +379,17 @@ TEST_P(SimFault, HappensWhereItIsAimed) {
     const FaultCase& fault = Cases()[GetParam()];
     SCOPED_TRACE(fault.name);
     const Steps& clean = CleanSteps();
-    ASSERT_EQ(clean.size(), static_cast<std::size_t>(kSteps));
+    ASSERT_EQ(clean.size(), kSteps);
+    std::vector<std::size_t> lengths = fault.lengths;
+    if (lengths.empty()) {
+        for (const std::string& step : clean)
+            lengths.push_back(step.size());
+    }
     TempDir ports;
-    const Outcome run = Converse(ports, fault.args, &clean);
-    ASSERT_EQ(run.steps.size(), static_cast<std::size_t>(kSteps));
+    const Outcome run = Converse(ports, fault.args, lengths);
+    ASSERT_EQ(run.steps.size(), kSteps);
     fault.check(clean, run);
+    ExpectLineAsLogged(run);
     if (run.exitCode != 3) {
         EXPECT_EQ(run.exitCode, 0);
     }

@@ -92,11 +92,14 @@ class SimProtocol : public ::testing::Test {
         closes = 0;
     }
     // Closes the port and opens it again once the simulator has seen the close, so that the new open
-    // cannot be mistaken for the old one.
+    // cannot be mistaken for the old one. Returns once the simulator has seen the new open too: it logs
+    // the close before it empties what the last holder left unread, and the open after that, so nothing of
+    // the old conversation can be read from then on.
     void Reopen() {
         line.Close();
-        ASSERT_TRUE(WaitForText(log, "port closed", ++closes));
+        ASSERT_TRUE(WaitForText(log, "port closed", ++closes)) << ReadWhole(log);
         ASSERT_TRUE(line.Open(sim.LinkPath()));
+        ASSERT_TRUE(WaitForText(log, "port opened", closes + 1)) << ReadWhole(log);
     }
     TempDir ports;
     std::string log = ports.File("sim.log");
@@ -141,7 +144,7 @@ TEST_F(SimProtocol, ThePortIsRawBeforeAnyoneSetsItUp) {
     std::string frame;
     char byte = 0;
     pollfd entry{fd, POLLIN, 0};
-    while (frame.size() < 16 && poll(&entry, 1, 2000) == 1 && read(fd, &byte, 1) == 1)
+    while (frame.size() < 16 && poll(&entry, 1, RawLine::kFrameWaitMs) == 1 && read(fd, &byte, 1) == 1)
         frame += byte;
     close(fd);
     EXPECT_EQ(frame.substr(0, 3), std::string(1, kdm::STX) + "0g");
@@ -380,7 +383,7 @@ TEST_F(SimProtocol, OnceEndsAfterTheFirstClose) {
     Serve({"--no-pacing", "--once"});
     EXPECT_EQ(line.ReadFrame().substr(1, 2), "0g");
     line.Close();
-    EXPECT_EQ(sim.WaitExit(5000), 0);
+    EXPECT_EQ(sim.WaitExit(30000), 0);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(sim.LinkPath())));
 }
 
