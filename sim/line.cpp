@@ -103,7 +103,7 @@ bool Line::Start(std::string& reason) {
     }
     // Watched only from here on, so the open above is not counted.
     watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch_ < 0 || inotify_add_watch(watch_, slavePath_.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+    if (watch_ < 0 || inotify_add_watch(watch_, slavePath_.c_str(), IN_OPEN | IN_CLOSE | IN_ACCESS) < 0) {
         reason = SystemError("inotify watch on " + slavePath_);
         return false;
     }
@@ -476,27 +476,38 @@ void Line::DiscardUnread() {
 
 void Line::AwaitConsumed() {
     // Closing the master discards what the slave has not read yet, yet "hung up at byte n" means the
-    // bytes before n did reach the tool. A second descriptor on the slave shows how much is unread; where
-    // it cannot be opened (the tool holds the port exclusively and we are not privileged) a fixed grace
-    // does instead.
-    constexpr int kBoundMs = 1000;
-    constexpr int kGraceMs = 200;
+    // bytes before n did reach the tool. A second descriptor on the slave shows how much is unread.
+    // Where it cannot be opened (the tool holds the port exclusively and we are not privileged), the
+    // tool's reads show it instead: each one it makes is reported by the watch, so once they stopped
+    // coming for a while it has taken what it was going to take.
+    constexpr std::int64_t kBoundNs = 10'000 * kNsPerMs;
+    const std::int64_t start = NowNs();
     const int probe = OpenOwnProbe(O_RDONLY);
     if (probe < 0) {
-        const timespec grace{0, kGraceMs * kNsPerMs};
-        nanosleep(&grace, nullptr);
+        constexpr std::int64_t kReadsStoppedNs = 500 * kNsPerMs;
+        std::int64_t lastRead = start;
+        while (NowNs() - start < kBoundNs && NowNs() - lastRead < kReadsStoppedNs) {
+            pollfd entry{watch_, POLLIN, 0};
+            poll(&entry, 1, 50);
+            alignas(inotify_event) char buffer[4096];
+            const ssize_t got = read(watch_, buffer, sizeof buffer);
+            for (std::size_t at = 0;
+                 got > 0 && at + sizeof(inotify_event) <= static_cast<std::size_t>(got);) {
+                inotify_event event{};
+                std::memcpy(&event, buffer + at, sizeof event);
+                at += sizeof event + event.len;
+                if ((event.mask & IN_ACCESS) != 0) lastRead = NowNs();
+            }
+        }
         return;
     }
-    // Bytes written to the master reach the slave's queue a moment later (the kernel hands them over
-    // asynchronously), so an empty queue counts only once they were seen there or after a short settle.
-    constexpr int kSettleMs = 20;
-    const std::int64_t start = NowNs();
-    bool seen = false;
-    while (NowNs() - start < kBoundMs * kNsPerMs) {
+    while (NowNs() - start < kBoundNs) {
+        // Bytes written to the master reach the slave's queue a moment later; a poll on the slave
+        // waits for that hand-over, so the count that follows is the true one.
+        pollfd entry{probe, POLLIN, 0};
+        poll(&entry, 1, 0);
         int unread = 0;
-        if (ioctl(probe, FIONREAD, &unread) != 0) break;
-        seen = seen || unread > 0;
-        if (unread == 0 && (seen || NowNs() - start >= kSettleMs * kNsPerMs)) break;
+        if (ioctl(probe, FIONREAD, &unread) != 0 || unread == 0) break;
         const timespec step{0, kNsPerMs};
         nanosleep(&step, nullptr);
     }
