@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/port_option.h"
 #include "cli/transfer_cli.h"
 #include "data/strings.h"
 #include "files/data_file.h"
@@ -22,6 +23,7 @@ struct WriteOptions {
     std::string file;
     bool verify = false;
     bool quiet = false;
+    std::string port;
 };
 
 // A private directory for the read-back, removed with what it holds.
@@ -55,6 +57,7 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
     }
     ProgressObserver progress(ChooseProgressMode(options.quiet), false);
     progress.Note("Reading the device back to verify ...");
+    progress.SetDirectPort(options.port);
     progress.SetSavePath(scratch.Path() + "/device.KDM");
     progress.SetTempPath(scratch.Path() + "/KDM.tmp");
     kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");
@@ -94,7 +97,9 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
 }
 
 int RunWrite(Context& context, const WriteOptions& options) {
+    if (!UseDirectPort(context, options.port)) return kExitUsage;
     ProgressObserver progress(ChooseProgressMode(options.quiet), true);
+    progress.SetDirectPort(options.port);
     kdm::WriteEngine engine(context.link, context.clock, progress);
     InterruptWatcher watcher(context.link);
     watcher.SetTarget([&engine] { engine.RequestStop(); });
@@ -110,6 +115,7 @@ int RunWrite(Context& context, const WriteOptions& options) {
     if (!engine.Ended()) {
         // The window would stay open showing why nothing was sent; here the status is the message.
         std::fprintf(stderr, "%s\n", Text(progress.LastStatus()).c_str());
+        PrintSearchAttempts(context);
         engine.Stop(kdm::kIdCancel);
         return kExitFailure;
     }
@@ -133,6 +139,11 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
                     "Afterwards read the device back and compare every parameter with the file; each\n"
                     "difference is printed on stdout as \"record N: file ... device ...\"");
     write->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
+    write
+        ->add_option(
+            "--port", options->port,
+            "Use this port alone: COMn or a device path (no scan; --verify reads back through it too)")
+        ->type_name("COMn|PATH");
     write->callback([options, &context, &exitCode] { exitCode = RunWrite(context, *options); });
 }
 

@@ -1,4 +1,4 @@
-// kdmxp-cli read --port: several devices on several ports, read at the same time by separate processes.
+// kdmxp-cli read|write --port: several devices on several ports, each used by its own process alone.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -58,6 +58,36 @@ TEST(DirectPorts, TwoReadsAtOnceEachOnItsOwnPort) {
     EXPECT_TRUE(WaitForText(logB, "port closed", 1)) << Slurp(logB);
     EXPECT_FALSE(WaitForText(logA, "port opened", 2, 0)) << Slurp(logA);
     EXPECT_FALSE(WaitForText(logB, "port opened", 2, 0)) << Slurp(logB);
+}
+
+// A write with --verify through a given port: the write and its read-back both use that port alone, even
+// though a scan would come to COM1 first, where another device of the same type answers.
+TEST(DirectPorts, AVerifiedWriteUsesTheGivenPortAlone) {
+    TempDir ports;
+    TempDir settings;
+    TempDir work;
+    const std::string logOther = ports.File("other.log");
+    const std::string logTarget = ports.File("target.log");
+    SimProcess other;
+    SimProcess target;
+    std::string error;
+    ASSERT_TRUE(other.Start(ports.Path(), 1, {"--no-pacing", "--code", "I1P", "--log", logOther}, &error))
+        << error;
+    ASSERT_TRUE(target.Start(ports.Path(), 5,
+                             {"--no-pacing", "--code", "I1P", "--seed", "7", "--log", logTarget}, &error))
+        << error;
+    const auto cli = [&](const std::string& args) {
+        return RunProcess({"/bin/sh", "-c", "cd '" + work.Path() + "' && exec '" KDMXP_CLI_PATH "' " + args},
+                          {"KDMXP_PORT_DIR=" + ports.Path(), "KDMXP_SETTINGS_DIR=" + settings.Path()});
+    };
+    const CliResult read = cli("read -q --port COM5 -o device.KDM");
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    const CliResult write = cli("write -q --verify --port COM5 device.KDM");
+    EXPECT_EQ(write.exitCode, 0) << write.err;
+    // The read, the write and the read-back: three opens of COM5, none of COM1.
+    EXPECT_TRUE(WaitForText(logTarget, "port closed", 3)) << Slurp(logTarget);
+    EXPECT_FALSE(WaitForText(logOther, "port opened", 1, 0)) << Slurp(logOther);
+    EXPECT_NE(cli("write -q --port COM99 device.KDM").exitCode, 0);
 }
 
 }  // namespace
