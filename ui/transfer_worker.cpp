@@ -12,6 +12,8 @@
 #include <QThread>
 
 #include "data/strings.h"
+#include "link/search_report.h"
+#include "transfer/pacing.h"
 #include "transfer/read_engine.h"
 #include "transfer/write_engine.h"
 #include "ui/app.h"
@@ -211,12 +213,34 @@ void TransferWorker::OnSearchPort(int portNumber) {
     Update([&text](Pending& p) { p.controls[kdm::kCtlReadingParameter] = std::move(text); });
 }
 
+// Below a failed search's message: what became of each port tried. Empty for any other message, and
+// when the last search found a device.
+std::string TransferWorker::SearchAttemptLines(const std::string& text) const {
+    bool searchFailed = false;
+    for (const int result : {0, -1, -2, -3})
+        searchFailed = searchFailed || text == kdm::SearchErrorText(result);
+    if (!searchFailed) return {};
+    const std::vector<kdm::SearchAttempt>& attempts = app_.link.LastSearchAttempts();
+    for (const kdm::SearchAttempt& attempt : attempts) {
+        if (attempt.outcome == kdm::PortOutcome::kFound) return {};
+    }
+    std::string lines;
+    for (const std::string& line : kdm::DescribeSearchAttempts(attempts, app_.portMap)) {
+        if (!lines.empty()) lines += '\n';
+        lines += line;
+    }
+    return lines;
+}
+
 void TransferWorker::ShowError(const std::string& text) {
     const QString shown = FromBytes(text);
-    OnUiThread([this, &shown] {
+    // Worked out here, on the thread that owns the link; the box only shows it.
+    const QString details = FromBytes(SearchAttemptLines(text));
+    OnUiThread([this, &shown, &details] {
         QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), shown, QMessageBox::Ok,
                         view_.Window());
         box.setObjectName(QStringLiteral("KdmErrorBox"));
+        if (!details.isEmpty()) box.setInformativeText(details);
         box.exec();
     });
 }

@@ -90,6 +90,7 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     void OnProgressPos(int position) override;
     void OnSearchPort(int portNumber) override;
     void ShowError(const std::string& text) override;
+    std::string SearchAttemptLines(const std::string& text) const;
     void ShowInformation(const std::string& title, const std::string& text) override;
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;

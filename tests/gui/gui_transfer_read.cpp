@@ -264,8 +264,12 @@ TEST_F(ReadFixture, NoPortAtAllGivesTheNoComIoBoxAndLeavesTheTemporaryFileAlone)
         old << "left over";
     }
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString details;
     guitest::BoxWatcher watcher([&](QWidget* window) {
-        if (auto* box = qobject_cast<QMessageBox*>(window)) icon = box->icon();
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            icon = box->icon();
+            details = box->informativeText();
+        }
         guitest::Reject(window);
     });
     CUpload dialog(App(), nullptr);
@@ -273,6 +277,11 @@ TEST_F(ReadFixture, NoPortAtAllGivesTheNoComIoBoxAndLeavesTheTemporaryFileAlone)
     ASSERT_EQ(watcher.seen.size(), 1u);
     EXPECT_EQ(watcher.seen[0].title.toStdString(), "KDM XP Error");
     EXPECT_EQ(watcher.seen[0].text.toStdString(), "No COM-IO found");
+    // Below the message: one line for each of the nine ports tried, in the order tried.
+    const QStringList lines = details.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 9) << details.toStdString();
+    EXPECT_TRUE(lines.front().startsWith(QStringLiteral("COM1"))) << details.toStdString();
+    EXPECT_TRUE(lines.back().startsWith(QStringLiteral("COM9"))) << details.toStdString();
     EXPECT_EQ(watcher.seen[0].parent, &dialog);
     EXPECT_EQ(icon, QMessageBox::Warning);
     EXPECT_EQ(ReadFile(App().tempFilePath), "left over");
