@@ -1,7 +1,6 @@
 // kdmxp-cli read|write --port: several devices on several ports, each used by its own process alone.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,11 +12,6 @@ namespace {
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Two devices on two ports, read at the same time by two processes, each told its port.
@@ -51,13 +45,13 @@ TEST(DirectPorts, TwoReadsAtOnceEachOnItsOwnPort) {
     b.join();
     ASSERT_EQ(resultA.exitCode, 0) << resultA.err;
     ASSERT_EQ(resultB.exitCode, 0) << resultB.err;
-    EXPECT_TRUE(Contains(Slurp(workA.File("device.KDM")), "0g+U2P")) << Slurp(workA.File("device.KDM"));
-    EXPECT_TRUE(Contains(Slurp(workB.File("device.KDM")), "0g+I1P")) << Slurp(workB.File("device.KDM"));
+    EXPECT_TRUE(Contains(ReadWhole(workA.File("device.KDM")), "0g+U2P")) << ReadWhole(workA.File("device.KDM"));
+    EXPECT_TRUE(Contains(ReadWhole(workB.File("device.KDM")), "0g+I1P")) << ReadWhole(workB.File("device.KDM"));
     // Each device was opened once, by its own reader.
-    EXPECT_TRUE(WaitForText(logA, "port closed", 1)) << Slurp(logA);
-    EXPECT_TRUE(WaitForText(logB, "port closed", 1)) << Slurp(logB);
-    EXPECT_FALSE(WaitForText(logA, "port opened", 2, 0)) << Slurp(logA);
-    EXPECT_FALSE(WaitForText(logB, "port opened", 2, 0)) << Slurp(logB);
+    EXPECT_TRUE(WaitForText(logA, "port closed", 1)) << ReadWhole(logA);
+    EXPECT_TRUE(WaitForText(logB, "port closed", 1)) << ReadWhole(logB);
+    EXPECT_FALSE(WaitForText(logA, "port opened", 2, 0)) << ReadWhole(logA);
+    EXPECT_FALSE(WaitForText(logB, "port opened", 2, 0)) << ReadWhole(logB);
 }
 
 // A write with --verify through a given port: the write and its read-back both use that port alone, even
@@ -85,8 +79,8 @@ TEST(DirectPorts, AVerifiedWriteUsesTheGivenPortAlone) {
     const CliResult write = cli("write -q --verify --port COM5 device.KDM");
     EXPECT_EQ(write.exitCode, 0) << write.err;
     // The read, the write and the read-back: three opens of COM5, none of COM1.
-    EXPECT_TRUE(WaitForText(logTarget, "port closed", 3)) << Slurp(logTarget);
-    EXPECT_FALSE(WaitForText(logOther, "port opened", 1, 0)) << Slurp(logOther);
+    EXPECT_TRUE(WaitForText(logTarget, "port closed", 3)) << ReadWhole(logTarget);
+    EXPECT_FALSE(WaitForText(logOther, "port opened", 1, 0)) << ReadWhole(logOther);
     EXPECT_NE(cli("write -q --port COM99 device.KDM").exitCode, 0);
 }
 

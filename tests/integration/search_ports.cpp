@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,11 +22,6 @@ namespace {
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A PC with one built-in port (ttyS0), the three phantoms beside it, and an FTDI adapter (ttyUSB0).
@@ -88,7 +82,7 @@ TEST_F(AdapterMachine, TheFirstSearchFindsTheDeviceOnTheAdapterWithoutWaitingOnT
     EXPECT_TRUE(Contains(result.err, "Trying COM2 ...")) << result.err;
     EXPECT_FALSE(Contains(result.err, "Trying COM1")) << result.err;
     EXPECT_EQ(onboard.Stop(), 0);
-    EXPECT_FALSE(WaitForText(silentLog, "port opened", 1, 0)) << Slurp(silentLog);
+    EXPECT_FALSE(WaitForText(silentLog, "port opened", 1, 0)) << ReadWhole(silentLog);
 }
 
 // About 10 s: the built-in port is silent and waited for once.
@@ -149,14 +143,14 @@ TEST_F(AdapterMachine, ADirectPortIsTheOnlyPortTried) {
     result = Cli({"search", "-q", "--port", "COM1"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.substr(0, 6), "0g+I1P");
-    ASSERT_TRUE(WaitForText(onboardLog, "port closed", 1)) << Slurp(onboardLog);
-    EXPECT_FALSE(WaitForText(onboardLog, "port opened", 2, 0)) << Slurp(onboardLog);
+    ASSERT_TRUE(WaitForText(onboardLog, "port closed", 1)) << ReadWhole(onboardLog);
+    EXPECT_FALSE(WaitForText(onboardLog, "port opened", 2, 0)) << ReadWhole(onboardLog);
 
     result = Cli({"search", "--port", "ttyUSB0"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(Contains(result.err, "Not a port: ttyUSB0")) << result.err;
     // No device remembered by a direct search: the settings hold no port of the search's.
-    EXPECT_FALSE(Contains(Slurp(settings.Path() + "/volatile/Software/Dorvik/KDM_XP/ComNr.value"), "text"));
+    EXPECT_FALSE(Contains(ReadWhole(settings.Path() + "/volatile/Software/Dorvik/KDM_XP/ComNr.value"), "text"));
 }
 
 }  // namespace
