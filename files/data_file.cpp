@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "files/atomic_save.h"
 #include "files/file_ops.h"
 #include "link/telegram.h"
 
@@ -35,12 +36,10 @@ void CloseFd(int fd) {
     if (fd >= 0) ::close(fd);
 }
 
-int WriteAll(int fd, std::string_view bytes, int& error, IFileOps* ops = nullptr) {
+int WriteAll(int fd, std::string_view bytes, int& error) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const long n = ops != nullptr
-                           ? ops->Write(fd, bytes.data() + done, bytes.size() - done)
-                           : static_cast<long>(::write(fd, bytes.data() + done, bytes.size() - done));
+        const long n = static_cast<long>(::write(fd, bytes.data() + done, bytes.size() - done));
         if (n < 0) {
             if (errno == EINTR) continue;
             error = errno;
@@ -105,31 +104,6 @@ int ReadBytes(const std::string& path, std::string& bytes, std::string& reason) 
     return 1;
 }
 
-// The process umask without changing it (umask() can only be read by setting it, which races with
-// other threads creating files). Falls back to the common 022.
-mode_t CurrentUmask() {
-    std::FILE* status = std::fopen("/proc/self/status", "re");
-    if (status == nullptr) return 022;
-    char line[256];
-    mode_t mask = 022;
-    while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "Umask:", 6) == 0) {
-            mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8) & 0777);
-            break;
-        }
-    }
-    std::fclose(status);
-    return mask;
-}
-
-void SyncDirectory(const std::string& directory) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    // The rename has happened whatever this says; it only makes it survive a power cut.
-    (void)::fsync(fd);
-    CloseFd(fd);
-}
-
 }  // namespace
 
 std::string InitTempFilePath(const std::string& startupDirectory) {
@@ -174,6 +148,14 @@ int TempFile::Create(const std::string& path, std::string& reason) {
     if (!S_ISREG(st.st_mode)) {
         CloseFd(fd);
         reason = "cannot create " + path + ": not a regular file";
+        return 0;
+    }
+    // Another name for the same file (a hard link someone made, or a data file linked there) would be
+    // emptied by the truncation below.
+    if (st.st_nlink > 1) {
+        CloseFd(fd);
+        reason = "cannot create " + path + ": it has " + std::to_string(st.st_nlink) +
+                 " names (hard links), and emptying it would empty the others";
         return 0;
     }
     // Two reads in one directory would interleave their records in one file.
@@ -235,47 +217,7 @@ int SaveDataFile(const std::string& tempPath, const std::string& destination, st
                  IFileOps& ops) {
     std::string bytes;
     if (!ReadBytes(tempPath, bytes, reason)) return 0;
-
-    if (destination.empty() || destination.back() == '/') {
-        reason = "not a file name: \"" + destination + "\"";
-        return 0;
-    }
-    const std::size_t slash = destination.rfind('/');
-    const std::string directory = slash == std::string::npos ? "."
-                                  : slash == 0               ? "/"
-                                                             : destination.substr(0, slash);
-    const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
-
-    // The new file is written beside the old one and renamed over it, so a failure at any point leaves
-    // the previous data file as it was.
-    std::string temporary = directory + "/." + name + ".XXXXXX";
-    const int fd = ops.CreateUnique(temporary);
-    if (fd < 0) return Fail(reason, "cannot create a file in", directory, errno);
-
-    int error = 0;
-    bool ok = WriteAll(fd, bytes, error, &ops) == 1;
-    if (ok && ops.Sync(fd) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && ops.SetMode(fd, 0666 & ~CurrentUmask()) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (ops.Close(fd) != 0 && ok) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && ops.Rename(temporary, destination) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (!ok) {
-        ops.Unlink(temporary);
-        return Fail(reason, "cannot save", destination, error);
-    }
-    SyncDirectory(directory);
-    return 1;
+    return SaveBytesAtomically(destination, bytes, reason, ops);
 }
 
 int FileMatchesDevice(std::string_view identification, std::string_view fileText) {

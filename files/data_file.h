@@ -20,9 +20,10 @@ std::string InitTempFilePath(const std::string& startupDirectory);
 // The current working directory; empty when it cannot be read.
 std::string CurrentDirectory();
 
-// The temporary file while a read runs. Created without following a symlink at its name, locked so that
-// a second read in the same directory is refused instead of interleaving its records, and truncated
-// only once the lock is held. Closed by Close() or the destructor; what was written stays on disk.
+// The temporary file while a read runs. Created without following a symlink at its name, refused when
+// it has other names (hard links) whose content the truncation would destroy, locked so that a second
+// read in the same directory is refused instead of interleaving its records, and truncated only once
+// the lock is held. Closed by Close() or the destructor; what was written stays on disk.
 class TempFile {
   public:
     TempFile() = default;
@@ -44,9 +45,10 @@ class TempFile {
 // `length` receives the file length in bytes (before any NUL cut).
 int ReadWholeFile(const std::string& path, std::string& text, long& length, std::string& reason);
 
-// Copies the temporary file to `destination`, replacing it atomically: a new file in the same
-// directory, flushed to disk, renamed over the old one, the directory synced. On failure the previous
-// file is untouched and no stray file is left.
+// Copies the temporary file to `destination` through SaveBytesAtomically (files/atomic_save.h): the
+// destination is the old file or the new one at every moment, keeps its mode, owner and group, and is
+// refused when it is anything but a regular file. On failure the previous file is untouched and no
+// stray file is left.
 int SaveDataFile(const std::string& tempPath, const std::string& destination, std::string& reason);
 // The same through `ops`, so that tests can make any step of the save fail.
 class IFileOps;
