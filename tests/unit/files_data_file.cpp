@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,10 +16,12 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/grid.h"
 #include "data/tables.h"
+#include "files/atomic_save.h"
 #include "files/data_file.h"
 #include "support/dump_builder.h"
 
@@ -285,16 +288,154 @@ TEST_F(DataFiles, SaveIsByteIdenticalAndReplaces) {
     EXPECT_EQ(names, (std::vector<std::string>{"KDM.tmp", "new.kdm", "old.kdm"}));
 }
 
-TEST_F(DataFiles, SavedFileHasOrdinaryPermissions) {
-    Write(Path("KDM.tmp"), "data");
-    const mode_t old = ::umask(022);
+TEST_F(DataFiles, NewFilesFollowTheUmaskAndReplacementsKeepTheirMode) {
+    // The parameter set holds the device's password: a private file must stay private.
+    Write(Path("KDM.tmp"), "data with the Password parameter");
     std::string reason;
-    const int saved = SaveDataFile(Path("KDM.tmp"), Path("p.kdm"), reason);
-    ::umask(old);
-    ASSERT_EQ(saved, 1) << reason;
+    const std::pair<mode_t, mode_t> fresh[] = {{022, 0644}, {077, 0600}, {002, 0664}};
+    for (const auto& [mask, expected] : fresh) {
+        const std::string path = Path("new" + std::to_string(mask) + ".kdm");
+        const mode_t old = ::umask(mask);
+        const int saved = SaveDataFile(Path("KDM.tmp"), path, reason);
+        ::umask(old);
+        ASSERT_EQ(saved, 1) << reason;
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, expected) << "umask " << mask;
+    }
+    for (const mode_t mode : {0600u, 0444u, 0640u, 0664u, 0604u}) {
+        const std::string path = Path("kept.kdm");
+        Write(path, "old");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        const mode_t old = ::umask(022);
+        const int saved = SaveDataFile(Path("KDM.tmp"), path, reason);
+        ::umask(old);
+        ASSERT_EQ(saved, 1) << reason;
+        EXPECT_EQ(Read(path), "data with the Password parameter");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+}
+
+TEST_F(DataFiles, AReplacementKeepsItsOwnerAndGroupWhereTheProcessMayChangeThem) {
+    Write(Path("KDM.tmp"), "new data");
+    const std::string path = Path("owned.kdm");
+    Write(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    uid_t owner = ::geteuid();
+    gid_t group = ::getegid();
+    if (::geteuid() == 0) {
+        owner = 65534;
+        group = 65534;
+    } else {
+        // An ordinary user may give a file any group of their own.
+        std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+        const int n = ::getgroups(static_cast<int>(groups.size()), groups.data());
+        for (int i = 0; i < n; ++i)
+            if (groups[static_cast<std::size_t>(i)] != group) group = groups[static_cast<std::size_t>(i)];
+    }
+    ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+    std::string reason;
+    ASSERT_EQ(SaveDataFile(Path("KDM.tmp"), path, reason), 1) << reason;
     struct stat st {};
-    ASSERT_EQ(::stat(Path("p.kdm").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Read(path), "new data");
+
+    // Someone who may write the directory but not give files away still saves, and the mode stays.
+    ASSERT_EQ(::mkdir(Path("shared").c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(Path("shared").c_str(), 0777), 0);
+    const std::string theirs = Path("shared/theirs.kdm");
+    Write(theirs, "old");
+    ASSERT_EQ(::chmod(theirs.c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(Path("KDM.tmp").c_str(), 0644), 0);
+    if (::geteuid() == 0) {
+        const std::string temp = Path("KDM.tmp");
+        const int outcome = Unprivileged([&] {
+            std::string why;
+            struct stat now {};
+            return SaveDataFile(temp, theirs, why) == 1 && ::stat(theirs.c_str(), &now) == 0 &&
+                           now.st_uid == ::geteuid() && (now.st_mode & 07777) == 0600
+                       ? 1
+                       : 0;
+        });
+        if (outcome < 0) GTEST_SKIP() << "no unprivileged user to run as";
+        EXPECT_EQ(outcome, 1);
+        EXPECT_EQ(Read(theirs), "new data");
+    }
+}
+
+TEST_F(DataFiles, DestinationsThatAreNotRegularFilesAreRefusedAndLeftAlone) {
+    Write(Path("KDM.tmp"), "new data");
+    Write(Path("target"), "keep me");
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(Path("adir").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(Path("target").c_str(), Path("link").c_str()), 0);
+    ASSERT_EQ(::symlink(Path("nowhere").c_str(), Path("dangling").c_str()), 0);
+    struct Case {
+        const char* name;
+        mode_t type;
+    };
+    std::vector<Case> cases = {
+        {"fifo", S_IFIFO}, {"adir", S_IFDIR}, {"link", S_IFLNK}, {"dangling", S_IFLNK}};
+    // A copy of /dev/null: what `read -o /dev/null` run as root turned into a regular file.
+    if (::geteuid() == 0 && ::mknod(Path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        cases.push_back({"null", S_IFCHR});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string reason;
+        EXPECT_EQ(kdm::CheckSaveDestination(Path(c.name), reason), 0);
+        EXPECT_EQ(SaveDataFile(Path("KDM.tmp"), Path(c.name), reason), 0);
+        EXPECT_NE(reason.find("not a regular file"), std::string::npos) << reason;
+        EXPECT_NE(reason.find(Path(c.name)), std::string::npos) << reason;
+        struct stat st {};
+        ASSERT_EQ(::lstat(Path(c.name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+    }
+    EXPECT_EQ(Read(Path("target")), "keep me");
+    EXPECT_NE(::access(Path("nowhere").c_str(), F_OK), 0);
+    std::string reason;
+    EXPECT_EQ(kdm::CheckSaveDestination(Path("target"), reason), 1) << reason;
+    EXPECT_EQ(kdm::CheckSaveDestination(Path("absent.kdm"), reason), 1) << reason;
+    EXPECT_EQ(kdm::CheckSaveDestination(Path("adir/"), reason), 0);
+    // Nothing was left beside them.
+    EXPECT_EQ(Entries().size(), cases.size() + 2);
+}
+
+TEST_F(DataFiles, NamesUpToTheSystemLimitCanBeSaved) {
+    Write(Path("KDM.tmp"), "new data");
+    const long longest = ::pathconf(dir_.c_str(), _PC_NAME_MAX);
+    ASSERT_GE(longest, 14);
+    for (const long length : {longest - 7, longest - 1, longest}) {
+        SCOPED_TRACE(length);
+        const std::string name = std::string(static_cast<std::size_t>(length) - 4, 'n') + ".KDM";
+        std::string reason;
+        ASSERT_EQ(SaveDataFile(Path("KDM.tmp"), Path(name), reason), 1) << reason;
+        Write(Path("KDM.tmp"), "newer data");
+        ASSERT_EQ(SaveDataFile(Path("KDM.tmp"), Path(name), reason), 1) << reason;
+        EXPECT_EQ(Read(Path(name)), "newer data");
+        ASSERT_EQ(::unlink(Path(name).c_str()), 0);
+        Write(Path("KDM.tmp"), "new data");
+    }
+    EXPECT_EQ(Entries(), std::vector<std::string>{"KDM.tmp"});
+}
+
+TEST_F(DataFiles, ATempFileWithOtherNamesIsRefusedAndTheirContentKept) {
+    Write(Path("device.KDM"), "precious");
+    ASSERT_EQ(::link(Path("device.KDM").c_str(), Path("KDM.tmp").c_str()), 0);
+    std::string reason;
+    TempFile temp;
+    EXPECT_EQ(temp.Create(Path("KDM.tmp"), reason), 0);
+    EXPECT_FALSE(temp.IsOpen());
+    EXPECT_NE(reason.find("hard links"), std::string::npos) << reason;
+    EXPECT_EQ(Read(Path("device.KDM")), "precious");
+    // Once it is the only name again, the temporary file is used as always.
+    ASSERT_EQ(::unlink(Path("device.KDM").c_str()), 0);
+    EXPECT_EQ(temp.Create(Path("KDM.tmp"), reason), 1) << reason;
+    EXPECT_EQ(Read(Path("KDM.tmp")), "");
 }
 
 TEST_F(DataFiles, FailedSaveLeavesTheOldFile) {

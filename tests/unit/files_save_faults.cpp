@@ -332,6 +332,22 @@ TEST(SaveFaultsSide, OnlyAFileSystemWithoutUnnamedFilesLeadsToTheHiddenName) {
     EXPECT_EQ(ReadFile(destination), "data");
 }
 
+TEST(SaveFaultsSide, TheHiddenNameLeavesRoomForTheLongestDestinationName) {
+    kdmtest::TempDir dir;
+    const long longest = ::pathconf(dir.Path().c_str(), _PC_NAME_MAX);
+    ASSERT_GE(longest, 14);
+    const std::string destination = dir.File(std::string(static_cast<std::size_t>(longest), 'n'));
+    for (const char* content : {"first", "second"}) {
+        SCOPED_TRACE(content);
+        FaultyOps ops(Step::kNone, 0, 0, false, false);
+        std::string reason;
+        ASSERT_EQ(kdm::SaveBytesAtomically(destination, content, reason, ops), 1) << reason;
+        EXPECT_EQ(ops.NamedCreates(), 1);
+        EXPECT_EQ(ReadFile(destination), content);
+        EXPECT_EQ(FilesIn(dir.Path()), 1);
+    }
+}
+
 // Runs `save` in a child that may die; returns how the child ended (its exit code, or 128 + signal).
 template <typename Save>
 int InChild(Save save) {
