@@ -8,6 +8,7 @@
 #include "cli/port_option.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
+#include "files/atomic_save.h"
 #include "files/data_file.h"
 #include "transfer/read_engine.h"
 
@@ -42,6 +43,13 @@ int CheckSavedFile(const std::string& path) {
 
 int RunRead(Context& context, const ReadOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
+    // Refused before the device is read rather than after: a FIFO, a device such as /dev/null, a
+    // directory or a symbolic link at the name is never replaced.
+    std::string unusable;
+    if (!kdm::CheckSaveDestination(options.output, unusable)) {
+        std::fprintf(stderr, "%s\n", unusable.c_str());
+        return kExitFailure;
+    }
     const std::string directory = kdm::CurrentDirectory();
     if (directory.empty()) {
         std::fprintf(stderr, "Cannot read the working directory, where the temporary file belongs\n");
