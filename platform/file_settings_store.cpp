@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "files/atomic_save.h"
+
 namespace kdm {
 
 namespace {
@@ -87,7 +89,9 @@ bool EnsureRoot(const std::string& root) {
 }
 
 bool ReadSmallFile(const std::string& path, std::string& content) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // A FIFO planted at the name would block a plain open until someone writes to it, and with it the
+    // device search that asks for the stored port; opened without blocking, it is refused below.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     struct stat st {};
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
@@ -115,33 +119,10 @@ bool ReadSmallFile(const std::string& path, std::string& content) {
     return ok;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-// Readers never see half a value: the new content goes to a temporary file that replaces the old
-// one by rename.
+// Readers never see half a value, and a value file keeps its mode.
 bool ReplaceFile(const std::string& directory, const std::string& fileName, const std::string& content) {
-    std::string temporary = directory + "/." + fileName + ".XXXXXX";
-    std::vector<char> pattern(temporary.begin(), temporary.end());
-    pattern.push_back('\0');
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    temporary.assign(pattern.data());
-    const bool written = WriteAll(fd, content) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temporary.c_str(), (directory + "/" + fileName).c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    std::string reason;
+    return SaveBytesAtomically(directory + "/" + fileName, content, reason) == 1;
 }
 
 std::string EnvironmentValue(const char* name) {

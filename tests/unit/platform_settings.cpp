@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,6 +173,45 @@ TEST(SettingsStore, DamagedValueFilesReadAsMissing) {
     fs::remove(file);
     fs::create_directory(file);
     EXPECT_FALSE(rig.store.ReadValue(kKey, "ComNr", value));
+}
+
+TEST(SettingsStore, AFifoAtAValueNameReadsAsMissingWithoutBlockingAndIsNotReplaced) {
+    StoreRig rig;
+    ASSERT_TRUE(rig.store.CreateKey(kKey, false));
+    const std::string file = rig.Lasting("Software/Dorvik/KDM_XP/ComNr.value");
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    // In a child, so that a read that blocks in the open fails this test instead of hanging the suite:
+    // the alarm is far beyond what two small file operations take on a loaded machine.
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        alarm(60);
+        kdm::StoredValue value;
+        const bool read = rig.store.ReadValue(kKey, "ComNr", value);
+        const bool written = rig.store.WriteValue(kKey, "ComNr", kdm::TextValue("4"));
+        _exit(!read && !written ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "reading a FIFO value file blocked";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    struct stat st {};
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(SettingsStore, AReplacedValueKeepsItsMode) {
+    StoreRig rig;
+    ASSERT_TRUE(rig.store.CreateKey(kKey, false));
+    ASSERT_TRUE(rig.store.WriteValue(kKey, "ComNr", kdm::TextValue("3")));
+    const std::string file = rig.Lasting("Software/Dorvik/KDM_XP/ComNr.value");
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+    ASSERT_TRUE(rig.store.WriteValue(kKey, "ComNr", kdm::TextValue("5")));
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(ReadFile(file), kdm::SerializeStoredValue(kdm::TextValue("5")));
 }
 
 TEST(SettingsStore, KeysAndNamesThatCouldLeaveTheRootAreRefused) {
