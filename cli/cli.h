@@ -39,5 +39,6 @@ void RegisterSearch(CLI::App& app, Context& context, int& exitCode);
 void RegisterShow(CLI::App& app, Context& context, int& exitCode);
 void RegisterRead(CLI::App& app, Context& context, int& exitCode);
 void RegisterWrite(CLI::App& app, Context& context, int& exitCode);
+void RegisterDiff(CLI::App& app, Context& context, int& exitCode);
 
 }  // namespace kdmcli

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     kdmcli::RegisterShow(app, context, exitCode);
     kdmcli::RegisterRead(app, context, exitCode);
     kdmcli::RegisterWrite(app, context, exitCode);
+    kdmcli::RegisterDiff(app, context, exitCode);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,195 @@
+// kdmxp-cli diff: compares two data files, or a data file with the connected device, parameter by
+// parameter. The exit status follows diff(1): 0 the same, 1 different, 2 trouble.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/cli.h"
+#include "cli/diff_output.h"
+#include "cli/port_option.h"
+#include "cli/transfer_cli.h"
+#include "data/parameter_diff.h"
+#include "data/parameter_model.h"
+#include "files/data_file.h"
+#include "transfer/read_engine.h"
+
+namespace kdmcli {
+namespace {
+
+inline constexpr int kDiffSame = 0;
+inline constexpr int kDiffDifferent = 1;
+inline constexpr int kDiffTrouble = 2;
+
+struct DiffOptions {
+    std::string fileA;
+    std::string fileB;
+    bool device = false;
+    std::string format = "text";
+    std::string port;
+    bool quiet = false;
+};
+
+std::optional<kdm::ParameterSet> LoadSet(const std::string& path) {
+    std::string text;
+    std::string reason;
+    long length = 0;
+    if (!kdm::ReadWholeFile(path, text, length, reason)) {
+        std::fprintf(stderr, "kdmxp-cli diff: %s\n", reason.c_str());
+        return std::nullopt;
+    }
+    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    if (!parsed.ok) {
+        std::fprintf(stderr, "kdmxp-cli diff: %s: %s\n", path.c_str(), parsed.reason.c_str());
+        return std::nullopt;
+    }
+    return std::move(parsed.set);
+}
+
+// Where the device's parameters go: a private directory, so that the user's KDM.tmp in the working
+// directory keeps the last real read. Removed with what it holds.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kdmxp-diff-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~ScratchDirectory() {
+        if (path_.empty()) return;
+        for (const char* name : {"KDM.tmp", "device.KDM"})
+            ::unlink((path_ + "/" + name).c_str());
+        ::rmdir(path_.c_str());
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+struct DeviceRead {
+    int exitCode = kDiffTrouble;
+    kdm::ParameterSet set;
+    std::string port;  // where the device answered
+};
+
+// Reads the whole device as `kdmxp-cli read` does. Telegrams that arrive damaged stay in the set,
+// marked: the comparison counts them as differences.
+DeviceRead ReadDevice(Context& context, const DiffOptions& options) {
+    DeviceRead result;
+    ScratchDirectory scratch;
+    if (scratch.Path().empty()) {
+        std::fprintf(stderr, "kdmxp-cli diff: cannot create a temporary directory for the device's data\n");
+        return result;
+    }
+    const std::string tempPath = scratch.Path() + "/KDM.tmp";
+    ProgressObserver progress(ChooseProgressMode(options.quiet), false);
+    progress.SetSavePath(scratch.Path() + "/device.KDM");
+    progress.SetTempPath(tempPath);
+    progress.SetDirectPort(options.port);
+    kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
+    bool interrupted = false;
+    {
+        InterruptWatcher watcher(context.link);
+        watcher.SetTarget([&engine] { engine.RequestStop(); });
+        if (engine.StartRead() == 1) engine.RunTimer();
+        interrupted = watcher.Interrupted();
+        watcher.SetTarget(nullptr);
+    }
+    progress.Finish();
+    if (engine.Stopped() || interrupted) {
+        if (!engine.Ended()) engine.Stop(kdm::kIdCancel);
+        result.exitCode = kExitStopped;
+        return result;
+    }
+    if (engine.SavedPath().empty()) {
+        PrintSearchAttempts(context);
+        return result;
+    }
+    std::optional<kdm::ParameterSet> set = LoadSet(engine.SavedPath());
+    if (!set) return result;
+    result.set = std::move(*set);
+    for (const kdm::SearchAttempt& attempt : context.link.LastSearchAttempts()) {
+        if (attempt.outcome == kdm::PortOutcome::kFound) result.port = attempt.portName;
+    }
+    result.exitCode = kDiffSame;
+    return result;
+}
+
+int RunDiff(Context& context, const DiffOptions& options) {
+    if (options.device == !options.fileB.empty()) {
+        std::fprintf(stderr, "kdmxp-cli diff: give a second data file or --device, not %s\n",
+                     options.device ? "both" : "neither");
+        return kDiffTrouble;
+    }
+    if (!options.device && !options.port.empty()) {
+        std::fprintf(stderr, "kdmxp-cli diff: --port goes with --device\n");
+        return kDiffTrouble;
+    }
+    const std::optional<kdm::ParameterSet> a = LoadSet(options.fileA);
+    if (!a) return kDiffTrouble;
+
+    kdm::ParameterSet b;
+    std::string labelB = options.fileB;
+    std::string port;
+    if (options.device) {
+        if (!UseDirectPort(context, options.port)) return kDiffTrouble;
+        DeviceRead read = ReadDevice(context, options);
+        if (read.exitCode != kDiffSame) return read.exitCode;
+        b = std::move(read.set);
+        port = read.port;
+        labelB = "device";
+    } else {
+        std::optional<kdm::ParameterSet> loaded = LoadSet(options.fileB);
+        if (!loaded) return kDiffTrouble;
+        b = std::move(*loaded);
+    }
+
+    const kdm::ParameterDiff diff = kdm::CompareParameterSets(*a, b);
+    if (options.format == "json") {
+        nlohmann::ordered_json document = ParameterDiffJson(diff, options.fileA, labelB);
+        if (options.device) document["port"] = port;
+        std::cout << document.dump() << '\n';
+    } else {
+        std::cout << ParameterDiffText(diff, options.fileA,
+                                       options.device && !port.empty() ? "device on " + port : labelB);
+    }
+    std::cout.flush();
+    return diff.Same() ? kDiffSame : kDiffDifferent;
+}
+
+}  // namespace
+
+void RegisterDiff(CLI::App& app, Context& context, int& exitCode) {
+    auto options = std::make_shared<DiffOptions>();
+    CLI::App* diff = app.add_subcommand(
+        "diff",
+        "Compare two data files, or a data file with the connected device (--device), parameter by\n"
+        "parameter: system parameters by letter, program parameters by program number and letter. Each\n"
+        "difference is listed once: changed, only in A or only in B; a value whose telegram failed its\n"
+        "checksum or was damaged always counts as a difference. Exit status 0 when both hold the same\n"
+        "parameters, 1 when they differ, 2 on trouble (a file that cannot be read, no device), 130 when\n"
+        "stopped with Ctrl-C.");
+    diff->add_option("A", options->fileA, "Data file (.KDM)")->required();
+    diff->add_option("B", options->fileB, "Data file (.KDM) to compare with A");
+    diff->add_flag("--device", options->device,
+                   "Read the connected device and compare A with it (B is the device); its data goes to a\n"
+                   "temporary directory, never to KDM.tmp");
+    diff->add_option("--format", options->format,
+                     "text (default): a table of the differences;\n"
+                     "json: one object {\"a\", \"b\", \"deviceType\", \"differences\": [...]}")
+        ->check(CLI::IsMember({"text", "json"}));
+    diff->add_option("--port", options->port, "With --device: use this port alone (COMn or a device path)")
+        ->type_name("COMn|PATH");
+    diff->add_flag("-q,--quiet", options->quiet, "With --device: print no progress, only errors");
+    diff->callback([options, &context, &exitCode] { exitCode = RunDiff(context, *options); });
+}
+
+}  // namespace kdmcli

@@ -1,0 +1,31 @@
+// The differences between two parameter sets for people (an aligned text) and for scripts (one JSON
+// object). Both are functions of the comparison alone; `a` and `b` name the two sides (a path, or what
+// the caller compared: "device", a history entry).
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <string_view>
+
+#include "data/parameter_diff.h"
+
+namespace kdmcli {
+
+// {"a": A, "b": B, "deviceType": {"a": N, "b": M}, "differences": [...]}, each difference
+// {"block": "system"|"program", "program": N|null, "letter", "name", "a": VALUE|null, "b": VALUE|null,
+//  "kind": "changed"|"onlyA"|"onlyB"|"suspect", "suspect": {"a": null|"mismatch"|"damaged", "b": ...}},
+// values and names as the tables show them without the blanks around them, in UTF-8 (bytes as Latin-1).
+nlohmann::ordered_json ParameterDiffJson(const kdm::ParameterDiff& diff, std::string_view a,
+                                         std::string_view b);
+
+// Lines for a terminal, LF-ended: what A and B are; the device types when they differ; a table of the
+// differences (block, program, letter, name, value in A, value in B), " !!!" after a value that cannot
+// be trusted; then a count. "No differences" and nothing else when the sets agree. Control bytes are
+// shown by name (<STX>).
+std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b);
+
+// "changed", "onlyA", "onlyB" or "suspect": the word scripts get.
+std::string_view DiffKindName(kdm::DiffKind kind);
+
+}  // namespace kdmcli
