@@ -65,6 +65,8 @@ int Link::OpenPort(int portNumber) {
 bool Link::OpenNamed(const std::string& name) {
     // Only one port is ever open: opening another must not leak the one before.
     if (port_.IsOpen()) port_.Close();
+    EndWait();
+    portName_ = name;
     lineGone_ = false;
     pendingStx_ = false;
     bytesRead_ = 0;
@@ -77,6 +79,7 @@ int Link::ApplyLineSettings() {
 
 int Link::ClosePort() {
     port_.Close();
+    EndWait();
     lineGone_ = false;
     pendingStx_ = false;
     return 1;
@@ -116,17 +119,52 @@ int Link::SendRequest(int index) {
 
 bool Link::ReadOne(unsigned char& byte) {
     // A stop ends the wait before another 100 ms read starts.
-    if (stop_.load(std::memory_order_relaxed)) return false;
+    if (stop_.load(std::memory_order_relaxed) || budgetSpent_) return false;
     const int got = port_.ReadByte(byte);
     if (got < 0) lineGone_ = true;
     if (got == 1) ++bytesRead_;
+    CountRead(got == 0);
     return got == 1;
+}
+
+void Link::BeginWait(WaitKind kind) {
+    EndWait();
+    waiting_ = true;
+    waitKind_ = kind;
+}
+
+void Link::EndWait() {
+    if (waitAnnounced_ && waitObserver_) waitObserver_(WaitNotice{waitKind_, 0, portName_});
+    waiting_ = false;
+    waitAnnounced_ = false;
+    waitSilentReads_ = 0;
+    silentBudget_ = -1;
+    readBudget_ = -1;
+    budgetSpent_ = false;
+}
+
+bool Link::CountRead(bool silent) {
+    if (!waiting_) return true;
+    if (readBudget_ > 0 && --readBudget_ == 0) budgetSpent_ = true;
+    if (silent) {
+        if (silentBudget_ > 0 && --silentBudget_ == 0) budgetSpent_ = true;
+        ++waitSilentReads_;
+        const int beyond = waitSilentReads_ - kWaitNoticeReads;
+        if (beyond >= 0 && beyond % kWaitNoticeStepReads == 0 && waitObserver_) {
+            waitAnnounced_ = true;
+            waitObserver_(WaitNotice{waitKind_, waitSilentReads_ * kSilentReadMs / 1000, portName_});
+        }
+    }
+    return !budgetSpent_;
 }
 
 Link::Frame Link::ReceiveFrame(std::string& text) {
     text.clear();
     lineGone_ = false;
-    const auto interrupted = [this] { return lineGone_ || stop_.load(std::memory_order_relaxed); };
+    // A spent budget ends the wait like a stop: the exchange gives up.
+    const auto interrupted = [this] {
+        return lineGone_ || budgetSpent_ || stop_.load(std::memory_order_relaxed);
+    };
 
     unsigned char byte = 0;
     if (pendingStx_) {
@@ -198,7 +236,9 @@ int Link::ReceiveTelegram(std::string& text) {
 
 int Link::ReceiveIdentification(std::string& identification) {
     std::string text;
+    BeginWait(WaitKind::kIdentification);
     ReceiveTelegram(text);
+    EndWait();
     identification.clear();
     if (!Contains(text, 'g')) return 0;
     identification = IdentificationTextOf(text);
@@ -209,15 +249,23 @@ int Link::ReceiveIdentification(std::string& identification) {
 
 int Link::RequestDeviceStatus(int& errorNumber) {
     SendRequest(kRequestStatus);
+    BeginWait(WaitKind::kStatusReply);
+    silentBudget_ = kStatusSilentReadLimit;
+    readBudget_ = kStatusReadLimit;
+    int result = -1;
     for (int attempt = 0; attempt < kStatusReceiveLimit; ++attempt) {
         std::string text;
         if (ReceiveTelegram(text) && Contains(text, 'F')) {
             errorNumber = ErrorNumberOf(text);
-            return errorNumber == 0 ? 1 : 0;
+            result = errorNumber == 0 ? 1 : 0;
+            break;
         }
-        // A vanished line or a stop would only fail the remaining receives one after the other.
-        if (lineGone_ || StopRequested()) break;
+        // A vanished line, a stop or a spent budget would only fail the remaining receives one after
+        // the other.
+        if (lineGone_ || budgetSpent_ || StopRequested()) break;
     }
+    EndWait();
+    if (result >= 0) return result;
     errorNumber = kNoDeviceResponse;
     return 0;
 }
@@ -351,8 +399,11 @@ std::string Link::ReceiveParameter(std::string& annotated) {
     std::string text;
     annotated.clear();
     lastFrameDamaged_ = false;
+    // Empty receives in a row are one wait to the user: its silence adds up until a telegram comes.
+    if (!waiting_ || waitKind_ != WaitKind::kTelegram) BeginWait(WaitKind::kTelegram);
     const Frame frame = ReceiveFrame(text);
     if (frame == Frame::kNone) return {};
+    EndWait();
     const int intact = VerifyTelegram(text, annotated);
     lastFrameDamaged_ = frame == Frame::kDamaged || text.size() != static_cast<std::size_t>(kBodyBytes + 1) ||
                         text.back() != ETX;
@@ -362,14 +413,19 @@ std::string Link::ReceiveParameter(std::string& annotated) {
 }
 
 int Link::ReceiveAcknowledge(int& errorNumber) {
+    BeginWait(WaitKind::kAcknowledgement);
+    int result = -1;
     for (int attempt = 0; attempt < kAcknowledgeReceiveLimit; ++attempt) {
         std::string text;
         if (ReceiveTelegram(text) && Contains(text, 'F')) {
             errorNumber = ErrorNumberOf(text);
-            return errorNumber == 0 ? 1 : 0;
+            result = errorNumber == 0 ? 1 : 0;
+            break;
         }
         if (lineGone_ || StopRequested()) break;
     }
+    EndWait();
+    if (result >= 0) return result;
     errorNumber = kNoDeviceResponse;
     return 0;
 }
@@ -384,6 +440,10 @@ int Link::SendFrame(std::string_view text, int byteCount) {
 
 void Link::SetSearchObserver(std::function<void(int portNumber)> observer) {
     searchObserver_ = std::move(observer);
+}
+
+void Link::SetWaitObserver(std::function<void(const WaitNotice&)> observer) {
+    waitObserver_ = std::move(observer);
 }
 
 void Link::SetScanOrder(std::function<std::vector<int>()> order) {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/waits.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 
@@ -37,7 +38,7 @@ inline constexpr int kSearchStatusFailed = -2;
 // Bounds of the waits, in one-byte reads of at most 100 ms each.
 inline constexpr int kStartReadLimit = 100;  // a start byte can be found by at most 99 reads
 inline constexpr int kBodyReadLimit = 100;
-inline constexpr int kStatusReceiveLimit = 600;
+inline constexpr int kStatusReceiveLimit = 600;  // within the bounds of link/waits.h
 inline constexpr int kAcknowledgeReceiveLimit = 2;
 
 // What became of one port the search tried.
@@ -78,6 +79,7 @@ class Link {
     int SendRequest(int index);
     int ReceiveTelegram(std::string& text);
     int ReceiveIdentification(std::string& identification);
+    // Waits for the reply within kStatusSilentReadLimit and kStatusReadLimit (link/waits.h) as well.
     int RequestDeviceStatus(int& errorNumber);
     int SearchDevice(std::string& identification);
     // Returns the telegram text (empty when nothing came); `annotated` is meaningful only then.
@@ -93,6 +95,11 @@ class Link {
     // Called with each port number the search is about to open (for progress displays); 0 for a
     // direct port given by its device path.
     void SetSearchObserver(std::function<void(int portNumber)> observer);
+
+    // Called when a wait has lasted kWaitNoticeReads silent reads, again every kWaitNoticeStepReads more,
+    // and once with 0 seconds when an announced wait is over. A read's wait goes on from one
+    // ReceiveParameter to the next while they bring nothing. Called on the thread that runs the link.
+    void SetWaitObserver(std::function<void(const WaitNotice&)> observer);
 
     // The port numbers the search scans after the port dialog's choice and its own stored port, in
     // order; asked at each search. Unset, or answering nothing usable, the scan is COM1 to COM9.
@@ -123,6 +130,12 @@ class Link {
     // `storeBeforeStatus` stores it as soon as the device identifies itself.
     bool TryPort(const std::string& name, int observedNumber, int storeAs, bool storeBeforeStatus,
                  std::string& identification, int& result);
+    // A wait of `kind` starts: its silence is counted from here. EndWait tells the observer that an
+    // announced wait is over.
+    void BeginWait(WaitKind kind);
+    void EndWait();
+    // Counts a read of the current wait; false (and budgetSpent_) once the wait's budget is used up.
+    bool CountRead(bool silent);
     enum class Frame { kNone, kComplete, kDamaged };
     // One frame off the line within the bounds of ReceiveTelegram; kDamaged with what came of it.
     Frame ReceiveFrame(std::string& text);
@@ -131,6 +144,16 @@ class Link {
     ISettingsStore& settings_;
     std::function<void(int)> searchObserver_;
     std::function<std::vector<int>()> scanOrder_;
+    std::function<void(const WaitNotice&)> waitObserver_;
+    std::string portName_;  // the port opened last
+    bool waiting_ = false;
+    WaitKind waitKind_ = WaitKind::kTelegram;
+    int waitSilentReads_ = 0;
+    bool waitAnnounced_ = false;
+    // Reads the current wait may still take (-1: unbounded beyond the receive limits).
+    int silentBudget_ = -1;
+    int readBudget_ = -1;
+    bool budgetSpent_ = false;
     std::string directPort_;
     std::vector<SearchAttempt> attempts_;
     int bytesRead_ = 0;  // bytes that arrived since the port was opened

@@ -165,13 +165,20 @@ TEST(LinkReceive, IdentificationNeedsAGTelegramWithItsEtx) {
     }
 }
 
-TEST(LinkStatus, SendsTheRequestOnceAndWaitsForUpToSixHundredReceives) {
+TEST(LinkStatus, SendsTheRequestOnceAndWaitsForTheReplyAmongOtherTelegrams) {
+    // Telegrams without 'F' only count, up to kStatusReadLimit reads in all: the read that would
+    // complete the reply within 124 other telegrams is the 2000th, and a wait ends with it.
     struct Case {
         int telegramsWithoutF;
         int result;
         int error;
+        int reads;
     };
-    const Case cases[] = {{0, 1, 0}, {599, 1, 0}, {600, 0, kdm::kNoDeviceResponse}};
+    static_assert(kdm::kStatusReadLimit == 125 * 16);
+    const Case cases[] = {{0, 1, 0, 16},
+                          {123, 1, 0, 124 * 16},
+                          {124, 0, kdm::kNoDeviceResponse, kdm::kStatusReadLimit},
+                          {599, 0, kdm::kNoDeviceResponse, kdm::kStatusReadLimit}};
     for (const Case& c : cases) {
         OpenRig rig;
         for (int i = 0; i < c.telegramsWithoutF; ++i)
@@ -182,18 +189,45 @@ TEST(LinkStatus, SendsTheRequestOnceAndWaitsForUpToSixHundredReceives) {
         EXPECT_EQ(error, c.error) << c.telegramsWithoutF;
         EXPECT_EQ(rig.port.writes,
                   (std::vector<std::string>{kStx, linktest::kStatusRequest, std::string(1, ETX)}));
-        const int receives = c.result ? c.telegramsWithoutF + 1 : kdm::kStatusReceiveLimit;
-        EXPECT_EQ(rig.port.reads, 16 * receives) << c.telegramsWithoutF;
+        EXPECT_EQ(rig.port.reads, c.reads) << c.telegramsWithoutF;
     }
 }
 
-TEST(LinkStatus, SilentReceivesCountAsAttempts) {
-    OpenRig rig;
-    rig.port.FeedSilence(1, 599 * kdm::kStartReadLimit);
-    rig.port.Feed(1, StatusReply("00"));
-    int error = -1;
-    EXPECT_EQ(rig.link.RequestDeviceStatus(error), 1);
-    EXPECT_EQ(error, 0);
+TEST(LinkStatus, TheReplyIsAwaitedForThreeSecondsOfSilenceInAll) {
+    // Silence adds up across the receives of one request, however telegrams without 'F' cut it up; the
+    // thirtieth silent read ends the wait (a device that identifies itself and then stays silent used
+    // to cost 600 receives of 10 s).
+    struct Case {
+        const char* name;
+        std::vector<int> silences;  // silent reads, each followed by a telegram without 'F'
+        int silenceBeforeReply;
+        int result;
+        int reads;
+    };
+    static_assert(kdm::kStatusSilentReadLimit == 30);
+    const Case cases[] = {
+        {"replyAfter29", {}, 29, 1, 29 + 16},
+        {"replyAfter30", {}, 30, 0, 30},
+        {"splitUp29", {10, 10}, 9, 1, 29 + 3 * 16},
+        {"splitUp30", {10, 10}, 10, 0, 30 + 2 * 16},
+    };
+    for (const Case& c : cases) {
+        OpenRig rig;
+        for (const int silence : c.silences) {
+            rig.port.FeedSilence(1, silence);
+            rig.port.Feed(1, ScriptedPort::Frame("0s+000000--584"));
+        }
+        rig.port.FeedSilence(1, c.silenceBeforeReply);
+        rig.port.Feed(1, StatusReply("00"));
+        int error = -1;
+        EXPECT_EQ(rig.link.RequestDeviceStatus(error), c.result) << c.name;
+        EXPECT_EQ(error, c.result ? 0 : kdm::kNoDeviceResponse) << c.name;
+        EXPECT_EQ(rig.port.reads, c.reads) << c.name;
+        // The next exchange has its own wait: the spent bound does not cut it short.
+        rig.port.Feed(1, StatusReply("00"));
+        std::string text;
+        EXPECT_EQ(rig.link.ReceiveTelegram(text), 1) << c.name;
+    }
 }
 
 TEST(LinkStatus, ErrorNumbersOfTheDevice) {
@@ -224,14 +258,14 @@ TEST(LinkStatus, LineGoneOrStopEndsTheWaitEarly) {
     {
         Rig rig;
         rig.port.AddPort(1);
-        StoppingPort stopping(rig.port, 250);
+        StoppingPort stopping(rig.port, 25);
         kdm::Link link(stopping, rig.store);
         stopping.link = &link;
         link.OpenPort(1);
         int error = -1;
         EXPECT_EQ(link.RequestDeviceStatus(error), 0);
         EXPECT_EQ(error, kdm::kNoDeviceResponse);
-        EXPECT_EQ(rig.port.reads, 250);
+        EXPECT_EQ(rig.port.reads, 25);
     }
 }
 
@@ -240,13 +274,13 @@ TEST(LinkSearch, StopDuringTheStatusRequestIsNotACableDefect) {
     rig.port.Feed(1, ScriptedPort::Frame(linktest::kIdentification14));  // identifies, never answers
     rig.port.AddPort(1);
     rig.port.AddPort(2);
-    StoppingPort stopping(rig.port, 16 + 500);
+    StoppingPort stopping(rig.port, 16 + 25);
     kdm::Link link(stopping, rig.store);
     stopping.link = &link;
     std::string identification;
     EXPECT_EQ(link.SearchDevice(identification), kdm::kSearchNoDevice);
     EXPECT_EQ(rig.port.opened, std::vector<int>{1});
-    EXPECT_EQ(rig.port.reads, 16 + 500);
+    EXPECT_EQ(rig.port.reads, 16 + 25);
     EXPECT_FALSE(link.IsPortOpen());
 }
 

@@ -115,8 +115,10 @@ TEST(LinkSearch, StatusFailureOnFirstTryGivesMinusTwoAndRewritesTheStoredPort) {
     // Stored as soon as the device identified itself, in the "%d" form.
     EXPECT_EQ(StoredText(rig.store), "4");
     EXPECT_EQ(identification, kIdentification);
-    // One identification receive, then 600 silent status receives of 100 reads each.
-    EXPECT_EQ(rig.port.readsOn[4], 16 + kdm::kStatusReceiveLimit * kdm::kStartReadLimit);
+    // One identification receive, then 3 s of silence for the status reply.
+    EXPECT_EQ(rig.port.readsOn[4], 16 + kdm::kStatusSilentReadLimit);
+    ASSERT_EQ(rig.link.LastSearchAttempts().size(), 1u);
+    EXPECT_EQ(rig.link.LastSearchAttempts()[0].errorNumber, kdm::kNoDeviceResponse);
 }
 
 TEST(LinkSearch, StatusFailureDuringTheScanGivesMinusTwoWithoutStoring) {
