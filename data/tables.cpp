@@ -145,6 +145,7 @@ TableContents FillProgramTable(const ParameterSet& set, const Layout* layout) {
         Put(table, row, column, FormatValue(record.Value()));
         Mark(table, row, column, record.Suspicion());
     }
+    table.programsLeftOut = std::max(0, row - (kProgramRows - 1));
     return table;
 }
 
@@ -190,6 +191,7 @@ int ParameterTables::ShowParameterSet(const ParameterSet& set) {
     WriteTable(tables.system, system_);
     WriteTable(tables.program, program_);
     suspect_ = tables.system.SuspectCells() + tables.program.SuspectCells();
+    programsLeftOut_ = tables.program.programsLeftOut;
     return set.DeviceType();
 }
 

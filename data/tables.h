@@ -32,6 +32,8 @@ struct TableContents {
     int cols = 0;
     std::vector<int> widths;    // one per column, in twips
     bool acceptsInput = false;  // the program table is enabled for input
+    // Programs the table had no row for (those past the 255th); the user must be told of them.
+    int programsLeftOut = 0;
     // The rows up to the last one written, each empty or of `cols` cells; rows beyond hold nothing.
     std::vector<std::vector<TableCell>> cells;
 
@@ -80,6 +82,8 @@ class ParameterTables {
 
     // Value cells marked suspect in the last ShowDump or ShowParameterSet.
     int SuspectValues() const { return suspect_; }
+    // Programs the program table had no row for in the last ShowDump or ShowParameterSet.
+    int ProgramsLeftOut() const { return programsLeftOut_; }
 
   private:
     IGrid& system_;
@@ -88,6 +92,7 @@ class ParameterTables {
     int programCursor_ = 10;
     bool programFound_ = false;
     int suspect_ = 0;
+    int programsLeftOut_ = 0;
 };
 
 // Reads the whole file at `path` and shows it with ShowDump. A file that cannot be read fills nothing:

@@ -1,0 +1,80 @@
+// What a data file must be before any of its telegrams is sent into a device, and whether a file can
+// be shown at all. Pure functions of the parsed parameter set: the command line and the desktop
+// application ask the same questions and get the same answers.
+//
+// The write sends the 16 bytes after every STX past the identification record, whatever they are, and
+// a device takes each one it acknowledges. So every such frame must be whole (its record holds STX, 14
+// characters and ETX) and carry the checksum of its characters; a record the read marked " !!!" may be
+// sent only when the user says so; a file without parameters or with more programs than a device holds
+// is refused whole.
+//
+// Thread safety: pure, no shared state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/parameter_model.h"
+
+namespace kdm {
+
+// Programs a device holds, and rows the program table has for them.
+inline constexpr int kMaxPrograms = 255;
+
+enum class WriteProblem : std::uint8_t {
+    kNoIdentification,  // the text does not begin with an identification record as a read stores it
+    kCutShort,          // fewer than STX, 14 characters and the byte after them before the record ends
+    kNoEtx,             // the byte after the 14 characters is not ETX
+    kChecksum,          // not marked, yet its checksum characters are not the sum of its characters
+    kMarked,            // marked " !!!" by the read: the checksum did not match on reception
+    kChangedAfterRead,  // marked, but the frame no longer is what the read marked
+    kNoParameters,      // no telegram follows the identification
+    kTooManyPrograms,   // a program past the kMaxPrograms-th
+};
+
+struct WriteFinding {
+    // The record's number in the file, counting from 1 with the identification record (the line a
+    // text editor shows it on, with CR LF CR as one line end); 0 for the file as a whole.
+    int record = 0;
+    // The program the record belongs to (its 'P' record's value text, "000012"); "system" for the
+    // system block; empty when the record lies in neither.
+    std::string program;
+    std::string letter;  // telegram position 1 as stored, empty when there is none
+    WriteProblem problem = WriteProblem::kNoIdentification;
+    std::string reason;  // the words the user reads, in English
+    // The user may have it sent knowingly (--allow-suspect, or Yes to the question). Only a whole
+    // frame that the read marked and that nobody changed since; never a damaged one.
+    bool overridable = false;
+};
+
+struct WriteCheck {
+    // In file order; then the program past the limit and a missing parameter, when there are.
+    std::vector<WriteFinding> findings;
+    int frames = 0;    // frames the write would send
+    int programs = 0;  // 'P' frames among them
+
+    // Findings nobody may override.
+    int Blocking() const;
+    // Findings a user may override.
+    int Overridable() const;
+};
+
+// Every finding of `set`, as parsed from the file text the write would send.
+WriteCheck CheckFileForWriting(const ParameterSet& set);
+
+// "record 7, program 000012, letter A: the frame does not end in ETX" (control bytes legible).
+std::string DescribeWriteFinding(const WriteFinding& finding);
+
+// What the user reads before anything is sent: a first line saying what is wrong (nothing may be
+// sent, or only marked records were found, on which the user may decide), then one line per finding.
+// Empty when there are no findings.
+std::string DescribeWriteCheck(const WriteCheck& check);
+
+// True when the text begins with an identification telegram: its first record starts with STX and
+// carries the letter 'g'. A text without one (empty, garbage, another kind of file) is no data file,
+// and its tables would show nothing but a device type 0.
+bool HasIdentificationTelegram(const ParameterSet& set);
+
+}  // namespace kdm
