@@ -1,13 +1,17 @@
 #include "ui/printing.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
+#include <string_view>
 
+#include "files/atomic_save.h"
 #include "files/data_file.h"
 #include "files/print_layout.h"
 #include "ui/visible_text.h"
@@ -17,9 +21,9 @@ namespace {
 // The layout's units are those of a 600 dpi printer; at other resolutions they are scaled, and the
 // whole page is shrunk further if the printable area is shorter than the layout (small paper, wide
 // margins), so the 56th line of a page never falls off it.
-double LayoutScale(QPrinter& printer) {
-    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double byResolution = printer.resolution() / static_cast<double>(kdm::kPrintUnitsPerInch);
+double LayoutScale(const QPagedPaintDevice& device, int resolution) {
+    const QRectF area = device.pageLayout().paintRectPixels(resolution);
+    const double byResolution = resolution / static_cast<double>(kdm::kPrintUnitsPerInch);
     const double neededHeight = kdm::kPrintBodyLastY + kdm::kPrintLineStep;
     double scale = byResolution;
     if (area.height() > 0) scale = std::min(scale, area.height() / neededHeight);
@@ -47,14 +51,17 @@ QFont PrintFont(const kdm::PrintLayout& layout, double availableWidth) {
 
 }  // namespace
 
-int PrintText(QPrinter& printer, const std::string& text, const std::string& path) {
-    const kdm::PrintLayout layout = kdm::LayOutPrintText(text, path);
-    printer.setDocName(QString::fromLatin1(kPrintDocumentName));
-    QPainter painter;
-    if (!painter.begin(&printer)) return 0;
+namespace {
 
-    const double scale = LayoutScale(printer);
-    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+// The printout on a printer or a PDF writer; `resolution` is the device's, in dots per inch.
+int DrawPrintout(QPagedPaintDevice& device, int resolution, const std::string& text,
+                 const std::string& path) {
+    const kdm::PrintLayout layout = kdm::LayOutPrintText(text, path);
+    QPainter painter;
+    if (!painter.begin(&device)) return 0;
+
+    const double scale = LayoutScale(device, resolution);
+    const QRectF area = device.pageLayout().paintRectPixels(resolution);
     const double availableWidth = area.width() / scale - kdm::kPrintX - 20;
     painter.scale(scale, scale);
     painter.setFont(PrintFont(layout, availableWidth));
@@ -64,7 +71,7 @@ int PrintText(QPrinter& printer, const std::string& text, const std::string& pat
     for (const kdm::PrintItem& item : layout.items) {
         while (page < item.page) {
             // A failed page change is not looked at: the rest still goes to the document.
-            printer.newPage();
+            device.newPage();
             ++page;
         }
         if (item.text.empty()) continue;
@@ -76,11 +83,18 @@ int PrintText(QPrinter& printer, const std::string& text, const std::string& pat
     }
     // Pages at the end that hold nothing after their header still count: the layout asks for them.
     while (page < layout.pageCount) {
-        printer.newPage();
+        device.newPage();
         ++page;
     }
     painter.end();
     return layout.pageCount;
+}
+
+}  // namespace
+
+int PrintText(QPrinter& printer, const std::string& text, const std::string& path) {
+    printer.setDocName(QString::fromLatin1(kPrintDocumentName));
+    return DrawPrintout(printer, printer.resolution(), text, path);
 }
 
 void PrintDataFile(const std::string& path, QWidget* parent,
@@ -112,17 +126,31 @@ void PrintDataFile(const std::string& path, QWidget* parent) {
 }
 
 int PrintDataFileToPdf(const std::string& path, const std::string& pdfPath, std::string& reason) {
+    // Refused before any work when the name is taken by something that is not a regular file.
+    if (!kdm::CheckSaveDestination(pdfPath, reason)) return 0;
     std::string text;
     long length = 0;
     if (!kdm::ReadWholeFile(path, text, length, reason)) return 0;
 
+    // The document is made in memory, where nothing can fail halfway, and saved through the atomic
+    // path: a full disk or a kill leaves the previous PDF, and every failure is reported. The page
+    // set-up is the one the PDF printer of the print dialog uses.
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdfPath));
     printer.setPageSize(QPageSize(QPageSize::A4));
-    if (PrintText(printer, text, path) == 0) {
-        reason = pdfPath + ": cannot be written";
-        return 0;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(printer.resolution());
+        writer.setPageLayout(printer.pageLayout());
+        writer.setTitle(QString::fromLatin1(kPrintDocumentName));
+        if (DrawPrintout(writer, writer.resolution(), text, path) == 0) {
+            reason = pdfPath + ": the document cannot be started";
+            return 0;
+        }
     }
-    return 1;
+    const QByteArray& pdf = buffer.data();
+    return kdm::SaveBytesAtomically(
+        pdfPath, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), reason);
 }

@@ -16,8 +16,11 @@ void PrintDataFile(const std::string& path, QWidget* parent);
 void PrintDataFile(const std::string& path, QWidget* parent,
                    const std::function<bool(QPrinter& printer, QWidget* parent)>& choosePrinter);
 
-// Prints the file into a PDF without any window (kdmxp --print-pdf). Returns 1 when the PDF was
-// written, 0 with `reason` otherwise. Needs a QGuiApplication (any platform, offscreen included).
+// Prints the file into a PDF without any window (kdmxp --print-pdf). The PDF is made in memory and saved
+// through kdm::SaveBytesAtomically: a name taken by anything but a regular file (a FIFO, a device, a
+// symbolic link) is refused, a failure leaves the previous file as it was, and an existing file keeps
+// its mode. Returns 1 when the PDF was saved, 0 with `reason` otherwise. Needs a QGuiApplication (any
+// platform, offscreen included).
 int PrintDataFileToPdf(const std::string& path, const std::string& pdfPath, std::string& reason);
 
 // Draws the printout of `text` under the name `path` on `printer`, whose painting has not begun yet.
