@@ -210,6 +210,7 @@ TEST_P(SaveFaults, EveryFailingCallLeavesTheOldFileAndIsReported) {
             << "a stray file was left beside the destination";
         ASSERT_LT(nth, 1000);
     }
+    RecordProperty("failedSaves", hits);
     EXPECT_GE(hits, 1);
     if (c.step == Step::kWrite) {
         EXPECT_GE(hits, 10);
@@ -377,6 +378,7 @@ TEST_P(SaveKilled, AtEveryStepTheDestinationIsTheOldFileOrTheNewOne) {
     WriteFile(temp, fresh);
 
     int killed = 0;
+    int leftBehind = 0;
     for (Step step : {Step::kCreate, Step::kWrite, Step::kSync, Step::kSetOwner, Step::kSetMode, Step::kLink,
                       Step::kClose, Step::kRename}) {
         for (int nth = 1; nth < 1000; ++nth) {
@@ -419,8 +421,11 @@ TEST_P(SaveKilled, AtEveryStepTheDestinationIsTheOldFileOrTheNewOne) {
                 EXPECT_EQ(strays, 0);
             }
             EXPECT_LE(strays, 1);
+            leftBehind += strays;
         }
     }
+    RecordProperty("kills", killed);
+    RecordProperty("straysAfterKills", leftBehind);
     EXPECT_GE(killed, 15);
 }
 
