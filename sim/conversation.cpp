@@ -45,10 +45,22 @@ void Conversation::Begin(std::deque<OutUnit>& out) {
     received_ = 0;
     statusAsked_ = false;
     wroteThisCycle_ = false;
+    endlessAnswer_ = false;
+    endlessNext_ = 0;
     inFrame_ = false;
     frame_.clear();
     noise_.clear();
     QueueGarbage(0, out);
+}
+
+void Conversation::Continue(std::deque<OutUnit>& out) {
+    if (!endlessAnswer_) return;
+    // One telegram at a time, so that the queue stays short however long the answer runs.
+    if (set_.system.empty()) {
+        Queue(MakeTelegram(kOtherLetter, "+000000--"), out);
+    } else {
+        Queue(set_.system[endlessNext_++ % set_.system.size()], out);
+    }
 }
 
 void Conversation::End() {
@@ -97,6 +109,11 @@ void Conversation::Handle(const std::string& frame, std::deque<OutUnit>& out) {
         statusAsked_ = true;
         AnswerWithF(plan_.statusError, out);
     } else if (telegram == kSystemRequest) {
+        if (plan_.endless) {
+            endlessAnswer_ = true;
+            Continue(out);
+            return;
+        }
         for (const std::string& t : set_.system)
             Queue(t, out);
         Queue(set_.identification, out);

@@ -49,6 +49,8 @@ class Conversation {
     void QueueIdentification(std::deque<OutUnit>& out);
     // Bytes from the tool; the answers to complete frames are appended to `out`.
     void Receive(std::string_view bytes, std::deque<OutUnit>& out);
+    // The line has sent everything queued: an answer that never ends (FaultPlan::endless) goes on.
+    void Continue(std::deque<OutUnit>& out);
     // Bytes that never completed a frame, logged when the port closes.
     void End();
 
@@ -77,6 +79,8 @@ class Conversation {
     int received_ = 0;
     bool statusAsked_ = false;
     bool wroteThisCycle_ = false;
+    bool endlessAnswer_ = false;  // an endless answer is under way
+    std::size_t endlessNext_ = 0;
     bool inFrame_ = false;
     std::string frame_;
     std::string noise_;

@@ -35,6 +35,9 @@ struct FaultPlan {
     std::set<int> nonFBeforeAck;      // received frames whose 'F' answer follows a telegram without 'F'
     std::map<int, int> garbageAfter;  // sent telegram -> garbage bytes (never STX) sent right after it
     std::vector<LineFault> lineFaults;
+    // The answer to the system-parameter request never ends: the system telegrams go out again and
+    // again, and the 'g' telegram that closes the block never comes (firmware stuck in its send loop).
+    bool endless = false;
 
     bool Silenced(int telegram) const { return silentAfter >= 0 && telegram > silentAfter; }
 };

@@ -413,6 +413,8 @@ std::int64_t Line::Pump(std::int64_t now) {
             LogUnit(now, "");
             queue_.pop_front();
             nextByte_ = 0;
+            // An answer that never ends goes on, on the schedule of the telegram before.
+            if (queue_.empty()) conversation_.Continue(queue_);
             // Back to the wait after every telegram, even when the next one is due at once: a close of
             // the port is seen there, so at most one telegram goes out after it.
             if (!queue_.empty()) return std::max(nextByteNs_, now);

@@ -158,6 +158,9 @@ int main(int argc, char** argv) {
                      "Hang the line up once N bytes were sent since the open")
         ->check(CLI::NonNegativeNumber)
         ->type_name("N");
+    faultGroup->add_flag("--endless", plan.endless,
+                         "The answer to the system-parameter request never ends: the system telegrams are "
+                         "sent over and over, without the closing 'g' telegram");
     faultGroup->add_option("--fault", faults, "Line fault, see below; may be repeated")
         ->type_name("CLASS@K:OFFSET");
 

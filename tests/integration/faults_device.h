@@ -59,6 +59,12 @@ class DevicePort final : public kdm::ISerialPort {
             nextIdentificationMs_ = clock_.now + kIdentificationRepeatMs;
         }
         if (queue_.empty()) {
+            // An answer that never ends goes on once the line has sent what was queued.
+            std::deque<kdmsim::OutUnit> units;
+            conversation_.Continue(units);
+            Take(units);
+        }
+        if (queue_.empty()) {
             clock_.now += kReadMs;
             return 0;
         }

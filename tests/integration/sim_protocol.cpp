@@ -408,5 +408,27 @@ TEST_F(SimProtocol, PacedAtTheLineRateTheBytesStillArriveWhole) {
         EXPECT_TRUE(ChecksumMatches(FrameOf(t))) << t;
 }
 
+TEST_F(SimProtocol, EndlessSendsTheSystemTelegramsOverAndOverWithoutTheClosingG) {
+    // The same device without the fault, for its system block.
+    SimProcess plain;
+    std::string error;
+    ASSERT_TRUE(plain.Start(ports.Path(), 2, {"--no-pacing", "--seed", "3"}, &error)) << error;
+    RawLine plainLine;
+    ASSERT_TRUE(plainLine.Open(plain.LinkPath()));
+    const std::vector<std::string> system = ReadDevice(plainLine).system;
+    ASSERT_FALSE(system.empty());
+
+    Serve({"--no-pacing", "--seed", "3", "--endless"});
+    ASSERT_EQ(line.ReadFrame().substr(1, 2), "0g");
+    line.SendTelegram(kStatus);
+    EXPECT_EQ(Body(line.ReadFrame()), kStatus);
+    line.SendTelegram(kSystem);
+    for (std::size_t i = 0; i < 3 * system.size() + 1; ++i) {
+        const std::string frame = line.ReadFrame();
+        ASSERT_EQ(Body(frame), system[i % system.size()]) << i;
+        EXPECT_TRUE(ChecksumMatches(frame)) << i;
+    }
+}
+
 }  // namespace
 }  // namespace kdmtest
