@@ -57,15 +57,22 @@ std::vector<RecordDifference> CompareParameterRecords(const ParameterSet& file, 
         if (i >= records.size()) return std::string();
         return records[i].StartsWithStx() ? records[i].Telegram() : RecordText(records[i]);
     };
+    const auto suspectOf = [](const std::vector<Record>& records, std::size_t i) {
+        return i < records.size() ? records[i].Suspicion() : Suspect::kNone;
+    };
     std::vector<RecordDifference> differences;
     const std::size_t count = std::max(file.Records().size(), device.Records().size());
     // Record 0 is the identification record: the write already refused a device of another type.
     for (std::size_t i = 1; i < count; ++i) {
         const std::string fromFile = telegramOf(file.Records(), i);
         const std::string fromDevice = telegramOf(device.Records(), i);
+        const Suspect fileSuspect = suspectOf(file.Records(), i);
+        const Suspect deviceSuspect = suspectOf(device.Records(), i);
         const bool bothPresent = i < file.Records().size() && i < device.Records().size();
-        if (!bothPresent || fromFile != fromDevice) {
-            differences.push_back({static_cast<int>(i + 1), fromFile, fromDevice});
+        if (!bothPresent || fromFile != fromDevice || fileSuspect != Suspect::kNone ||
+            deviceSuspect != Suspect::kNone) {
+            differences.push_back(
+                {static_cast<int>(i + 1), fromFile, fromDevice, fileSuspect, deviceSuspect});
         }
     }
     return differences;
@@ -80,8 +87,13 @@ std::string DescribeDifference(const RecordDifference& difference) {
     auto side = [](const std::string& text) {
         return text.empty() ? std::string("(missing)") : Legible(text);
     };
-    return "record " + std::to_string(difference.record) + ": file " + side(difference.fileTelegram) +
-           " device " + side(difference.deviceTelegram);
+    std::string text = "record " + std::to_string(difference.record) + ": file " +
+                       side(difference.fileTelegram) + " device " + side(difference.deviceTelegram);
+    if (difference.fileSuspect != Suspect::kNone)
+        text += " (file: " + std::string(SuspectName(difference.fileSuspect)) + ")";
+    if (difference.deviceSuspect != Suspect::kNone)
+        text += " (device: " + std::string(SuspectName(difference.deviceSuspect)) + ")";
+    return text;
 }
 
 }  // namespace kdm

@@ -63,19 +63,37 @@ INSTANTIATE_TEST_SUITE_P(
         CompareCase{"empty", {}, {}, {}}),
     CaseName());
 
-TEST(TransferVerify, ChecksumAnnotationsAndIdentificationDoNotCount) {
-    // The same telegrams, one file annotated with a mismatch mark, the other with a different
-    // identification record: only parameters are compared.
+TEST(TransferVerify, TheIdentificationDoesNotCountButValuesThatCannotBeTrustedDo) {
+    // The same parameters under a different identification record: only parameters are compared.
+    std::string device = Dump({kA, kB}, Tel("0g+K12001--"));
+    EXPECT_TRUE(kdm::CompareParameterRecords(Dump({kA, kB}), device).empty());
+
+    // The same characters on both sides, marked " !!!" on both: nothing proves the device holds what
+    // the file meant, so the record is a difference, and says why.
     const std::string bad = "0a+001000--999";
     const std::string file = Dump({bad, kB});
-    std::string device = Dump({bad, kB}, Tel("0g+K12001--"));
     EXPECT_NE(file.find(" !!!"), std::string::npos);
-    EXPECT_TRUE(kdm::CompareParameterRecords(file, device).empty());
-    // A one-character difference in the checksum field is a difference.
-    device = Dump({"0a+001000--998", kB});
-    const auto differences = kdm::CompareParameterRecords(file, device);
+    auto differences = kdm::CompareParameterRecords(file, Dump({bad, kB}));
     ASSERT_EQ(differences.size(), 1u);
     EXPECT_EQ(differences[0].record, 2);
+    EXPECT_EQ(kdm::DescribeDifference(differences[0]),
+              "record 2: file " + bad + " device " + bad + " (file: mismatch) (device: mismatch)");
+
+    // A clean file, and a read-back in which the line changed one checksum character: the device's
+    // side cannot be trusted, whatever the file says.
+    differences = kdm::CompareParameterRecords(Dump({kA, kB}), Dump({kA, kB.substr(0, 13) + "0"}));
+    ASSERT_EQ(differences.size(), 1u);
+    EXPECT_EQ(differences[0].record, 3);
+    EXPECT_EQ(differences[0].fileSuspect, kdm::Suspect::kNone);
+    EXPECT_EQ(differences[0].deviceSuspect, kdm::Suspect::kMismatch);
+
+    // A damaged record that lost its ETX on the way back, characters otherwise equal.
+    std::string cut = Dump({kA, kB});
+    cut.erase(cut.rfind('\x03'), 1);
+    differences = kdm::CompareParameterRecords(Dump({kA, kB}), cut);
+    ASSERT_EQ(differences.size(), 1u);
+    EXPECT_EQ(differences[0].deviceSuspect, kdm::Suspect::kDamaged);
+    EXPECT_NE(kdm::DescribeDifference(differences[0]).find(" (device: damaged)"), std::string::npos);
 }
 
 TEST(TransferVerify, ControlBytesAreShownLegibly) {
