@@ -1,5 +1,6 @@
 // kdmxp: the desktop program. `kdmxp [FILE.kdm]` shows the start window (and the file in a table window
-// over it); `kdmxp --print-pdf OUT.pdf FILE` prints a data file into a PDF without showing anything.
+// over it); `kdmxp --print-pdf OUT.pdf FILE` prints a data file into a PDF and `kdmxp --export-report
+// OUT.pdf FILE` makes its parameter report, both without showing anything.
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/printing.h"
+#include "ui/report.h"
 
 namespace {
 
@@ -18,12 +20,15 @@ void PrintUsage(std::FILE* out) {
     std::fputs(
         "Usage: kdmxp [FILE.kdm]\n"
         "       kdmxp --print-pdf OUT.pdf FILE.kdm\n"
+        "       kdmxp --export-report OUT.pdf FILE.kdm\n"
         "\n"
         "Stores and restores the parameter sets of Q4400 devices over a serial line.\n"
         "With FILE, the data file is shown in a table window over the start window.\n"
         "\n"
         "Options:\n"
         "  --print-pdf OUT FILE  print FILE into the PDF file OUT and exit\n"
+        "  --export-report OUT FILE\n"
+        "                        write the parameter report of FILE into the PDF file OUT and exit\n"
         "  --help                show this text and exit\n"
         "  --version             show the version and exit\n"
         "\n"
@@ -47,6 +52,21 @@ int PrintToPdf(int argc, char** argv) {
     return 0;
 }
 
+int ExportReport(int argc, char** argv) {
+    if (argc != 4) {
+        std::fputs("kdmxp: --export-report needs OUT.pdf and FILE\n", stderr);
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    std::string reason;
+    if (ExportParameterReport(argv[3], argv[2], reason) == 0) {
+        std::fprintf(stderr, "kdmxp: %s\n", reason.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,6 +81,7 @@ int main(int argc, char** argv) {
         }
     }
     if (argc > 1 && std::strcmp(argv[1], "--print-pdf") == 0) return PrintToPdf(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--export-report") == 0) return ExportReport(argc, argv);
 
     QApplication application(argc, argv);  // takes Qt's own options (-platform ...) out of argv
     QApplication::setApplicationName(QStringLiteral("kdmxp"));
