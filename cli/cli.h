@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "platform/clock.h"
 #include "platform/file_settings_store.h"
+#include "platform/history_git.h"
 #include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
@@ -16,13 +17,18 @@ namespace kdmcli {
 
 // Everything the original kept process-wide, owned once by main().
 struct Context {
-    Context() : portMap(&settings, &discovery), port(portMap, clock), link(port, settings) {}
+    Context()
+        : portMap(&settings, &discovery),
+          port(portMap, clock),
+          link(port, settings),
+          history(kdm::DefaultHistoryLocation(), kdm::LocalHistoryIdentity()) {}
     kdm::SystemClock clock;
     kdm::FileSettingsStore settings;
     kdm::SysfsPortDiscovery discovery;
     kdm::PortMap portMap;
     kdm::PosixSerialPort port;
     kdm::Link link;
+    kdm::GitHistory history;
 };
 
 // Exit codes.
@@ -40,5 +46,6 @@ void RegisterShow(CLI::App& app, Context& context, int& exitCode);
 void RegisterRead(CLI::App& app, Context& context, int& exitCode);
 void RegisterWrite(CLI::App& app, Context& context, int& exitCode);
 void RegisterDiff(CLI::App& app, Context& context, int& exitCode);
+void RegisterHistory(CLI::App& app, Context& context, int& exitCode);
 
 }  // namespace kdmcli

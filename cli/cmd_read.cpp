@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/history_cli.h"
 #include "cli/port_option.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
@@ -88,7 +89,12 @@ int RunRead(Context& context, const ReadOptions& options) {
                   std::to_string(engine.SystemTelegrams()) + " system, " + std::to_string(engine.Programs()) +
                   " programs), " + std::to_string(engine.ChecksumMismatches()) + " checksum mismatches" +
                   damaged + " -> " + engine.SavedPath());
-    return CheckSavedFile(engine.SavedPath());
+    const int status = CheckSavedFile(engine.SavedPath());
+    // The history keeps a copy; when it cannot, it says so and the read's outcome stays what it is.
+    if (status != kExitFailure)
+        RecordInHistory(context, kdm::HistoryKind::kRead, engine.SavedPath(), kdm::VerifyOutcome::kNotAsked,
+                        options.quiet);
+    return status;
 }
 
 }  // namespace

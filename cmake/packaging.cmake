@@ -103,6 +103,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Library dependencies (Qt, libstdc++) are read from the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The device history is a git repository kept by running the git program; cpack adds the libraries.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "git")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 # Lines of the long description stay under 80 characters.

@@ -1,0 +1,345 @@
+// kdmxp-cli history: the copies of what was read from devices and written into them, kept in a git
+// repository that several laptops can share through one remote; and the hooks read and write use to
+// add to it.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/history_cli.h"
+#include "cli/parameter_output.h"
+#include "cli/port_option.h"
+#include "cli/transfer_cli.h"
+#include "data/parameter_model.h"
+#include "data/strings.h"
+#include "files/data_file.h"
+#include "transfer/read_engine.h"
+
+namespace kdmcli {
+namespace {
+
+std::string NowText() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return kdm::FormatHistoryTime(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    const std::string directory = kdm::CurrentDirectory();
+    return directory.empty() ? path : directory + "/" + path;
+}
+
+// The port the last search found the device on; empty when none.
+std::string FoundPort(Context& context) {
+    for (const kdm::SearchAttempt& attempt : context.link.LastSearchAttempts())
+        if (attempt.outcome == kdm::PortOutcome::kFound) return attempt.portName;
+    return {};
+}
+
+// The identification text a data file carries: its identification record, or for a file whose first
+// record is not one, the characters after its first STX.
+std::string IdentificationOf(const kdm::ParameterSet& set) {
+    if (const kdm::Record* record = set.Identification()) return record->Bytes();
+    return set.Heading();
+}
+
+// A private directory for the backup read, removed with what it holds.
+class ScratchDirectory {
+  public:
+    ScratchDirectory() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern =
+            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kdmxp-backup-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~ScratchDirectory() {
+        if (path_.empty()) return;
+        for (const char* name : {"KDM.tmp", "device.KDM"})
+            ::unlink((path_ + "/" + name).c_str());
+        ::rmdir(path_.c_str());
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// Adds the entry for text already in memory; false (the reason on stderr) when it could not.
+bool Record(Context& context, kdm::HistoryKind kind, const std::string& text, const std::string& source,
+            kdm::VerifyOutcome verify, bool quiet) {
+    const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
+    kdm::HistoryRecord record;
+    record.kind = kind;
+    record.contents = text;
+    record.identification = IdentificationOf(set);
+    record.deviceType = set.DeviceType();
+    record.time = NowText();
+    record.port = FoundPort(context);
+    record.source = source;
+    record.verify = verify;
+    kdm::HistoryEntry entry;
+    const kdm::HistoryResult result = context.history.Record(record, entry);
+    if (!result.ok) {
+        std::fprintf(stderr, "Not kept in the history: %s\n", result.reason.c_str());
+        return false;
+    }
+    if (!quiet)
+        std::fprintf(stderr, "History: %s entry %s for device %s\n",
+                     std::string(kdm::HistoryKindName(kind)).c_str(), entry.ShortId().c_str(),
+                     entry.device.c_str());
+    return true;
+}
+
+// --- history (listing) ---
+
+struct ListOptions {
+    bool json = false;
+    std::string device;
+};
+
+// "2026-12-08T09:14:03.250Z" as "2026-12-08 09:14:03".
+std::string ShownTime(const std::string& time) {
+    std::string shown = time.substr(0, 19);
+    if (shown.size() > 10 && shown[10] == 'T') shown[10] = ' ';
+    return shown;
+}
+
+std::string Padded(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
+}
+
+nlohmann::ordered_json EntryJson(const kdm::HistoryEntry& entry, const std::string& location) {
+    nlohmann::ordered_json json = {
+        {"id", entry.id},
+        {"shortId", entry.ShortId()},
+        {"time", entry.time},
+        {"kind", kdm::HistoryKindName(entry.kind)},
+        {"device", entry.device},
+        {"deviceType", entry.deviceType},
+        {"identification", Latin1ToUtf8(entry.identification)},
+        {"host", Latin1ToUtf8(entry.host)},
+        {"user", Latin1ToUtf8(entry.user)},
+        {"port", Latin1ToUtf8(entry.port)},
+        {"file", entry.file},
+        {"path", location + "/" + entry.file},
+        {"source", Latin1ToUtf8(entry.source)},
+    };
+    if (entry.kind == kdm::HistoryKind::kWrite) json["verify"] = kdm::VerifyOutcomeName(entry.verify);
+    return json;
+}
+
+int RunList(Context& context, const ListOptions& options) {
+    std::vector<kdm::HistoryEntry> entries;
+    const kdm::HistoryResult listed = context.history.List(entries);
+    if (!listed.ok) {
+        std::fprintf(stderr, "%s\n", listed.reason.c_str());
+        return kExitFailure;
+    }
+    if (!options.device.empty()) entries = kdm::EntriesOfDevice(entries, options.device);
+    const std::string& location = context.history.Location();
+    if (options.json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const kdm::HistoryEntry& entry : entries)
+            list.push_back(EntryJson(entry, location));
+        const nlohmann::ordered_json document = {{"format", "kdmxp-history"},
+                                                 {"version", 1},
+                                                 {"location", location},
+                                                 {"entries", std::move(list)}};
+        std::printf("%s\n", document.dump(2).c_str());
+        return kExitOk;
+    }
+    if (entries.empty()) {
+        std::fprintf(stderr, "No entries%s in the history (%s)\n",
+                     options.device.empty() ? "" : (" of device " + options.device).c_str(),
+                     location.c_str());
+        return kExitOk;
+    }
+    std::string out = Padded("ENTRY", 13) + Padded("TIME (UTC)", 20) + Padded("KIND", 7) +
+                      Padded("DEVICE", 16) + Padded("HOST", 16) + Padded("USER", 12) + "PORT\n";
+    for (const kdm::HistoryEntry& entry : entries) {
+        std::string kind(kdm::HistoryKindName(entry.kind));
+        std::string line = Padded(entry.ShortId(), 13) + Padded(ShownTime(entry.time), 20) + Padded(kind, 7) +
+                           Padded(entry.device, 16) + Padded(Latin1ToUtf8(entry.host), 16) +
+                           Padded(Latin1ToUtf8(entry.user), 12) + Latin1ToUtf8(entry.port);
+        if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
+            line += std::string(entry.port.empty() ? "" : " ") + "(verify " +
+                    std::string(kdm::VerifyOutcomeName(entry.verify)) + ")";
+        out += line + "\n";
+    }
+    std::fputs(out.c_str(), stdout);
+    return kExitOk;
+}
+
+// --- history remote ---
+
+int RunRemote(Context& context, const std::string& url) {
+    if (url.empty()) {
+        std::string current;
+        const kdm::HistoryResult known = context.history.Remote(current);
+        if (!known.ok) {
+            std::fprintf(stderr, "%s\n", known.reason.c_str());
+            return kExitFailure;
+        }
+        if (current.empty()) {
+            std::fprintf(stderr, "No remote is set for the history\n");
+            return kExitFailure;
+        }
+        std::printf("%s\n", current.c_str());
+        return kExitOk;
+    }
+    const kdm::HistoryResult set = context.history.SetRemote(url);
+    if (!set.ok) {
+        std::fprintf(stderr, "%s\n", set.reason.c_str());
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+// --- history sync ---
+
+int RunSync(Context& context, bool quiet) {
+    std::string url;
+    context.history.Remote(url);
+    kdm::SyncReport report;
+    const kdm::HistoryResult synced = context.history.Sync(report, [quiet, &url](kdm::SyncStage stage) {
+        if (quiet) return;
+        switch (stage) {
+            case kdm::SyncStage::kFetching:
+                std::fprintf(stderr, "Fetching from %s ...\n", url.c_str());
+                break;
+            case kdm::SyncStage::kMerging:
+                std::fprintf(stderr, "Merging ...\n");
+                break;
+            case kdm::SyncStage::kPushing:
+                std::fprintf(stderr, "Pushing to %s ...\n", url.c_str());
+                break;
+        }
+        std::fflush(stderr);
+    });
+    if (!synced.ok) {
+        std::fprintf(stderr, "%s; the history is unchanged%s\n", synced.reason.c_str(),
+                     url.empty() ? " (set a remote with: kdmxp-cli history remote URL)" : "");
+        return kExitFailure;
+    }
+    if (!quiet)
+        std::fprintf(stderr, "Synchronised with %s: %d entries received, %d sent\n", report.remote.c_str(),
+                     report.received, report.sent);
+    return kExitOk;
+}
+
+}  // namespace
+
+bool RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& path,
+                     kdm::VerifyOutcome verify, bool quiet) {
+    std::string text, reason;
+    long length = 0;
+    if (!kdm::ReadWholeFile(path, text, length, reason)) {
+        std::fprintf(stderr, "Not kept in the history: %s\n", reason.c_str());
+        return false;
+    }
+    return Record(context, kind, text, AbsolutePath(path), verify, quiet);
+}
+
+int BackupBeforeWrite(Context& context, const std::string& file, const std::string& port, bool quiet) {
+    std::string fileText, reason;
+    long length = 0;
+    if (!kdm::ReadWholeFile(file, fileText, length, reason)) {
+        std::fprintf(stderr, "Cannot read the data file: %s\n",
+                     reason.empty() ? file.c_str() : reason.c_str());
+        return kExitFailure;
+    }
+    ScratchDirectory scratch;
+    if (scratch.Path().empty()) {
+        std::fprintf(stderr, "Backup: cannot create a temporary directory; nothing was written\n");
+        return kExitFailure;
+    }
+    ProgressObserver progress(ChooseProgressMode(quiet), false);
+    progress.Note("Reading the device into the history before writing ...");
+    progress.SetDirectPort(port);
+    progress.SetSavePath(scratch.Path() + "/device.KDM");
+    progress.SetTempPath(scratch.Path() + "/KDM.tmp");
+    kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");
+    bool interrupted = false;
+    {
+        InterruptWatcher watcher(context.link);
+        watcher.SetTarget([&reader] { reader.RequestStop(); });
+        if (reader.StartRead() == 1) reader.RunTimer();
+        interrupted = watcher.Interrupted();
+        watcher.SetTarget(nullptr);
+    }
+    progress.Finish();
+    if (reader.Stopped() || interrupted) {
+        if (!reader.Ended()) reader.Stop(kdm::kIdCancel);
+        std::fprintf(stderr, "Backup stopped; nothing was written\n");
+        return kExitStopped;
+    }
+    if (reader.SavedPath().empty()) {
+        PrintSearchAttempts(context);
+        std::fprintf(stderr, "Backup: the device could not be read; nothing was written\n");
+        return kExitFailure;
+    }
+    std::string deviceText;
+    if (!kdm::ReadWholeFile(reader.SavedPath(), deviceText, length, reason)) {
+        std::fprintf(stderr, "Backup: %s; nothing was written\n", reason.c_str());
+        return kExitFailure;
+    }
+    // The same check the write makes, so that the backup of a device the file is not meant for is
+    // neither kept nor followed by a write.
+    const kdm::ParameterSet device = kdm::ParseParameterSet(deviceText).set;
+    if (!kdm::FileMatchesDevice(IdentificationOf(device), fileText)) {
+        std::fprintf(stderr, "%s\n", Text(kdm::sid::kWrongDeviceType).c_str());
+        return kExitFailure;
+    }
+    if (!Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(), kdm::VerifyOutcome::kNotAsked,
+                quiet)) {
+        std::fprintf(stderr, "Backup: the history did not take it; nothing was written\n");
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
+    auto list = std::make_shared<ListOptions>();
+    CLI::App* history = app.add_subcommand(
+        "history",
+        "List the device history, newest first: every read, every backup before a write and every\n"
+        "write, with its time, device, host, user and port. Entries are kept in a git repository in\n"
+        "$XDG_DATA_HOME/kdmxp/history (~/.local/share/kdmxp/history); identical contents are stored\n"
+        "once. Its subcommands share the history with other laptops and compare entries.");
+    history->add_flag("--json", list->json, "Print the entries as one JSON document");
+    history
+        ->add_option("--device", list->device,
+                     "Only the entries of this device (as the DEVICE column shows it)")
+        ->type_name("ID");
+    history->require_subcommand(0, 1);
+
+    auto url = std::make_shared<std::string>();
+    CLI::App* remote = history->add_subcommand(
+        "remote",
+        "Set the shared remote the history syncs with (any URL git accepts: a path, file://, ssh);\n"
+        "without URL, print the one set");
+    remote->add_option("URL", *url, "The remote, usually a bare git repository");
+    remote->callback([url, &context, &exitCode] { exitCode = RunRemote(context, *url); });
+
+    auto quiet = std::make_shared<bool>(false);
+    CLI::App* sync = history->add_subcommand(
+        "sync",
+        "Fetch the entries other laptops recorded, merge them in and push this laptop's entries.\n"
+        "With no remote set or the remote out of reach nothing changes (exit status 1)");
+    sync->add_flag("-q,--quiet", *quiet, "Print nothing but errors");
+    sync->callback([quiet, &context, &exitCode] { exitCode = RunSync(context, *quiet); });
+
+    history->callback([history, list, &context, &exitCode] {
+        if (history->get_subcommands().empty()) exitCode = RunList(context, *list);
+    });
+}
+
+}  // namespace kdmcli

@@ -1,0 +1,24 @@
+// What read and write add to the device history (kdmxp-cli history shows it). A history that cannot be
+// written never changes the outcome of a read or a write: it is said on stderr, and that is all.
+#pragma once
+
+#include <string>
+
+#include "cli/cli.h"
+#include "platform/history.h"
+
+namespace kdmcli {
+
+// Adds an entry of `kind` for the data file at `path` (just saved by a read, or just written into the
+// device), found on the port the last search found. True when it was recorded; otherwise the reason is
+// on stderr. `quiet` leaves out the line naming the new entry.
+bool RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& path,
+                     kdm::VerifyOutcome verify, bool quiet);
+
+// write --backup: reads the device (through the same search, `port` as with --port) and records what it
+// holds as a backup entry, after checking that `file` is meant for that type of device. kExitOk when the
+// backup is in the history and the write may go ahead; any other exit code (the reason on stderr) means
+// nothing may be written.
+int BackupBeforeWrite(Context& context, const std::string& file, const std::string& port, bool quiet);
+
+}  // namespace kdmcli

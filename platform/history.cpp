@@ -1,0 +1,274 @@
+#include "platform/history.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace kdm {
+namespace {
+
+constexpr std::string_view kVersionLine = "kdmxp-history: 1";
+constexpr char kHex[] = "0123456789abcdef";
+
+// Values stay on one line whatever bytes a damaged identification or an odd file name holds.
+std::string EscapeValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (byte < 0x20 || byte > 0x7e) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0f];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool UnescapeValue(std::string_view text, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (i + 1 < text.size() && text[i + 1] == '\\') {
+            out += '\\';
+            ++i;
+            continue;
+        }
+        if (i + 3 < text.size() && text[i + 1] == 'x') {
+            const int high = HexDigit(text[i + 2]);
+            const int low = HexDigit(text[i + 3]);
+            if (high >= 0 && low >= 0) {
+                out += static_cast<char>(high * 16 + low);
+                i += 3;
+                continue;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+bool ParseType(std::string_view text, int& type) {
+    if (text.empty() || text.size() > 4) return false;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    type = value;
+    return true;
+}
+
+}  // namespace
+
+std::string_view HistoryKindName(HistoryKind kind) {
+    switch (kind) {
+        case HistoryKind::kRead:
+            return "read";
+        case HistoryKind::kBackup:
+            return "backup";
+        case HistoryKind::kWrite:
+            return "write";
+    }
+    return "read";
+}
+
+std::optional<HistoryKind> HistoryKindOfName(std::string_view name) {
+    for (const HistoryKind kind : {HistoryKind::kRead, HistoryKind::kBackup, HistoryKind::kWrite})
+        if (HistoryKindName(kind) == name) return kind;
+    return std::nullopt;
+}
+
+std::string_view VerifyOutcomeName(VerifyOutcome outcome) {
+    switch (outcome) {
+        case VerifyOutcome::kNotAsked:
+            return "not-asked";
+        case VerifyOutcome::kPassed:
+            return "passed";
+        case VerifyOutcome::kFailed:
+            return "failed";
+    }
+    return "not-asked";
+}
+
+std::optional<VerifyOutcome> VerifyOutcomeOfName(std::string_view name) {
+    for (const VerifyOutcome outcome :
+         {VerifyOutcome::kNotAsked, VerifyOutcome::kPassed, VerifyOutcome::kFailed})
+        if (VerifyOutcomeName(outcome) == name) return outcome;
+    return std::nullopt;
+}
+
+std::string HistoryDeviceId(std::string_view identification, int deviceType) {
+    if (!identification.empty() && identification.front() == '\x02') identification.remove_prefix(1);
+    std::string id = "t" + std::to_string(deviceType) + "-";
+    if (identification.size() <= 2) return id + "none";
+    const std::string_view field = identification.substr(2, 9);
+    for (const char c : field) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           c == '+' || c == '-';
+        if (plain) {
+            id += c;
+        } else {
+            id += '_';
+            id += kHex[byte >> 4];
+            id += kHex[byte & 0x0f];
+        }
+    }
+    return id;
+}
+
+std::string FormatHistoryTime(std::int64_t unixMs) {
+    std::int64_t seconds = unixMs / 1000;
+    std::int64_t millis = unixMs % 1000;
+    if (millis < 0) {
+        millis += 1000;
+        --seconds;
+    }
+    const auto when = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    if (::gmtime_r(&when, &parts) == nullptr) return "1970-01-01T00:00:00.000Z";
+    char text[40];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+    std::string out(text, length);
+    const int ms = static_cast<int>(millis);
+    out += '.';
+    out += static_cast<char>('0' + ms / 100);
+    out += static_cast<char>('0' + ms / 10 % 10);
+    out += static_cast<char>('0' + ms % 10);
+    out += 'Z';
+    return out;
+}
+
+std::string FormatHistoryMessage(const HistoryEntry& entry) {
+    std::string text;
+    text += std::string(HistoryKindName(entry.kind)) + " " + entry.device;
+    if (!entry.host.empty() || !entry.user.empty())
+        text += " by " + EscapeValue(entry.user) + "@" + EscapeValue(entry.host);
+    text += "\n\n";
+    text += kVersionLine;
+    text += '\n';
+    const auto line = [&text](std::string_view name, std::string_view value) {
+        text += name;
+        text += ": ";
+        text += EscapeValue(value);
+        text += '\n';
+    };
+    line("kind", HistoryKindName(entry.kind));
+    line("device", entry.device);
+    line("device-type", std::to_string(entry.deviceType));
+    line("identification", entry.identification);
+    line("time", entry.time);
+    line("host", entry.host);
+    line("user", entry.user);
+    line("port", entry.port);
+    line("file", entry.file);
+    line("source", entry.source);
+    line("verify", VerifyOutcomeName(entry.verify));
+    return text;
+}
+
+bool ParseHistoryMessage(std::string_view text, HistoryEntry& entry) {
+    // The facts follow the first empty line (a line end may have been written as CR LF on its way).
+    std::size_t blank = text.find("\n\n");
+    std::size_t skip = 2;
+    if (const std::size_t crlf = text.find("\r\n\r\n"); crlf < blank) {
+        blank = crlf;
+        skip = 4;
+    }
+    if (blank == std::string_view::npos) return false;
+    std::string_view body = text.substr(blank + skip);
+    HistoryEntry parsed;
+    parsed.id = entry.id;
+    bool versioned = false, hasKind = false;
+    while (!body.empty()) {
+        const std::size_t end = body.find('\n');
+        std::string_view line = body.substr(0, end);
+        body = end == std::string_view::npos ? std::string_view() : body.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty()) continue;
+        if (line == kVersionLine) {
+            versioned = true;
+            continue;
+        }
+        const std::size_t colon = line.find(": ");
+        if (colon == std::string_view::npos) continue;
+        const std::string_view name = line.substr(0, colon);
+        std::string value;
+        if (!UnescapeValue(line.substr(colon + 2), value)) return false;
+        if (name == "kind") {
+            const auto kind = HistoryKindOfName(value);
+            if (!kind) return false;
+            parsed.kind = *kind;
+            hasKind = true;
+        } else if (name == "device") {
+            parsed.device = value;
+        } else if (name == "device-type") {
+            if (!ParseType(value, parsed.deviceType)) return false;
+        } else if (name == "identification") {
+            parsed.identification = value;
+        } else if (name == "time") {
+            parsed.time = value;
+        } else if (name == "host") {
+            parsed.host = value;
+        } else if (name == "user") {
+            parsed.user = value;
+        } else if (name == "port") {
+            parsed.port = value;
+        } else if (name == "file") {
+            parsed.file = value;
+        } else if (name == "source") {
+            parsed.source = value;
+        } else if (name == "verify") {
+            const auto outcome = VerifyOutcomeOfName(value);
+            if (!outcome) return false;
+            parsed.verify = *outcome;
+        }
+        // Names a later version adds are passed over, so that older programs still list its entries.
+    }
+    if (!versioned || !hasKind || parsed.device.empty() || parsed.file.empty()) return false;
+    entry = std::move(parsed);
+    return true;
+}
+
+void SortNewestFirst(std::vector<HistoryEntry>& entries) {
+    // The times are fixed-width UTC texts, so comparing them as texts compares the moments.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const HistoryEntry& a, const HistoryEntry& b) { return a.time > b.time; });
+}
+
+std::vector<HistoryEntry> EntriesOfDevice(const std::vector<HistoryEntry>& entries, std::string_view device) {
+    std::vector<HistoryEntry> out;
+    for (const HistoryEntry& entry : entries)
+        if (entry.device == device) out.push_back(entry);
+    return out;
+}
+
+const HistoryEntry* PreviousEntryOfDevice(const std::vector<HistoryEntry>& entries, std::string_view id) {
+    const auto it = std::find_if(entries.begin(), entries.end(),
+                                 [id](const HistoryEntry& entry) { return entry.id == id; });
+    if (it == entries.end()) return nullptr;
+    for (auto older = it + 1; older != entries.end(); ++older)
+        if (older->device == it->device) return &*older;
+    return nullptr;
+}
+
+bool IsEntryIdPrefix(std::string_view text) {
+    if (text.size() < kMinEntryIdPrefix || text.size() > 40) return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return HexDigit(c) >= 0; });
+}
+
+}  // namespace kdm
