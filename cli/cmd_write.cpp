@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/history_cli.h"
 #include "cli/port_option.h"
 #include "cli/transfer_cli.h"
 #include "data/strings.h"
@@ -22,6 +23,7 @@ namespace {
 struct WriteOptions {
     std::string file;
     bool verify = false;
+    bool backup = false;
     bool quiet = false;
     std::string port;
 };
@@ -98,6 +100,10 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
 
 int RunWrite(Context& context, const WriteOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
+    if (options.backup) {
+        const int backedUp = BackupBeforeWrite(context, options.file, options.port, options.quiet);
+        if (backedUp != kExitOk) return backedUp;
+    }
     ProgressObserver progress(ChooseProgressMode(options.quiet), true);
     progress.SetDirectPort(options.port);
     kdm::WriteEngine engine(context.link, context.clock, progress);
@@ -121,8 +127,18 @@ int RunWrite(Context& context, const WriteOptions& options) {
     }
     if (!engine.Completed()) return kExitFailure;
     progress.Note("Wrote " + std::to_string(engine.FramesSent()) + " frames from " + options.file);
-    if (!options.verify) return kExitOk;
-    return Verify(context, options, watcher);
+    // The history shows what went into the device, and whether the device took it.
+    if (!options.verify) {
+        RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
+                        options.quiet);
+        return kExitOk;
+    }
+    const int verified = Verify(context, options, watcher);
+    // A read-back that was stopped did not pass either: the write went in, unconfirmed.
+    RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
+                    verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed,
+                    options.quiet);
+    return verified;
 }
 
 }  // namespace
@@ -138,6 +154,9 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
     write->add_flag("--verify", options->verify,
                     "Afterwards read the device back and compare every parameter with the file; each\n"
                     "difference is printed on stdout as \"record N: file ... device ...\"");
+    write->add_flag("--backup", options->backup,
+                    "First read the device (the same search, the same type check) into the history; when\n"
+                    "that read fails, or the history cannot keep it, nothing is written");
     write->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
     write
         ->add_option(

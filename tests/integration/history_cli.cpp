@@ -1,4 +1,4 @@
-// The device history through kdmxp-cli against kdmxp-sim: what a read adds,
+// The device history through kdmxp-cli against kdmxp-sim: what a read, a write and write --backup add,
 // what `history` lists, and that a history that cannot be kept never changes a read or a write.
 #include <gtest/gtest.h>
 
@@ -72,6 +72,76 @@ TEST_F(HistoryLaptops, AHistoryThatCannotBeKeptIsReportedAndTheReadStillSucceeds
     EXPECT_EQ(ReadWhole(work + "/out.KDM"), device);
     EXPECT_NE(read.err.find("Not kept in the history: "), std::string::npos) << read.err;
     EXPECT_NE(read.err.find("not-a-folder"), std::string::npos) << read.err;
+}
+
+TEST_F(HistoryLaptops, AWriteIsAnEntryOfItsOwnAndBackupKeepsWhatTheDeviceHeldBefore) {
+    const std::string before = DeviceFile(4, 2, 3, 3);
+    const std::string after = DeviceFile(4, 2, 3, 4);
+    StartSimWith(before);
+    WriteFile(work + "/new.KDM", after);
+
+    const CliResult write = Cli(kLaptopA, {"write", "--backup", "--verify", work + "/new.KDM"});
+
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    const nlohmann::json entries = ListJson(kLaptopA)["entries"];
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]["kind"], "write");
+    EXPECT_EQ(entries[0]["verify"], "passed");
+    EXPECT_EQ(entries[0]["source"], work + "/new.KDM");
+    EXPECT_EQ(ReadWhole(entries[0]["path"].get<std::string>()), after);
+    EXPECT_EQ(entries[1]["kind"], "backup");
+    EXPECT_EQ(ReadWhole(entries[1]["path"].get<std::string>()), before);
+    EXPECT_EQ(entries[1]["device"], entries[0]["device"]);
+    EXPECT_EQ(entries[0]["port"], "COM1");
+
+    // A device of another type, and --device to tell them apart.
+    sim.Stop();
+    StartSimWith(DumpBuilder("A10").Add('a', Value(1)).Add('b', Value(2)).Text());
+    ASSERT_EQ(Cli(kLaptopA, {"read", "-q", "-o", work + "/other.KDM"}).exitCode, 0);
+    ASSERT_EQ(ListJson(kLaptopA)["entries"].size(), 3u);
+    const nlohmann::json only =
+        ListJson(kLaptopA, {"--device", entries[0]["device"].get<std::string>()})["entries"];
+    ASSERT_EQ(only.size(), 2u);
+    EXPECT_EQ(only[0]["id"], entries[0]["id"]);
+    EXPECT_EQ(only[1]["id"], entries[1]["id"]);
+}
+
+TEST_F(HistoryLaptops, WhenTheBackupReadFailsNothingIsWritten) {
+    // The identification arrives with a wrong checksum: a read refuses such a device, a write does not
+    // look at that checksum and would go ahead.
+    const std::string device = DeviceFile(3, 1, 2, 5);
+    StartSimWith(device, {"--bad-checksum", "1"});
+    WriteFile(work + "/new.KDM", DeviceFile(3, 1, 2, 6));
+
+    const CliResult backup = Cli(kLaptopA, {"write", "--backup", work + "/new.KDM"});
+
+    EXPECT_EQ(backup.exitCode, 1) << backup.err;
+    EXPECT_NE(backup.err.find("nothing was written"), std::string::npos) << backup.err;
+    ASSERT_TRUE(WaitForText(SimLog(), "port closed", 1)) << ReadWhole(SimLog());
+    // The device got the read's status request and no frame of the file.
+    const std::string log = ReadWhole(SimLog());
+    EXPECT_NE(log.find("rx#1"), std::string::npos) << log;
+    EXPECT_EQ(log.find("rx#2"), std::string::npos) << log;
+    EXPECT_TRUE(ListJson(kLaptopA)["entries"].empty());
+
+    // The same write without --backup goes through: it was the backup that held it back.
+    const CliResult plain = Cli(kLaptopA, {"write", work + "/new.KDM"});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    const nlohmann::json entries = ListJson(kLaptopA)["entries"];
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]["kind"], "write");
+    EXPECT_EQ(entries[0]["verify"], "not-asked");
+}
+
+TEST_F(HistoryLaptops, ABackupOfADeviceOfAnotherTypeIsNeitherKeptNorFollowedByAWrite) {
+    StartSimWith(DeviceFile(3, 1, 2, 7));
+    WriteFile(work + "/other.KDM", DumpBuilder("X9Z").Add('a', Value(1)).Add('b', Value(2)).Text());
+
+    const CliResult write = Cli(kLaptopA, {"write", "--backup", "-q", work + "/other.KDM"});
+
+    EXPECT_EQ(write.exitCode, 1);
+    EXPECT_EQ(write.err, "file type is not device typ\n");
+    EXPECT_TRUE(ListJson(kLaptopA)["entries"].empty());
 }
 
 }  // namespace
