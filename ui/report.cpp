@@ -136,7 +136,11 @@ int GatherContent(const std::string& path, ReportContent& content, std::string& 
     const kdm::Layout* systemLayout = kdm::SystemLayout(content.type);
     const kdm::Layout* programLayout = kdm::ProgramLayout(content.type);
     content.known = systemLayout != nullptr && programLayout != nullptr;
-    if (!content.known) return 1;
+    if (!content.known) {
+        content.mismatches = set.SuspectRecords(kdm::Suspect::kMismatch);
+        content.damaged = set.SuspectRecords(kdm::Suspect::kDamaged);
+        return 1;
+    }
 
     const kdm::FilledTables tables = kdm::FillTables(set);
     CountSuspects(tables.system, content);
@@ -325,14 +329,16 @@ class ReportWriter {
     void DrawFooter() {
         const double top = PageHeight() - kFooterHeight;
         Rule(kMarginSide, top, PageWidth() - kMarginSide, kRule, 3.0);
-        const QRectF line(kMarginSide, top + 20.0, ContentWidth(), 50.0);
+        // Three fields side by side; a long file name is shortened in its middle rather than run
+        // into the next one.
+        const double third = ContentWidth() / 3;
         const QFont small = Font(7.5);
-        Text(line, Qt::AlignLeft | Qt::AlignVCenter, small, kMuted,
+        Text(QRectF(kMarginSide, top + 20.0, third, 50.0), Qt::AlignLeft | Qt::AlignVCenter, small, kMuted,
              QStringLiteral("%1  \u00b7  SHA-256 %2\u2026").arg(content_.fileName, content_.sha256.left(16)));
-        Text(line, Qt::AlignHCenter | Qt::AlignVCenter, small, kMuted,
-             QStringLiteral("KDM XP parameter report"));
-        Text(line, Qt::AlignRight | Qt::AlignVCenter, Font(7.5, true), kText,
-             QStringLiteral("Page %1 of %2").arg(page_).arg(pages_));
+        Text(QRectF(kMarginSide + third, top + 20.0, third, 50.0), Qt::AlignHCenter | Qt::AlignVCenter, small,
+             kMuted, QStringLiteral("KDM XP parameter report"));
+        Text(QRectF(kMarginSide + 2 * third, top + 20.0, third, 50.0), Qt::AlignRight | Qt::AlignVCenter,
+             Font(7.5, true), kText, QStringLiteral("Page %1 of %2").arg(page_).arg(pages_));
     }
 
     void DrawFirstPage() {
@@ -563,8 +569,13 @@ class ReportWriter {
         groups.push_back(group);
 
         const double bottom = kA4Short - kFooterHeight - 40.0 - (content_.Suspects() > 0 ? 70.0 : 0.0);
-        const auto perPage = static_cast<std::size_t>(
+        const auto fitting = static_cast<std::size_t>(
             std::max(1.0, std::floor((bottom - kProgramTableTop - kProgramHeaderHeight) / kRowHeight)));
+        // As many pages as needed, the programs shared out evenly among them (60 programs: 20 on
+        // each of three pages rather than 29, 29 and 2).
+        const std::size_t programs = content_.programs.size();
+        const std::size_t pageRows = (programs + fitting - 1) / fitting;
+        const std::size_t perPage = (programs + pageRows - 1) / pageRows;
         for (std::size_t first = 0; first < content_.programs.size(); first += perPage) {
             for (std::size_t g = 0; g < groups.size(); ++g) {
                 Slice slice;
