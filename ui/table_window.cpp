@@ -14,6 +14,7 @@
 #include "files/data_file.h"
 #include "ui/app.h"
 #include "ui/com_select.h"
+#include "ui/compare_view.h"
 #include "ui/ctable.h"
 #include "ui/help.h"
 #include "ui/menu.h"
@@ -62,6 +63,7 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     layout->addWidget(status_, 2, 0, 1, 3);
     resize(DialogUnits(*this, 608, 398));
     setSizeGripEnabled(true);
+    compare_ = new CompareView(app_, *this);
 }
 
 void CKDM_XPDlg::SetFileName(const std::string& path) {

@@ -7,6 +7,7 @@
 
 class CKDM_XPApp;
 class CTable;
+class CompareView;
 class QLabel;
 class QPushButton;
 
@@ -33,6 +34,8 @@ class CKDM_XPDlg final : public QDialog {
 
     CTable* SystemTable() const { return system_; }
     CTable* ProgramTable() const { return program_; }
+    // The comparison with another data file or the device: its menu and its panel under the tables.
+    CompareView* Compare() const { return compare_; }
     // Values from telegrams whose checksum did not match or that were damaged, in the file shown.
     int SuspectValues() const { return suspect_; }
     // Why the file could not be read; empty when it could.
@@ -48,6 +51,7 @@ class CKDM_XPDlg final : public QDialog {
     std::string fileName_;
     CTable* system_;
     CTable* program_;
+    CompareView* compare_ = nullptr;
     QLabel* status_;
     QPushButton* ok_;
     bool initialised_ = false;

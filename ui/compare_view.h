@@ -1,0 +1,105 @@
+// CompareView: the table window's comparison with another data file or with the connected device.
+//
+// It adds a "Compare" menu to the window ("Compare with file...", "Compare with device...") and, once a
+// comparison ran, a panel under the tables: a count line and the list of differences. Each cell that
+// differs is marked in the window's tables (a coloured background) with the other side's value in its
+// tooltip; a parameter only the other side has marks the empty cell where this window would show it,
+// when the tables have one. Choosing an entry of the list selects its cell and scrolls to it.
+//
+// The device is read by the read window and its worker, as "Read Dorvik device" does, but into a
+// private temporary directory: the start-up directory's KDM.tmp keeps the last real read.
+#pragma once
+
+#include <QBrush>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/parameter_diff.h"
+#include "data/parameter_model.h"
+
+class CKDM_XPApp;
+class CKDM_XPDlg;
+class CTable;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+
+class CompareView final : public QWidget {
+    Q_OBJECT
+  public:
+    // Becomes part of `window`: its menu in the window's menu bar, its panel in the window's layout
+    // (hidden until the first comparison).
+    CompareView(CKDM_XPApp& app, CKDM_XPDlg& window);
+
+    // Asks for a data file (or the test hook) and compares the window's file with it. False when
+    // nothing was compared (cancelled, or a file that cannot be read: a box says why).
+    bool OnCompareWithFile();
+    // Reads the connected device in the read window and compares the window's file with it. False when
+    // nothing was compared (the read window told why).
+    bool OnCompareWithDevice();
+
+    // Compares the window's file with the data file at `path`, labelled `otherName`. False (with the
+    // reason in Failure()) when either file cannot be read.
+    bool CompareWithFile(const std::string& path, const QString& otherName);
+    // Marks the differences between what the window shows (`shown`) and `other` (labelled
+    // `otherName`), fills the list and the count line.
+    void ShowComparison(const kdm::ParameterSet& shown, const kdm::ParameterSet& other,
+                        const QString& otherName);
+    // Removes the marks and hides the panel.
+    void Clear();
+
+    // The comparison shown last.
+    const kdm::ParameterDiff& Diff() const { return diff_; }
+    QString CountText() const;
+    QListWidget* List() const { return list_; }
+    QMenu* Menu() const { return menu_; }
+    const QString& Failure() const { return failure_; }
+    // The cell a difference is marked in: table (the window's system or program table), row, column;
+    // none when this window's tables have no cell for it.
+    struct Cell {
+        CTable* table = nullptr;
+        int row = 0;
+        int col = 0;
+    };
+    std::optional<Cell> CellOf(std::size_t difference) const;
+    // Selects the cell of the list's `row`-th entry and scrolls it into view.
+    void JumpTo(int row);
+
+    // Background of a marked cell.
+    static QBrush MarkBrush();
+
+    // Test hooks: the file dialog, and the read window's save dialog is never shown (the device's data
+    // goes to a temporary file); `onReadWindow` is called with the read window before it runs.
+    std::function<bool(QString& path)> chooseFile;
+    std::function<void(QWidget* readWindow)> onReadWindow;
+
+  private:
+    struct Mark {
+        CTable* table;
+        int row;
+        int col;
+        bool created;  // the item was made for the mark (an empty cell)
+        QString toolTip;
+        QVariant background;
+    };
+    void AddMenu();
+    void AddToWindowLayout();
+    void PlaceCells(const kdm::ParameterSet& shown);
+    void MarkCell(const Cell& cell, const QString& toolTip);
+
+    CKDM_XPApp& app_;
+    CKDM_XPDlg& window_;
+    QMenu* menu_ = nullptr;
+    QLabel* count_ = nullptr;
+    QListWidget* list_ = nullptr;
+    kdm::ParameterDiff diff_;
+    QString otherName_;
+    QString failure_;
+    std::vector<std::optional<Cell>> cells_;  // one per difference
+    std::vector<Mark> marks_;
+};
