@@ -5,21 +5,28 @@
 //
 // Saves start_window.png, read_dialog.png (mid-transfer), table_window.png, write_dialog.png
 // (mid-transfer), port_dialog.png and cable_information.png. Exit code 0 when every picture was saved.
+// compare_view.png: a table window compared with an altered copy of the file it shows.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QPixmap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <set>
 
+#include "data/parameter_model.h"
+#include "files/data_file.h"
+#include "link/telegram.h"
 #include "ui/app.h"
 #include "ui/com_select.h"
+#include "ui/compare_view.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/shots/simulator_process.h"
@@ -68,6 +75,45 @@ class Poller {
     std::function<void(QWidget*)> step_;
     QTimer timer_;
 };
+
+// For the comparison picture: a copy of the data file at `from` with three values changed (the third
+// system parameter, the second of program 2, the fourth of program 5) and one parameter left out (the
+// third of program 7).
+bool WriteAlteredCopy(const std::string& from, const std::string& to) {
+    std::string text;
+    std::string reason;
+    long length = 0;
+    if (kdm::ReadWholeFile(from, text, length, reason) == 0) return false;
+    const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
+    const kdm::Record* identification = set.Identification();
+    if (identification == nullptr) return false;
+    std::vector<std::string> telegrams;
+    int program = 0;
+    int position = 0;
+    for (const kdm::Record& record : set.Records()) {
+        if (record.Form() != kdm::RecordForm::kTelegram) continue;
+        std::string telegram = record.Telegram();
+        if (record.Letter() == "P") {
+            ++program;
+            position = 0;
+        } else {
+            ++position;
+        }
+        if (program == 7 && position == 3) continue;
+        const bool changed = (program == 0 && position == 3) || (program == 2 && position == 2) ||
+                             (program == 5 && position == 4);
+        if (changed) {
+            // The last digit of the value, and the checksum to go with it.
+            telegram[8] = telegram[8] == '9' ? '0' : static_cast<char>(telegram[8] + 1);
+            const std::string front = telegram.substr(0, 11);
+            telegram = front + kdm::ComputeChecksum(std::string(1, kdm::STX) + front);
+        }
+        telegrams.push_back(telegram);
+    }
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    out << kdm::DataFileTextOf(kdm::ParameterSet::OfTelegrams(identification->Telegram(), telegrams));
+    return static_cast<bool>(out.flush());
+}
 
 }  // namespace
 
@@ -160,6 +206,20 @@ int main(int argc, char** argv) {
         portDialog.show();
         shooter.Save(&portDialog, QStringLiteral("port_dialog.png"));
     }
+    // A table window compared with an altered copy of the file read, its second difference chosen.
+    {
+        const QString altered = work.filePath(QStringLiteral("altered.KDM"));
+        CKDM_XPDlg table(app, &start);
+        table.SetFileName(saved.toStdString());
+        table.OnInitDialog();
+        if (WriteAlteredCopy(saved.toStdString(), altered.toStdString()) &&
+            table.Compare()->CompareWithFile(altered.toStdString(), QStringLiteral("altered.KDM"))) {
+            table.resize(900, 720);
+            table.show();
+            table.Compare()->List()->setCurrentRow(2);
+            shooter.Save(&table, QStringLiteral("compare_view.png"));
+        }
+    }
     {
         CAboutRS232 cable(&start);
         cable.show();
@@ -167,5 +227,5 @@ int main(int argc, char** argv) {
     }
 
     StopSimulator(sim);
-    return shooter.Count() == 6 ? 0 : 1;
+    return shooter.Count() == 7 ? 0 : 1;
 }
