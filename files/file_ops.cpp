@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +27,7 @@ void FillRandom(char* at, std::size_t count) {
     }
     // Without the kernel's randomness (early boot, seccomp) the pid and the clock still make
     // collisions rare; an O_EXCL collision only costs another try.
-    static unsigned long counter = 0;
+    static std::atomic<unsigned long> counter{0};
     unsigned long mix = static_cast<unsigned long>(::getpid()) * 2654435761UL ^ ++counter * 40503UL ^
                         static_cast<unsigned long>(::time(nullptr));
     for (std::size_t i = 0; i < count; ++i) {
