@@ -140,7 +140,7 @@ class HistorySync : public HistoryLaptops {
     std::string arrivals;
 };
 
-TEST_F(HistorySync, TwoLaptopsSeeEachOthersReadsAndWrites) {
+TEST_F(HistorySync, TwoLaptopsSeeEachOthersReadsAndWritesAndWhatAWriteChanged) {
     const std::string before = DeviceFile(4, 2, 3, 11);
     StartSimWith(before);
 
@@ -186,6 +186,32 @@ TEST_F(HistorySync, TwoLaptopsSeeEachOthersReadsAndWrites) {
     EXPECT_EQ(ReadWhole(entries[0]["path"].get<std::string>()), after);
     EXPECT_EQ(RemoteHead().size(), 40u);
 
+    // On A, what B's write changed: every value (4 system parameters, 3 in each of 2 programs).
+    const std::string writeId = entries[0]["id"];
+    const CliResult diff = Cli(kLaptopA, {"history", "diff", writeId.substr(0, 8), "--format", "json"});
+    EXPECT_EQ(diff.exitCode, 1) << diff.err;
+    const nlohmann::json changes = nlohmann::json::parse(diff.out, nullptr, false);
+    ASSERT_FALSE(changes.is_discarded()) << diff.out;
+    EXPECT_EQ(changes["entryA"]["id"], readId);
+    EXPECT_EQ(changes["entryB"]["id"], writeId);
+    EXPECT_EQ(changes["entryB"]["user"], "bert");
+    ASSERT_EQ(changes["differences"].size(), 10u) << diff.out;
+    for (const nlohmann::json& change : changes["differences"])
+        EXPECT_EQ(change["kind"], "changed") << change.dump();
+    // Both entries named give the same comparison; the text names both sides.
+    const CliResult both = Cli(kLaptopA, {"history", "diff", readId, writeId, "--format", "json"});
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_EQ(both.out, diff.out);
+    const CliResult text = Cli(kLaptopA, {"history", "diff", writeId});
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_NE(text.out.find("entry " + readId.substr(0, 12) + " (read "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("by bert@"), std::string::npos) << text.out;
+    // An entry compared with itself, and the device's first entry, which has nothing before it.
+    EXPECT_EQ(Cli(kLaptopA, {"history", "diff", readId, readId}).exitCode, 0);
+    const CliResult first = Cli(kLaptopA, {"history", "diff", readId});
+    EXPECT_EQ(first.exitCode, 2);
+    EXPECT_NE(first.err.find("is the first of device"), std::string::npos) << first.err;
+    EXPECT_EQ(Cli(kLaptopA, {"history", "diff", "0000000"}).exitCode, 2);
 }
 
 TEST_F(HistorySync, WithoutARemoteOrWithItOutOfReachNothingChangesAndNothingIsLost) {
