@@ -12,7 +12,11 @@
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 
-CKDM_XPApp::CKDM_XPApp() : portMap(&settings, &discovery), port(portMap, clock), link(port, settings) {
+CKDM_XPApp::CKDM_XPApp()
+    : portMap(&settings, &discovery),
+      port(portMap, clock),
+      link(port, settings),
+      uiState(QString::fromLocal8Bit(settings.LastingRoot().c_str())) {
     link.SetScanOrder([this] { return portMap.ScanOrder(); });
 }
 
@@ -52,6 +56,11 @@ void CKDM_XPApp::ShowDataFileWindow(const std::string& path, QWidget* parent) {
     CKDM_XPDlg window(*this, parent);
     window.SetFileName(path);
     window.exec();
+}
+
+void CKDM_XPApp::OpenDataFile(const QString& path, QWidget* parent) {
+    currentDataFile = QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString();
+    ShowDataFileWindow(currentDataFile, parent);
 }
 
 void CKDM_XPApp::OnFileOpen(QWidget* parent) {
@@ -95,11 +104,13 @@ void CKDM_XPApp::OnInfo(QWidget* parent) {
 }
 
 void CKDM_XPApp::OnHelpEnglish(QWidget* parent) {
-    ShowHelp(parent, startupDirectory, kHelpDocumentEnglish);
+    (void)parent;
+    OpenHelpDocument(startupDirectory, "KDM_Info_e.pdf");
 }
 
 void CKDM_XPApp::OnHelpGerman(QWidget* parent) {
-    ShowHelp(parent, startupDirectory, kHelpDocumentGerman);
+    (void)parent;
+    OpenHelpDocument(startupDirectory, "KDM_Info_d.pdf");
 }
 
 void CKDM_XPApp::OnFaqEnglish(QWidget* parent) {

@@ -16,6 +16,7 @@
 #include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
+#include "ui/ui_state.h"
 
 class QWidget;
 
@@ -49,6 +50,9 @@ class CKDM_XPApp {
 
     // Opens `path` in a new modal table window above `parent` and returns when it is closed.
     void ShowDataFileWindow(const std::string& path, QWidget* parent);
+    // A file dropped on a window or chosen from "Recent files": it becomes the current data file, as
+    // with Open, and is shown in a table window above `parent`.
+    void OpenDataFile(const QString& path, QWidget* parent);
 
     kdm::SystemClock clock;
     kdm::FileSettingsStore settings;
@@ -59,6 +63,8 @@ class CKDM_XPApp {
     std::string startupDirectory;
     std::string tempFilePath;
     std::string currentDataFile;
+    // Window sizes, column widths, recent files: in the lasting root of `settings`.
+    UiState uiState;
 
     // Test hook: when set, PromptForDataFile calls it instead of showing the file dialog. It returns
     // false for "cancelled", or true with the chosen path.

@@ -4,7 +4,11 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 QString DisplayTextOf(std::string_view text) {
@@ -39,6 +43,8 @@ CTable::CTable(int headerRows, QWidget* parent) : QTableWidget(parent), headerRo
     setWordWrap(false);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
+    // Moves without a button pressed show where a column border can be grabbed.
+    viewport()->setMouseTracking(true);
 }
 
 void CTable::BeginUpdate() {
@@ -181,4 +187,130 @@ void CTable::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableWidget::keyPressEvent(event);
+}
+
+namespace {
+
+// How near a border the pointer must be to grab it, and the narrowest a column can be dragged.
+constexpr int kBorderGrip = 3;
+constexpr int kNarrowestColumn = 8;
+
+}  // namespace
+
+int CTable::HeaderBorderAt(const QPoint& pos) const {
+    const int row = rowAt(pos.y());
+    if (row < 0 || row >= headerRows_) return -1;
+    for (int col = 0; col < columnCount(); ++col) {
+        const int right = columnViewportPosition(col) + columnWidth(col);
+        if (std::abs(pos.x() - right) <= kBorderGrip) return col;
+    }
+    return -1;
+}
+
+void CTable::FitColumnToHeader(int col) {
+    if (col < 0 || col >= columnCount()) return;
+    int widest = 0;
+    for (int row = 0; row < std::min(headerRows_, rowCount()); ++row) {
+        const QTableWidgetItem* cell = item(row, col);
+        if (cell == nullptr) continue;
+        widest = std::max(widest, QFontMetrics(cell->font()).horizontalAdvance(cell->text()));
+    }
+    if (widest == 0) return;
+    // Room for the cell's margins and the grid line, as the cells are drawn.
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 6;
+    setColumnWidth(col, widest + margin);
+    emit columnWidthChangedByUser(col);
+}
+
+QList<int> CTable::ColumnWidths() const {
+    QList<int> widths;
+    for (int col = 0; col < columnCount(); ++col)
+        widths.append(columnWidth(col));
+    return widths;
+}
+
+bool CTable::ApplyColumnWidths(const QList<int>& widths) {
+    if (widths.size() != columnCount()) return false;
+    for (int col = 0; col < columnCount(); ++col)
+        setColumnWidth(col, std::max(kNarrowestColumn, widths[col]));
+    return true;
+}
+
+QSize CTable::FullContentSize() const {
+    int width = 0;
+    for (int col = 0; col < columnCount(); ++col)
+        width += columnWidth(col);
+    int height = 0;
+    for (int row = 0; row < rowCount(); ++row)
+        height += rowHeight(row);
+    const int frame = 2 * frameWidth();
+    return QSize(width + frame + (showGrid() ? 1 : 0), height + frame + (showGrid() ? 1 : 0));
+}
+
+void CTable::SetWantsWholeTable(bool wants) {
+    if (wants == wantsWholeTable_) return;
+    wantsWholeTable_ = wants;
+    if (wants) {
+        // The wish changes with the widths and with the scroll bar coming and going.
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { updateGeometry(); });
+        connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { updateGeometry(); });
+    }
+    updateGeometry();
+}
+
+QSize CTable::sizeHint() const {
+    if (!wantsWholeTable_) return QTableWidget::sizeHint();
+    QSize full = FullContentSize();
+    if (verticalScrollBar()->maximum() > 0) full.rwidth() += verticalScrollBar()->sizeHint().width();
+    return full.expandedTo(minimumSize());
+}
+
+void CTable::mousePressEvent(QMouseEvent* event) {
+    const int col = event->button() == Qt::LeftButton ? HeaderBorderAt(event->position().toPoint()) : -1;
+    if (col >= 0) {
+        dragColumn_ = col;
+        dragStartX_ = event->position().toPoint().x();
+        dragStartWidth_ = columnWidth(col);
+        event->accept();
+        return;
+    }
+    QTableWidget::mousePressEvent(event);
+}
+
+void CTable::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (dragColumn_ >= 0) {
+        setColumnWidth(dragColumn_, std::max(kNarrowestColumn, dragStartWidth_ + pos.x() - dragStartX_));
+        event->accept();
+        return;
+    }
+    // The pointer tells where a border can be grabbed, as on a header.
+    if (HeaderBorderAt(pos) >= 0) {
+        viewport()->setCursor(Qt::SplitHCursor);
+    } else {
+        viewport()->unsetCursor();
+    }
+    QTableWidget::mouseMoveEvent(event);
+}
+
+void CTable::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragColumn_ >= 0) {
+        const int col = dragColumn_;
+        dragColumn_ = -1;
+        if (columnWidth(col) != dragStartWidth_) emit columnWidthChangedByUser(col);
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseReleaseEvent(event);
+}
+
+void CTable::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int col = event->button() == Qt::LeftButton ? HeaderBorderAt(event->position().toPoint()) : -1;
+    if (col >= 0) {
+        dragColumn_ = -1;
+        FitColumnToHeader(col);
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseDoubleClickEvent(event);
 }

@@ -39,8 +39,33 @@ class CTable final : public QTableWidget, public kdm::IGrid {
 
     static constexpr const char* kSuspectToolTip = "checksum mismatch or damage in this telegram";
 
+    // Column widths as the user sets them: the border at the right of a column, within the header
+    // rows, can be dragged, and a double click on it fits the column to its header texts.
+    // The column whose right border lies at `pos` (viewport coordinates) in a header row, or -1.
+    int HeaderBorderAt(const QPoint& pos) const;
+    // Widens or narrows `col` to the widest of its header texts.
+    void FitColumnToHeader(int col);
+    // The column widths in pixels, left to right.
+    QList<int> ColumnWidths() const;
+    // Sets the widths when there is one for every column; false (and nothing changed) otherwise.
+    bool ApplyColumnWidths(const QList<int>& widths);
+    // Wide enough for every column and high enough for every row, without scroll bars.
+    QSize FullContentSize() const;
+    // When set, the table asks its layout for its full content size (plus a scroll bar while it
+    // has one) instead of a fixed default.
+    void SetWantsWholeTable(bool wants);
+    QSize sizeHint() const override;
+
+  signals:
+    // The user changed a column's width (drag or double click).
+    void columnWidthChangedByUser(int col);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     QTableWidgetItem* CurrentItem();
@@ -51,4 +76,8 @@ class CTable final : public QTableWidget, public kdm::IGrid {
     int col_ = 0;
     int updateDepth_ = 0;
     bool acceptsInput_ = false;
+    bool wantsWholeTable_ = false;
+    int dragColumn_ = -1;  // column whose border is being dragged
+    int dragStartX_ = 0;
+    int dragStartWidth_ = 0;
 };

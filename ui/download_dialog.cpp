@@ -7,7 +7,9 @@
 #include <QPushButton>
 
 #include "transfer/observer.h"
+#include "transfer/write_engine.h"
 #include "ui/pictures.h"
+#include "ui/transfer_progress.h"
 
 CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     : TransferDialogBase(app, TransferWorker::Job::kWrite, parent) {
@@ -51,9 +53,12 @@ CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     layout->addWidget(cancel, 3, 2, Qt::AlignRight);
     layout->setColumnStretch(2, 1);
 
+    time_ = new TransferTimeLabel(this);
+    layout->addWidget(time_, 4, 0, 1, 3);
+
     statusLine_ = AddControl(kdm::kCtlStatusLine, true);
     statusLine_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    layout->addWidget(statusLine_, 4, 0, 1, 3);
+    layout->addWidget(statusLine_, 5, 0, 1, 3);
 
     // Present for the keyboard only: Enter ends the write like Cancel, but with OK.
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -71,4 +76,29 @@ int CDownload::ProgressMaximum() const {
 }
 int CDownload::ProgressValue() const {
     return progress_->value();
+}
+
+QString CDownload::TimeText() const {
+    return time_->text();
+}
+
+void CDownload::showEvent(QShowEvent* event) {
+    time_->Begin();
+    TransferDialogBase::showEvent(event);
+}
+
+// The bar runs to the file's length and a little beyond; the pace is taken in characters of the file.
+void CDownload::ShowProgressRange(int low, int high) {
+    TransferDialogBase::ShowProgressRange(low, high);
+    time_->Progress(progress_->value(), high - kdm::kProgressOverhang);
+}
+
+void CDownload::ShowProgressPos(int position) {
+    TransferDialogBase::ShowProgressPos(position);
+    time_->Progress(position, progress_->maximum() - kdm::kProgressOverhang);
+}
+
+void CDownload::ShowWriteComplete() {
+    progress_->setValue(progress_->maximum());
+    time_->Finish();
 }

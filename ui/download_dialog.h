@@ -1,11 +1,13 @@
 // CDownload: the window of a write ("Write data to Dorvik-device"). A progress bar (1012), the data
 // still to transfer (1013), the program number of the last program frame (1015) and the status line
-// (1010) while the write runs on its worker. Cancel is visible; Enter reaches the hidden default OK.
+// (1010) while the write runs on its worker, and the time elapsed and to go. The bar stands at its end
+// once the last frame went out. Cancel is visible; Enter reaches the hidden default OK.
 #pragma once
 
 #include "ui/transfer_worker.h"
 
 class QPushButton;
+class TransferTimeLabel;
 
 class CDownload final : public TransferDialogBase {
     Q_OBJECT
@@ -15,4 +17,16 @@ class CDownload final : public TransferDialogBase {
     int ProgressMinimum() const;
     int ProgressMaximum() const;
     int ProgressValue() const;
+    QString TimeText() const;
+
+    // ITransferView
+    void ShowProgressRange(int low, int high) override;
+    void ShowProgressPos(int position) override;
+    void ShowWriteComplete() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    TransferTimeLabel* time_;
 };

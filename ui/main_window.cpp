@@ -10,13 +10,15 @@
 #include "files/data_file.h"
 #include "ui/app.h"
 #include "ui/com_select.h"
+#include "ui/file_drop.h"
 #include "ui/menu.h"
 #include "ui/pictures.h"
 
 CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("CKDMXPMain"));
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(CreateMainMenu(this, [this](int id) { OnCommand(id); }));
+    layout->setMenuBar(CreateMainMenu(
+        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this)));
 
     QFont large = font();
     large.setPointSize(14);
@@ -44,6 +46,19 @@ CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
         QString::fromLatin1(kdm::kVersionTitle.data(), static_cast<qsizetype>(kdm::kVersionTitle.size())));
     // The window opens from the directory current at this moment, which need not be the start-up one.
     app_.tempFilePath = kdm::InitTempFilePath(kdm::CurrentDirectory());
+    setAcceptDrops(true);
+}
+
+void CKDMXPMain::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptDataFileDrag(event);
+}
+
+void CKDMXPMain::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptDataFileDrag(event);
+}
+
+void CKDMXPMain::dropEvent(QDropEvent* event) {
+    OpenDroppedDataFile(app_, this, event);
 }
 
 void CKDMXPMain::OnCommand(int id) {

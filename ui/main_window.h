@@ -18,6 +18,10 @@ class CKDMXPMain final : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A data file dropped here opens in a table window.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     CKDM_XPApp& app_;

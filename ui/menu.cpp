@@ -1,6 +1,7 @@
 #include "ui/menu.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
@@ -11,66 +12,139 @@
 namespace {
 
 struct MenuItem {
+    // '&' marks the mnemonic letter; an item without one gets the first free letter of its text.
     const char* text;
     int id;
+    // Portable text of the key sequence ("Ctrl+O"), or null.
+    const char* shortcut = nullptr;
 };
 
 struct Popup {
     const char* title;
     const MenuItem* items;
     int count;
+    // The "Recent files" submenu follows the item with this id (0: none in this popup).
+    int recentAfter = 0;
 };
 
+// "..." on the items that ask for something more before they act (a file, a port, a printer).
 constexpr MenuItem kFileItems[] = {
-    {"Open", menu_id::kFileOpen},
-    {"Print", menu_id::kFilePrint},
-    {"Close", menu_id::kFileClose},
+    {"&Open...", menu_id::kFileOpen, "Ctrl+O"},
+    {"&Print...", menu_id::kFilePrint, "Ctrl+P"},
+    {"&Close", menu_id::kFileClose, "Ctrl+Q"},
 };
 constexpr MenuItem kDataItems[] = {
-    {"Read Dorvik device", menu_id::kReadDevice},
-    {"Write Dorvik device", menu_id::kWriteDevice},
+    {"&Read Dorvik device...", menu_id::kReadDevice, "Ctrl+R"},
+    {"&Write Dorvik device...", menu_id::kWriteDevice, "Ctrl+W"},
 };
 constexpr MenuItem kHelpItems[] = {
-    {"Connection/Kabel", menu_id::kCableInfo}, {"Info", menu_id::kInfo},
-    {"Help (english)", menu_id::kHelpEnglish}, {"Hilfe (deutsch)", menu_id::kHelpGerman},
-    {"FAQ (english)", menu_id::kFaqEnglish},   {"FAQ (deutsch)", menu_id::kFaqGerman},
+    {"&Connection/Kabel", menu_id::kCableInfo},       {"&Info", menu_id::kInfo},
+    {"&Help (english)", menu_id::kHelpEnglish, "F1"}, {"Hi&lfe (deutsch)", menu_id::kHelpGerman},
+    {"&FAQ (english)", menu_id::kFaqEnglish},         {"FA&Q (deutsch)", menu_id::kFaqGerman},
 };
 constexpr MenuItem kPortItems[] = {
-    {"Port Auswahl", menu_id::kPortSelect},
+    {"&Port Auswahl...", menu_id::kPortSelect},
 };
 
 constexpr Popup kPopups[] = {
-    {"File", kFileItems, static_cast<int>(std::size(kFileItems))},
-    {"KDM_Data", kDataItems, static_cast<int>(std::size(kDataItems))},
-    {"Help", kHelpItems, static_cast<int>(std::size(kHelpItems))},
-    {"Port Auswahl", kPortItems, static_cast<int>(std::size(kPortItems))},
+    {"&File", kFileItems, static_cast<int>(std::size(kFileItems)), menu_id::kFileOpen},
+    {"&KDM_Data", kDataItems, static_cast<int>(std::size(kDataItems))},
+    {"&Help", kHelpItems, static_cast<int>(std::size(kHelpItems))},
+    {"&Port Auswahl", kPortItems, static_cast<int>(std::size(kPortItems))},
 };
 
 QString ObjectNameOf(int id) {
     return QStringLiteral("id%1").arg(id);
 }
 
+// `text` with a mnemonic: kept when it has one, else '&' before the first letter not yet used in
+// the same menu (`used` collects the letters, lower case).
+QString WithMnemonic(const QString& text, QString& used) {
+    const qsizetype marked = text.indexOf(QLatin1Char('&'));
+    if (marked >= 0 && marked + 1 < text.size() && text[marked + 1] != QLatin1Char('&')) {
+        used += text[marked + 1].toLower();
+        return text;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar letter = text[i].toLower();
+        if (letter.isLetterOrNumber() && !used.contains(letter)) {
+            used += letter;
+            QString result = text;
+            result.insert(i, QLatin1Char('&'));
+            return result;
+        }
+    }
+    return text;
+}
+
+// Fills the "Recent files" submenu from the remembered list each time it opens, so that every
+// window shows the list as it is now.
+void FillRecentMenu(QMenu* recent, QWidget* window, const std::function<QStringList()>& list,
+                    const std::function<void(const QString&)>& open) {
+    recent->clear();
+    const QStringList files = list();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        // "&1 /path/file.KDM": digits as mnemonics, '&' in a path shown as itself.
+        QString shown = files[i];
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        action->setObjectName(QStringLiteral("recentFile%1").arg(i));
+        action->setData(files[i]);
+        const QString path = files[i];
+        QObject::connect(action, &QAction::triggered, window, [open, path] { open(path); });
+    }
+    if (files.isEmpty()) {
+        QAction* none = recent->addAction(QStringLiteral("(none)"));
+        none->setEnabled(false);
+    }
+}
+
 }  // namespace
 
-QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand) {
+QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent) {
     auto* bar = new QMenuBar(window);
     bar->setObjectName(QStringLiteral("mainMenu"));
     // The menu belongs to the window on every desktop, as it always did; a global menu bar would move
     // it away from the nested modal windows it routes for.
     bar->setNativeMenuBar(false);
+    QString usedInBar;
     for (const Popup& popup : kPopups) {
-        // Texts stay free of '&': they are shown exactly as the program always spelled them.
-        QMenu* menu = bar->addMenu(QString::fromLatin1(popup.title));
+        QMenu* menu = bar->addMenu(WithMnemonic(QString::fromLatin1(popup.title), usedInBar));
+        QString used;
         for (int i = 0; i < popup.count; ++i) {
             const MenuItem& item = popup.items[i];
-            QAction* action = menu->addAction(QString::fromLatin1(item.text));
+            QAction* action = menu->addAction(WithMnemonic(QString::fromLatin1(item.text), used));
             action->setData(item.id);
             action->setObjectName(ObjectNameOf(item.id));
+            if (item.shortcut != nullptr) {
+                action->setShortcut(
+                    QKeySequence(QString::fromLatin1(item.shortcut), QKeySequence::PortableText));
+                // Each window carries its own menu: the keys act in the window that has the focus.
+                action->setShortcutContext(Qt::WindowShortcut);
+            }
             const int id = item.id;
             QObject::connect(action, &QAction::triggered, window, [onCommand, id] { onCommand(id); });
+            if (item.id == popup.recentAfter && recent.list && recent.open) {
+                QMenu* files = menu->addMenu(WithMnemonic(QStringLiteral("&Recent files"), used));
+                files->setObjectName(QStringLiteral("recentFiles"));
+                files->menuAction()->setObjectName(QStringLiteral("recentFilesMenu"));
+                QObject::connect(files, &QMenu::aboutToShow, window, [files, window, recent] {
+                    FillRecentMenu(files, window, recent.list, recent.open);
+                });
+                FillRecentMenu(files, window, recent.list, recent.open);
+            }
         }
     }
     return bar;
+}
+
+QString MenuTextOf(const QString& text) {
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    return shown;
 }
 
 QAction* FindMenuAction(QWidget* window, int id) {
@@ -117,4 +191,11 @@ bool RouteToApplication(CKDM_XPApp& app, int id, QWidget* window) {
         default:
             return false;
     }
+}
+
+RecentFiles RecentFilesOf(CKDM_XPApp& app, QWidget* window) {
+    RecentFiles recent;
+    recent.list = [&app] { return app.uiState.RecentFiles(); };
+    recent.open = [&app, window](const QString& path) { app.OpenDataFile(path, window); };
+    return recent;
 }

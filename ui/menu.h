@@ -1,7 +1,12 @@
 // The menu both windows carry: four popups with fixed texts, order and command ids. Each action keeps
-// its command id in QAction::data() and is named "id<command>" so that it can be found by id.
+// its command id in QAction::data() and is named "id<command>" so that it can be found by id. Every
+// popup and item has a mnemonic (Alt+F, Alt+K, ...), the common commands have the usual shortcuts
+// (Ctrl+O, Ctrl+P, Ctrl+R, Ctrl+W, F1, Ctrl+Q), and items that ask for more before they act end in
+// "...". The File popup holds a "Recent files" submenu when the window passes the list to it.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <functional>
 
 class QAction;
@@ -24,8 +29,21 @@ inline constexpr int kFaqGerman = 32794;
 inline constexpr int kPortSelect = 32795;
 }  // namespace menu_id
 
-// Builds the menu bar for `window`. Choosing an item calls `onCommand` with its id.
-QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand);
+// The data files for "Recent files": `list` gives them when the submenu opens, `open` opens one.
+struct RecentFiles {
+    std::function<QStringList()> list;
+    std::function<void(const QString& path)> open;
+};
+
+// Builds the menu bar for `window`. Choosing an item calls `onCommand` with its id; without `recent`
+// the File popup has no "Recent files".
+QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent = {});
+
+// The recent files of `app`, opened in a table window above `window`.
+RecentFiles RecentFilesOf(CKDM_XPApp& app, QWidget* window);
+
+// An item's text as shown, without the '&' of its mnemonic ("&Open..." gives "Open...").
+QString MenuTextOf(const QString& text);
 
 // The action of command `id` in the menu of `window`, or null.
 QAction* FindMenuAction(QWidget* window, int id);

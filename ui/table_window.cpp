@@ -1,12 +1,13 @@
 #include "ui/table_window.h"
 
+#include <QBoxLayout>
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "data/parameter_model.h"
 #include "data/strings.h"
@@ -16,6 +17,7 @@
 #include "ui/com_select.h"
 #include "ui/compare_view.h"
 #include "ui/ctable.h"
+#include "ui/file_drop.h"
 #include "ui/help.h"
 #include "ui/menu.h"
 #include "ui/pictures.h"
@@ -37,15 +39,10 @@ QSize DialogUnits(const QWidget& widget, int x, int y) {
 
 CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("CKDM_XPDlg"));
-    auto* layout = new QGridLayout(this);
-    layout->setMenuBar(CreateMainMenu(this, [this](int id) { OnCommand(id); }));
-
     system_ = new CTable(1, this);
     system_->setObjectName(QStringLiteral("id1000"));
-    system_->setMinimumSize(DialogUnits(*this, 215, 143));
     program_ = new CTable(2, this);
     program_->setObjectName(QStringLiteral("id1001"));
-    program_->setMinimumSize(DialogUnits(*this, 300, 100));
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("id1"));
     ok_->setDefault(true);
@@ -53,17 +50,64 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setStyleSheet(QStringLiteral("color: #c00000;"));
+    status_->setWordWrap(true);
     status_->hide();
-
-    layout->addWidget(system_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(ok_, 0, 2, Qt::AlignRight | Qt::AlignTop);
-    layout->setColumnStretch(1, 1);
-    layout->addWidget(program_, 1, 0, 1, 3);
-    layout->setRowStretch(1, 1);
-    layout->addWidget(status_, 2, 0, 1, 3);
-    resize(DialogUnits(*this, 608, 398));
-    setSizeGripEnabled(true);
+    CreateLayout();
+    setAcceptDrops(true);
     compare_ = new CompareView(app_, *this);
+}
+
+void CKDM_XPDlg::CreateLayout() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(CreateMainMenu(
+        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this)));
+
+    // The system table asks for the height of all its rows and gets it whenever the window has room;
+    // with less it scrolls, down to the height it always had. The program table takes what is left.
+    system_->setMinimumSize(DialogUnits(*this, 215, 143));
+    system_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    system_->SetWantsWholeTable(true);
+    program_->setMinimumSize(DialogUnits(*this, 300, 100));
+    program_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    layout->addWidget(system_, 0, Qt::AlignLeft);
+    layout->addWidget(program_, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addStretch(0);
+    bottom->addWidget(ok_, 0, Qt::AlignRight | Qt::AlignVCenter);
+    layout->addLayout(bottom);
+
+    for (CTable* table : {system_, program_})
+        connect(table, &CTable::columnWidthChangedByUser, this, [this] { columnsChanged_ = true; });
+
+    resize(DialogUnits(*this, 608, 398));
+    const QSize remembered = app_.uiState.WindowSize(objectName());
+    if (remembered.isValid()) resize(remembered);
+    setSizeGripEnabled(true);
+}
+
+void CKDM_XPDlg::done(int result) {
+    // Kept for the next window: its size, and the column widths the user set.
+    app_.uiState.SetWindowSize(objectName(),
+                               isMaximized() || isFullScreen() ? normalGeometry().size() : size());
+    if (columnsChanged_) {
+        app_.uiState.SetColumnWidths(QStringLiteral("system"), system_->ColumnWidths());
+        app_.uiState.SetColumnWidths(QStringLiteral("program"), program_->ColumnWidths());
+    }
+    QDialog::done(result);
+}
+
+void CKDM_XPDlg::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptDataFileDrag(event);
+}
+
+void CKDM_XPDlg::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptDataFileDrag(event);
+}
+
+void CKDM_XPDlg::dropEvent(QDropEvent* event) {
+    OpenDroppedDataFile(app_, this, event);
 }
 
 void CKDM_XPDlg::SetFileName(const std::string& path) {
@@ -109,8 +153,12 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     program_->BeginUpdate();
     kdm::ParameterTables tables(*system_, *program_);
     tables.ShowParameterSet(parsed.set);
+    // Widths the user chose last time, where the table has the same columns.
+    system_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("system")));
+    program_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("program")));
     program_->EndUpdate();
     system_->EndUpdate();
+    app_.uiState.AddRecentFile(QString::fromLocal8Bit(path.c_str()));
 
     suspect_ = tables.SuspectValues();
     if (suspect_ > 0) {
@@ -152,11 +200,11 @@ void CKDM_XPDlg::OnCommand(int id) {
 
 // The table window's help commands look in the directory current at the moment, not the start-up one.
 void CKDM_XPDlg::OnHelpEnglish() {
-    ShowHelp(this, kdm::CurrentDirectory(), kHelpDocumentEnglish);
+    OpenHelpDocument(kdm::CurrentDirectory(), "KDM_Info_e.pdf");
 }
 
 void CKDM_XPDlg::OnHelpGerman() {
-    ShowHelp(this, kdm::CurrentDirectory(), kHelpDocumentGerman);
+    OpenHelpDocument(kdm::CurrentDirectory(), "KDM_Info_d.pdf");
 }
 
 void CKDM_XPDlg::OnPortSelect() {

@@ -41,11 +41,19 @@ class CKDM_XPDlg final : public QDialog {
     // Why the file could not be read; empty when it could.
     const std::string& ReadFailure() const { return readFailure_; }
 
+  public slots:
+    // Remembers the window's size and the column widths the user set, then closes.
+    void done(int result) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void ReportReadFailure();
+    void CreateLayout();
 
     CKDM_XPApp& app_;
     std::string fileName_;
@@ -56,6 +64,7 @@ class CKDM_XPDlg final : public QDialog {
     QPushButton* ok_;
     bool initialised_ = false;
     bool failureReported_ = false;
+    bool columnsChanged_ = false;
     int suspect_ = 0;
     std::string readFailure_;
 };

@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <QProgressBar>
 #include <QThread>
+#include <fstream>
 
 #include "data/strings.h"
 #include "link/search_report.h"
@@ -130,11 +131,31 @@ void TransferWorker::Update(Change change) {
     {
         QMutexLocker lock(&mutex_);
         change(pending_);
+        SnapshotCounts(pending_);
         if (!pending_.posted) pending_.posted = post = true;
     }
     if (post)
         QMetaObject::invokeMethod(
             this, [this] { ApplyPending(); }, Qt::QueuedConnection);
+}
+
+void TransferWorker::SnapshotCounts(Pending& pending) {
+    if (!read_) return;
+    TransferCounts now = counts_;
+    now.stored = read_->StoredTelegrams();
+    now.system = read_->SystemTelegrams();
+    now.programs = read_->Programs();
+    if (now.identification.isEmpty() && now.stored > 0) {
+        // Stored before the first telegram: the temporary file's first record.
+        std::ifstream in(app_.tempFilePath, std::ios::binary);
+        std::string first;
+        std::getline(in, first, '\r');
+        now.identification = QString::fromLatin1(first.data(), static_cast<qsizetype>(first.size()));
+    }
+    if (now.stored == counts_.stored && now.identification == counts_.identification) return;
+    counts_ = now;
+    pending.countsDirty = true;
+    pending.counts = now;
 }
 
 void TransferWorker::ApplyPending() {
@@ -147,6 +168,7 @@ void TransferWorker::ApplyPending() {
     }
     if (now.rangeDirty) view_.ShowProgressRange(now.low, now.high);
     if (now.posDirty) view_.ShowProgressPos(now.position);
+    if (now.countsDirty) view_.ShowCounts(now.counts);
     for (const auto& [id, text] : now.controls)
         view_.ShowControl(id, text);
     if (now.statusDirty) view_.ShowStatus(now.status);
@@ -248,7 +270,9 @@ void TransferWorker::ShowError(const std::string& text) {
 void TransferWorker::ShowInformation(const std::string& title, const std::string& text) {
     const QString shownTitle = FromBytes(title);
     const QString shown = FromBytes(text);
-    OnUiThread([this, &shownTitle, &shown] {
+    const bool writeComplete = write_ && write_->Completed();
+    OnUiThread([this, &shownTitle, &shown, writeComplete] {
+        if (writeComplete) view_.ShowWriteComplete();
         QMessageBox box(QMessageBox::Information, shownTitle, shown, QMessageBox::Ok, view_.Window());
         box.setObjectName(QStringLiteral("KdmInformationBox"));
         box.exec();

@@ -39,6 +39,15 @@ class WriteEngine;
 // telegrams whose checksum did not match when there are any.
 QString TerminatedText(int checksumMismatches);
 
+// How far a read got, taken on the worker thread with every display update.
+struct TransferCounts {
+    int stored = 0;    // telegram records stored
+    int system = 0;    // of those, the system block's
+    int programs = 0;  // program telegrams ('P') stored
+    // The device's identification record, once the first telegram is stored; empty before.
+    QString identification;
+};
+
 // What a transfer window shows, applied on the user-interface thread.
 class ITransferView {
   public:
@@ -47,6 +56,10 @@ class ITransferView {
     virtual void ShowControl(int controlId, const QString& text) = 0;
     virtual void ShowProgressRange(int low, int high) = 0;
     virtual void ShowProgressPos(int position) = 0;
+    // A read's counts changed.
+    virtual void ShowCounts(const TransferCounts& counts) { (void)counts; }
+    // A write sent its last frame; its box comes next.
+    virtual void ShowWriteComplete() {}
     // The window that owns boxes and file dialogs.
     virtual QWidget* Window() = 0;
 };
@@ -110,8 +123,12 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
         int high = 0;
         bool posDirty = false;
         int position = 0;
+        bool countsDirty = false;
+        TransferCounts counts;
         bool posted = false;
     };
+    // Worker side: the read's counts into `pending`, when they changed.
+    void SnapshotCounts(Pending& pending);
 
     void Run();
     void OnThreadFinished();
@@ -134,6 +151,7 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     std::atomic<bool> closing_{false};
     QMutex mutex_;
     Pending pending_;
+    TransferCounts counts_;  // worker thread: the counts last posted
 };
 
 // What the read and the write window have in common: the controls by id, the worker, and the keys.

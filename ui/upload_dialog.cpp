@@ -3,13 +3,16 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "transfer/observer.h"
+#include "ui/app.h"
 #include "ui/pictures.h"
+#include "ui/transfer_progress.h"
 
 CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
-    : TransferDialogBase(app, TransferWorker::Job::kRead, parent) {
+    : TransferDialogBase(app, TransferWorker::Job::kRead, parent), app_(app) {
     setObjectName(QStringLiteral("CUpload"));
     setWindowTitle(QStringLiteral("Read data from Dorvik-device"));
     setWindowIcon(AppIcon());
@@ -35,19 +38,78 @@ CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
     counter->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("000000")));
     layout->addWidget(counter, 3, 0, Qt::AlignLeft);
 
+    // Busy until the size of the read is known, then how much of it has arrived.
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("readProgress"));
+    progress_->setRange(0, 0);
+    progress_->setTextVisible(false);
+    layout->addWidget(progress_, 4, 0, 1, 3);
+
+    time_ = new TransferTimeLabel(this);
+    layout->addWidget(time_, 5, 0, 1, 2);
+    // Does what Esc does; Enter still reaches the hidden OK.
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("id2"));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &CUpload::OnCancel);
+    layout->addWidget(cancel, 5, 2, Qt::AlignRight);
+
     statusLine_ = AddControl(kdm::kCtlStatusLine, true);
     statusLine_->setMinimumHeight(statusLine_->sizeHint().height() + 6);
-    layout->addWidget(statusLine_, 4, 0, 1, 3);
-    layout->setRowMinimumHeight(4, 32);
+    layout->addWidget(statusLine_, 6, 0, 1, 3);
+    layout->setRowMinimumHeight(6, 32);
 
-    // Present for the keyboard only (Enter, Esc).
+    // Present for the keyboard only (Enter).
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("id1"));
     ok->setDefault(true);
     ok->hide();
     connect(ok, &QPushButton::clicked, this, &CUpload::OnOK);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("id2"));
-    cancel->hide();
-    connect(cancel, &QPushButton::clicked, this, &CUpload::OnCancel);
+}
+
+int CUpload::ProgressMaximum() const {
+    return progress_->maximum();
+}
+
+int CUpload::ProgressValue() const {
+    return progress_->value();
+}
+
+QString CUpload::TimeText() const {
+    return time_->text();
+}
+
+void CUpload::showEvent(QShowEvent* event) {
+    time_->Begin();
+    TransferDialogBase::showEvent(event);
+}
+
+void CUpload::ShowCounts(const TransferCounts& counts) {
+    counts_ = counts;
+    ShowBar();
+}
+
+void CUpload::ShowStatus(const QString& text) {
+    TransferDialogBase::ShowStatus(text);
+    // The program block has ended: everything there is has arrived, whether or not it gets saved.
+    const QString terminated = TerminatedText(0);
+    if (!complete_ && text.startsWith(terminated)) {
+        complete_ = true;
+        if (!counts_.identification.isEmpty()) {
+            app_.uiState.SetLastReadSize(counts_.identification,
+                                         UiState::ReadSize{counts_.programs, counts_.stored});
+        }
+        time_->Finish();
+    }
+    ShowBar();
+}
+
+void CUpload::ShowBar() {
+    UiState::ReadSize last;
+    const bool known =
+        !counts_.identification.isEmpty() && app_.uiState.LastReadSize(counts_.identification, last);
+    const ReadBar bar = ReadBarFor(counts_, complete_, known, last);
+    progress_->setRange(0, bar.maximum);
+    progress_->setValue(bar.value);
+    time_->Progress(counts_.stored, bar.maximum > 0 && !complete_ ? bar.maximum : 0);
 }

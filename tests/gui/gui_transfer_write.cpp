@@ -177,9 +177,9 @@ TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
     EXPECT_EQ(dialog.StatusText().toStdString(), "<STX>" + lastTelegram + "<ETX>");
     EXPECT_EQ(dialog.ControlText(kdm::kCtlWriteProgramNo).toStdString(), "002");
     EXPECT_EQ(dialog.ProgressMaximum(), static_cast<int>(text.size()) + 200);
-    // The position of the last frame sent; data to transfer: length - 35 - that position, not below 0.
+    // The bar stands at its end; data to transfer: length - 35 - the last frame's position, not below 0.
     const int lastFrameAt = static_cast<int>(text.rfind(kdm::STX));
-    EXPECT_EQ(dialog.ProgressValue(), lastFrameAt);
+    EXPECT_EQ(dialog.ProgressValue(), dialog.ProgressMaximum());
     EXPECT_EQ(dialog.ControlText(kdm::kCtlProgramNo).toInt(),
               std::max(0, static_cast<int>(text.size()) - 35 - lastFrameAt));
     // Every telegram record reached the device, the last one included.
