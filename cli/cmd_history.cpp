@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/diff_output.h"
 #include "cli/history_cli.h"
 #include "cli/parameter_output.h"
 #include "cli/port_option.h"
 #include "cli/transfer_cli.h"
+#include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 #include "data/strings.h"
 #include "files/data_file.h"
@@ -235,6 +237,89 @@ int RunSync(Context& context, bool quiet) {
     return kExitOk;
 }
 
+// --- history diff ---
+
+// Its exit status follows kdmxp-cli diff (and diff(1)).
+inline constexpr int kDiffSame = 0;
+inline constexpr int kDiffDifferent = 1;
+inline constexpr int kDiffTrouble = 2;
+
+struct DiffOptions {
+    std::string first;
+    std::string second;
+    std::string format = "text";
+};
+
+// "entry 1a2b3c4d5e6f (write 2026-12-08 09:14:03 by bert@laptop-b)": what a side of the comparison is.
+std::string EntryLabel(const kdm::HistoryEntry& entry) {
+    return "entry " + entry.ShortId() + " (" + std::string(kdm::HistoryKindName(entry.kind)) + " " +
+           ShownTime(entry.time) + " by " + Latin1ToUtf8(entry.user) + "@" + Latin1ToUtf8(entry.host) + ")";
+}
+
+nlohmann::ordered_json EntrySummaryJson(const kdm::HistoryEntry& entry) {
+    return {
+        {"id", entry.id},     {"kind", kdm::HistoryKindName(entry.kind)}, {"device", entry.device},
+        {"time", entry.time}, {"host", Latin1ToUtf8(entry.host)},         {"user", Latin1ToUtf8(entry.user)}};
+}
+
+int RunDiff(Context& context, const DiffOptions& options) {
+    kdm::HistoryEntry newer;
+    kdm::HistoryResult found = context.history.Find(options.first, newer);
+    if (!found.ok) {
+        std::fprintf(stderr, "%s\n", found.reason.c_str());
+        return kDiffTrouble;
+    }
+    kdm::HistoryEntry older;
+    if (options.second.empty()) {
+        // One entry: what changed since the entry before it of the same device, on any laptop.
+        std::vector<kdm::HistoryEntry> entries;
+        found = context.history.List(entries);
+        const kdm::HistoryEntry* previous =
+            found.ok ? kdm::PreviousEntryOfDevice(entries, newer.id) : nullptr;
+        if (!found.ok) {
+            std::fprintf(stderr, "%s\n", found.reason.c_str());
+            return kDiffTrouble;
+        }
+        if (previous == nullptr) {
+            std::fprintf(stderr,
+                         "Entry %s is the first of device %s: there is nothing before it to compare with\n",
+                         newer.ShortId().c_str(), newer.device.c_str());
+            return kDiffTrouble;
+        }
+        older = *previous;
+    } else {
+        // Two entries: the first named is A, as with kdmxp-cli diff A B.
+        older = newer;
+        found = context.history.Find(options.second, newer);
+        if (!found.ok) {
+            std::fprintf(stderr, "%s\n", found.reason.c_str());
+            return kDiffTrouble;
+        }
+    }
+    std::string textA, textB;
+    for (auto [entry, text] : {std::pair{&older, &textA}, std::pair{&newer, &textB}}) {
+        const kdm::HistoryResult read = context.history.ReadContents(*entry, *text);
+        if (!read.ok) {
+            std::fprintf(stderr, "%s\n", read.reason.c_str());
+            return kDiffTrouble;
+        }
+    }
+    const kdm::ParameterDiff diff =
+        kdm::CompareParameterSets(kdm::ParseParameterSet(textA).set, kdm::ParseParameterSet(textB).set);
+    const std::string labelA = EntryLabel(older);
+    const std::string labelB = EntryLabel(newer);
+    if (options.format == "json") {
+        nlohmann::ordered_json document = ParameterDiffJson(diff, labelA, labelB);
+        document["entryA"] = EntrySummaryJson(older);
+        document["entryB"] = EntrySummaryJson(newer);
+        std::printf("%s\n", document.dump().c_str());
+    } else {
+        std::fputs(ParameterDiffText(diff, labelA, labelB).c_str(), stdout);
+    }
+    std::fflush(stdout);
+    return diff.Same() ? kDiffSame : kDiffDifferent;
+}
+
 }  // namespace
 
 bool RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& path,
@@ -336,6 +421,21 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
         "With no remote set or the remote out of reach nothing changes (exit status 1)");
     sync->add_flag("-q,--quiet", *quiet, "Print nothing but errors");
     sync->callback([quiet, &context, &exitCode] { exitCode = RunSync(context, *quiet); });
+
+    auto compare = std::make_shared<DiffOptions>();
+    CLI::App* diff = history->add_subcommand(
+        "diff",
+        "Compare two entries parameter by parameter, as kdmxp-cli diff does (ENTRY2 is B); with one\n"
+        "ENTRY, compare the entry before it of the same device (A) with it (B). Exit status 0 the same,\n"
+        "1 different, 2 trouble (no such entry, nothing before it)");
+    diff->add_option("ENTRY", compare->first, "An entry id, or 4 or more of its first hex digits")
+        ->required();
+    diff->add_option("ENTRY2", compare->second, "A second entry");
+    diff->add_option("--format", compare->format,
+                     "text (default): a table of the differences;\n"
+                     "json: the object of kdmxp-cli diff, with \"entryA\" and \"entryB\" added")
+        ->check(CLI::IsMember({"text", "json"}));
+    diff->callback([compare, &context, &exitCode] { exitCode = RunDiff(context, *compare); });
 
     history->callback([history, list, &context, &exitCode] {
         if (history->get_subcommands().empty()) exitCode = RunList(context, *list);

@@ -2,13 +2,9 @@
 // can be opened now; `--map COMn PATH` stores where a port name leads.
 #include <nlohmann/json.hpp>
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -17,6 +13,7 @@
 
 #include "cli/cli.h"
 #include "platform/port_holders.h"
+#include "platform/port_mapping.h"
 
 namespace kdmcli {
 namespace {
@@ -209,44 +206,25 @@ int ListPorts(Context& context, bool json) {
     return kExitOk;
 }
 
-// Warns about a path that leads nowhere now; a mapping may be made before the adapter is plugged in.
-void WarnAboutPath(const std::string& path, int portNumber) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            std::fprintf(stderr, "Warning: %s does not exist; COM%d leads nowhere until it does.\n",
-                         path.c_str(), portNumber);
-        } else {
-            std::fprintf(stderr, "Warning: %s cannot be looked at (%s).\n", path.c_str(),
-                         std::strerror(errno));
-        }
-    } else if (!S_ISCHR(st.st_mode)) {
-        std::fprintf(stderr, "Warning: %s is not a character device; COM%d cannot be opened.\n", path.c_str(),
-                     portNumber);
-    }
-}
-
 int StoreMapping(Context& context, const std::string& name, const std::string& path) {
-    const int n = kdm::PortNumberOfName(name);
-    if (n == 0) {
-        std::fprintf(stderr, "Not a port name: %s (use COM1 to COM30)\n", name.c_str());
-        return kExitUsage;
+    // The port dialog stores mappings through the same rules; only the wording around them is ours.
+    const kdm::MappingResult result = kdm::StoreMapping(context.portMap, name, path);
+    if (result.warning != kdm::MappingWarning::kNone) {
+        std::fprintf(stderr, "Warning: %s\n", kdm::MappingWarningText(result, path).c_str());
     }
-    if (!path.empty() && path.front() != '/') {
-        std::fprintf(stderr, "Not an absolute path: %s (give the whole path, for example /dev/ttyUSB0)\n",
-                     path.c_str());
-        return kExitUsage;
+    switch (result.problem) {
+        case kdm::MappingProblem::kNone:
+            break;
+        case kdm::MappingProblem::kNotPortName:
+        case kdm::MappingProblem::kRelativePath:
+            std::fprintf(stderr, "%s\n", kdm::MappingProblemText(result, name, path).c_str());
+            return kExitUsage;
+        case kdm::MappingProblem::kPortDirectory:
+        case kdm::MappingProblem::kNotStored:
+            std::fprintf(stderr, "%s\n", kdm::MappingProblemText(result, name, path).c_str());
+            return kExitFailure;
     }
-    if (context.portMap.UsesPortDirectory()) {
-        std::fprintf(stderr, "KDMXP_PORT_DIR is set (%s): its entries decide where the ports lead.\n",
-                     std::getenv("KDMXP_PORT_DIR"));
-        return kExitFailure;
-    }
-    if (!path.empty()) WarnAboutPath(path, n);
-    if (!context.portMap.SetMapping(n, path)) {
-        std::fprintf(stderr, "Could not store the mapping of COM%d.\n", n);
-        return kExitFailure;
-    }
+    const int n = result.portNumber;
     const kdm::PortTable table = context.portMap.Table();
     const kdm::PortAssignment& entry = table.names[static_cast<std::size_t>(n - 1)];
     std::printf("%s -> %s", entry.name.c_str(),

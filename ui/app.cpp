@@ -104,13 +104,11 @@ void CKDM_XPApp::OnInfo(QWidget* parent) {
 }
 
 void CKDM_XPApp::OnHelpEnglish(QWidget* parent) {
-    (void)parent;
-    OpenHelpDocument(startupDirectory, "KDM_Info_e.pdf");
+    ShowHelp(parent, startupDirectory, kHelpDocumentEnglish);
 }
 
 void CKDM_XPApp::OnHelpGerman(QWidget* parent) {
-    (void)parent;
-    OpenHelpDocument(startupDirectory, "KDM_Info_d.pdf");
+    ShowHelp(parent, startupDirectory, kHelpDocumentGerman);
 }
 
 void CKDM_XPApp::OnFaqEnglish(QWidget* parent) {

@@ -1,6 +1,8 @@
-// CComSelect: the port dialog. Thirty radio buttons "COM 1" to "COM 30" of which only the ports that can
-// be opened now are enabled; the choice is stored as the number ComNr under a key of its own, which
-// the device search does not read.
+// CComSelect: the port dialog. Thirty radio buttons, "COM 1" to "COM 30" each with what the port stands
+// for on a second line, of which only the ports that can be opened now are enabled; the choice is stored
+// as the number ComNr under a key of its own, which the device search does not read. "Map a device..."
+// points a port name at a detected adapter or any path (CMapDevice), through the same rules as
+// `kdmxp-cli ports --map`. The dialog probes again when adapters are plugged or unplugged.
 #pragma once
 
 #include <QDialog>
@@ -8,11 +10,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/port_discovery.h"
 #include "platform/posix_serial_port.h"
 
 class CKDM_XPApp;
+class PortWatch;
 class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QPushButton;
 class QRadioButton;
 namespace kdm {
 class ISettingsStore;
@@ -41,23 +49,76 @@ inline constexpr std::array<int, 30> kPortButtonIds = {
 class CComSelect final : public QDialog {
     Q_OBJECT
   public:
-    // Probes every port and preselects; this takes a moment (each port is opened once or twice).
-    CComSelect(kdm::ISettingsStore& settings, const kdm::PortMap& portMap, QWidget* parent);
+    // Probes every port and preselects; this takes a moment (each port is opened once or twice). The
+    // map is written to only by "Map a device...".
+    CComSelect(kdm::ISettingsStore& settings, kdm::PortMap& portMap, QWidget* parent);
 
     QButtonGroup* Buttons() const { return group_; }
     QRadioButton* ButtonOfPort(int port) const;  // 1..30
+    QPushButton* MapButton() const { return mapButton_; }
     // Port number of the first selected button in port order, 0 when none is.
     int SelectedPort() const;
+    // True when plugging and unplugging are followed (see PortWatch).
+    bool FollowsDevices() const;
+
+    // Probes every port again and relabels the buttons. The selection stays while its port can still be
+    // opened; otherwise the first openable port is selected. Emits refreshed().
+    void Refresh();
+    // "Map a device...": runs CMapDevice; after a stored mapping the ports are probed again and the mapped
+    // port is selected when it can be opened.
+    void OnMapDevice();
+
+    void accept() override;  // "OK"
+
+  signals:
+    // The buttons show what the ports stand for now (after a plug, an unplug or a mapping).
+    void refreshed();
+
+  private:
+    void OnInitDialog();
+    // Labels, tooltips and enabled state of every button; the index of the first openable port or -1.
+    int ProbePorts();
+    void ClearSelection();
+
+    kdm::ISettingsStore& settings_;
+    kdm::PortMap& portMap_;
+    QButtonGroup* group_;
+    QPushButton* mapButton_;
+    PortWatch* watch_;
+    std::array<QRadioButton*, 30> buttons_{};
+};
+
+// "Map a device...": a port name and a device path, the detected devices offered by their stable names.
+// OK stores the mapping through the shared rules and stays open, saying why, when they refuse it.
+class CMapDevice final : public QDialog {
+    Q_OBJECT
+  public:
+    // `port` (1..30) is offered first.
+    CMapDevice(kdm::PortMap& portMap, int port, QWidget* parent);
+
+    QComboBox* PortBox() const { return portBox_; }
+    QComboBox* DeviceBox() const { return deviceBox_; }  // editable: any path may be typed
+    QLabel* Message() const { return message_; }
+    // The port whose mapping was stored, 0 before.
+    int MappedPort() const { return mappedPort_; }
 
     void accept() override;  // "OK"
 
   private:
-    void OnInitDialog();
+    // What the path now entered leads to, or why it would be refused, or warned about.
+    void UpdateMessage();
+    std::string Path() const;
+    std::string PortName() const;
 
-    kdm::ISettingsStore& settings_;
-    const kdm::PortMap& portMap_;
-    QButtonGroup* group_;
-    std::array<QRadioButton*, 30> buttons_{};
+    kdm::PortMap& portMap_;
+    QComboBox* portBox_;
+    QComboBox* deviceBox_;
+    QLabel* message_;
+    QPushButton* okButton_;
+    int mappedPort_ = 0;
+    // The devices detected when the dialog opened, and the port each had then (0: none).
+    std::vector<kdm::DetectedPort> detected_;
+    std::vector<int> namesNow_;
 };
 
 // "Port Auswahl" from either window: the dialog under the wait cursor while it probes, then modal.

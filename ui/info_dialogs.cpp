@@ -4,23 +4,69 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "data/strings.h"
+#include "ui/contact.h"
 #include "ui/pictures.h"
 
+// Each question keeps its answer in one paragraph; the two texts ask the same questions in the same order.
 const char* const CKDMFAQ::kText =
     "Program shows no data table:\n"
-    "Copy the file msflxgrd.ocx from program-directory to c:\\windowsystem32.\n"
-    "Then register it with: \n"
-    "Start -> Run-> regsvr \"c:\\windows\\system32\\msflxgrd.ocx\". \n"
-    " Message \"DLLRegisterServer.. succeeded) appears.";
+    "On Linux there is nothing to copy or register: the tables are part of KDM XP. The package kdmxp "
+    "brings in what it needs: libqt6widgets6 (windows and tables), libqt6gui6 (the display), "
+    "libqt6printsupport6 (printing), xdg-utils (opening the PDF help in a PDF viewer) and git (the "
+    "device history). If KDM XP does not start and says it could not load the Qt platform plugin, "
+    "reinstall it: sudo apt install --reinstall libqt6gui6. Without a desktop, use kdmxp-cli show FILE.\n"
+    "\n"
+    "No COM-IO found, or a port cannot be opened:\n"
+    "Your user needs access to the serial devices: sudo adduser $USER dialout, then log out and in "
+    "again. kdmxp-cli ports lists COM1 to COM30 with their devices and says why a port cannot be "
+    "opened (missing, held by another program, or no permission and the group to join).\n"
+    "\n"
+    "Which COM port is my USB adapter?\n"
+    "A USB serial adapter (/dev/ttyUSB0, /dev/ttyACM0) gets the lowest free name of COM1 to COM9 by "
+    "itself and keeps it, in whichever socket it is plugged. To give it a name of your own, choose Port "
+    "Auswahl -> Port Auswahl... -> Map a device..., or run kdmxp-cli ports --map COM3 /dev/serial/by-id/... "
+    "(kdmxp-cli ports "
+    "shows the by-id name). A mapping always wins.\n"
+    "\n"
+    "Help shows no PDF:\n"
+    "Help (english) opens the help inside KDM XP. Its button Open PDF... needs a PDF viewer, for "
+    "example the package evince or okular; without one, a message says where the PDF is.";
 
 const char* const CKDMFAQ_D::kText =
-    "Daten-Tabelle  erscheint nicht:\n"
-    "Grund: Steuerelemtent nicht registriert.  Kopieren Sie msflxgrd.ocx aus  Programm-Verzeichnis in  "
-    "C:\\windows\\system32. Registrieren mit: \n"
-    "Start -> Ausf\xc3\xbchren regsvr32 \"C:\\windows\\system32\\msflxgrd.ocx\" .";
+    "Daten-Tabelle erscheint nicht:\n"
+    "Unter Linux muss nichts kopiert oder registriert werden: die Tabellen geh\xc3\xb6ren zu KDM XP. Das "
+    "Paket kdmxp bringt mit, was es braucht: libqt6widgets6 (Fenster und Tabellen), libqt6gui6 (die "
+    "Anzeige), libqt6printsupport6 (Drucken), xdg-utils (das PDF der Hilfe in einem PDF-Betrachter "
+    "\xc3\xb6"
+    "ffnen) und git (die Ger\xc3\xa4te-Historie). Startet KDM XP nicht und meldet, das "
+    "Qt-Plattform-Plugin lasse sich nicht laden: sudo apt install --reinstall libqt6gui6. Ohne "
+    "Desktop: kdmxp-cli show DATEI.\n"
+    "\n"
+    "No COM-IO found, oder ein Port l\xc3\xa4sst sich nicht \xc3\xb6"
+    "ffnen:\n"
+    "Ihr Benutzer braucht Zugriff auf die seriellen Ger\xc3\xa4te: sudo adduser $USER dialout, dann "
+    "ab- und wieder anmelden. kdmxp-cli ports zeigt COM1 bis COM30 mit ihren Ger\xc3\xa4ten und sagt, "
+    "warum ein Port sich nicht \xc3\xb6"
+    "ffnen l\xc3\xa4sst (fehlt, von einem anderen Programm belegt, "
+    "oder keine Berechtigung und die Gruppe, der man beitreten muss).\n"
+    "\n"
+    "Welcher COM-Port ist mein USB-Adapter?\n"
+    "Ein USB-Seriell-Adapter (/dev/ttyUSB0, /dev/ttyACM0) bekommt von selbst den niedrigsten freien "
+    "Namen von COM1 bis COM9 und beh\xc3\xa4lt ihn, in welcher Buchse er auch steckt. Einen eigenen Namen "
+    "geben Sie ihm mit Port Auswahl -> Port Auswahl... -> Map a device... oder mit kdmxp-cli ports --map "
+    "COM3 "
+    "/dev/serial/by-id/... (kdmxp-cli ports zeigt den by-id-Namen). Eine Zuordnung gilt immer vor.\n"
+    "\n"
+    "Hilfe zeigt kein PDF:\n"
+    "Hilfe (deutsch) \xc3\xb6"
+    "ffnet die Hilfe in KDM XP. Ihr Knopf PDF \xc3\xb6"
+    "ffnen... braucht einen "
+    "PDF-Betrachter, zum Beispiel das Paket evince oder okular; ohne ihn sagt eine Meldung, wo das PDF "
+    "liegt.";
 
 namespace {
 
@@ -41,6 +87,23 @@ QLabel* PictureLabel(const QPixmap& pixmap, QWidget* parent, const char* objectN
 }
 
 }  // namespace
+
+QString ContactText(const char* web, const char* email, const char* phone, const char* fax) {
+    QStringList addresses;
+    for (const char* value : {web, email}) {
+        if (value != nullptr && *value != '\0') addresses << QString::fromUtf8(value);
+    }
+    QStringList numbers;
+    if (phone != nullptr && *phone != '\0') numbers << QStringLiteral("Phone ") + QString::fromUtf8(phone);
+    if (fax != nullptr && *fax != '\0') numbers << QStringLiteral("Fax   ") + QString::fromUtf8(fax);
+    if (!addresses.isEmpty() && !numbers.isEmpty()) addresses << QString();
+    return (addresses + numbers).join(QLatin1Char('\n'));
+}
+
+QString ConfiguredContactText() {
+    return ContactText(kdmxp_contact::kWeb, kdmxp_contact::kEmail, kdmxp_contact::kPhone,
+                       kdmxp_contact::kFax);
+}
 
 InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
     setWindowIcon(AppIcon());
@@ -73,7 +136,7 @@ CAboutKDMXP::CAboutKDMXP(QWidget* parent) : InfoDialog(parent) {
     auto* row = new QHBoxLayout;
     row->addWidget(PictureLabel(LogoPixmap(72), this, "logo"), 0, Qt::AlignTop);
     row->addSpacing(12);
-    row->addWidget(TextLabel(QString::fromLatin1(kContact), this, "contact"), 1);
+    row->addWidget(TextLabel(ConfiguredContactText(), this, "contact"), 1);
     layout->addLayout(row);
     auto* version = TextLabel(QStringLiteral("KDM XP"), this, "id1017");
     version->setAlignment(Qt::AlignCenter);
@@ -103,6 +166,8 @@ CKDMFAQ::CKDMFAQ(QWidget* parent) : InfoDialog(parent) {
     setWindowTitle(QString::fromLatin1(kTitle));
     auto* layout = new QVBoxLayout(this);
     auto* text = TextLabel(QString::fromUtf8(kText), this, "faqText");
+    text->setWordWrap(true);
+    text->setMinimumWidth(560);
     layout->addWidget(text);
     AddOkButton(layout);
 }
@@ -113,7 +178,7 @@ CKDMFAQ_D::CKDMFAQ_D(QWidget* parent) : InfoDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     auto* text = TextLabel(QString::fromUtf8(kText), this, "id1016");
     text->setWordWrap(true);
-    text->setMinimumWidth(460);
+    text->setMinimumWidth(560);
     layout->addWidget(text);
     AddOkButton(layout);
 }

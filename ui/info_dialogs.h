@@ -1,8 +1,11 @@
 // The fixed information windows of the Help menu: about box, cable information and the two FAQ texts.
-// Each has an "OK" button; Esc and the close box end it exactly like OK.
+// Each has an "OK" button; Esc and the close box end it exactly like OK. The FAQs answer the same
+// questions in both languages, for a Linux machine: which package provides what, the dialout group,
+// which name a USB adapter has and how to give it another.
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class InfoDialog : public QDialog {
     Q_OBJECT
@@ -20,10 +23,14 @@ class CAboutKDMXP final : public InfoDialog {
   public:
     explicit CAboutKDMXP(QWidget* parent);
     static constexpr const char* kTitle = "Info KDM XP";
-    // The maker's contact lines, one per line, telephone and fax after an empty line.
-    static constexpr const char* kContact =
-        "www.dorvik.example\ninfo@dorvik.example\n\nPhone +00 000 000000-0\nFax   +00 000 000000-9";
 };
+
+// The maker's contact lines: web and e-mail address, then after an empty line "Phone ..." and
+// "Fax   ...". An empty value is left out, and so is the empty line when either group is missing.
+QString ContactText(const char* web, const char* email, const char* phone, const char* fax);
+
+// ContactText of the values this build was configured with (the KDMXP_CONTACT_* cache variables).
+QString ConfiguredContactText();
 
 class CAboutRS232 final : public InfoDialog {
     Q_OBJECT

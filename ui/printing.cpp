@@ -13,6 +13,7 @@
 
 #include "files/atomic_save.h"
 #include "files/data_file.h"
+#include "files/data_file_name.h"
 #include "files/print_layout.h"
 #include "ui/visible_text.h"
 
@@ -47,6 +48,15 @@ QFont PrintFont(const kdm::PrintLayout& layout, double availableWidth) {
         font.setPixelSize(std::max(1, static_cast<int>(shrunk)));
     }
     return font;
+}
+
+// Printing into a file proposes the data file's own name with ".pdf", beside it, rather than a name
+// made from the job's document name in the home folder. Setting a ".pdf" name switches the printer to
+// PDF; switching back keeps a print queue, when there is one, the dialog's first choice. The dialog
+// clears the name again when a queue is chosen.
+void ProposeOutputFile(QPrinter& printer, const std::string& path) {
+    printer.setOutputFileName(QString::fromLocal8Bit(kdm::PdfNameFor(path).c_str()));
+    printer.setOutputFormat(QPrinter::NativeFormat);
 }
 
 }  // namespace
@@ -106,6 +116,7 @@ void PrintDataFile(const std::string& path, QWidget* parent,
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromLatin1(kPrintDocumentName));
+    ProposeOutputFile(printer, path);
     if (choosePrinter) {
         if (!choosePrinter(printer, parent)) return;
     } else {

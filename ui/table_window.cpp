@@ -200,11 +200,11 @@ void CKDM_XPDlg::OnCommand(int id) {
 
 // The table window's help commands look in the directory current at the moment, not the start-up one.
 void CKDM_XPDlg::OnHelpEnglish() {
-    OpenHelpDocument(kdm::CurrentDirectory(), "KDM_Info_e.pdf");
+    ShowHelp(this, kdm::CurrentDirectory(), kHelpDocumentEnglish);
 }
 
 void CKDM_XPDlg::OnHelpGerman() {
-    OpenHelpDocument(kdm::CurrentDirectory(), "KDM_Info_d.pdf");
+    ShowHelp(this, kdm::CurrentDirectory(), kHelpDocumentGerman);
 }
 
 void CKDM_XPDlg::OnPortSelect() {

@@ -1,10 +1,11 @@
-// The information windows and the start window: exact texts, pictures, and Esc acting like OK.
+// The information windows and the start window: texts, pictures, and Esc acting like OK.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <functional>
 #include <memory>
 
@@ -47,16 +48,9 @@ const InfoCase kInfoCases[] = {
     {"cable", [] { return std::make_unique<CAboutRS232>(nullptr); }, "Info RS232-Connection", nullptr,
      nullptr},
     {"faq_english", [] { return std::make_unique<CKDMFAQ>(nullptr); }, "KDM XP - FAQ (english)", "faqText",
-     "Program shows no data table:\n"
-     "Copy the file msflxgrd.ocx from program-directory to c:\\windowsystem32.\n"
-     "Then register it with: \n"
-     "Start -> Run-> regsvr \"c:\\windows\\system32\\msflxgrd.ocx\". \n"
-     " Message \"DLLRegisterServer.. succeeded) appears."},
+     CKDMFAQ::kText},
     {"faq_german", [] { return std::make_unique<CKDMFAQ_D>(nullptr); }, "KDM XP FAQ (deutsch)", "id1016",
-     "Daten-Tabelle  erscheint nicht:\n"
-     "Grund: Steuerelemtent nicht registriert.  Kopieren Sie msflxgrd.ocx aus  Programm-Verzeichnis in  "
-     "C:\\windows\\system32. Registrieren mit: \n"
-     "Start -> Ausführen regsvr32 \"C:\\windows\\system32\\msflxgrd.ocx\" ."},
+     CKDMFAQ_D::kText},
 };
 
 class InfoDialogs : public ::testing::TestWithParam<InfoCase> {};
@@ -83,18 +77,62 @@ INSTANTIATE_TEST_SUITE_P(Windows, InfoDialogs, ::testing::ValuesIn(kInfoCases),
                              return std::string(tp.param.name);
                          });
 
-TEST(AboutBox, ShowsContactLinesWithPhoneAndFaxAfterAnEmptyLine) {
+// The contact lines come from the build configuration; whatever is not configured is left out, and the
+// empty line stands only between addresses and numbers.
+TEST(AboutBox, ContactLinesLeaveOutWhatIsNotConfigured) {
+    const struct {
+        const char *web, *email, *phone, *fax, *expected;
+    } cases[] = {
+        {"www.a.test", "i@a.test", "+1 2", "+1 3", "www.a.test\ni@a.test\n\nPhone +1 2\nFax   +1 3"},
+        {"", "i@a.test", "", "", "i@a.test"},
+        {"www.a.test", "", "", "+1 3", "www.a.test\n\nFax   +1 3"},
+        {"", "", "+1 2", "", "Phone +1 2"},
+        {"", "", "", "", ""},
+        {nullptr, "i@a.test", nullptr, nullptr, "i@a.test"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ContactText(c.web, c.email, c.phone, c.fax), QString::fromUtf8(c.expected)) << c.expected;
+
     CAboutKDMXP about(nullptr);
-    const QStringList lines = LabelText(about, "contact").split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 5);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("www.")));
-    EXPECT_TRUE(lines[1].contains(QLatin1Char('@')));
-    EXPECT_TRUE(lines[2].isEmpty());
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Phone")));
-    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("Fax")));
+    EXPECT_EQ(LabelText(about, "contact"), ConfiguredContactText());
+    // The old made-up lines are gone for good.
+    EXPECT_FALSE(LabelText(about, "contact").contains(QStringLiteral("dorvik.example")));
+    EXPECT_FALSE(LabelText(about, "contact").contains(QStringLiteral("000000")));
     auto* version = about.findChild<QLabel*>(QStringLiteral("id1017"));
     ASSERT_NE(version, nullptr);
     EXPECT_TRUE(version->alignment().testFlag(Qt::AlignHCenter));
+}
+
+// The FAQs answer for a Linux machine, the same questions with the same facts in both languages: each
+// answer names the same commands, packages and device paths as its counterpart.
+TEST(Faq, AnswersForLinuxTheSameQuestionsInBothLanguages) {
+    const QStringList english = QString::fromUtf8(CKDMFAQ::kText).split(QStringLiteral("\n\n"));
+    const QStringList german = QString::fromUtf8(CKDMFAQ_D::kText).split(QStringLiteral("\n\n"));
+    ASSERT_EQ(english.size(), german.size());
+    ASSERT_GE(english.size(), 4);
+    static const QRegularExpression facts(QStringLiteral(
+        R"(kdmxp-cli [a-z]+( --[a-z]+)?|lib[a-z0-9]+|dialout|/dev/[A-Za-z/.-]+[A-Za-z0-9.]|xdg-utils|evince|okular|Map a device\.\.\.|apt install --reinstall)"));
+    auto factsOf = [](const QString& answer) {
+        QStringList found;
+        for (auto it = facts.globalMatch(answer); it.hasNext();)
+            found << it.next().captured(0);
+        return found;
+    };
+    for (qsizetype i = 0; i < english.size(); ++i) {
+        SCOPED_TRACE(english[i].toStdString());
+        const QString question = english[i].section(QLatin1Char('\n'), 0, 0);
+        EXPECT_TRUE(question.endsWith(QLatin1Char(':')) || question.endsWith(QLatin1Char('?')));
+        EXPECT_FALSE(factsOf(english[i]).isEmpty());
+        EXPECT_EQ(factsOf(english[i]), factsOf(german[i]));
+    }
+    for (const QStringList* faq : {&english, &german}) {
+        const QString text = faq->join(QStringLiteral("\n\n"));
+        for (const char* windowsOnly : {"regsvr", ".ocx", "system32", ":\\", "Start ->"})
+            EXPECT_FALSE(text.contains(QLatin1String(windowsOnly), Qt::CaseInsensitive)) << windowsOnly;
+        for (const char* needed : {"sudo adduser $USER dialout", "kdmxp-cli ports --map",
+                                   "/dev/serial/by-id/", "libqt6widgets6", "xdg-utils"})
+            EXPECT_TRUE(text.contains(QLatin1String(needed))) << needed;
+    }
 }
 
 TEST(CableInfo, ShowsTwoDrawingsAndKeepsCancelHidden) {

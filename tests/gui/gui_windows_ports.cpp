@@ -1,5 +1,7 @@
 // The port dialog against a temporary port directory (real pseudo-terminals, a missing entry, a
-// regular file, a terminal held by someone else) and a temporary settings store.
+// regular file, a terminal held by someone else) and a temporary settings store; and against a machine
+// laid out as sysfs and /dev trees, where it describes the devices, maps one by hand and follows an
+// adapter being plugged in and pulled out.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,9 +9,14 @@
 #include <unistd.h>
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
@@ -18,7 +25,9 @@
 #include "gui_support.h"
 #include "link/link.h"
 #include "platform/file_settings_store.h"
+#include "platform/port_discovery.h"
 #include "platform/port_map.h"
+#include "support/fake_sysfs.h"
 #include "support/fakes.h"
 #include "ui/com_select.h"
 
@@ -102,7 +111,11 @@ TEST_F(PortDialog, ButtonsCarryTheirIdsLabelsAndColumns) {
     for (int port = 1; port <= 30; ++port) {
         QRadioButton* button = dialog.ButtonOfPort(port);
         ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->text(), QStringLiteral("COM %1").arg(port));
+        // The name first, what it stands for below.
+        const QStringList lines = button->text().split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 2) << button->text().toStdString();
+        EXPECT_EQ(lines[0], QStringLiteral("COM %1").arg(port));
+        EXPECT_FALSE(lines[1].isEmpty());
         EXPECT_EQ(dialog.Buttons()->id(button), expectedIds[port - 1]);
         EXPECT_EQ(button->objectName(), QStringLiteral("id%1").arg(expectedIds[port - 1]));
         ids.insert(dialog.Buttons()->id(button));
@@ -134,6 +147,17 @@ TEST_F(PortDialog, OnlyOpenablePortsAreEnabledAndEachTellsItsDevice) {
     EXPECT_TRUE(dialog.ButtonOfPort(7)->toolTip().contains(QStringLiteral("not a serial device")));
     EXPECT_TRUE(dialog.ButtonOfPort(9)->toolTip().startsWith(portDir.filePath(QStringLiteral("COM9"))));
     EXPECT_TRUE(dialog.ButtonOfPort(9)->toolTip().contains(QStringLiteral("does not exist")));
+
+    // Below the name: where a directory entry leads, or that there is nothing.
+    const auto lineOf = [&dialog](int port) { return dialog.ButtonOfPort(port)->text().section('\n', 1); };
+    EXPECT_EQ(lineOf(2), QFileInfo(QString::fromStdString(ptys[0]->slave)).canonicalFilePath());
+    EXPECT_EQ(lineOf(9), QStringLiteral("no device"));
+    EXPECT_EQ(lineOf(3), QStringLiteral("no device"));
+
+    // The directory decides where the names lead: nothing to map, and the reason is given.
+    EXPECT_FALSE(dialog.MapButton()->isEnabled());
+    EXPECT_TRUE(dialog.MapButton()->toolTip().contains(QStringLiteral("KDMXP_PORT_DIR is set")))
+        << dialog.MapButton()->toolTip().toStdString();
 }
 
 struct PreselectCase {
@@ -222,6 +246,197 @@ TEST(PortDialogEmpty, NoOpenablePortSelectsNothingAndOkStoresNothing) {
     EXPECT_EQ(dialog.Buttons()->checkedButton(), nullptr);
     dialog.accept();
     EXPECT_FALSE(settings.KeyExists("Software\\Dorvik\\KDM7\\ComNr"));
+}
+
+// A machine with a built-in port (COM1), three phantom UARTs and an FTDI adapter (COM2), each device
+// node leading to a pseudo-terminal; discovery reads the trees, settings a store of the test's own.
+class PortDialogDevices : public ::testing::Test {
+  protected:
+    static constexpr const char* kFtdiById = "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid() && settingsDir.isValid());
+        system = std::make_unique<kdmtest::FakeSerialSystem>(root.path().toStdString());
+        system->AddVirtualTerminals(8);
+        system->AddPnpUart(0, 4);
+        for (int n = 1; n <= 3; ++n)
+            system->AddPlatformUart(n, 0);
+        kdmtest::FakeUsbAdapter ftdi;
+        ftdi.manufacturer = "FTDI";
+        ftdi.product = "FT232R USB UART";
+        ftdi.serial = "A50285BI";
+        system->AddUsbSerial(ftdi);
+        system->AddByIdLink(kFtdiById, "ttyUSB0");
+        for (const char* tty : {"ttyS0", "ttyUSB0"})
+            ASSERT_TRUE(Node(tty));
+
+        env.push_back(std::make_unique<ScopedEnv>("KDMXP_PORT_DIR", QString()));
+        env.push_back(
+            std::make_unique<ScopedEnv>("KDMXP_SYSFS_ROOT", QString::fromStdString(system->SysfsRoot())));
+        env.push_back(
+            std::make_unique<ScopedEnv>("KDMXP_DEV_ROOT", QString::fromStdString(system->DevRoot())));
+        settings = std::make_unique<kdm::FileSettingsStore>(
+            settingsDir.filePath(QStringLiteral("lasting")).toStdString(),
+            settingsDir.filePath(QStringLiteral("volatile")).toStdString());
+        map = std::make_unique<kdm::PortMap>(settings.get(), &discovery);
+    }
+
+    // dev/<tty> leading to a new pseudo-terminal.
+    bool Node(const std::string& tty) {
+        auto pty = OpenPty();
+        if (!pty) return false;
+        system->AddDeviceNode(tty, pty->slave);
+        ptys.push_back(std::move(pty));
+        return true;
+    }
+
+    std::string Dev(const std::string& name) const { return system->DevRoot() + "/" + name; }
+
+    static QString LineOf(const CComSelect& dialog, int port) {
+        return dialog.ButtonOfPort(port)->text().section(QLatin1Char('\n'), 1);
+    }
+
+    QTemporaryDir root;
+    QTemporaryDir settingsDir;
+    std::unique_ptr<kdmtest::FakeSerialSystem> system;
+    std::vector<std::unique_ptr<Pty>> ptys;
+    std::vector<std::unique_ptr<ScopedEnv>> env;
+    std::unique_ptr<kdm::FileSettingsStore> settings;
+    kdm::SysfsPortDiscovery discovery;
+    std::unique_ptr<kdm::PortMap> map;
+};
+
+TEST_F(PortDialogDevices, EachButtonSaysWhatThePortIs) {
+    CComSelect dialog(*settings, *map, nullptr);
+    EXPECT_EQ(dialog.ButtonOfPort(1)->text(), QStringLiteral("COM 1\nbuilt-in serial port (16550A)"));
+    EXPECT_EQ(dialog.ButtonOfPort(2)->text(), QStringLiteral("COM 2\nFTDI FT232R USB UART, serial A50285BI"));
+    EXPECT_TRUE(dialog.ButtonOfPort(1)->isEnabled());
+    EXPECT_TRUE(dialog.ButtonOfPort(2)->isEnabled());
+    // The adapter's by-id name, which follows it into any socket, is in its tooltip.
+    EXPECT_TRUE(dialog.ButtonOfPort(2)->toolTip().contains(QString::fromLatin1(kFtdiById)))
+        << dialog.ButtonOfPort(2)->toolTip().toStdString();
+    // Phantom UARTs hold no name.
+    for (int port = 3; port <= 30; ++port) {
+        EXPECT_EQ(LineOf(dialog, port), QStringLiteral("no device")) << port;
+        EXPECT_FALSE(dialog.ButtonOfPort(port)->isEnabled()) << port;
+    }
+    EXPECT_TRUE(dialog.MapButton()->isEnabled());
+    EXPECT_EQ(dialog.SelectedPort(), 1);
+}
+
+TEST_F(PortDialogDevices, MapsADetectedDeviceAndAnyPathThroughTheCommandLinesRules) {
+    CComSelect dialog(*settings, *map, nullptr);
+    const std::string byId = Dev(std::string("serial/by-id/") + kFtdiById);
+    const std::string absent = Dev("ttyUSB7");
+    bool offered = false;
+    bool refusedStayedOpen = false;
+    QString refusal;
+    QString described;
+    QString warning;
+    int step = 0;
+    guitest::ModalWatcher watcher([&](QWidget* window, int) {
+        auto* mapDialog = qobject_cast<CMapDevice*>(window);
+        if (mapDialog == nullptr) return guitest::Reject(window);
+        if (step++ == 0) {
+            // The adapter on COM5, by the name that follows it; first a relative path, as a slip.
+            offered = mapDialog->DeviceBox()->findText(QString::fromStdString(byId)) >= 0;
+            mapDialog->PortBox()->setCurrentIndex(4);
+            mapDialog->DeviceBox()->setEditText(QStringLiteral("dev/ttyUSB0"));
+            refusal = mapDialog->Message()->text();
+            mapDialog->accept();
+            refusedStayedOpen = mapDialog->isVisible() && mapDialog->MappedPort() == 0;
+            mapDialog->DeviceBox()->setEditText(QString::fromStdString(byId));
+            described = mapDialog->Message()->text();
+        } else {
+            // COM6 to an adapter not plugged in yet: stored, with the warning.
+            mapDialog->PortBox()->setCurrentIndex(5);
+            mapDialog->DeviceBox()->setEditText(QString::fromStdString(absent));
+            warning = mapDialog->Message()->text();
+        }
+        mapDialog->accept();
+    });
+
+    dialog.MapButton()->click();
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("Not an absolute path: dev/ttyUSB0")))
+        << refusal.toStdString();
+    EXPECT_TRUE(refusedStayedOpen);
+    EXPECT_EQ(described, QStringLiteral("FTDI FT232R USB UART, serial A50285BI (now COM2)"));
+    // Stored where the command line stores it, and shown at once: the adapter moved from COM2 to COM5.
+    EXPECT_EQ(map->DevicePathOf("COM5"), byId);
+    EXPECT_EQ(LineOf(dialog, 5), QStringLiteral("FTDI FT232R USB UART, serial A50285BI (mapped)"));
+    EXPECT_TRUE(dialog.ButtonOfPort(5)->isEnabled());
+    EXPECT_EQ(dialog.SelectedPort(), 5);
+    EXPECT_EQ(LineOf(dialog, 2), QStringLiteral("no device"));
+    EXPECT_FALSE(dialog.ButtonOfPort(2)->isEnabled());
+
+    dialog.MapButton()->click();
+    EXPECT_EQ(warning, QStringLiteral("Warning: %1 does not exist; COM6 leads nowhere until it does.")
+                           .arg(QString::fromStdString(absent)));
+    EXPECT_EQ(map->DevicePathOf("COM6"), absent);
+    EXPECT_EQ(LineOf(dialog, 6), QString::fromStdString(absent) + QStringLiteral(" (mapped)"));
+    EXPECT_FALSE(dialog.ButtonOfPort(6)->isEnabled());
+    EXPECT_EQ(dialog.SelectedPort(), 5);  // the port mapped here cannot be opened: the choice stays
+    ASSERT_EQ(watcher.seen.size(), 2u);
+    EXPECT_EQ(watcher.seen[0].className, QStringLiteral("CMapDevice"));
+    // Mapping is not choosing: nothing is stored until OK.
+    EXPECT_FALSE(settings->KeyExists("Software\\Dorvik\\KDM7\\ComNr"));
+}
+
+TEST_F(PortDialogDevices, AnEmptyPathGivesThePortBackToItsDefault) {
+    ASSERT_TRUE(map->SetMapping(7, Dev("ttyUSB0")));
+    CComSelect dialog(*settings, *map, nullptr);
+    EXPECT_EQ(LineOf(dialog, 7), QStringLiteral("FTDI FT232R USB UART, serial A50285BI (mapped)"));
+    QString before;
+    QString message;
+    guitest::ModalWatcher watcher([&](QWidget* window, int) {
+        auto* mapDialog = qobject_cast<CMapDevice*>(window);
+        if (mapDialog == nullptr) return guitest::Reject(window);
+        mapDialog->PortBox()->setCurrentIndex(6);
+        before = mapDialog->DeviceBox()->currentText();
+        mapDialog->DeviceBox()->setEditText(QString());
+        message = mapDialog->Message()->text();
+        mapDialog->accept();
+    });
+    dialog.ButtonOfPort(7)->setChecked(true);
+    dialog.OnMapDevice();
+    // It opened on the selected port, showing where that leads now.
+    EXPECT_EQ(before, QString::fromStdString(Dev("ttyUSB0")));
+    EXPECT_EQ(message, QStringLiteral("COM7 goes back to its default."));
+    EXPECT_EQ(LineOf(dialog, 7), QStringLiteral("no device"));
+    EXPECT_EQ(LineOf(dialog, 2), QStringLiteral("FTDI FT232R USB UART, serial A50285BI"));
+    EXPECT_EQ(dialog.SelectedPort(), 1);  // COM7 leads nowhere now
+}
+
+TEST_F(PortDialogDevices, FollowsAnAdapterPluggedInAndPulledOut) {
+    CComSelect dialog(*settings, *map, nullptr);
+    if (!dialog.FollowsDevices()) GTEST_SKIP() << "no inotify here";
+    QSignalSpy refreshed(&dialog, &CComSelect::refreshed);
+
+    kdmtest::FakeUsbAdapter acm;
+    acm.tty = "ttyACM0";
+    acm.usbPath = "1-3";
+    acm.vendorId = "2341";
+    acm.productId = "0043";
+    acm.manufacturer = "Arduino";
+    acm.product = "Arduino Uno";
+    acm.serial = "75633313133";
+    acm.driver = "cdc_acm";
+    system->AddAcm(acm);
+    ASSERT_TRUE(Node("ttyACM0"));
+    system->AddByIdLink("usb-Arduino_Arduino_Uno_75633313133-if00", "ttyACM0");
+    ASSERT_TRUE(refreshed.wait(20000)) << "no refresh after plugging in";
+    EXPECT_EQ(LineOf(dialog, 3), QStringLiteral("Arduino Uno, serial 75633313133"));
+    EXPECT_TRUE(dialog.ButtonOfPort(3)->isEnabled());
+    EXPECT_EQ(dialog.SelectedPort(), 1);  // a plug does not change the choice
+
+    dialog.ButtonOfPort(3)->setChecked(true);
+    refreshed.clear();
+    system->Remove("ttyACM0");
+    ASSERT_TRUE(refreshed.wait(20000)) << "no refresh after pulling out";
+    EXPECT_EQ(LineOf(dialog, 3), QStringLiteral("no device"));
+    EXPECT_FALSE(dialog.ButtonOfPort(3)->isEnabled());
+    EXPECT_EQ(dialog.SelectedPort(), 1);  // the chosen port went: the first openable one instead
 }
 
 // The stored-number functions on their own, over the in-memory store.
