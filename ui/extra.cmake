@@ -73,6 +73,11 @@ if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/shots/main.cpp)
     target_compile_options(kdmxp-shots PRIVATE ${KDMXP_WARNINGS})
     target_compile_definitions(kdmxp-shots PRIVATE KDMXP_SIM_PATH="$<TARGET_FILE:kdmxp-sim>")
     add_dependencies(kdmxp-shots kdmxp-sim)
+    # The port dialog is shown on the tests' fake machine (sysfs and /dev trees), whatever machine this is.
+    if(KDMXP_TESTS AND NOT KDMXP_FUZZ)
+        target_link_libraries(kdmxp-shots PRIVATE kdmtestsupport)
+        target_compile_definitions(kdmxp-shots PRIVATE KDMXP_SHOTS_FAKE_MACHINE)
+    endif()
 endif()
 
 # How long the user-interface thread is blocked during a search and a read, and how long the largest

@@ -4,7 +4,8 @@
 //   kdmxp-shots OUTPUT_DIR [SIMULATOR]
 //
 // Saves start_window.png, read_dialog.png (mid-transfer), table_window.png, write_dialog.png
-// (mid-transfer), port_dialog.png and cable_information.png. Exit code 0 when every picture was saved.
+// (mid-transfer), cable_information.png and port_dialog.png (on a made-up machine with a built-in port and
+// a USB adapter). Exit code 0 when every picture was saved.
 // compare_view.png: a table window compared with an altered copy of the file it shows.
 #include <QApplication>
 #include <QDir>
@@ -19,7 +20,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "data/parameter_model.h"
 #include "files/data_file.h"
@@ -33,6 +39,10 @@
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 #include "ui/transfer_worker.h"
+
+#if defined(KDMXP_SHOTS_FAKE_MACHINE)
+#include "support/fake_sysfs.h"
+#endif
 
 namespace {
 
@@ -75,6 +85,105 @@ class Poller {
     std::function<void(QWidget*)> step_;
     QTimer timer_;
 };
+
+// For the comparison picture: a copy of the data file at `from` with three values changed (the third
+// system parameter, the second of program 2, the fourth of program 5) and one parameter left out (the
+// third of program 7).
+bool WriteAlteredCopy(const std::string& from, const std::string& to) {
+    std::string text;
+    std::string reason;
+    long length = 0;
+    if (kdm::ReadWholeFile(from, text, length, reason) == 0) return false;
+    const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
+    const kdm::Record* identification = set.Identification();
+    if (identification == nullptr) return false;
+    std::vector<std::string> telegrams;
+    int program = 0;
+    int position = 0;
+    for (const kdm::Record& record : set.Records()) {
+        if (record.Form() != kdm::RecordForm::kTelegram) continue;
+        std::string telegram = record.Telegram();
+        if (record.Letter() == "P") {
+            ++program;
+            position = 0;
+        } else {
+            ++position;
+        }
+        if (program == 7 && position == 3) continue;
+        const bool changed = (program == 0 && position == 3) || (program == 2 && position == 2) ||
+                             (program == 5 && position == 4);
+        if (changed) {
+            // The last digit of the value, and the checksum to go with it.
+            telegram[8] = telegram[8] == '9' ? '0' : static_cast<char>(telegram[8] + 1);
+            const std::string front = telegram.substr(0, 11);
+            telegram = front + kdm::ComputeChecksum(std::string(1, kdm::STX) + front);
+        }
+        telegrams.push_back(telegram);
+    }
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    out << kdm::DataFileTextOf(kdm::ParameterSet::OfTelegrams(identification->Telegram(), telegrams));
+    return static_cast<bool>(out.flush());
+}
+
+// A pseudo-terminal standing for a serial device; the master stays open so its slave can be opened.
+class Terminal {
+  public:
+    Terminal() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+            if (const char* name = ::ptsname(master_)) slave_ = name;
+        }
+    }
+    ~Terminal() {
+        if (master_ >= 0) ::close(master_);
+    }
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+    const std::string& Slave() const { return slave_; }
+
+  private:
+    int master_;
+    std::string slave_;
+};
+
+// The port dialog on a machine of its own: a built-in port on COM1, three ports the kernel lists without a
+// chip, and an FTDI adapter, laid out as sysfs and /dev trees below `dir` with the device nodes leading to
+// pseudo-terminals, so it looks the same on any machine it is taken on.
+bool ShootPortDialog(CKDM_XPApp& app, QWidget* parent, const QString& dir, Shooter& shooter) {
+#if defined(KDMXP_SHOTS_FAKE_MACHINE)
+    QDir().mkpath(dir);
+    kdmtest::FakeSerialSystem machine(dir.toStdString());
+    machine.AddVirtualTerminals();
+    machine.AddPnpUart(0, 4);
+    for (int n = 1; n <= 3; ++n)
+        machine.AddPlatformUart(n, 0);
+    kdmtest::FakeUsbAdapter ftdi;
+    ftdi.manufacturer = "FTDI";
+    ftdi.product = "FT232R USB UART";
+    ftdi.serial = "A50285BI";
+    machine.AddUsbSerial(ftdi);
+    machine.AddByIdLink("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0");
+    std::vector<std::unique_ptr<Terminal>> terminals;
+    for (const char* tty : {"ttyS0", "ttyUSB0"}) {
+        terminals.push_back(std::make_unique<Terminal>());
+        if (terminals.back()->Slave().empty()) return false;
+        machine.AddDeviceNode(tty, terminals.back()->Slave());
+    }
+    ::unsetenv("KDMXP_PORT_DIR");
+    ::setenv("KDMXP_SYSFS_ROOT", machine.SysfsRoot().c_str(), 1);
+    ::setenv("KDMXP_DEV_ROOT", machine.DevRoot().c_str(), 1);
+    CComSelect portDialog(app.settings, app.portMap, parent);
+    portDialog.show();
+    shooter.Save(&portDialog, QStringLiteral("port_dialog.png"));
+    return true;
+#else
+    (void)app;
+    (void)parent;
+    (void)dir;
+    (void)shooter;
+    std::fputs("kdmxp-shots: built without the tests' fake machine, no port dialog picture\n", stderr);
+    return false;
+#endif
+}
 
 // For the comparison picture: a copy of the data file at `from` with three values changed (the third
 // system parameter, the second of program 2, the fourth of program 5) and one parameter left out (the
@@ -201,11 +310,6 @@ int main(int argc, char** argv) {
         RunWriteDialog(app, &start, hooks);
     }
 
-    {
-        CComSelect portDialog(app.settings, app.portMap, &start);
-        portDialog.show();
-        shooter.Save(&portDialog, QStringLiteral("port_dialog.png"));
-    }
     // A table window compared with an altered copy of the file read, its second difference chosen.
     {
         const QString altered = work.filePath(QStringLiteral("altered.KDM"));
@@ -225,7 +329,8 @@ int main(int argc, char** argv) {
         cable.show();
         shooter.Save(&cable, QStringLiteral("cable_information.png"));
     }
-
     StopSimulator(sim);
+    // Last: it leaves the simulator's port directory for a machine of its own.
+    ShootPortDialog(app, &start, work.filePath(QStringLiteral("machine")), shooter);
     return shooter.Count() == 7 ? 0 : 1;
 }
