@@ -185,45 +185,6 @@ bool ShootPortDialog(CKDM_XPApp& app, QWidget* parent, const QString& dir, Shoot
 #endif
 }
 
-// For the comparison picture: a copy of the data file at `from` with three values changed (the third
-// system parameter, the second of program 2, the fourth of program 5) and one parameter left out (the
-// third of program 7).
-bool WriteAlteredCopy(const std::string& from, const std::string& to) {
-    std::string text;
-    std::string reason;
-    long length = 0;
-    if (kdm::ReadWholeFile(from, text, length, reason) == 0) return false;
-    const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
-    const kdm::Record* identification = set.Identification();
-    if (identification == nullptr) return false;
-    std::vector<std::string> telegrams;
-    int program = 0;
-    int position = 0;
-    for (const kdm::Record& record : set.Records()) {
-        if (record.Form() != kdm::RecordForm::kTelegram) continue;
-        std::string telegram = record.Telegram();
-        if (record.Letter() == "P") {
-            ++program;
-            position = 0;
-        } else {
-            ++position;
-        }
-        if (program == 7 && position == 3) continue;
-        const bool changed = (program == 0 && position == 3) || (program == 2 && position == 2) ||
-                             (program == 5 && position == 4);
-        if (changed) {
-            // The last digit of the value, and the checksum to go with it.
-            telegram[8] = telegram[8] == '9' ? '0' : static_cast<char>(telegram[8] + 1);
-            const std::string front = telegram.substr(0, 11);
-            telegram = front + kdm::ComputeChecksum(std::string(1, kdm::STX) + front);
-        }
-        telegrams.push_back(telegram);
-    }
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    out << kdm::DataFileTextOf(kdm::ParameterSet::OfTelegrams(identification->Telegram(), telegrams));
-    return static_cast<bool>(out.flush());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
