@@ -22,6 +22,7 @@
 #include "data/parameter_model.h"
 #include "data/strings.h"
 #include "data/tables.h"
+#include "data/write_check.h"
 #include "files/atomic_save.h"
 #include "files/data_file.h"
 #include "ui/visible_text.h"
@@ -114,6 +115,11 @@ int GatherContent(const std::string& path, ReportContent& content, std::string& 
         reason = path + ": " + parsed.reason;
         return 0;
     }
+    if (!kdm::HasIdentificationTelegram(parsed.set)) {
+        // A sheet of nothing but "device type 0" would read like an empty device.
+        reason = path + ": not a data file (it does not begin with an identification telegram)";
+        return 0;
+    }
     // The checksum covers every byte on disk, also any after a NUL where the readers stop.
     const QString qpath = QString::fromLocal8Bit(path.c_str());
     QFile file(qpath);
@@ -187,10 +193,7 @@ int GatherContent(const std::string& path, ReportContent& content, std::string& 
         }
         content.programs.push_back(std::move(values));
     }
-    int numbered = 0;
-    for (const kdm::Program& each : set.Programs())
-        numbered += each.number ? 1 : 0;
-    content.programsLeftOut = std::max(0, numbered - static_cast<int>(content.programs.size()));
+    content.programsLeftOut = program.programsLeftOut;
     return 1;
 }
 

@@ -283,6 +283,13 @@ TEST(Report, ReplacesAFileWholeAndRefusesWhatIsNotARegularFile) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(missing.err.isEmpty());
     EXPECT_FALSE(QFile::exists(none));
+    // Nor does a file that is no data file.
+    const QString text = dir.filePath(QStringLiteral("notes.KDM"));
+    WriteFile(text, "shopping list\n");
+    const ProgramRun notData = ExportReport(none, text);
+    EXPECT_EQ(notData.exitCode, 1);
+    EXPECT_TRUE(notData.err.contains(QStringLiteral("not a data file"))) << notData.err.toStdString();
+    EXPECT_FALSE(QFile::exists(none));
     // A wrong command line.
     EXPECT_EQ(Program(QStringLiteral(KDMXP_GUI_PATH), {QStringLiteral("--export-report"), none}).exitCode, 2);
 }
