@@ -4,8 +4,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStringList>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "data/strings.h"
 #include "ui/contact.h"
@@ -84,6 +89,36 @@ QLabel* PictureLabel(const QPixmap& pixmap, QWidget* parent, const char* objectN
     label->setPixmap(pixmap);
     label->setFrameShape(QFrame::StyledPanel);
     return label;
+}
+
+// The FAQ texts are long: they wrap at a comfortable width and scroll when the screen (a small or a
+// scaled one) has no room for them.
+constexpr int kFaqTextWidth = 560;
+
+QScrollArea* ScrolledText(QLabel* label) {
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* area = new QScrollArea(label->parentWidget());
+    area->setObjectName(label->objectName() + QStringLiteral("Area"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setWidget(label);
+    return area;
+}
+
+// The whole text at kFaqTextWidth, as far as nine tenths of the screen allow.
+void FitToScreen(QDialog* dialog, QLabel* label) {
+    QLayout* layout = dialog->layout();
+    const QMargins margins = layout->contentsMargins();
+    const int frame =
+        margins.left() + margins.right() + dialog->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize available(kFaqTextWidth * 4, kFaqTextWidth * 4);
+    if (const QScreen* screen = dialog->screen()) available = screen->availableGeometry().size() * 9 / 10;
+    const int width = std::min(kFaqTextWidth + frame, available.width());
+    const int buttons = layout->itemAt(layout->count() - 1)->sizeHint().height() + layout->spacing();
+    const int height = label->heightForWidth(width - frame) + buttons + margins.top() + margins.bottom();
+    dialog->resize(width, std::min(height, available.height()));
 }
 
 }  // namespace
@@ -166,10 +201,9 @@ CKDMFAQ::CKDMFAQ(QWidget* parent) : InfoDialog(parent) {
     setWindowTitle(QString::fromLatin1(kTitle));
     auto* layout = new QVBoxLayout(this);
     auto* text = TextLabel(QString::fromUtf8(kText), this, "faqText");
-    text->setWordWrap(true);
-    text->setMinimumWidth(560);
-    layout->addWidget(text);
+    layout->addWidget(ScrolledText(text), 1);
     AddOkButton(layout);
+    FitToScreen(this, text);
 }
 
 CKDMFAQ_D::CKDMFAQ_D(QWidget* parent) : InfoDialog(parent) {
@@ -177,8 +211,7 @@ CKDMFAQ_D::CKDMFAQ_D(QWidget* parent) : InfoDialog(parent) {
     setWindowTitle(QString::fromLatin1(kTitle));
     auto* layout = new QVBoxLayout(this);
     auto* text = TextLabel(QString::fromUtf8(kText), this, "id1016");
-    text->setWordWrap(true);
-    text->setMinimumWidth(560);
-    layout->addWidget(text);
+    layout->addWidget(ScrolledText(text), 1);
     AddOkButton(layout);
+    FitToScreen(this, text);
 }

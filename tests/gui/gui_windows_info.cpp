@@ -1,18 +1,25 @@
 // The information windows and the start window: texts, pictures, and Esc acting like OK.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
 #include "gui_support.h"
 #include "ui/app.h"
+#include "ui/com_select.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/menu.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -133,6 +140,57 @@ TEST(Faq, AnswersForLinuxTheSameQuestionsInBothLanguages) {
                                    "/dev/serial/by-id/", "libqt6widgets6", "xdg-utils"})
             EXPECT_TRUE(text.contains(QLatin1String(needed))) << needed;
     }
+}
+
+// A FAQ fits on the screen it opens on and keeps all its text within reach: on a screen too small for
+// it (a scaled one) the text scrolls instead of being cut off.
+TEST(Faq, FitsTheScreenAndScrollsTheRest) {
+    const std::function<std::unique_ptr<QDialog>()> makers[] = {
+        [] { return std::make_unique<CKDMFAQ>(nullptr); },
+        [] { return std::make_unique<CKDMFAQ_D>(nullptr); },
+    };
+    for (const auto& make : makers) {
+        std::unique_ptr<QDialog> dialog = make();
+        dialog->show();
+        QApplication::processEvents();
+        SCOPED_TRACE(dialog->objectName().toStdString());
+        const QRect screen = dialog->screen()->availableGeometry();
+        EXPECT_LE(dialog->width(), screen.width());
+        EXPECT_LE(dialog->height(), screen.height());
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("faqText")) != nullptr
+                          ? dialog->findChild<QLabel*>(QStringLiteral("faqText"))
+                          : dialog->findChild<QLabel*>(QStringLiteral("id1016"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->wordWrap());
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()));  // nothing cut off
+        auto* area = qobject_cast<QScrollArea*>(label->parentWidget()->parentWidget());
+        ASSERT_NE(area, nullptr);
+        // Either the whole text is in sight, or the scroll bar reaches the rest.
+        EXPECT_TRUE(area->viewport()->height() >= label->height() ||
+                    area->verticalScrollBar()->maximum() >= label->height() - area->viewport()->height());
+        dialog->resize(dialog->width(), dialog->height() / 3);
+        QApplication::processEvents();
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+        EXPECT_GE(area->verticalScrollBar()->maximum(), label->height() - area->viewport()->height());
+        EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    }
+}
+
+// The way to the port dialog's mapping that the FAQs describe is the one the program has.
+TEST(Faq, NamesTheMenuItemAndButtonThatMapADevice) {
+    QTemporaryDir ports;
+    const guitest::ScopedEnv portDir("KDMXP_PORT_DIR", ports.path());
+    CKDM_XPApp app;
+    CKDMXPMain start(app);
+    CComSelect dialog(app.settings, app.portMap, nullptr);
+    auto* map = dialog.findChild<QPushButton*>(QStringLiteral("mapDevice"));
+    ASSERT_NE(map, nullptr);
+    const QString way =
+        QStringLiteral("Port Auswahl -> %1 -> %2")
+            .arg(FindMenuAction(&start, menu_id::kPortSelect)->text().remove(QLatin1Char('&')),
+                 map->text().remove(QLatin1Char('&')));
+    EXPECT_TRUE(QString::fromUtf8(CKDMFAQ::kText).contains(way)) << way.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(CKDMFAQ_D::kText).contains(way)) << way.toStdString();
 }
 
 TEST(CableInfo, ShowsTwoDrawingsAndKeepsCancelHidden) {

@@ -7,6 +7,7 @@
 // (mid-transfer), cable_information.png and port_dialog.png (on a made-up machine with a built-in port and
 // a USB adapter). Exit code 0 when every picture was saved.
 // compare_view.png: a table window compared with an altered copy of the file it shows.
+// help_window.png and faq_english.png: the English help window and FAQ.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,6 +34,7 @@
 #include "ui/app.h"
 #include "ui/com_select.h"
 #include "ui/compare_view.h"
+#include "ui/help.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/shots/simulator_process.h"
@@ -290,8 +292,21 @@ int main(int argc, char** argv) {
         cable.show();
         shooter.Save(&cable, QStringLiteral("cable_information.png"));
     }
+    // The English help as it opens over the start window, from the page beside this program.
+    {
+        HelpWindow help(QString::fromStdString(FindHelpDocument(std::string(), kHelpDocumentEnglish.page)),
+                        QString::fromStdString(FindHelpDocument(std::string(), kHelpDocumentEnglish.pdf)),
+                        false, &start);
+        help.show();
+        shooter.Save(&help, QStringLiteral("help_window.png"));
+    }
+    {
+        CKDMFAQ faq(&start);
+        faq.show();
+        shooter.Save(&faq, QStringLiteral("faq_english.png"));
+    }
     StopSimulator(sim);
     // Last: it leaves the simulator's port directory for a machine of its own.
     ShootPortDialog(app, &start, work.filePath(QStringLiteral("machine")), shooter);
-    return shooter.Count() == 7 ? 0 : 1;
+    return shooter.Count() == 9 ? 0 : 1;
 }
