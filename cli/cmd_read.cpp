@@ -74,7 +74,10 @@ int RunRead(Context& context, const ReadOptions& options) {
 
     if (engine.Stopped() || interrupted) {
         if (!engine.Ended()) engine.Stop(kdm::kIdCancel);
-        progress.Note("Stopped; " + tempPath + " holds what arrived");
+        // A stop during the search leaves the temporary file of an earlier read, or none, untouched.
+        progress.Note(engine.TempFileWritten() ? "Stopped; " + tempPath + " holds what arrived"
+                                               : "Stopped during the device search; nothing was read and " +
+                                                     tempPath + " was not touched");
         return kExitStopped;
     }
     if (engine.SavedPath().empty()) {

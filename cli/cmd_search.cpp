@@ -8,7 +8,8 @@
 
 #include "cli/cli.h"
 #include "cli/port_option.h"
-#include "data/strings.h"
+#include "link/waits.h"
+#include "transfer/pacing.h"
 
 namespace kdmcli {
 namespace {
@@ -50,19 +51,6 @@ class InterruptGuard {
     struct sigaction oldTerm_ {};
 };
 
-int MessageIdOf(int result) {
-    switch (result) {
-        case kdm::kSearchNoDevice:
-            return kdm::sid::kNoDevice;
-        case kdm::kSearchNoPort:
-            return kdm::sid::kNoComIo;
-        case kdm::kSearchStatusFailed:
-            return kdm::sid::kCableDefect;
-        default:
-            return kdm::sid::kUnknownError;
-    }
-}
-
 int RunSearch(Context& context, const SearchOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
     kdm::Link& link = context.link;
@@ -75,6 +63,17 @@ int RunSearch(Context& context, const SearchOptions& options) {
             std::fprintf(stderr, "Trying COM%d ...\n", port);
         }
     });
+    // Each port may take seconds: the first notice of each wait says what the search is waiting for.
+    bool waitShown = false;
+    link.SetWaitObserver([&options, &waitShown](const kdm::WaitNotice& notice) {
+        if (notice.seconds <= 0) {
+            waitShown = false;
+            return;
+        }
+        if (options.quiet || waitShown) return;
+        waitShown = true;
+        std::fprintf(stderr, "%s ...\n", kdm::DescribeWait(notice).c_str());
+    });
     std::string identification;
     int result;
     {
@@ -82,6 +81,7 @@ int RunSearch(Context& context, const SearchOptions& options) {
         result = link.SearchDevice(identification);
     }
     link.SetSearchObserver(nullptr);
+    link.SetWaitObserver(nullptr);
     if (link.StopRequested()) {
         link.ClosePort();
         std::fprintf(stderr, "Search stopped.\n");
@@ -95,8 +95,9 @@ int RunSearch(Context& context, const SearchOptions& options) {
         std::fputc('\n', stdout);
         return kExitOk;
     }
-    const std::string_view message = kdm::LoadString(MessageIdOf(result));
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    // The search's message, and below it why the device that answered did not do for a conversation.
+    const std::string message = kdm::SearchFailureText(result, link.LastSearchAttempts());
+    std::fprintf(stderr, "%s\n", message.c_str());
     PrintSearchAttempts(context);
     return kExitFailure;
 }

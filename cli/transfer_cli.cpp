@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "data/strings.h"
+#include "link/telegram.h"
+#include "link/waits.h"
 
 namespace kdmcli {
 
@@ -64,7 +66,7 @@ void ProgressObserver::Note(const std::string& text) {
 
 void ProgressObserver::Redraw() {
     if (mode_ != ProgressMode::kLive) return;
-    std::string line = status_;
+    std::string line = waiting_.empty() ? status_ : waiting_;
     if (writing_) {
         if (rangeHigh_ > 0) {
             const long filled = static_cast<long>(position_) * kBarWidth / rangeHigh_;
@@ -96,8 +98,11 @@ void ProgressObserver::OnStatus(int stringId) {
     Redraw();
 }
 
-void ProgressObserver::OnStatusText(const std::string&) {
-    // The frame just sent: too fast to read on a terminal and too many for a log; the bar shows it.
+void ProgressObserver::OnStatusText(const std::string& text) {
+    // The frame just sent: too fast to read on a terminal and too many for a log; the bar shows it. A
+    // text that is no frame says how the transfer ended.
+    if (!text.empty() && text.front() == kdm::STX) return;
+    Note(text);
 }
 
 void ProgressObserver::OnControlText(int controlId, const std::string& text) {
@@ -129,6 +134,14 @@ void ProgressObserver::OnSearchPort(int portNumber) {
         status_ = Text(kdm::sid::kSearching) + " " + port;
         Redraw();
     }
+}
+
+void ProgressObserver::OnWait(const kdm::WaitNotice& notice) {
+    const std::string text = kdm::DescribeWait(notice);
+    // On a log, the first notice of a wait is enough; a terminal counts the seconds.
+    if (mode_ == ProgressMode::kLines && notice.seconds > 0 && waiting_.empty()) PrintLine(text);
+    waiting_ = text;
+    Redraw();
 }
 
 void ProgressObserver::ShowError(const std::string& text) {

@@ -48,6 +48,7 @@ class ProgressObserver final : public kdm::ITransferObserver {
     void OnProgressRange(int low, int high) override;
     void OnProgressPos(int position) override;
     void OnSearchPort(int portNumber) override;
+    void OnWait(const kdm::WaitNotice& notice) override;
     void ShowError(const std::string& text) override;
     void ShowInformation(const std::string& title, const std::string& text) override;
     bool ChooseSavePath(std::string& path) override;
@@ -67,6 +68,7 @@ class ProgressObserver final : public kdm::ITransferObserver {
     int lastStatus_ = 0;
     int printedStatus_ = 0;
     std::string status_;
+    std::string waiting_;  // what an announced wait waits for, shown instead of the status
     std::string count_;
     std::string programNo_;
     std::string remaining_;
@@ -76,8 +78,9 @@ class ProgressObserver final : public kdm::ITransferObserver {
 };
 
 // Ctrl-C (and SIGTERM) during a transfer. The handler only stores atomics and asks the link to stop,
-// which ends any wait at its next one-byte read; a watcher thread passes the request on to the engine
-// that runs, whose own thread then performs the stop.
+// which ends any wait at its next one-byte read; the engines take a stopped link for a stop of their
+// own, so a wait cut short never passes for a silent device. A watcher thread passes the request on to
+// the engine that runs as well, whose own thread then performs the stop.
 class InterruptWatcher {
   public:
     explicit InterruptWatcher(kdm::Link& link);

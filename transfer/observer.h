@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "link/waits.h"
+
 namespace kdm {
 
 // Control ids of the two transfer windows.
@@ -37,6 +39,9 @@ class ITransferObserver {
     virtual void OnProgressPos(int position) = 0;
     // The device search is about to try port `portNumber` (not a window of the original; for progress).
     virtual void OnSearchPort(int portNumber) { (void)portNumber; }
+    // A wait of the link has lasted 2 s or more (notice.seconds), or an announced wait is over (0). Not
+    // a window of the original either: the status line says what the conversation waits for.
+    virtual void OnWait(const WaitNotice& notice) { (void)notice; }
 
     // Message boxes: error (title "KDM XP Error", exclamation icon) and information (given title).
     virtual void ShowError(const std::string& text) = 0;

@@ -4,6 +4,7 @@
 
 #include "data/strings.h"
 #include "link/link.h"
+#include "link/telegram.h"
 
 namespace kdm {
 
@@ -41,6 +42,17 @@ std::string SearchErrorText(int searchResult) {
         default:
             return std::string(LoadString(sid::kUnknownError));
     }
+}
+
+std::string SearchFailureText(int searchResult, const std::vector<SearchAttempt>& attempts) {
+    std::string text = SearchErrorText(searchResult);
+    if (searchResult == kSearchStatusFailed && !attempts.empty() &&
+        attempts.back().outcome == PortOutcome::kStatusFailed &&
+        attempts.back().errorNumber == kNoDeviceResponse) {
+        text += '\n';
+        text += kNoStatusReplyText;
+    }
+    return text;
 }
 
 }  // namespace kdm

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "link/link.h"
 #include "platform/clock.h"
 
 namespace kdm {
@@ -33,5 +35,8 @@ void RunTicks(IClock& clock, int intervalMs, const std::atomic<int>& stopCommand
 
 // The message both transfer windows show for a device search that did not find a device.
 std::string SearchErrorText(int searchResult);
+// The same, with kNoStatusReplyText on a line of its own when the device that identified itself last
+// never answered its status request.
+std::string SearchFailureText(int searchResult, const std::vector<SearchAttempt>& attempts);
 
 }  // namespace kdm

@@ -1,9 +1,13 @@
 #include "transfer/read_engine.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
+#include "data/catalogue.h"
+#include "data/dump.h"
 #include "data/strings.h"
+#include "data/tables.h"
 #include "link/telegram.h"
 #include "transfer/pacing.h"
 
@@ -17,10 +21,44 @@ bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
+// Room in the tables: the system table's rows below its heading, the program table's columns.
+constexpr int kSystemTableRoom = kSystemRows - 1;
+constexpr int kProgramTableRoom = kProgramCols;
+
+int BlockLimit(const Layout* layout, int room) {
+    const int named = layout != nullptr ? static_cast<int>(layout->entries.size()) : 0;
+    return std::max(2 * named, room);
+}
+
+template <typename LayoutOf>
+int LimitOfType(int type, int room, LayoutOf layoutOf) {
+    if (const Layout* layout = layoutOf(type)) return BlockLimit(layout, room);
+    int largest = room;
+    for (const int known : KnownDeviceTypes())
+        largest = std::max(largest, BlockLimit(layoutOf(known), room));
+    return largest;
+}
+
+std::string KeptIn(const std::string& path) {
+    return "What arrived is kept in " + path;
+}
+
 }  // namespace
+
+int SystemTelegramLimit(int type) {
+    return LimitOfType(type, kSystemTableRoom, SystemLayout);
+}
+
+int ProgramTelegramLimit(int type) {
+    return LimitOfType(type, kProgramTableRoom, ProgramLayout);
+}
 
 ReadEngine::ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath)
     : link_(link), clock_(clock), observer_(observer), tempPath_(std::move(tempPath)) {}
+
+ReadEngine::~ReadEngine() {
+    link_.SetWaitObserver(nullptr);
+}
 
 int ReadEngine::StartRead() {
     // A stop asked for before this read began belongs to an earlier one.
@@ -30,16 +68,18 @@ int ReadEngine::StartRead() {
     stopped_ = false;
     dialogResult_ = 0;
     savedPath_.clear();
-    stored_ = mismatches_ = damaged_ = systemStored_ = programs_ = 0;
+    stored_ = mismatches_ = damaged_ = systemStored_ = programs_ = sinceProgram_ = 0;
+    tempFileWritten_ = false;
 
     observer_.OnStatus(sid::kSearching);
     std::string identification;
+    link_.SetWaitObserver([this](const WaitNotice& notice) { observer_.OnWait(notice); });
     link_.SetSearchObserver([this](int portNumber) { observer_.OnSearchPort(portNumber); });
     const int result = link_.SearchDevice(identification);
     link_.SetSearchObserver(nullptr);
     if (StopIfRequested()) return 0;
     if (result != kSearchFound) {
-        observer_.ShowError(SearchErrorText(result));
+        observer_.ShowError(SearchFailureText(result, link_.LastSearchAttempts()));
         link_.ClosePort();
         EndDialog(kIdCancel);
         return 0;
@@ -56,11 +96,17 @@ int ReadEngine::StartRead() {
         return 0;
     }
 
+    std::string heading;
+    const int type = DetectDeviceType(identification, heading);
+    systemLimit_ = SystemTelegramLimit(type);
+    programLimit_ = ProgramTelegramLimit(type);
+
     std::string reason;
     if (!tempFile_.Create(tempPath_, reason)) {
         EndWithError("Cannot create the temporary file: " + reason);
         return 0;
     }
+    tempFileWritten_ = true;
     observer_.OnStatus(sid::kWaitingForDevice);
     if (!tempFile_.AppendRecord(identification, reason)) {
         EndWithError("Cannot store the data read in " + tempPath_ + ": " + reason);
@@ -115,6 +161,7 @@ void ReadEngine::OnTimer() {
         programNo_ = TakeField(lastRaw_, 5, 5);
     }
     if (programPhase_) observer_.OnControlText(kCtlProgramNo, programNo_);
+    if (!hasG && EndIfOverfull()) return;
 
     if (hasG && !programPhase_ && !endSeen_) {
         // End of the system block: ask for the programs, with a pause on each side of the request.
@@ -160,8 +207,31 @@ bool ReadEngine::StoreRecord() {
         ++systemStored_;
     } else {
         const int p = FindLetter(lastRaw_, 'P', 0);
-        if (p >= 0 && p < 100) ++programs_;
+        if (p >= 0 && p < 100) {
+            ++programs_;
+            sinceProgram_ = 0;
+        } else {
+            ++sinceProgram_;
+        }
     }
+    return true;
+}
+
+bool ReadEngine::EndIfOverfull() {
+    std::string what;
+    if (!programPhase_ && systemStored_ > systemLimit_) {
+        what = "more than " + std::to_string(systemLimit_) + " system parameters";
+    } else if (programs_ > kMaxReadPrograms) {
+        what = "more than " + std::to_string(kMaxReadPrograms) + " programs";
+    } else if (sinceProgram_ > programLimit_) {
+        what = "more than " + std::to_string(programLimit_) + " parameters " +
+               (programs_ > 0 ? "in program " + programNo_ : std::string("before the first program"));
+    } else {
+        return false;
+    }
+    // What arrived so far is all in "KDM.tmp", the record that went beyond the bound included.
+    EndWithError("The device sent more than a parameter set can hold (" + what + "); the read was stopped. " +
+                 KeptIn(tempPath_));
     return true;
 }
 
@@ -201,8 +271,8 @@ void ReadEngine::AskDiscardUnsaved() {
 
 void ReadEngine::AbortOnLinkError() {
     timerRunning_ = false;
-    observer_.ShowError(std::string(LoadString(sid::kErrorRs232)));
     tempFile_.Close();
+    observer_.ShowError(std::string(LoadString(sid::kErrorRs232)) + "\n" + KeptIn(tempPath_));
     link_.ClosePort();
     finished_ = programPhase_ = endSeen_ = false;
     EndDialog(kIdOk);
@@ -232,7 +302,10 @@ void ReadEngine::RequestStop(int command) {
 }
 
 bool ReadEngine::StopIfRequested() {
-    const int command = stopCommand_.load();
+    int command = stopCommand_.load();
+    // Ctrl-C reaches the link first, from a signal handler: a wait it cut short is a stop all the same,
+    // never a silent line.
+    if (command == 0 && link_.StopRequested()) command = kIdCancel;
     if (command == 0) return false;
     Stop(command);
     return true;

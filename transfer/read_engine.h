@@ -26,6 +26,15 @@ inline constexpr int kProgramRequestPauseMs = 100;
 // Empty ticks in a row that a read survives; one more ends it with "Error RS232".
 inline constexpr int kEmptyTickLimit = 5;
 
+// A device that never stops sending would fill "KDM.tmp" without end: a read gives up once a block holds
+// more than a parameter set can. Programs beyond the 255th have no place in any table or device.
+inline constexpr int kMaxReadPrograms = 255;
+// Telegrams of the system block, and of one program after its 'P' telegram, that a read of a device of
+// `type` accepts: twice what the type's layout names (a device may send letters the tables do not show)
+// and never fewer than the table has room for; for a type without layouts, the largest of any type.
+int SystemTelegramLimit(int type);
+int ProgramTelegramLimit(int type);
+
 // Shown when the device's identification telegram arrives with a checksum mismatch: the read stops
 // before anything is stored.
 inline constexpr const char* kDamagedIdentificationText =
@@ -35,6 +44,7 @@ inline constexpr const char* kDamagedIdentificationText =
 class ReadEngine {
   public:
     ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath);
+    ~ReadEngine();
     ReadEngine(const ReadEngine&) = delete;
     ReadEngine& operator=(const ReadEngine&) = delete;
 
@@ -53,6 +63,9 @@ class ReadEngine {
     // The data file the read was saved to; empty when it was not saved.
     const std::string& SavedPath() const { return savedPath_; }
     const std::string& TempPath() const { return tempPath_; }
+    // True once this read created the temporary file; a read stopped before that (during the search)
+    // left the file of an earlier read, or none, as it was.
+    bool TempFileWritten() const { return tempFileWritten_; }
     // Telegram records stored in this read and how many of them carry " !!!".
     int StoredTelegrams() const { return stored_; }
     int ChecksumMismatches() const { return mismatches_; }
@@ -76,6 +89,8 @@ class ReadEngine {
     void EndWithError(const std::string& text);
     // Performs a pending stop request; true when there was one.
     bool StopIfRequested();
+    // Ends the read when the blocks hold more than a parameter set can; true when it did.
+    bool EndIfOverfull();
 
     Link& link_;
     IClock& clock_;
@@ -101,6 +116,10 @@ class ReadEngine {
     int damaged_ = 0;
     int systemStored_ = 0;
     int programs_ = 0;
+    int sinceProgram_ = 0;  // program-block records since the last 'P' telegram
+    int systemLimit_ = 0;
+    int programLimit_ = 0;
+    bool tempFileWritten_ = false;
     std::atomic<int> stopCommand_{0};
 };
 

@@ -12,8 +12,17 @@
 
 namespace kdm {
 
+std::string WriteFailedText(int framesSent, int framesInFile) {
+    return "Write failed at frame " + std::to_string(framesSent) + " of " + std::to_string(framesInFile) +
+           ": the device holds an incomplete parameter set; write the file again";
+}
+
 WriteEngine::WriteEngine(Link& link, IClock& clock, ITransferObserver& observer)
     : link_(link), clock_(clock), observer_(observer) {}
+
+WriteEngine::~WriteEngine() {
+    link_.SetWaitObserver(nullptr);
+}
 
 int WriteEngine::StartWrite() {
     observer_.OnProgressPos(0);
@@ -37,6 +46,7 @@ int WriteEngine::Begin(const std::string& path) {
     ended_ = completed_ = stopped_ = false;
     dialogResult_ = 0;
     framesSent_ = 0;
+    framesInFile_ = 0;
     lastError_ = 0;
 
     std::string reason;
@@ -52,15 +62,18 @@ int WriteEngine::Begin(const std::string& path) {
         return 0;
     }
     fileLength_ = static_cast<std::int32_t>(length);
+    for (std::int32_t at = NextFrame(FindLetter(fileText_, 'g', 0)); at >= 0; at = NextFrame(at + 1))
+        ++framesInFile_;
 
     observer_.OnStatus(sid::kSearching);
     std::string identification;
+    link_.SetWaitObserver([this](const WaitNotice& notice) { observer_.OnWait(notice); });
     link_.SetSearchObserver([this](int portNumber) { observer_.OnSearchPort(portNumber); });
     const int result = link_.SearchDevice(identification);
     link_.SetSearchObserver(nullptr);
     if (StopIfRequested()) return 0;
     if (result != kSearchFound) {
-        Fail(SearchErrorText(result));
+        Fail(SearchFailureText(result, link_.LastSearchAttempts()));
         return 0;
     }
 
@@ -129,7 +142,8 @@ void WriteEngine::OnTimer() {
                 text += "  " + std::to_string(errorNumber);
             }
             observer_.ShowError(text);
-            observer_.OnStatus(sid::kTerminated);
+            // Not "communication terminated": that is what a complete write ends with.
+            observer_.OnStatusText(WriteFailedText(framesSent_, framesInFile_));
             EndDialog(kIdCancel);
             return;
         }
@@ -166,7 +180,10 @@ void WriteEngine::RequestStop(int command) {
 }
 
 bool WriteEngine::StopIfRequested() {
-    const int command = stopCommand_.load();
+    int command = stopCommand_.load();
+    // Ctrl-C reaches the link first, from a signal handler: an acknowledgement it cut short is a stop,
+    // never a device that did not answer.
+    if (command == 0 && link_.StopRequested()) command = kIdCancel;
     if (command == 0) return false;
     Stop(command);
     return true;

@@ -21,9 +21,14 @@ inline constexpr int kFrameLength = 16;
 // The progress bar runs this far beyond the file length.
 inline constexpr int kProgressOverhang = 200;
 
+// The status line after an acknowledgement failed: the write did not complete, and the device holds
+// what it took before.
+std::string WriteFailedText(int framesSent, int framesInFile);
+
 class WriteEngine {
   public:
     WriteEngine(Link& link, IClock& clock, ITransferObserver& observer);
+    ~WriteEngine();
     WriteEngine(const WriteEngine&) = delete;
     WriteEngine& operator=(const WriteEngine&) = delete;
 
@@ -46,6 +51,8 @@ class WriteEngine {
     // True when the write ended because of a stop command.
     bool Stopped() const { return stopped_; }
     int FramesSent() const { return framesSent_; }
+    // Frames the file holds, all of which a complete write sends (known once the file was read).
+    int FramesInFile() const { return framesInFile_; }
     int LastErrorNumber() const { return lastError_; }
 
   private:
@@ -70,6 +77,7 @@ class WriteEngine {
     bool stopped_ = false;
     int dialogResult_ = 0;
     int framesSent_ = 0;
+    int framesInFile_ = 0;
     int lastError_ = 0;
     std::atomic<int> stopCommand_{0};
 };

@@ -193,6 +193,7 @@ bool TransferWorker::OnUiThread(const std::function<void()>& call) {
 void TransferWorker::OnStatus(int stringId) {
     QString text = FromBytes(kdm::LoadString(stringId));
     if (stringId == kdm::sid::kTerminated && read_) text = TerminatedText(read_->ChecksumMismatches());
+    status_ = text;
     Update([&text](Pending& p) {
         p.statusDirty = true;
         p.status = std::move(text);
@@ -201,6 +202,17 @@ void TransferWorker::OnStatus(int stringId) {
 
 void TransferWorker::OnStatusText(const std::string& text) {
     QString shown = VisibleText(text);
+    status_ = shown;
+    Update([&shown](Pending& p) {
+        p.statusDirty = true;
+        p.status = std::move(shown);
+    });
+}
+
+void TransferWorker::OnWait(const kdm::WaitNotice& notice) {
+    // A window that does not change for seconds looks hung: the status line says what the conversation
+    // waits for, and shows its status again once the wait is over.
+    QString shown = notice.seconds > 0 ? FromBytes(kdm::DescribeWait(notice)) : status_;
     Update([&shown](Pending& p) {
         p.statusDirty = true;
         p.status = std::move(shown);
@@ -240,7 +252,7 @@ void TransferWorker::OnSearchPort(int portNumber) {
 std::string TransferWorker::SearchAttemptLines(const std::string& text) const {
     bool searchFailed = false;
     for (const int result : {0, -1, -2, -3})
-        searchFailed = searchFailed || text == kdm::SearchErrorText(result);
+        searchFailed = searchFailed || text.rfind(kdm::SearchErrorText(result), 0) == 0;
     if (!searchFailed) return {};
     const std::vector<kdm::SearchAttempt>& attempts = app_.link.LastSearchAttempts();
     for (const kdm::SearchAttempt& attempt : attempts) {

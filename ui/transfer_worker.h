@@ -102,6 +102,7 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     void OnProgressRange(int low, int high) override;
     void OnProgressPos(int position) override;
     void OnSearchPort(int portNumber) override;
+    void OnWait(const kdm::WaitNotice& notice) override;
     void ShowError(const std::string& text) override;
     std::string SearchAttemptLines(const std::string& text) const;
     void ShowInformation(const std::string& title, const std::string& text) override;
@@ -151,6 +152,8 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     std::atomic<bool> closing_{false};
     QMutex mutex_;
     Pending pending_;
+    // The status line's text apart from wait notices, shown again when a wait is over (worker thread).
+    QString status_;
     TransferCounts counts_;  // worker thread: the counts last posted
 };
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <numeric>
 
+#include "data/catalogue.h"
 #include "files/data_file.h"
 #include "link/link.h"
 #include "transfer/read_engine.h"
@@ -220,7 +221,8 @@ TEST_P(ReadSilenceTest, SixthEmptyTickInARowEndsTheReadTheFifthDoesNot) {
     EXPECT_EQ(engine.StoredTelegrams(), c.storedAtEnd);
     const auto errors = shown.Texts(Kind::kError);
     if (c.endsWithLinkError) {
-        EXPECT_EQ(errors, std::vector<std::string>{"Error RS232"});
+        // The message says where the data went.
+        EXPECT_EQ(errors, std::vector<std::string>{"Error RS232\nWhat arrived is kept in " + tempPath});
         EXPECT_EQ(shown.Count(ShownEvent::kSave), 0);
         EXPECT_EQ(shown.IndexOf(Kind::kStatus, 340), -1);
         // What arrived stays in the temporary file.
@@ -333,6 +335,7 @@ TEST_P(ReadSearchFailureTest, ShowsTheSearchResultAndLeavesTheTemporaryFileAlone
         port.Feed(1, Frame(kIdTelegram));
         port.OnWrite(1, "0F+000000--539", Frame(Tel("0F+000007--")));
     }
+    if (c.setup == 3) port.Feed(1, Frame(kIdTelegram));  // then never a word
     EXPECT_EQ(engine.StartRead(), 0);
 
     EXPECT_EQ(shown.Texts(Kind::kError), std::vector<std::string>{c.message});
@@ -347,7 +350,11 @@ TEST_P(ReadSearchFailureTest, ShowsTheSearchResultAndLeavesTheTemporaryFileAlone
 INSTANTIATE_TEST_SUITE_P(Results, ReadSearchFailureTest,
                          ::testing::Values(SearchFailureCase{"noPort", 0, "No COM-IO found"},
                                            SearchFailureCase{"silentPort", 1, "No Dorvik-device found"},
-                                           SearchFailureCase{"statusError", 2, "RS232-cable defect"}),
+                                           SearchFailureCase{"statusError", 2, "RS232-cable defect"},
+                                           SearchFailureCase{"identifiesThenSilent", 3,
+                                                             "RS232-cable defect\nThe device answers but "
+                                                             "does not reply to requests: check the "
+                                                             "transmit wire of the cable"}),
                          CaseName());
 
 struct TempFileCase {
@@ -414,6 +421,7 @@ TEST_F(ReadEngineTest, StopDuringSearchEndsItQuietlyBeforeTheNextPort) {
     for (const auto& name : port.openAttempts)
         EXPECT_TRUE(name == "COM1" || name == "COM2") << name;
     EXPECT_FALSE(std::filesystem::exists(tempPath));
+    EXPECT_FALSE(engine.TempFileWritten());
 }
 
 struct StopCase {
@@ -456,6 +464,7 @@ TEST_P(ReadStopTest, StopEndsWithoutQuestionOrMessageAndKeepsWhatArrived) {
     const auto requests = Requests();
     EXPECT_EQ(std::find(requests.begin(), requests.end(), "0D+000000--537") != requests.end(),
               c.programRequested);
+    EXPECT_TRUE(engine.TempFileWritten());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -527,6 +536,111 @@ TEST_F(ReadEngineTest, TicksStartEveryIntervalOrAtOnceAfterALongerTick) {
         // telegram's time apart when that is longer.
         for (std::size_t i = 1; i < 5; ++i)
             EXPECT_EQ(starts[i] - starts[i - 1], instant ? 20 : 32);
+    }
+}
+
+TEST_F(ReadEngineTest, AStopThatReachesOnlyTheLinkIsAStopNotASilentLine) {
+    // Ctrl-C's handler stops the link before anybody tells the engine; the wait it cuts short must not
+    // count as an empty tick, let alone end in "Error RS232".
+    const DeviceData data = SmallDevice(3, 1, 1);
+    port.AddPort(1);
+    port.Feed(1, Frame(kIdTelegram));
+    port.OnWrite(1, "0F+000000--539", Frame(kStatusOk));
+    port.OnWrite(1, "0s+000000--584", Frame(data.system[0]));  // then silence
+    shown.onEvent = [this](const ShownEvent& e) {
+        if (e.kind == Kind::kWait && e.id == 2) link.RequestStop();
+    };
+    Run();
+
+    EXPECT_TRUE(engine.Stopped());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_FALSE(port.IsOpen());
+    DeviceData partial;
+    partial.system.push_back(data.system[0]);
+    EXPECT_EQ(Slurp(tempPath), ExpectedDump(partial));
+    // The window heard what the read waited for, and that the wait is over.
+    EXPECT_EQ(shown.Texts(Kind::kWait),
+              (std::vector<std::string>{"Waiting for the next telegram from the device (2 s)", ""}));
+}
+
+// A device that never stops sending: the read gives up once a block holds more than a parameter set
+// can, with everything that arrived in the temporary file, and accepts a set right at the bound.
+struct OverfullCase {
+    const char* name;
+    int system;
+    int programs;
+    int perProgram;
+    std::string overflow;  // what the message says went beyond the bound; empty: the read completes
+};
+
+void PrintTo(const OverfullCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReadOverfullTest : public ReadEngineTest, public ::testing::WithParamInterface<OverfullCase> {};
+
+// kIdTelegram names no known type: the bounds are the largest of any type.
+const int kSystemBound = kdm::SystemTelegramLimit(0);
+const int kProgramBound = kdm::ProgramTelegramLimit(0);
+
+TEST_P(ReadOverfullTest, EndsWithAClearFailureKeepingWhatArrived) {
+    const OverfullCase& c = GetParam();
+    const DeviceData data = SmallDevice(c.system, c.programs, c.perProgram);
+    ScriptDevice(port, data);
+    shown.savePaths.push_back(dir / "out.KDM");
+    Run();
+
+    EXPECT_TRUE(engine.Ended());
+    EXPECT_FALSE(port.IsOpen());
+    if (c.overflow.empty()) {
+        EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+        EXPECT_EQ(Slurp(tempPath), ExpectedDump(data));
+        EXPECT_EQ(engine.SavedPath(), dir / "out.KDM");
+        return;
+    }
+    EXPECT_EQ(shown.Texts(Kind::kError),
+              std::vector<std::string>{"The device sent more than a parameter set can hold (" + c.overflow +
+                                       "); the read was stopped. What arrived is kept in " + tempPath});
+    EXPECT_EQ(shown.Count(ShownEvent::kSave), 0);
+    EXPECT_EQ(shown.IndexOf(Kind::kStatus, 341), -1);
+    // Every telegram up to the one beyond the bound, and nothing after it.
+    DeviceData partial = data;
+    const int stored = engine.StoredTelegrams();
+    if (stored <= c.system) {
+        partial.system.resize(static_cast<std::size_t>(stored));
+        partial.programs.clear();
+    } else {
+        partial.programs.resize(static_cast<std::size_t>(stored - c.system));
+    }
+    EXPECT_EQ(Slurp(tempPath), ExpectedDump(partial));
+    EXPECT_LT(stored, static_cast<int>(data.system.size() + data.programs.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, ReadOverfullTest,
+    ::testing::Values(OverfullCase{"programsAtTheBound", 2, 255, 1, ""},
+                      OverfullCase{"programsBeyond", 2, 300, 1, "more than 255 programs"},
+                      OverfullCase{"systemAtTheBound", kSystemBound, 1, 1, ""},
+                      OverfullCase{"systemBeyond", kSystemBound + 5, 1, 1,
+                                   "more than " + std::to_string(kSystemBound) + " system parameters"},
+                      OverfullCase{"programAtTheBound", 1, 2, kProgramBound, ""},
+                      OverfullCase{
+                          "programBeyond", 1, 2, kProgramBound + 5,
+                          "more than " + std::to_string(kProgramBound) + " parameters in program 00001"}),
+    CaseName());
+
+TEST(ReadBounds, NoKnownTypeRefusesWhatItsLayoutsName) {
+    for (const int type : kdm::KnownDeviceTypes()) {
+        EXPECT_GE(kdm::SystemTelegramLimit(type),
+                  2 * static_cast<int>(kdm::SystemLayout(type)->entries.size()))
+            << type;
+        EXPECT_GE(kdm::ProgramTelegramLimit(type),
+                  2 * static_cast<int>(kdm::ProgramLayout(type)->entries.size()))
+            << type;
+        // A device of unknown type is held to the widest bound.
+        EXPECT_LE(kdm::SystemTelegramLimit(type), kSystemBound) << type;
+        EXPECT_LE(kdm::ProgramTelegramLimit(type), kProgramBound) << type;
     }
 }
 

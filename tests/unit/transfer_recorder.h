@@ -26,11 +26,12 @@ struct ShownEvent {
         kInfo,
         kSave,
         kDiscard,
-        kOpen
+        kOpen,
+        kWait
     };
     Kind kind;
-    int id = 0;  // string id, control id, port number, range low or position
-    int high = 0;
+    int id = 0;    // string id, control id, port number, range low, position or seconds waited
+    int high = 0;  // range high; for a wait, its kind
     std::string text;
     std::int64_t atMs = 0;
 };
@@ -47,6 +48,9 @@ class RecordingObserver final : public kdm::ITransferObserver {
     void OnProgressRange(int low, int high) override { Add({ShownEvent::kRange, low, high, {}}); }
     void OnProgressPos(int position) override { Add({ShownEvent::kPos, position, 0, {}}); }
     void OnSearchPort(int portNumber) override { Add({ShownEvent::kSearchPort, portNumber, 0, {}}); }
+    void OnWait(const kdm::WaitNotice& notice) override {
+        Add({ShownEvent::kWait, notice.seconds, static_cast<int>(notice.kind), kdm::DescribeWait(notice)});
+    }
     void ShowError(const std::string& text) override { Add({ShownEvent::kError, 0, 0, text}); }
     void ShowInformation(const std::string& title, const std::string& text) override {
         Add({ShownEvent::kInfo, 0, 0, title + "|" + text});

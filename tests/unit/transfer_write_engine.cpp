@@ -308,8 +308,15 @@ TEST_P(WriteAckTest, FailedAcknowledgementEndsTheWriteWithTheDeviceError) {
     ASSERT_EQ(Run(DataFile(telegrams)), 1);
 
     EXPECT_EQ(shown.Texts(Kind::kError), std::vector<std::string>{c.message});
-    EXPECT_EQ(shown.Statuses().back(), 341);
-    EXPECT_GT(shown.IndexOf(Kind::kStatus, 341), shown.IndexOf(Kind::kError, 0));
+    // Not "communication terminated", which only a complete write ends with: the status line says
+    // the device now holds part of the file, after the error box.
+    EXPECT_EQ(shown.IndexOf(Kind::kStatus, 341), -1);
+    EXPECT_EQ(engine.FramesInFile(), 3);
+    ASSERT_FALSE(shown.events.empty());
+    EXPECT_EQ(shown.events.back().kind, Kind::kStatusText);
+    EXPECT_EQ(shown.events.back().text,
+              "Write failed at frame 2 of 3: the device holds an incomplete "
+              "parameter set; write the file again");
     EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
     EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
     EXPECT_FALSE(engine.Completed());
@@ -338,6 +345,29 @@ TEST_F(WriteEngineTest, StopDuringTransferEndsWithoutMessage) {
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
+}
+
+TEST_F(WriteEngineTest, AStopThatReachesOnlyTheLinkDuringAnAcknowledgementIsAStop) {
+    // Ctrl-C's handler stops the link before anybody tells the engine: the acknowledgement it cuts
+    // short is no device error.
+    const auto telegrams = Parameters(3);
+    Device({telegrams[0]});  // the second frame is never acknowledged
+    shown.onEvent = [this](const ShownEvent& e) {
+        if (e.kind == Kind::kWait && e.id == 2) link.RequestStop();
+    };
+    ASSERT_EQ(Run(DataFile(telegrams)), 1);
+
+    EXPECT_TRUE(engine.Stopped());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.FramesSent(), 2);
+    EXPECT_EQ(engine.LastErrorNumber(), 0);
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
+    EXPECT_EQ(shown.Texts(Kind::kStatusText),
+              (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
+    EXPECT_EQ(shown.Texts(Kind::kWait),
+              (std::vector<std::string>{"Waiting for the device to acknowledge the frame (2 s)", ""}));
+    EXPECT_FALSE(port.IsOpen());
 }
 
 TEST_F(WriteEngineTest, StopDuringSearchSendsNothing) {
