@@ -72,6 +72,19 @@ class ModalGuard {
     QTimer timer_;
 };
 
+// Puts the process back in the directory it stood in, however the test ends: the directories a test
+// moves into go away with it.
+class ScopedCurrentDir {
+  public:
+    ScopedCurrentDir() : before_(QDir::currentPath()) {}
+    ~ScopedCurrentDir() { QDir::setCurrent(before_); }
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+  private:
+    QString before_;
+};
+
 // What the help window showed when it came up.
 struct SeenHelp {
     QString title;
@@ -127,7 +140,7 @@ TEST_F(HelpTest, MenuCommandsShowThePageOfTheirDirectoryInTheHelpWindow) {
     table.SetFileName(data.toStdString());
     table.OnInitDialog();
 
-    const QString before = QDir::currentPath();
+    const ScopedCurrentDir back;
     struct Case {
         QWidget* window;
         int id;
@@ -162,7 +175,6 @@ TEST_F(HelpTest, MenuCommandsShowThePageOfTheirDirectoryInTheHelpWindow) {
             EXPECT_EQ(seen.pdfTip, pages.filePath(QStringLiteral("KDM_Info_e.pdf")));
         }
     }
-    QDir::setCurrent(before);
 }
 
 // The pages the build puts beside the program (and installs with it) are complete documents with their
