@@ -15,6 +15,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/port_holders.h"
+
 namespace kdmsim {
 
 namespace {
@@ -23,6 +25,8 @@ constexpr std::int64_t kNsPerMs = 1'000'000;
 // How long a close that left no counted holder waits for the master's hang-up flag, which the same close
 // raises a moment after it was reported, before it is taken for a merged open of another holder.
 constexpr std::int64_t kCloseCheckNs = 200 * kNsPerMs;
+// How long a reopen that /proc cannot show yet is waited for before the port counts as still held.
+constexpr std::int64_t kCloseGiveUpNs = 10'000 * kNsPerMs;
 
 std::string SystemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -238,7 +242,10 @@ void Line::FollowOpeners(std::int64_t now) {
                     --ownClosesPending_;
                 } else {
                     openers_ = std::max(openers_ - 1, 0);
-                    if (open_ && openers_ == 0 && closeCheckNs_ < 0) closeCheckNs_ = now + kCloseCheckNs;
+                    if (open_ && openers_ == 0 && closeCheckNs_ < 0) {
+                        closeCheckNs_ = now + kCloseCheckNs;
+                        closeGiveUpNs_ = now + kCloseGiveUpNs;
+                    }
                 }
             }
         }
@@ -280,8 +287,19 @@ void Line::FollowHangUp(std::int64_t now) {
         return;
     }
     if (closeCheckNs_ >= 0 && now >= closeCheckNs_) {
-        // Every counted holder closed, yet the flag stayed down: another holder's open was merged
-        // with one before it. The port is still held.
+        // Every counted holder closed, yet the flag stayed down. Either another holder's open was merged
+        // with one before it, or the tool is reopening right now: the kernel lowers the flag inside the
+        // open, before the watch hears of it and before the new descriptor exists, and a loaded machine
+        // may hold the opener there for a long while. A descriptor /proc shows belongs to an open whose
+        // event is already queued, so only once one is visible and the queue is empty is the port still
+        // held by a merged opener; until then the reopen is waited for.
+        const bool holderVisible = !kdm::FindPortHolders(slavePath_).empty();
+        if (!holderVisible && now < closeGiveUpNs_) {
+            closeCheckNs_ = now + kCloseCheckNs;
+            return;
+        }
+        pollfd pending{watch_, POLLIN, 0};
+        if (poll(&pending, 1, 0) > 0) return;  // the next look at the watch takes the open first
         closeCheckNs_ = -1;
         openers_ = std::max(openers_, 1);
     }

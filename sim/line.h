@@ -111,8 +111,9 @@ class Line {
     int openers_ = 0;          // programs other than the simulator holding the slave
     int ownOpensPending_ = 0;  // the simulator's own opens and closes still to come through the watch
     int ownClosesPending_ = 0;
-    std::int64_t closeCheckNs_ = -1;  // no counted holder left: until then the hang-up flag must rise
-    bool stopAfterClose_ = false;     // --once and the port was closed: nothing more is served
+    std::int64_t closeCheckNs_ = -1;   // no counted holder left: until then the hang-up flag must rise
+    std::int64_t closeGiveUpNs_ = -1;  // until then a reopen not yet visible in /proc is waited for
+    bool stopAfterClose_ = false;      // --once and the port was closed: nothing more is served
 
     bool open_ = false;
     bool hungUp_ = false;
