@@ -16,6 +16,7 @@
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 #include "files/data_file.h"
+#include "files/data_file_name.h"
 #include "transfer/read_engine.h"
 
 namespace kdmcli {
@@ -189,7 +190,12 @@ void RegisterDiff(CLI::App& app, Context& context, int& exitCode) {
     diff->add_option("--port", options->port, "With --device: use this port alone (COMn or a device path)")
         ->type_name("COMn|PATH");
     diff->add_flag("-q,--quiet", options->quiet, "With --device: print no progress, only errors");
-    diff->callback([options, &context, &exitCode] { exitCode = RunDiff(context, *options); });
+    diff->callback([options, &context, &exitCode] {
+        // "r1" finds the "r1.KDM" a read saved, as the file dialogs do.
+        options->fileA = kdm::ResolveDataFileName(options->fileA, "KDM");
+        if (!options->fileB.empty()) options->fileB = kdm::ResolveDataFileName(options->fileB, "KDM");
+        exitCode = RunDiff(context, *options);
+    });
 }
 
 }  // namespace kdmcli

@@ -14,6 +14,7 @@
 #include "data/parameter_model.h"
 #include "data/tables.h"
 #include "files/data_file.h"
+#include "files/data_file_name.h"
 
 namespace kdmcli {
 namespace {
@@ -235,7 +236,11 @@ void RegisterShow(CLI::App& app, Context& context, int& exitCode) {
                      "system or program: the table to show (csv lists both unless told, grid-csv shows the\n"
                      "system table unless told)")
         ->check(CLI::IsMember({"system", "program"}));
-    show->callback([options, &exitCode] { exitCode = RunShow(*options); });
+    show->callback([options, &exitCode] {
+        // "r1" finds the "r1.KDM" a read saved, as the file dialogs do.
+        options->file = kdm::ResolveDataFileName(options->file, "KDM");
+        exitCode = RunShow(*options);
+    });
 }
 
 }  // namespace kdmcli

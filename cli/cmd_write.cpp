@@ -13,6 +13,7 @@
 #include "cli/transfer_cli.h"
 #include "data/strings.h"
 #include "files/data_file.h"
+#include "files/data_file_name.h"
 #include "transfer/read_engine.h"
 #include "transfer/verify.h"
 #include "transfer/write_engine.h"
@@ -163,7 +164,11 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
             "--port", options->port,
             "Use this port alone: COMn or a device path (no scan; --verify reads back through it too)")
         ->type_name("COMn|PATH");
-    write->callback([options, &context, &exitCode] { exitCode = RunWrite(context, *options); });
+    write->callback([options, &context, &exitCode] {
+        // "r1" finds the "r1.KDM" a read saved, as the file dialogs do.
+        options->file = kdm::ResolveDataFileName(options->file, "KDM");
+        exitCode = RunWrite(context, *options);
+    });
 }
 
 }  // namespace kdmcli

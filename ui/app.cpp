@@ -6,9 +6,11 @@
 #include <cstdlib>
 
 #include "files/data_file.h"
+#include "files/data_file_name.h"
 #include "ui/help.h"
 #include "ui/info_dialogs.h"
 #include "ui/printing.h"
+#include "ui/report.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 
@@ -37,7 +39,8 @@ bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // A name that does not exist may be entered: the table window then says it cannot be read.
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(QStringLiteral("kdm"));
+        // No default suffix: the dialog would append "kdm" as spelled and miss "r1.KDM" when "r1" is
+        // typed. The extension is found below, in whatever letter case the file has it.
         dialog.setNameFilter(QStringLiteral("KDM DataFiles (*.kdm)"));
         // Without QDir::CaseSensitive in the filter, "*.kdm" also lists "*.KDM" files.
         dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
@@ -47,7 +50,8 @@ bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {
         }
     }
     if (!confirmed || chosen.isEmpty()) return false;
-    path = QFileInfo(chosen).absoluteFilePath();
+    const std::string resolved = kdm::ResolveDataFileName(chosen.toLocal8Bit().toStdString(), "kdm");
+    path = QFileInfo(QString::fromLocal8Bit(resolved.c_str())).absoluteFilePath();
     currentDataFile = path.toLocal8Bit().toStdString();
     return true;
 }
@@ -77,6 +81,20 @@ void CKDM_XPApp::OnFilePrint(QWidget* parent) {
     PrintDataFile(currentDataFile, parent);
     // Shown whether or not anything was printed.
     ShowDataFileWindow(currentDataFile, parent);
+}
+
+void CKDM_XPApp::OnExportReport(QWidget* parent) {
+    std::string path;
+    if (const auto* table = qobject_cast<CKDM_XPDlg*>(parent)) {
+        path = table->FileName();
+    } else {
+        if (currentDataFile.empty()) {
+            QString chosen;
+            if (!PromptForDataFile(parent, chosen)) return;
+        }
+        path = currentDataFile;
+    }
+    ExportReportInteractive(path, parent, chooseReportDestination);
 }
 
 void CKDM_XPApp::OnFileClose(QWidget* parent) {

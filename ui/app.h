@@ -33,6 +33,9 @@ class CKDM_XPApp {
     // Menu handlers. `parent` is the window whose menu was used.
     void OnFileOpen(QWidget* parent);
     void OnFilePrint(QWidget* parent);
+    // The parameter report of the table window's own file; from the start window, of a file asked for
+    // as Print asks.
+    void OnExportReport(QWidget* parent);
     // Ends the process at once with exit code 1, from however many nested windows deep.
     [[noreturn]] void OnFileClose(QWidget* parent);
     void OnReadDevice(QWidget* parent);
@@ -69,4 +72,7 @@ class CKDM_XPApp {
     // Test hook: when set, PromptForDataFile calls it instead of showing the file dialog. It returns
     // false for "cancelled", or true with the chosen path.
     std::function<bool(QString& path)> promptForDataFile;
+    // Test hook: when set, OnExportReport calls it instead of showing the save dialog, with the
+    // proposed destination; false for "cancelled".
+    std::function<bool(QString& destination)> chooseReportDestination;
 };

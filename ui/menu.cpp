@@ -31,6 +31,7 @@ struct Popup {
 constexpr MenuItem kFileItems[] = {
     {"&Open...", menu_id::kFileOpen, "Ctrl+O"},
     {"&Print...", menu_id::kFilePrint, "Ctrl+P"},
+    {"&Export report...", menu_id::kExportReport},
     {"&Close", menu_id::kFileClose, "Ctrl+Q"},
 };
 constexpr MenuItem kDataItems[] = {
@@ -161,6 +162,9 @@ bool RouteToApplication(CKDM_XPApp& app, int id, QWidget* window) {
             return true;
         case menu_id::kFilePrint:
             app.OnFilePrint(window);
+            return true;
+        case menu_id::kExportReport:
+            app.OnExportReport(window);
             return true;
         case menu_id::kFileClose:
             app.OnFileClose(window);

@@ -27,6 +27,7 @@ inline constexpr int kHelpGerman = 32793;
 inline constexpr int kFaqEnglish = 32792;
 inline constexpr int kFaqGerman = 32794;
 inline constexpr int kPortSelect = 32795;
+inline constexpr int kExportReport = 32796;
 }  // namespace menu_id
 
 // The data files for "Recent files": `list` gives them when the submenu opens, `open` opens one.

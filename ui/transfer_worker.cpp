@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "data/strings.h"
+#include "files/data_file_name.h"
 #include "link/search_report.h"
 #include "transfer/pacing.h"
 #include "transfer/read_engine.h"
@@ -33,7 +34,9 @@ bool RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, QString& path)
     dialog.setAcceptMode(mode);
     // A name that does not exist may be typed; the write then reports that it cannot read it.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("KDM"));
+    // Opening, a bare name finds its file in whatever letter case the extension has (ChooseFileToWrite);
+    // a suffix appended here as spelled would hide "r1.kdm" behind a missing "r1.KDM".
+    if (mode == QFileDialog::AcceptSave) dialog.setDefaultSuffix(QStringLiteral("KDM"));
     dialog.setNameFilter(QStringLiteral("KDM DataFiles (*.KDM)"));
     // The data file is a copy of the temporary file; saving over an older one is the usual case.
     if (mode == QFileDialog::AcceptSave) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -322,7 +325,7 @@ bool TransferWorker::ChooseFileToWrite(std::string& path) {
         chosen = chooseOpen_ ? chooseOpen_(view_.Window(), chosenPath)
                              : RunFileDialog(view_.Window(), QFileDialog::AcceptOpen, chosenPath);
     });
-    if (chosen) path = chosenPath.toStdString();
+    if (chosen) path = kdm::ResolveDataFileName(chosenPath.toStdString(), "KDM");
     return chosen;
 }
 

@@ -31,6 +31,7 @@ struct ExpectedItem {
 const ExpectedItem kExpectedMenu[] = {
     {"&File", "&Open...", 32775},
     {"&File", "&Print...", 57607},
+    {"&File", "&Export report...", 32796},
     {"&File", "&Close", 32773},
     {"&KDM_Data", "&Read Dorvik device...", 32786},
     {"&KDM_Data", "&Write Dorvik device...", 32787},
