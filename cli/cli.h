@@ -33,11 +33,12 @@ struct Context {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;    // the operation failed (device, file, line)
-inline constexpr int kExitUsage = 2;      // bad command line
-inline constexpr int kExitSuspect = 2;    // read saved a file holding telegrams that cannot be trusted
-inline constexpr int kExitDifferent = 3;  // write --verify found differences
-inline constexpr int kExitStopped = 130;  // stopped by Ctrl-C
+inline constexpr int kExitFailure = 1;      // the operation failed (device, file, line)
+inline constexpr int kExitUsage = 2;        // bad command line
+inline constexpr int kExitSuspect = 2;      // read saved a file holding telegrams that cannot be trusted
+inline constexpr int kExitNotAllShown = 2;  // show left out programs its tables have no row for
+inline constexpr int kExitDifferent = 3;    // write --verify found differences
+inline constexpr int kExitStopped = 130;    // stopped by Ctrl-C
 
 // Each Register function adds one subcommand; its callback stores the exit code in `exitCode`.
 void RegisterPorts(CLI::App& app, Context& context, int& exitCode);

@@ -13,47 +13,17 @@
 #include "cli/parameter_output.h"
 #include "data/parameter_model.h"
 #include "data/tables.h"
+#include "data/write_check.h"
 #include "files/data_file.h"
 #include "files/data_file_name.h"
+#include "link/visible_text.h"
 
 namespace kdmcli {
 namespace {
 
-// Control bytes would move the cursor or vanish on a terminal; show them by name instead.
+// Control bytes would move the cursor, vanish, or (ESC) take over a terminal; they appear by name.
 std::string Legible(std::string_view bytes) {
-    std::string text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte) {
-            case 0x00:
-                text += "<NUL>";
-                break;
-            case 0x02:
-                text += "<STX>";
-                break;
-            case 0x03:
-                text += "<ETX>";
-                break;
-            case 0x09:
-                text += "<TAB>";
-                break;
-            case 0x0A:
-                text += "<LF>";
-                break;
-            case 0x0D:
-                text += "<CR>";
-                break;
-            default:
-                if (byte < 0x20 || byte == 0x7F) {
-                    char hex[8];
-                    std::snprintf(hex, sizeof hex, "<%02X>", byte);
-                    text += hex;
-                } else {
-                    text += Latin1ToUtf8(std::string_view(&c, 1));
-                }
-        }
-    }
-    return text;
+    return Latin1ToUtf8(kdm::VisibleText(bytes));
 }
 
 // Characters on screen of a UTF-8 text (every character here is one column wide).
@@ -161,6 +131,12 @@ int RunShow(const ShowOptions& options) {
         return kExitFailure;
     }
     const kdm::ParameterSet& set = parsed.set;
+    if (!kdm::HasIdentificationTelegram(set)) {
+        // Its tables would show nothing but a device type 0, which reads like an empty device.
+        std::cerr << "kdmxp-cli show: " << options.file
+                  << ": not a data file (it does not begin with an identification telegram)\n";
+        return kExitFailure;
+    }
     const kdm::FilledTables tables = kdm::FillTables(set);
     const kdm::TableContents& system = tables.system;
     const kdm::TableContents& program = tables.program;
@@ -178,17 +154,30 @@ int RunShow(const ShowOptions& options) {
         std::cout << ParameterSetCsv(set, blocks);
         return kExitOk;
     }
+    // The program table has rows for 255 programs (the parameter formats above list every program):
+    // a table that leaves some out says so, and the exit status too.
+    const bool programTableShown = options.format == "grid-json" ||
+                                   (options.format == "grid-csv" && options.table == "program") ||
+                                   (options.format == "text" && options.table != "system");
+    const int leftOut = programTableShown ? program.programsLeftOut : 0;
+    const int shownStatus = leftOut > 0 ? kExitNotAllShown : kExitOk;
+    const std::string leftOutText = std::to_string(leftOut) + (leftOut == 1 ? " program" : " programs") +
+                                    " past the " + std::to_string(kdm::kMaxPrograms) +
+                                    "th not shown: the program table has no rows for them";
+    // Beside a document for scripts the note goes to stderr, so the document stays whole.
+    if (leftOut > 0 && options.format != "text")
+        std::cerr << "kdmxp-cli show: " << options.file << ": " << leftOutText << '\n';
     if (options.format == "grid-json") {
         const nlohmann::ordered_json document = {{"type", type},
                                                  {"heading", Latin1ToUtf8(heading)},
                                                  {"system", GridJsonTable(system)},
                                                  {"program", GridJsonTable(program)}};
         std::cout << document.dump() << '\n';
-        return kExitOk;
+        return shownStatus;
     }
     if (options.format == "grid-csv") {
         std::cout << GridCsv(options.table == "program" ? program : system);
-        return kExitOk;
+        return shownStatus;
     }
     std::string out =
         "Device type: " + std::to_string(type) + (type == 0 ? " (unknown device code)" : "") + "\n";
@@ -212,10 +201,11 @@ int RunShow(const ShowOptions& options) {
                " shown value(s), marked \" !!!\" below: cut short, damaged on the line or not as a read "
                "stores it\n";
     }
+    if (leftOut > 0) out += leftOutText + "\n";
     if (options.table != "program") out += "\n" + TextTable(system);
     if (options.table != "system") out += "\n" + TextTable(program);
     std::cout << out;
-    return kExitOk;
+    return shownStatus;
 }
 
 }  // namespace
@@ -228,7 +218,8 @@ void RegisterShow(CLI::App& app, Context& context, int& exitCode) {
     show->add_option("--format", options->format,
                      "text (default): both tables for a terminal;\n"
                      "json: the parameters, document \"kdmxp-parameters\" version 1 (docs/json-schema.md);\n"
-                     "csv: one line per parameter (block,program,letter,name,value,suspect), LF line ends;\n"
+                     "csv: one line per parameter (block,program,letter,name,value,suspect), LF line ends,\n"
+                     "control bytes by name (<ESC>);\n"
                      "grid-json: type, heading and every cell of both tables;\n"
                      "grid-csv: every cell of one table, RFC 4180")
         ->check(CLI::IsMember({"text", "json", "csv", "grid-json", "grid-csv"}));

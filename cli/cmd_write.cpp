@@ -25,6 +25,7 @@ struct WriteOptions {
     std::string file;
     bool verify = false;
     bool backup = false;
+    bool allowSuspect = false;
     bool quiet = false;
     std::string port;
 };
@@ -107,6 +108,7 @@ int RunWrite(Context& context, const WriteOptions& options) {
     }
     ProgressObserver progress(ChooseProgressMode(options.quiet), true);
     progress.SetDirectPort(options.port);
+    progress.SetAllowSuspect(options.allowSuspect);
     kdm::WriteEngine engine(context.link, context.clock, progress);
     InterruptWatcher watcher(context.link);
     watcher.SetTarget([&engine] { engine.RequestStop(); });
@@ -154,7 +156,11 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
     write->add_option("FILE", options->file, "The data file to write")->required();
     write->add_flag("--verify", options->verify,
                     "Afterwards read the device back and compare every parameter with the file; each\n"
-                    "difference is printed on stdout as \"record N: file ... device ...\"");
+                    "difference is printed on stdout as \"record N: file ... device ...\"; a value marked\n"
+                    "\" !!!\" or damaged on either side counts as a difference");
+    write->add_flag("--allow-suspect", options->allowSuspect,
+                    "Write records the read marked \" !!!\" (checksum mismatch) as they are; without it a\n"
+                    "file holding any is refused before the port is opened. Damaged frames are never sent");
     write->add_flag("--backup", options->backup,
                     "First read the device (the same search, the same type check) into the history; when\n"
                     "that read fails, or the history cannot keep it, nothing is written");

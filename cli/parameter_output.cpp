@@ -3,6 +3,8 @@
 
 #include <optional>
 
+#include "link/visible_text.h"
+
 namespace kdmcli {
 namespace {
 
@@ -48,17 +50,23 @@ const kdm::Record* FirstTelegram(const kdm::ParameterSet& set) {
     return nullptr;
 }
 
+// A field of the per-parameter CSV: read on terminals as often as by scripts, so a control byte in a
+// damaged value appears by name instead of moving the cursor or starting an escape sequence.
+std::string LegibleField(std::string_view bytes) {
+    return CsvField(kdm::VisibleText(bytes));
+}
+
 void AppendRow(std::string& out, std::string_view block, std::string_view program,
                const kdm::Parameter& parameter) {
     out += block;
     out += ',';
-    out += CsvField(program);
+    out += LegibleField(program);
     out += ',';
-    out += CsvField(parameter.Letter());
+    out += LegibleField(parameter.Letter());
     out += ',';
-    out += CsvField(Trimmed(parameter.Name()));
+    out += LegibleField(Trimmed(parameter.Name()));
     out += ',';
-    out += CsvField(parameter.ValueText());
+    out += LegibleField(parameter.ValueText());
     out += ',';
     out += kdm::SuspectName(parameter.suspect);
     out += '\n';

@@ -25,11 +25,12 @@ enum class CsvBlocks { kBoth, kSystem, kProgram };
 
 // A header line "block,program,letter,name,value,suspect", then one line per parameter: the system
 // parameters, then per program its 'P' record (letter "P", the program number as its value) and its
-// parameters. Values and names without the blanks around them; fields quoted as RFC 4180 asks when
-// they hold a comma, a quote, CR or LF; every line ends with LF.
+// parameters. Values and names without the blanks around them, control bytes by name ("<ESC>",
+// "<CR>": link/visible_text.h); fields quoted as RFC 4180 asks when they hold a comma or a quote;
+// every line ends with LF.
 std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks);
 
-// One CSV field, quoted when it must be.
+// One CSV field, quoted when it must be; its bytes as they are (grid-csv keeps CR LF in a cell).
 std::string CsvField(std::string_view bytes);
 
 }  // namespace kdmcli

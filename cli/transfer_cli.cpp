@@ -171,6 +171,17 @@ bool ProgressObserver::ChooseFileToWrite(std::string&) {
     return false;
 }
 
+bool ProgressObserver::AskWriteMarkedRecords(const std::string& text) {
+    EndLiveLine();
+    if (allowSuspect_) {
+        // Listed even when allowed, so that a log shows which values may be wrong in the device.
+        if (mode_ != ProgressMode::kQuiet) PrintLine(text + "\nWriting them as they are (--allow-suspect).");
+        return true;
+    }
+    PrintLine(text + "\nNothing was sent. To write them as they are, add --allow-suspect.");
+    return false;
+}
+
 InterruptWatcher::InterruptWatcher(kdm::Link& link) {
     interrupted.store(false);
     interruptedLink.store(&link);

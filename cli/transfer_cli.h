@@ -54,6 +54,9 @@ class ProgressObserver final : public kdm::ITransferObserver {
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;
     bool ChooseFileToWrite(std::string& path) override;
+    // Nobody to ask: yes only with --allow-suspect. Either way the records are listed on stderr.
+    bool AskWriteMarkedRecords(const std::string& text) override;
+    void SetAllowSuspect(bool allow) { allowSuspect_ = allow; }
 
   private:
     void Redraw();
@@ -75,6 +78,7 @@ class ProgressObserver final : public kdm::ITransferObserver {
     int rangeHigh_ = 0;
     int position_ = 0;
     bool liveLineOpen_ = false;
+    bool allowSuspect_ = false;
 };
 
 // Ctrl-C (and SIGTERM) during a transfer. The handler only stores atomics and asks the link to stop,

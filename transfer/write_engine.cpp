@@ -4,7 +4,9 @@
 #include <limits>
 #include <string_view>
 
+#include "data/parameter_model.h"
 #include "data/strings.h"
+#include "data/write_check.h"
 #include "files/data_file.h"
 #include "link/telegram.h"
 #include "transfer/frames.h"
@@ -64,6 +66,7 @@ int WriteEngine::Begin(const std::string& path) {
     fileLength_ = static_cast<std::int32_t>(length);
     for (std::int32_t at = NextFrame(FindLetter(fileText_, 'g', 0)); at >= 0; at = NextFrame(at + 1))
         ++framesInFile_;
+    if (!FileFitForDevice()) return 0;
 
     observer_.OnStatus(sid::kSearching);
     std::string identification;
@@ -103,6 +106,23 @@ int WriteEngine::Begin(const std::string& path) {
     observer_.OnStatus(sid::kTransferSystem);
     timerRunning_ = true;
     return 1;
+}
+
+bool WriteEngine::FileFitForDevice() {
+    // A file too short to write keeps its refusal after the type check; any longer one is checked
+    // whole before a port is opened, so that no frame of a damaged file reaches a device.
+    if (fileLength_ <= kMinimumWriteLength) return true;
+    const WriteCheck check = CheckFileForWriting(ParseParameterSet(fileText_).set);
+    if (check.findings.empty()) return true;
+    const std::string text = DescribeWriteCheck(check);
+    if (check.Blocking() > 0) {
+        Fail(text);
+        return false;
+    }
+    if (observer_.AskWriteMarkedRecords(text)) return true;
+    // The user's own choice: nothing to add to it.
+    EndDialog(kIdCancel);
+    return false;
 }
 
 std::int32_t WriteEngine::NextFrame(std::int32_t from) const {

@@ -3,7 +3,9 @@
 //
 // Every complete frame (an STX and the 15 bytes after it) that follows the identification record is
 // sent, in file order, unchanged; the write ends with "communication terminated" only after each of
-// them was acknowledged.
+// them was acknowledged. Before any port is opened, a file longer than kMinimumWriteLength must pass
+// CheckFileForWriting (data/write_check.h): a damaged one is refused with the list of what is wrong
+// (ShowError), and records marked " !!!" go out only when AskWriteMarkedRecords says yes.
 #pragma once
 
 #include <atomic>
@@ -60,6 +62,8 @@ class WriteEngine {
     void EndDialog(int result);
     void Fail(const std::string& text);
     bool StopIfRequested();
+    // The check of the whole file before the search; false when the write ended there.
+    bool FileFitForDevice();
     // STX index of the first complete frame at or after `from`, or -1.
     std::int32_t NextFrame(std::int32_t from) const;
 

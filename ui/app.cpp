@@ -8,6 +8,8 @@
 #include "files/data_file.h"
 #include "files/data_file_name.h"
 #include "ui/help.h"
+#include "ui/history_record.h"
+#include "ui/history_window.h"
 #include "ui/info_dialogs.h"
 #include "ui/printing.h"
 #include "ui/report.h"
@@ -18,7 +20,8 @@ CKDM_XPApp::CKDM_XPApp()
     : portMap(&settings, &discovery),
       port(portMap, clock),
       link(port, settings),
-      uiState(QString::fromLocal8Bit(settings.LastingRoot().c_str())) {
+      uiState(QString::fromLocal8Bit(settings.LastingRoot().c_str())),
+      history(kdm::DefaultHistoryLocation(), kdm::LocalHistoryIdentity()) {
     link.SetScanOrder([this] { return portMap.ScanOrder(); });
 }
 
@@ -109,6 +112,16 @@ void CKDM_XPApp::OnReadDevice(QWidget* parent) {
 
 void CKDM_XPApp::OnWriteDevice(QWidget* parent) {
     RunWriteDialog(*this, parent);
+}
+
+void CKDM_XPApp::OnHistory(QWidget* parent) {
+    HistoryWindow window(*this, history, parent);
+    window.exec();
+}
+
+void CKDM_XPApp::OnBackupBeforeWrite(QWidget* parent) {
+    (void)parent;
+    SetBackupBeforeWriteEnabled(settings, !BackupBeforeWriteEnabled(settings));
 }
 
 void CKDM_XPApp::OnCableInfo(QWidget* parent) {

@@ -13,6 +13,7 @@
 #include "link/link.h"
 #include "platform/clock.h"
 #include "platform/file_settings_store.h"
+#include "platform/history_git.h"
 #include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
@@ -40,6 +41,10 @@ class CKDM_XPApp {
     [[noreturn]] void OnFileClose(QWidget* parent);
     void OnReadDevice(QWidget* parent);
     void OnWriteDevice(QWidget* parent);
+    // File > History...: the device history's window.
+    void OnHistory(QWidget* parent);
+    // KDM_Data > Back up the device before writing: turns the stored switch over.
+    void OnBackupBeforeWrite(QWidget* parent);
     void OnCableInfo(QWidget* parent);
     void OnInfo(QWidget* parent);
     void OnHelpEnglish(QWidget* parent);
@@ -68,6 +73,8 @@ class CKDM_XPApp {
     std::string currentDataFile;
     // Window sizes, column widths, recent files: in the lasting root of `settings`.
     UiState uiState;
+    // The device history ($XDG_DATA_HOME/kdmxp/history): every read, backup and write of this program.
+    kdm::GitHistory history;
 
     // Test hook: when set, PromptForDataFile calls it instead of showing the file dialog. It returns
     // false for "cancelled", or true with the chosen path.

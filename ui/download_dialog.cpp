@@ -8,11 +8,12 @@
 
 #include "transfer/observer.h"
 #include "transfer/write_engine.h"
+#include "ui/app.h"
 #include "ui/pictures.h"
 #include "ui/transfer_progress.h"
 
 CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
-    : TransferDialogBase(app, TransferWorker::Job::kWrite, parent) {
+    : TransferDialogBase(app, TransferWorker::Job::kWrite, parent), app_(app) {
     setObjectName(QStringLiteral("CDownload"));
     setWindowTitle(QStringLiteral("Write data to Dorvik-device"));
     setWindowIcon(AppIcon());
@@ -21,11 +22,12 @@ CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setHorizontalSpacing(12);
 
-    auto* active = new QLabel(QStringLiteral("Data transfer active"), this);
-    QFont bold = active->font();
+    heading_ = new QLabel(QStringLiteral("Data transfer active"), this);
+    heading_->setObjectName(QStringLiteral("writeHeading"));
+    QFont bold = heading_->font();
     bold.setBold(true);
-    active->setFont(bold);
-    layout->addWidget(active, 0, 0, 1, 3);
+    heading_->setFont(bold);
+    layout->addWidget(heading_, 0, 0, 1, 3);
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("id1012"));
@@ -101,4 +103,29 @@ void CDownload::ShowProgressPos(int position) {
 void CDownload::ShowWriteComplete() {
     progress_->setValue(progress_->maximum());
     time_->Finish();
+}
+
+QString CDownload::HeadingText() const {
+    return heading_->text();
+}
+
+void CDownload::ShowBackingUp(bool backingUp) {
+    backingUp_ = backingUp;
+    heading_->setText(backingUp ? QStringLiteral("Backing up the device...")
+                                : QStringLiteral("Data transfer active"));
+    progress_->setRange(0, backingUp ? 0 : 100);
+    progress_->setValue(0);
+    // The write's time to go is judged by its own pace, not the read's.
+    time_->Begin();
+}
+
+void CDownload::ShowCounts(const TransferCounts& counts) {
+    if (!backingUp_) return;
+    UiState::ReadSize last;
+    const bool known =
+        !counts.identification.isEmpty() && app_.uiState.LastReadSize(counts.identification, last);
+    const ReadBar bar = ReadBarFor(counts, false, known, last);
+    progress_->setRange(0, bar.maximum);
+    progress_->setValue(bar.value);
+    time_->Progress(counts.stored, bar.maximum);
 }

@@ -1,11 +1,13 @@
 // CDownload: the window of a write ("Write data to Dorvik-device"). A progress bar (1012), the data
 // still to transfer (1013), the program number of the last program frame (1015) and the status line
 // (1010) while the write runs on its worker, and the time elapsed and to go. The bar stands at its end
-// once the last frame went out. Cancel is visible; Enter reaches the hidden default OK.
+// once the last frame went out. Cancel is visible; Enter reaches the hidden default OK. When the backup
+// before writing is on, the window first shows "Backing up the device..." and the read's progress.
 #pragma once
 
 #include "ui/transfer_worker.h"
 
+class QLabel;
 class QPushButton;
 class TransferTimeLabel;
 
@@ -23,10 +25,18 @@ class CDownload final : public TransferDialogBase {
     void ShowProgressRange(int low, int high) override;
     void ShowProgressPos(int position) override;
     void ShowWriteComplete() override;
+    // The backup read before the write: its own heading, and a bar of the read's progress.
+    void ShowBackingUp(bool backingUp) override;
+    void ShowCounts(const TransferCounts& counts) override;
+    // The heading above the bar ("Data transfer active", or "Backing up the device..." first).
+    QString HeadingText() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
+    CKDM_XPApp& app_;
+    QLabel* heading_;
     TransferTimeLabel* time_;
+    bool backingUp_ = false;
 };

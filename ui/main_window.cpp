@@ -18,7 +18,7 @@ CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     setObjectName(QStringLiteral("CKDMXPMain"));
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(CreateMainMenu(
-        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this)));
+        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this), MenuChecksOf(app_)));
 
     QFont large = font();
     large.setPointSize(14);

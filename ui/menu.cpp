@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "ui/app.h"
+#include "ui/history_record.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ struct MenuItem {
     int id;
     // Portable text of the key sequence ("Ctrl+O"), or null.
     const char* shortcut = nullptr;
+    // A switch with a check mark rather than a command.
+    bool checkable = false;
 };
 
 struct Popup {
@@ -29,14 +32,14 @@ struct Popup {
 
 // "..." on the items that ask for something more before they act (a file, a port, a printer).
 constexpr MenuItem kFileItems[] = {
-    {"&Open...", menu_id::kFileOpen, "Ctrl+O"},
-    {"&Print...", menu_id::kFilePrint, "Ctrl+P"},
-    {"&Export report...", menu_id::kExportReport},
+    {"&Open...", menu_id::kFileOpen, "Ctrl+O"},    {"&Print...", menu_id::kFilePrint, "Ctrl+P"},
+    {"&Export report...", menu_id::kExportReport}, {"&History...", menu_id::kHistory},
     {"&Close", menu_id::kFileClose, "Ctrl+Q"},
 };
 constexpr MenuItem kDataItems[] = {
     {"&Read Dorvik device...", menu_id::kReadDevice, "Ctrl+R"},
     {"&Write Dorvik device...", menu_id::kWriteDevice, "Ctrl+W"},
+    {"&Back up the device before writing", menu_id::kBackupBeforeWrite, nullptr, true},
 };
 constexpr MenuItem kHelpItems[] = {
     {"&Connection/Kabel", menu_id::kCableInfo},       {"&Info", menu_id::kInfo},
@@ -102,7 +105,8 @@ void FillRecentMenu(QMenu* recent, QWidget* window, const std::function<QStringL
 
 }  // namespace
 
-QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent) {
+QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent,
+                         MenuChecks checks) {
     auto* bar = new QMenuBar(window);
     bar->setObjectName(QStringLiteral("mainMenu"));
     // The menu belongs to the window on every desktop, as it always did; a global menu bar would move
@@ -117,6 +121,13 @@ QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand,
             QAction* action = menu->addAction(WithMnemonic(QString::fromLatin1(item.text), used));
             action->setData(item.id);
             action->setObjectName(ObjectNameOf(item.id));
+            if (item.checkable) {
+                action->setCheckable(true);
+                const int id = item.id;
+                const auto refresh = [action, checks, id] { action->setChecked(checks && checks(id)); };
+                refresh();
+                QObject::connect(menu, &QMenu::aboutToShow, action, refresh);
+            }
             if (item.shortcut != nullptr) {
                 action->setShortcut(
                     QKeySequence(QString::fromLatin1(item.shortcut), QKeySequence::PortableText));
@@ -174,6 +185,15 @@ bool RouteToApplication(CKDM_XPApp& app, int id, QWidget* window) {
         case menu_id::kWriteDevice:
             app.OnWriteDevice(window);
             return true;
+        case menu_id::kHistory:
+            app.OnHistory(window);
+            return true;
+        case menu_id::kBackupBeforeWrite:
+            app.OnBackupBeforeWrite(window);
+            // The check mark follows what the store holds, also when it did not take the change.
+            if (QAction* action = FindMenuAction(window, id))
+                action->setChecked(BackupBeforeWriteEnabled(app.settings));
+            return true;
         case menu_id::kCableInfo:
             app.OnCableInfo(window);
             return true;
@@ -202,4 +222,10 @@ RecentFiles RecentFilesOf(CKDM_XPApp& app, QWidget* window) {
     recent.list = [&app] { return app.uiState.RecentFiles(); };
     recent.open = [&app, window](const QString& path) { app.OpenDataFile(path, window); };
     return recent;
+}
+
+MenuChecks MenuChecksOf(CKDM_XPApp& app) {
+    return [&app](int id) {
+        return id == menu_id::kBackupBeforeWrite && BackupBeforeWriteEnabled(app.settings);
+    };
 }

@@ -28,6 +28,8 @@ inline constexpr int kFaqEnglish = 32792;
 inline constexpr int kFaqGerman = 32794;
 inline constexpr int kPortSelect = 32795;
 inline constexpr int kExportReport = 32796;
+inline constexpr int kHistory = 32797;
+inline constexpr int kBackupBeforeWrite = 32798;
 }  // namespace menu_id
 
 // The data files for "Recent files": `list` gives them when the submenu opens, `open` opens one.
@@ -36,12 +38,19 @@ struct RecentFiles {
     std::function<void(const QString& path)> open;
 };
 
+// Whether the checkable item `id` is on ("Back up the device before writing"); asked each time its
+// popup opens, so that every window shows the stored state.
+using MenuChecks = std::function<bool(int id)>;
+
 // Builds the menu bar for `window`. Choosing an item calls `onCommand` with its id; without `recent`
-// the File popup has no "Recent files".
-QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent = {});
+// the File popup has no "Recent files"; without `checks` the checkable items show unchecked.
+QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent = {},
+                         MenuChecks checks = {});
 
 // The recent files of `app`, opened in a table window above `window`.
 RecentFiles RecentFilesOf(CKDM_XPApp& app, QWidget* window);
+// The checkable items' states as `app` stores them.
+MenuChecks MenuChecksOf(CKDM_XPApp& app);
 
 // An item's text as shown, without the '&' of its mnemonic ("&Open..." gives "Open...").
 QString MenuTextOf(const QString& text);

@@ -12,6 +12,7 @@
 #include "data/parameter_model.h"
 #include "data/strings.h"
 #include "data/tables.h"
+#include "data/write_check.h"
 #include "files/data_file.h"
 #include "ui/app.h"
 #include "ui/com_select.h"
@@ -60,7 +61,7 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
 void CKDM_XPDlg::CreateLayout() {
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(CreateMainMenu(
-        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this)));
+        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this), MenuChecksOf(app_)));
 
     // The system table asks for the height of all its rows and gets it whenever the window has room;
     // with less it scrolls, down to the height it always had. The program table takes what is left.
@@ -137,6 +138,7 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     std::string reason;
     readFailure_.clear();
     suspect_ = 0;
+    programsLeftOut_ = 0;
     if (kdm::ReadWholeFile(path, text, length, reason) == 0) {
         // Nothing loaded: the tables stay empty.
         readFailure_ = reason.empty() ? "The file " + path + " cannot be read." : reason;
@@ -146,6 +148,12 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
     if (!parsed.ok) {
         readFailure_ = path + ": " + parsed.reason;
+        status_->hide();
+        return 0;
+    }
+    if (!kdm::HasIdentificationTelegram(parsed.set)) {
+        // Tables of device type 0 would pass for an empty device.
+        readFailure_ = path + ": not a data file (it does not begin with an identification telegram)";
         status_->hide();
         return 0;
     }
@@ -161,14 +169,21 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     app_.uiState.AddRecentFile(QString::fromLocal8Bit(path.c_str()));
 
     suspect_ = tables.SuspectValues();
+    programsLeftOut_ = tables.ProgramsLeftOut();
+    QStringList notes;
     if (suspect_ > 0) {
-        status_->setText(QStringLiteral("%1 value(s) come from telegrams with a checksum mismatch or damage "
-                                        "(shown in red).")
-                             .arg(suspect_));
-        status_->show();
-    } else {
-        status_->hide();
+        notes << QStringLiteral(
+                     "%1 value(s) come from telegrams with a checksum mismatch or damage "
+                     "(shown in red).")
+                     .arg(suspect_);
     }
+    if (programsLeftOut_ > 0) {
+        notes << QStringLiteral("%1 program(s) past the %2th are not shown: the table has no rows for them.")
+                     .arg(programsLeftOut_)
+                     .arg(kdm::kMaxPrograms);
+    }
+    status_->setText(notes.join(QLatin1Char('\n')));
+    status_->setVisible(!notes.isEmpty());
     return 0;
 }
 

@@ -38,6 +38,8 @@ class CKDM_XPDlg final : public QDialog {
     CompareView* Compare() const { return compare_; }
     // Values from telegrams whose checksum did not match or that were damaged, in the file shown.
     int SuspectValues() const { return suspect_; }
+    // Programs of the file shown that the program table has no row for (past the 255th).
+    int ProgramsLeftOut() const { return programsLeftOut_; }
     // Why the file could not be read; empty when it could.
     const std::string& ReadFailure() const { return readFailure_; }
 
@@ -66,5 +68,6 @@ class CKDM_XPDlg final : public QDialog {
     bool failureReported_ = false;
     bool columnsChanged_ = false;
     int suspect_ = 0;
+    int programsLeftOut_ = 0;
     std::string readFailure_;
 };

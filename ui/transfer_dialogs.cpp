@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "ui/app.h"
 #include "ui/download_dialog.h"
+#include "ui/history_record.h"
 #include "ui/table_window.h"
 #include "ui/upload_dialog.h"
 
@@ -11,6 +13,7 @@ void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& 
     {
         CUpload dialog(app, parent);
         dialog.Worker().SetSaveChooser(hooks.chooseSavePath);
+        dialog.Worker().SetRecordInHistory(true);
         dialog.exec();
         saved = dialog.SavedPath();
     }
@@ -27,6 +30,8 @@ void RunReadDialog(CKDM_XPApp& app, QWidget* parent) {
 void RunWriteDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks) {
     CDownload dialog(app, parent);
     dialog.Worker().SetOpenChooser(hooks.chooseFileToWrite);
+    dialog.Worker().SetRecordInHistory(true);
+    dialog.Worker().SetBackupBeforeWrite(BackupBeforeWriteEnabled(app.settings));
     dialog.exec();
 }
 

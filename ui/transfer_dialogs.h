@@ -15,10 +15,11 @@ struct TransferDialogHooks {
 };
 
 // "Read Dorvik device": the read window, and after a successful save a table window for the saved file
-// (opened once the read window has closed).
+// (opened once the read window has closed). The saved read goes into the device history.
 void RunReadDialog(CKDM_XPApp& app, QWidget* parent);
 void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks);
 
-// "Write Dorvik device": the write window.
+// "Write Dorvik device": the write window; first the backup read when "Back up the device before
+// writing" is on. A completed write goes into the device history.
 void RunWriteDialog(CKDM_XPApp& app, QWidget* parent);
 void RunWriteDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks);

@@ -9,16 +9,19 @@
 #include <QMessageBox>
 #include <QMutexLocker>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <fstream>
 
 #include "data/strings.h"
+#include "files/data_file.h"
 #include "files/data_file_name.h"
 #include "link/search_report.h"
 #include "transfer/pacing.h"
 #include "transfer/read_engine.h"
 #include "transfer/write_engine.h"
 #include "ui/app.h"
+#include "ui/history_record.h"
 #include "ui/visible_text.h"
 
 namespace {
@@ -87,12 +90,125 @@ void TransferWorker::Start() {
 void TransferWorker::Run() {
     if (read_) {
         if (read_->StartRead()) read_->RunTimer();
-    } else {
-        if (write_->StartWrite()) write_->RunTimer();
+        if (recordHistory_ && !read_->SavedPath().empty())
+            RecordEntry(kdm::HistoryKind::kRead, read_->SavedPath());
+        return;
     }
+    if (backup_ && !BackUpBeforeWrite()) return;
+    if (write_->StartWrite()) write_->RunTimer();
+    if (recordHistory_ && write_->Completed()) RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_);
+}
+
+bool TransferWorker::BackUpBeforeWrite() {
+    // The file comes first: the device is checked against the type the file is meant for before
+    // anything of it is kept, and a cancelled choice touches no port.
+    fileChosen_ = ChooseFileToWrite(fileToWrite_);
+    fileAskedBefore_ = true;
+    std::string fileText;
+    std::string reason;
+    long length = 0;
+    // Without a file, or with one that cannot be read, the write engine ends as it always did.
+    if (!fileChosen_ || !kdm::ReadWholeFile(fileToWrite_, fileText, length, reason)) return true;
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        FailBackup("No temporary directory for the backup: " + scratch.errorString().toStdString());
+        return false;
+    }
+    backupSavePath_ = scratch.filePath(QStringLiteral("device.KDM")).toStdString();
+    ShowBackupPhase(true);
+    backingUp_.store(true);
+    {
+        kdm::ReadEngine reader(app_.link, app_.clock, *this,
+                               scratch.filePath(QStringLiteral("KDM.tmp")).toStdString());
+        {
+            QMutexLocker lock(&backupMutex_);
+            backupRead_ = &reader;
+        }
+        if (!stopAsked_.load() && reader.StartRead()) reader.RunTimer();
+        // The window shows the backup's last counts before the write's own display takes over.
+        Update([](Pending&) {});
+        {
+            QMutexLocker lock(&backupMutex_);
+            backupRead_ = nullptr;
+        }
+        if (stopAsked_.load() || reader.Stopped()) {
+            backingUp_.store(false);
+            write_->Stop(kdm::kIdCancel);
+            return false;
+        }
+        if (reader.SavedPath().empty()) {
+            // The read said why in its own box, which named the consequence too.
+            backingUp_.store(false);
+            write_->Stop(kdm::kIdCancel);
+            return false;
+        }
+    }
+    std::string deviceText;
+    if (!kdm::ReadWholeFile(backupSavePath_, deviceText, length, reason)) {
+        FailBackup("The backup cannot be read back: " + reason);
+        return false;
+    }
+    // The same check the write makes, so that a device the file is not meant for is neither kept nor
+    // written.
+    const kdm::ParameterSet device = kdm::ParseParameterSet(deviceText).set;
+    if (!kdm::FileMatchesDevice(IdentificationOfSet(device), fileText)) {
+        FailBackup(std::string(kdm::LoadString(kdm::sid::kWrongDeviceType)));
+        return false;
+    }
+    kdm::HistoryEntry entry;
+    const kdm::HistoryResult kept = RecordInHistory(app_.history, kdm::HistoryKind::kBackup, deviceText,
+                                                    FoundPortOf(app_.link), std::string(), entry);
+    if (!kept.ok) {
+        FailBackup("The device history could not keep the backup: " + kept.reason);
+        return false;
+    }
+    backingUp_.store(false);
+    ShowBackupPhase(false);
+    if (stopAsked_.load()) {
+        write_->Stop(kdm::kIdCancel);
+        return false;
+    }
+    return true;
+}
+
+void TransferWorker::FailBackup(const std::string& text) {
+    ShowError(text);
+    backingUp_.store(false);
+    write_->Stop(kdm::kIdCancel);
+}
+
+void TransferWorker::ShowBackupPhase(bool backingUp) {
+    Update([backingUp](Pending& p) {
+        p.backupDirty = true;
+        p.backingUp = backingUp;
+    });
+}
+
+void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path) {
+    kdm::HistoryEntry entry;
+    const kdm::HistoryResult kept =
+        RecordFileInHistory(app_.history, kind, path, FoundPortOf(app_.link), entry);
+    if (kept.ok) return;
+    const QString what = kind == kdm::HistoryKind::kRead ? QStringLiteral("The data file was saved")
+                                                         : QStringLiteral("The file was written");
+    const QString shown = what + QStringLiteral(", but the device history could not keep a copy.");
+    const QString why = FromBytes(kept.reason);
+    OnUiThread([this, &shown, &why] {
+        QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kVersionTitle), shown, QMessageBox::Ok,
+                        view_.Window());
+        box.setObjectName(QStringLiteral("KdmHistoryFailureBox"));
+        box.setInformativeText(why);
+        box.exec();
+    });
 }
 
 void TransferWorker::RequestStop(int command) {
+    stopAsked_.store(true);
+    {
+        QMutexLocker lock(&backupMutex_);
+        if (backupRead_ != nullptr) backupRead_->RequestStop(command);
+    }
     if (read_) read_->RequestStop(command);
     if (write_) write_->RequestStop(command);
 }
@@ -142,15 +258,21 @@ void TransferWorker::Update(Change change) {
             this, [this] { ApplyPending(); }, Qt::QueuedConnection);
 }
 
+const kdm::ReadEngine* TransferWorker::CountedRead() const {
+    // Called on the worker thread, which alone sets backupRead_.
+    return read_ ? read_.get() : backupRead_;
+}
+
 void TransferWorker::SnapshotCounts(Pending& pending) {
-    if (!read_) return;
+    const kdm::ReadEngine* reader = CountedRead();
+    if (reader == nullptr) return;
     TransferCounts now = counts_;
-    now.stored = read_->StoredTelegrams();
-    now.system = read_->SystemTelegrams();
-    now.programs = read_->Programs();
+    now.stored = reader->StoredTelegrams();
+    now.system = reader->SystemTelegrams();
+    now.programs = reader->Programs();
     if (now.identification.isEmpty() && now.stored > 0) {
         // Stored before the first telegram: the temporary file's first record.
-        std::ifstream in(app_.tempFilePath, std::ios::binary);
+        std::ifstream in(reader->TempPath(), std::ios::binary);
         std::string first;
         std::getline(in, first, '\r');
         now.identification = QString::fromLatin1(first.data(), static_cast<qsizetype>(first.size()));
@@ -171,6 +293,10 @@ void TransferWorker::ApplyPending() {
     }
     if (now.rangeDirty) view_.ShowProgressRange(now.low, now.high);
     if (now.posDirty) view_.ShowProgressPos(now.position);
+    if (now.backupDirty) {
+        backingUpShown_ = now.backingUp;
+        view_.ShowBackingUp(now.backingUp);
+    }
     if (now.countsDirty) view_.ShowCounts(now.counts);
     for (const auto& [id, text] : now.controls)
         view_.ShowControl(id, text);
@@ -195,7 +321,8 @@ bool TransferWorker::OnUiThread(const std::function<void()>& call) {
 
 void TransferWorker::OnStatus(int stringId) {
     QString text = FromBytes(kdm::LoadString(stringId));
-    if (stringId == kdm::sid::kTerminated && read_) text = TerminatedText(read_->ChecksumMismatches());
+    if (stringId == kdm::sid::kTerminated && CountedRead() != nullptr)
+        text = TerminatedText(CountedRead()->ChecksumMismatches());
     status_ = text;
     Update([&text](Pending& p) {
         p.statusDirty = true;
@@ -273,11 +400,18 @@ void TransferWorker::ShowError(const std::string& text) {
     const QString shown = FromBytes(text);
     // Worked out here, on the thread that owns the link; the box only shows it.
     const QString details = FromBytes(SearchAttemptLines(text));
-    OnUiThread([this, &shown, &details] {
+    const bool backingUp = backingUp_.load();
+    OnUiThread([this, &shown, &details, backingUp] {
         QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), shown, QMessageBox::Ok,
                         view_.Window());
         box.setObjectName(QStringLiteral("KdmErrorBox"));
-        if (!details.isEmpty()) box.setInformativeText(details);
+        QString informative = details;
+        if (backingUp) {
+            if (!informative.isEmpty()) informative += QStringLiteral("\n\n");
+            informative +=
+                QStringLiteral("The backup before writing failed: nothing was written into the device.");
+        }
+        if (!informative.isEmpty()) box.setInformativeText(informative);
         box.exec();
     });
 }
@@ -295,6 +429,11 @@ void TransferWorker::ShowInformation(const std::string& title, const std::string
 }
 
 bool TransferWorker::ChooseSavePath(std::string& path) {
+    if (backingUp_.load()) {
+        // The backup goes to its private directory, without a question.
+        path = backupSavePath_;
+        return true;
+    }
     bool chosen = false;
     QString chosenPath;
     OnUiThread([this, &chosen, &chosenPath] {
@@ -308,6 +447,8 @@ bool TransferWorker::ChooseSavePath(std::string& path) {
 bool TransferWorker::AskDiscardUnsaved() {
     // When the window is going away there is nobody to ask: the data stays in the temporary file.
     bool discard = true;
+    // A backup that could not be saved was said in its box; there is nothing the user could keep.
+    if (backingUp_.load()) return true;
     OnUiThread([this, &discard] {
         QMessageBox box(QMessageBox::NoIcon, FromBytes(kdm::kVersionTitle),
                         FromBytes(kdm::LoadString(kdm::sid::kDiscardQuestion)),
@@ -319,14 +460,39 @@ bool TransferWorker::AskDiscardUnsaved() {
 }
 
 bool TransferWorker::ChooseFileToWrite(std::string& path) {
+    // Asked once: a write that backed up first takes the file chosen then.
+    if (fileAskedBefore_) {
+        path = fileToWrite_;
+        return fileChosen_;
+    }
     bool chosen = false;
     QString chosenPath;
     OnUiThread([this, &chosen, &chosenPath] {
         chosen = chooseOpen_ ? chooseOpen_(view_.Window(), chosenPath)
                              : RunFileDialog(view_.Window(), QFileDialog::AcceptOpen, chosenPath);
     });
-    if (chosen) path = kdm::ResolveDataFileName(chosenPath.toStdString(), "KDM");
+    if (chosen) path = fileToWrite_ = kdm::ResolveDataFileName(chosenPath.toStdString(), "KDM");
     return chosen;
+}
+
+bool TransferWorker::AskWriteMarkedRecords(const std::string& text) {
+    // The first line says what is wrong; the records follow, as many as there are.
+    const QString all = FromBytes(text);
+    const qsizetype lineEnd = all.indexOf(QLatin1Char('\n'));
+    const QString summary = lineEnd < 0 ? all : all.left(lineEnd);
+    const QString records = lineEnd < 0 ? QString() : all.mid(lineEnd + 1);
+    bool write = false;
+    OnUiThread([this, &summary, &records, &write] {
+        QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), summary,
+                        QMessageBox::Yes | QMessageBox::No, view_.Window());
+        box.setObjectName(QStringLiteral("KdmMarkedRecordsQuestion"));
+        box.setInformativeText(QStringLiteral("Write these values into the device all the same?"));
+        box.setDetailedText(records);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        write = box.exec() == QMessageBox::Yes;
+    });
+    return write;
 }
 
 TransferDialogBase::TransferDialogBase(CKDM_XPApp& app, TransferWorker::Job job, QWidget* parent)

@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/history.h"
 #include "transfer/observer.h"
 
 class CKDM_XPApp;
@@ -60,6 +61,8 @@ class ITransferView {
     virtual void ShowCounts(const TransferCounts& counts) { (void)counts; }
     // A write sent its last frame; its box comes next.
     virtual void ShowWriteComplete() {}
+    // A write's backup read begins (true) or is over (false).
+    virtual void ShowBackingUp(bool backingUp) { (void)backingUp; }
     // The window that owns boxes and file dialogs.
     virtual QWidget* Window() = 0;
 };
@@ -77,6 +80,15 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     // Replace the file dialogs (tests); null restores the real ones.
     void SetSaveChooser(FileChooser chooser) { chooseSave_ = std::move(chooser); }
     void SetOpenChooser(FileChooser chooser) { chooseOpen_ = std::move(chooser); }
+    // Before Start(). A read that saved its data file, and a write that completed, add an entry to the
+    // application's device history; a history that cannot take it is said in a box, and that is all.
+    void SetRecordInHistory(bool record) { recordHistory_ = record; }
+    // Before Start(). A write first reads the device into a private temporary directory and keeps it
+    // in the history as a backup; when that read fails, the device is of another type than the file or
+    // the history cannot keep it, nothing is written.
+    void SetBackupBeforeWrite(bool backup) { backup_ = backup; }
+    // True while a write's backup read runs (user-interface thread: as last shown).
+    bool BackingUp() const { return backingUpShown_; }
 
     // Starts the conversation on the worker thread (once).
     void Start();
@@ -109,6 +121,8 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;
     bool ChooseFileToWrite(std::string& path) override;
+    // Asked before the port is opened; No is the default button and the answer of a closing window.
+    bool AskWriteMarkedRecords(const std::string& text) override;
 
   signals:
     // The conversation is over (user-interface thread); the display shows its final state.
@@ -126,12 +140,24 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
         int position = 0;
         bool countsDirty = false;
         TransferCounts counts;
+        bool backupDirty = false;
+        bool backingUp = false;
         bool posted = false;
     };
     // Worker side: the read's counts into `pending`, when they changed.
     void SnapshotCounts(Pending& pending);
 
     void Run();
+    // Worker side: the backup before a write. False when the write must not go on (the window was
+    // told why, and the write engine has ended).
+    bool BackUpBeforeWrite();
+    // Worker side: says the backup failed and nothing was written, and ends the write.
+    void FailBackup(const std::string& text);
+    void ShowBackupPhase(bool backingUp);
+    // Worker side: the entry for a saved read or a completed write; a box when it cannot be kept.
+    void RecordEntry(kdm::HistoryKind kind, const std::string& path);
+    // The read whose counts the window shows: the read job's, or a write's backup read.
+    const kdm::ReadEngine* CountedRead() const;
     void OnThreadFinished();
     // Worker side: note a change and post one apply call if none is on its way.
     template <typename Change>
@@ -147,14 +173,27 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     FileChooser chooseOpen_;
     std::unique_ptr<kdm::ReadEngine> read_;
     std::unique_ptr<kdm::WriteEngine> write_;
+    bool recordHistory_ = false;
+    bool backup_ = false;
+    // The backup read while it runs; guarded by backupMutex_ (a stop may come from any thread).
+    QMutex backupMutex_;
+    kdm::ReadEngine* backupRead_ = nullptr;
+    std::atomic<bool> backingUp_{false};
+    std::atomic<bool> stopAsked_{false};
+    std::string backupSavePath_;
+    // The file chosen before the backup, handed to the write engine when it asks (worker thread).
+    bool fileAskedBefore_ = false;
+    bool fileChosen_ = false;
+    std::string fileToWrite_;
+    bool backingUpShown_ = false;
     std::unique_ptr<QThread> thread_;
     bool started_ = false;
     std::atomic<bool> closing_{false};
     QMutex mutex_;
     Pending pending_;
+    TransferCounts counts_;  // worker thread: the counts last posted
     // The status line's text apart from wait notices, shown again when a wait is over (worker thread).
     QString status_;
-    TransferCounts counts_;  // worker thread: the counts last posted
 };
 
 // What the read and the write window have in common: the controls by id, the worker, and the keys.

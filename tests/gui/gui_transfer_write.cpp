@@ -191,6 +191,58 @@ TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
     EXPECT_NE(stored.find(lastTelegram), std::string::npos) << "the last record was not written";
 }
 
+// A record stored with the mismatch mark goes into a device only when the user says Yes to the
+// question, whose default is No; Esc answers No.
+TEST_F(WriteFixture, MarkedRecordsAreWrittenOnlyAfterYes) {
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        const std::string saved = work_.File(yes ? "saved-yes.KDM" : "saved-no.KDM");
+        StartSim({"--save", saved});
+        const std::string file = work_.File("marked.KDM");
+        std::string text = IdentificationRecord("I1P");
+        text += TelegramRecord('A', "+001000--");
+        text += TelegramRecord('B', "-000120--", true);
+        text += TelegramRecord('P', "+000001--");
+        text += TelegramRecord('a', "+000301--");
+        ASSERT_NE(text.find(" !!!"), std::string::npos);
+        WriteFile(file, text);
+        int asked = 0;
+        QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
+        guitest::BoxWatcher watcher([&](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (box == nullptr || box->objectName() != QStringLiteral("KdmMarkedRecordsQuestion")) {
+                guitest::Reject(window);
+                return;
+            }
+            ++asked;
+            defaultAnswer = box->standardButton(box->defaultButton());
+            if (yes) {
+                box->button(QMessageBox::Yes)->click();
+            } else {
+                guitest::PressKey(box, Qt::Key_Escape);
+            }
+        });
+        CDownload dialog(App(), nullptr);
+        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+            chosen = QString::fromStdString(file);
+            return true;
+        });
+        dialog.exec();
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(defaultAnswer, QMessageBox::No);
+        EXPECT_FALSE(App().link.IsPortOpen());
+        ASSERT_EQ(sim_.Stop(), 0);
+        std::ifstream in(saved, std::ios::binary);
+        const std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string program = guitest::Telegram14('a', "+000301--");
+        if (yes) {
+            EXPECT_NE(stored.find(program), std::string::npos) << "Yes wrote nothing";
+        } else {
+            EXPECT_EQ(stored.find(program), std::string::npos) << "No still wrote the file";
+        }
+    }
+}
+
 TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
     StartSim({});
     const std::string file = work_.File("short.KDM");

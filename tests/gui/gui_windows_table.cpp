@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "data/grid.h"
 #include "data/tables.h"
@@ -117,9 +120,14 @@ TEST_P(TableWindowFiles, CellsEqualTheCoreGridFilledFromTheSameFile) {
     EXPECT_EQ(window.SuspectValues(), tables.SuspectValues());
     auto* status = window.findChild<QLabel*>(QStringLiteral("status"));
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->isVisibleTo(&window), tables.SuspectValues() > 0);
+    // The status line speaks of values that cannot be trusted and of programs past the last row.
+    EXPECT_EQ(status->isVisibleTo(&window), tables.SuspectValues() > 0 || tables.ProgramsLeftOut() > 0);
     if (tables.SuspectValues() > 0) {
         EXPECT_TRUE(status->text().contains(QString::number(tables.SuspectValues())));
+    }
+    if (tables.ProgramsLeftOut() > 0) {
+        EXPECT_TRUE(status->text().contains(QString::number(tables.ProgramsLeftOut())))
+            << status->text().toStdString();
     }
     // The comparison means something only if the core wrote a good part of the tables.
     const bool knownType = std::string(c.code) != "XYZ";
@@ -184,6 +192,29 @@ TEST(TableWindow, UnreadableFileReportsWhyAndLeavesTheTablesEmpty) {
     EXPECT_EQ(window.SystemTable()->rowCount(), 0);
     EXPECT_EQ(window.ProgramTable()->rowCount(), 0);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("KDM XP  V 1.6 ") + QString::fromStdString(path));
+}
+
+// A file that does not begin with an identification telegram (empty, text, another program's file)
+// is refused as such instead of showing the empty tables of device type 0.
+TEST(TableWindow, FileWithoutIdentificationIsNotADataFile) {
+    QTemporaryDir dir;
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"empty.kdm", ""},
+        {"notes.kdm", "hello\r\n\r"},
+        {"zip.kdm", std::string("PK\x03\x04\x14\x00\x00\x00", 8)},
+    };
+    for (const auto& [name, content] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << content;
+        CKDM_XPApp app;
+        CKDM_XPDlg window(app, nullptr);
+        window.SetFileName(path);
+        window.OnInitDialog();
+        EXPECT_NE(window.ReadFailure().find("not a data file"), std::string::npos) << window.ReadFailure();
+        EXPECT_EQ(window.SystemTable()->rowCount(), 0);
+        EXPECT_EQ(window.ProgramTable()->rowCount(), 0);
+    }
 }
 
 // CTable on its own, through the grid interface.

@@ -291,7 +291,7 @@ TEST_F(ShowCommand, CsvHasOneLinePerParameter) {
         "23456,mismatch\n"
         "program,000001,P,Program no.,000001,\n"
         "program,000001,N,Nominal,000123,\n"
-        "program,000001,#,,\"0\r\n456\",\n"
+        "program,000001,#,,0<CR><LF>456,\n"
         "program,000002,P,Program no.,000002,\n"
         "program,000002,u,Lower limit,-000050,\n";
     EXPECT_EQ(run.out, expected);
@@ -303,6 +303,84 @@ TEST_F(ShowCommand, CsvHasOneLinePerParameter) {
     const CliRun program = Cli({"show", path, "--format", "csv", "--table", "program"});
     ASSERT_EQ(program.exitCode, 0) << program.err;
     EXPECT_EQ(program.out, "block,program,letter,name,value,suspect\n" + expected.substr(programs));
+}
+
+// A value carrying control bytes, as a damaged file can: ESC would start an escape sequence on the
+// terminal that shows the output, CR would overwrite the line.
+TEST_F(ShowCommand, CsvAndTextShowControlBytesByName) {
+    kdmtest::DumpBuilder dump("I10");
+    dump.Add('d', "+0\x1b[2J0--")
+        .Program(1)
+        .Add('N',
+             "+00\r0\x07"
+             "0--");
+    const std::string path = WriteFile("esc.kdm", dump.Text());
+    for (const char* format : {"csv", "text"}) {
+        const CliRun run = Cli({"show", path, "--format", format});
+        ASSERT_EQ(run.exitCode, 0) << format << ": " << run.err;
+        EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << format;
+        EXPECT_EQ(run.out.find('\x07'), std::string::npos) << format;
+        EXPECT_EQ(run.out.find('\r'), std::string::npos) << format;
+        EXPECT_NE(run.out.find("0<ESC>[2J0"), std::string::npos) << format << ": " << run.out;
+        EXPECT_NE(run.out.find("00<CR>0<BEL>0"), std::string::npos) << format << ": " << run.out;
+    }
+    // The JSON document keeps the bytes (JSON escapes them), so scripts get the value itself.
+    const CliRun json = Cli({"show", path, "--format", "json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(json.out)["system"][0]["value"], "0\x1b[2J0");
+}
+
+TEST_F(ShowCommand, AFileWithoutIdentificationIsNotADataFile) {
+    const std::string valid = SampleDump();
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"empty.kdm", ""},
+             {"garbage.kdm", "\x89PNG\r\n\x1a\n not parameters at all"},
+             {"headless.kdm", valid.substr(18)}}) {
+        for (const char* format : {"text", "json", "csv", "grid-json", "grid-csv"}) {
+            const CliRun run = Cli({"show", WriteFile(name, bytes), "--format", format});
+            EXPECT_EQ(run.exitCode, 1) << name << " " << format;
+            EXPECT_EQ(run.out, "") << name << " " << format;
+            EXPECT_NE(run.err.find(name + ": not a data file"), std::string::npos) << run.err;
+        }
+    }
+}
+
+std::string ProgramsDump(int count) {
+    kdmtest::DumpBuilder dump("I10");
+    dump.Add('d', "+000001--");
+    for (int p = 1; p <= count; ++p)
+        dump.Program(p).Add('N', kdmtest::Value(p));
+    return dump.Text();
+}
+
+TEST_F(ShowCommand, ProgramsPastTheTableAreCountedAndTheExitStatusSaysSo) {
+    const std::string full = WriteFile("full.kdm", ProgramsDump(255));
+    const CliRun fits = Cli({"show", full});
+    EXPECT_EQ(fits.exitCode, 0) << fits.err;
+    EXPECT_EQ(fits.out.find("not shown"), std::string::npos);
+
+    const std::string path = WriteFile("many.kdm", ProgramsDump(300));
+    const CliRun text = Cli({"show", path});
+    EXPECT_EQ(text.exitCode, 2) << text.err;
+    EXPECT_NE(text.out.find("45 programs past the 255th not shown"), std::string::npos)
+        << text.out.substr(0, 300);
+    // The last row shown is program 255.
+    EXPECT_NE(text.out.find("000255"), std::string::npos);
+    EXPECT_EQ(text.out.find("000256"), std::string::npos);
+
+    const CliRun grid = Cli({"show", path, "--format", "grid-csv", "--table", "program"});
+    EXPECT_EQ(grid.exitCode, 2);
+    EXPECT_NE(grid.err.find("45 programs past the 255th not shown"), std::string::npos) << grid.err;
+    const CliRun gridJson = Cli({"show", path, "--format", "grid-json"});
+    EXPECT_EQ(gridJson.exitCode, 2);
+    EXPECT_EQ(nlohmann::json::parse(gridJson.out)["program"].size(), 257u);
+    // The system table alone leaves nothing out.
+    EXPECT_EQ(Cli({"show", path, "--table", "system"}).exitCode, 0);
+
+    // The parameter document lists every program.
+    const CliRun json = Cli({"show", path, "--format", "json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(json.out)["programs"].size(), 300u);
 }
 
 }  // namespace

@@ -78,11 +78,19 @@ class RecordingObserver final : public kdm::ITransferObserver {
         path = *fileToWrite;
         return true;
     }
+    // The question about records marked " !!!": kept apart from the events, answered by answerMarked
+    // (No when there is none).
+    bool AskWriteMarkedRecords(const std::string& text) override {
+        markedQuestions.push_back(text);
+        return answerMarked && answerMarked(text);
+    }
 
     // Answers, used in order; a missing save answer means Cancel, a missing discard answer Yes.
     std::deque<std::optional<std::string>> savePaths;
     std::deque<bool> discardAnswers;
     std::optional<std::string> fileToWrite;
+    std::function<bool(const std::string&)> answerMarked;
+    std::vector<std::string> markedQuestions;
     // Called after each event is recorded (to stop an engine at a chosen moment).
     std::function<void(const ShownEvent&)> onEvent;
 

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include "link/link.h"
 #include "transfer/write_engine.h"
@@ -138,15 +141,118 @@ INSTANTIATE_TEST_SUITE_P(Files, WriteFramesTest,
                                                               "121", "95",  "69",  "43",  "17",  "0"}}),
                          CaseName());
 
-TEST_F(WriteEngineTest, FramesGoOutUnchangedEvenWithAWrongChecksum) {
+TEST_F(WriteEngineTest, MarkedRecordsGoOutUnchangedOnlyWhenTheUserSaysSo) {
     const std::vector<std::string> telegrams{"0a+001000--999", Tel("0b+001001--")};
-    Device(telegrams);
     const std::string file = DataFile(telegrams);
     ASSERT_NE(file.find(" !!!"), std::string::npos);
+    Device(telegrams);
+
+    // No (the default): the write ends before any port was opened, without an error of its own.
+    EXPECT_EQ(Run(file), 0);
+    ASSERT_EQ(shown.markedQuestions.size(), 1u);
+    EXPECT_NE(shown.markedQuestions[0].find("\nrecord 2, system, letter a: marked \" !!!\""),
+              std::string::npos)
+        << shown.markedQuestions[0];
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_TRUE(shown.Statuses().empty());
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
+    EXPECT_TRUE(engine.Ended());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_FALSE(engine.Completed());
+
+    // Yes, asked while no port is open yet: the frames go out exactly as stored.
+    bool portOpenWhenAsked = true;
+    shown.answerMarked = [this, &portOpenWhenAsked](const std::string&) {
+        portOpenWhenAsked = port.IsOpen();
+        return true;
+    };
     ASSERT_EQ(Run(file), 1);
+    EXPECT_FALSE(portOpenWhenAsked);
+    EXPECT_EQ(shown.markedQuestions.size(), 2u);
     EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
     EXPECT_TRUE(engine.Completed());
 }
+
+// Files whose frames would reach a device damaged, or that a device cannot hold: refused whole before
+// a port is opened, whatever the user would answer about marked records.
+struct RefusedCase {
+    const char* name;
+    std::string file;
+    const char* listed;  // a line of the list
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::string WithoutEtx(std::string text) {
+    std::erase(text, kdm::ETX);
+    return text;
+}
+
+std::string Noise(std::size_t count) {
+    std::string bytes;
+    std::uint32_t state = 777;
+    for (std::size_t i = 0; i < count; ++i) {
+        state = state * 1103515245u + 12345u;
+        const auto byte = static_cast<char>((state >> 16) & 0xFF);
+        bytes += i % 29 == 3 ? kdm::STX : byte == '\0' ? 'x' : byte;
+    }
+    return bytes;
+}
+
+std::string ManyPrograms(int count) {
+    std::vector<std::string> telegrams;
+    for (int p = 1; p <= count; ++p) {
+        char eleven[16];
+        std::snprintf(eleven, sizeof eleven, "0P+000%03d--", p % 1000);
+        telegrams.push_back(Tel(eleven));
+        telegrams.push_back(Tel("0A+000001--"));
+    }
+    return DataFile(telegrams);
+}
+
+class WriteRefusedTest : public WriteEngineTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(WriteRefusedTest, NothingIsSentAndEveryOffendingRecordIsListed) {
+    const RefusedCase& c = GetParam();
+    Device(Parameters(3));
+    shown.answerMarked = [](const std::string&) { return true; };
+    EXPECT_EQ(Run(c.file), 0);
+
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(shown.Statuses().empty());
+    EXPECT_TRUE(shown.markedQuestions.empty());
+    const auto errors = shown.Texts(Kind::kError);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Nothing was sent: ", 0), 0u) << errors[0];
+    EXPECT_NE(errors[0].find(c.listed), std::string::npos) << errors[0];
+    EXPECT_TRUE(engine.Ended());
+    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.FramesSent(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, WriteRefusedTest,
+    ::testing::Values(
+        RefusedCase{"noiseAfterTheIdentification", DataFile({}) + Noise(400), ": the frame "},
+        RefusedCase{"etxRemoved", WithoutEtx(DataFile(Parameters(3))),
+                    "\nrecord 4, system, letter c: the frame does not end in ETX"},
+        RefusedCase{"markedThenChanged",
+                    [] {
+                        std::string file = DataFile({"0a+001000--999", Tel("0b+001001--")});
+                        file.replace(file.find("001000"), 6, "001500");
+                        return file;
+                    }(),
+                    "\nrecord 2, system, letter a: marked \" !!!\" and changed after it was read"},
+        RefusedCase{"cutInsideTheLastFrame", DataFile(Parameters(2)) + std::string(1, kdm::STX) + "0c+00",
+                    "\nrecord 4, letter c: the frame is cut short (6 of its 16 bytes)"},
+        RefusedCase{"identificationAndNothingElse", DataFile({}) + std::string(20, ' '),
+                    "\nfile: the file holds no parameter to write"},
+        RefusedCase{"threeHundredPrograms", ManyPrograms(300),
+                    "\nrecord 512, program 000256, letter P: the file holds 300 programs"}),
+    CaseName());
 
 TEST_F(WriteEngineTest, ProgramFramesShowTheProgramNumber) {
     const std::vector<std::string> telegrams{Tel("0a+001000--"), Tel("0P+000007--"), Tel("0A+000070--")};
@@ -157,16 +263,6 @@ TEST_F(WriteEngineTest, ProgramFramesShowTheProgramNumber) {
     // The frame replaces the status text within the same step.
     const int programStatus = shown.IndexOf(Kind::kStatus, 345);
     EXPECT_EQ(shown.events[static_cast<std::size_t>(programStatus) + 2].text, Frame(telegrams[1]));
-}
-
-TEST_F(WriteEngineTest, AFrameCutShortByTheEndOfTheFileIsNotSent) {
-    const auto telegrams = Parameters(2);
-    Device(telegrams);
-    std::string file = DataFile(telegrams);
-    file += std::string(1, kdm::STX) + "0c+00";
-    ASSERT_EQ(Run(file), 1);
-    EXPECT_EQ(FramesWritten().size(), 2u);
-    EXPECT_TRUE(engine.Completed());
 }
 
 TEST_F(WriteEngineTest, AFrameThatEndsExactlyAtTheEndOfTheFileIsSent) {

@@ -3,11 +3,13 @@
 //
 //   kdmxp-shots OUTPUT_DIR [SIMULATOR]
 //
-// Saves start_window.png, read_dialog.png (mid-transfer), table_window.png, write_dialog.png
-// (mid-transfer), cable_information.png and port_dialog.png (on a made-up machine with a built-in port and
-// a USB adapter). Exit code 0 when every picture was saved.
+// Saves start_window.png, read_dialog.png (a second read, mid-transfer), table_window.png (maximised),
+// write_dialog.png (at its end), cable_information.png and port_dialog.png. Exit code 0 when every
+// picture was saved.
 // compare_view.png: a table window compared with an altered copy of the file it shows.
 // help_window.png and faq_english.png: the English help window and FAQ.
+// history_window.png: the device history after the read, the backup before the write and the write,
+// with a read another laptop shared.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,6 +17,8 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QProcess>
+#include <QScreen>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -35,12 +39,15 @@
 #include "ui/com_select.h"
 #include "ui/compare_view.h"
 #include "ui/help.h"
+#include "ui/history_record.h"
+#include "ui/history_window.h"
 #include "ui/info_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/shots/simulator_process.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 #include "ui/transfer_worker.h"
+#include "ui/upload_dialog.h"
 
 #if defined(KDMXP_SHOTS_FAKE_MACHINE)
 #include "support/fake_sysfs.h"
@@ -197,6 +204,8 @@ int main(int argc, char** argv) {
     // The simulator's ports and throw-away settings only: the real ones are never touched.
     ::setenv("KDMXP_PORT_DIR", ports.toLocal8Bit().constData(), 1);
     ::setenv("KDMXP_SETTINGS_DIR", work.filePath(QStringLiteral("settings")).toLocal8Bit().constData(), 1);
+    // The reads and writes below go into a device history of their own, not the user's.
+    ::setenv("XDG_DATA_HOME", work.filePath(QStringLiteral("data")).toLocal8Bit().constData(), 1);
 
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
@@ -228,7 +237,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     shooter.Save(&start, QStringLiteral("start_window.png"));
 
-    // The read: one picture while the programs arrive, one of the table window at the end.
+    // The read: a table window at the end, maximised, every system row in sight.
     const QString saved = work.filePath(QStringLiteral("device.KDM"));
     TransferDialogHooks hooks;
     hooks.chooseSavePath = [&](QWidget*, QString& path) {
@@ -236,16 +245,10 @@ int main(int argc, char** argv) {
         return true;
     };
     {
-        bool readShot = false;
         Poller poller([&](QWidget* window) {
-            if (auto* read = qobject_cast<TransferDialogBase*>(window)) {
-                if (!readShot && read->ControlText(1013).trimmed().size() >= 5 &&
-                    read->ControlText(1013).contains(QLatin1Char('4'))) {
-                    readShot = true;
-                    shooter.Save(read, QStringLiteral("read_dialog.png"));
-                }
-            } else if (auto* table = qobject_cast<CKDM_XPDlg*>(window)) {
-                table->resize(900, 600);
+            if (auto* table = qobject_cast<CKDM_XPDlg*>(window)) {
+                // Without a window manager "maximised" is a size: the screen's.
+                table->setGeometry(table->screen()->availableGeometry());
                 shooter.Save(table, QStringLiteral("table_window.png"));
                 table->accept();
             }
@@ -253,24 +256,39 @@ int main(int argc, char** argv) {
         RunReadDialog(app, &start, hooks);
     }
 
-    // The write of the file just read, caught in its program block.
+    // The write of the file just read, at its end: the bar full while "communication terminated" is up.
     {
         hooks.chooseFileToWrite = [&](QWidget*, QString& path) {
             path = saved;
             return true;
         };
-        bool writeShot = false;
         Poller poller([&](QWidget* window) {
-            if (auto* write = qobject_cast<TransferDialogBase*>(window)) {
-                if (!writeShot && write->ControlText(1015) == QStringLiteral("006")) {
-                    writeShot = true;
+            if (qobject_cast<TransferDialogBase*>(window) != nullptr) return;
+            if (auto* box = qobject_cast<QDialog*>(window)) {
+                if (auto* write = qobject_cast<TransferDialogBase*>(box->parentWidget())) {
                     shooter.Save(write, QStringLiteral("write_dialog.png"));
                 }
-            } else if (auto* dialog = qobject_cast<QDialog*>(window)) {
-                dialog->accept();  // "communication terminated"
+                box->accept();
             }
         });
         RunWriteDialog(app, &start, hooks);
+    }
+
+    // A second read of the same device, caught among its programs: now that the first read told how
+    // much the device holds, the bar shows how far the read got and the time it still needs.
+    {
+        bool readShot = false;
+        Poller poller([&](QWidget* window) {
+            auto* read = qobject_cast<CUpload*>(window);
+            if (read == nullptr || readShot) return;
+            if (read->ControlText(1013).contains(QLatin1Char('6')) &&
+                read->TimeText().contains(QLatin1String("left"))) {
+                readShot = true;
+                shooter.Save(read, QStringLiteral("read_dialog.png"));
+                read->OnCancel();
+            }
+        });
+        RunReadDialog(app, &start, hooks);
     }
 
     // A table window compared with an altered copy of the file read, its second difference chosen.
@@ -286,6 +304,32 @@ int main(int argc, char** argv) {
             table.Compare()->List()->setCurrentRow(2);
             shooter.Save(&table, QStringLiteral("compare_view.png"));
         }
+    }
+    // The history after the read, the backup and the write, with a read another laptop shared.
+    {
+        const std::string remote = work.filePath(QStringLiteral("shared.git")).toStdString();
+        kdm::GitHistory other(work.filePath(QStringLiteral("laptop-b")).toStdString(),
+                              kdm::HistoryIdentity{"service-laptop-2", "mkoch"});
+        kdm::HistoryEntry entry;
+        kdm::SyncReport report;
+        std::string text;
+        std::string reason;
+        long length = 0;
+        const bool shared =
+            kdm::ReadWholeFile(saved.toStdString(), text, length, reason) != 0 &&
+            QProcess::execute(
+                QStringLiteral("git"),
+                {QStringLiteral("init"), QStringLiteral("--bare"), QStringLiteral("--quiet"),
+                 QStringLiteral("-b"), QStringLiteral("main"), QString::fromStdString(remote)}) == 0 &&
+            other.SetRemote(remote).ok &&
+            RecordInHistory(other, kdm::HistoryKind::kRead, text, "COM1", "/home/mkoch/line4.KDM", entry)
+                .ok &&
+            other.Sync(report, {}).ok && app.history.SetRemote(remote).ok && app.history.Sync(report, {}).ok;
+        if (!shared) std::fputs("kdmxp-shots: the other laptop's entry could not be shared\n", stderr);
+        HistoryWindow history(app, app.history, &start);
+        history.Table()->selectRow(1);
+        history.show();
+        shooter.Save(&history, QStringLiteral("history_window.png"));
     }
     {
         CAboutRS232 cable(&start);
@@ -308,5 +352,5 @@ int main(int argc, char** argv) {
     StopSimulator(sim);
     // Last: it leaves the simulator's port directory for a machine of its own.
     ShootPortDialog(app, &start, work.filePath(QStringLiteral("machine")), shooter);
-    return shooter.Count() == 9 ? 0 : 1;
+    return shooter.Count() == 10 ? 0 : 1;
 }

@@ -1,0 +1,432 @@
+// The device history in the desktop application, against the simulator: reads and writes add entries
+// the history window lists and opens, the backup before a write (and what happens when it fails), the
+// remembered menu switch, a history that cannot be written, and synchronising with another laptop.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gui_support.h"
+#include "gui_transfer_support.h"
+#include "platform/history_git.h"
+#include "support/sim_process.h"
+#include "ui/app.h"
+#include "ui/compare_view.h"
+#include "ui/ctable.h"
+#include "ui/download_dialog.h"
+#include "ui/history_record.h"
+#include "ui/history_window.h"
+#include "ui/main_window.h"
+#include "ui/menu.h"
+#include "ui/table_window.h"
+#include "ui/transfer_dialogs.h"
+
+namespace {
+
+using guitest::IdentificationRecord;
+using guitest::TelegramRecord;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// A data file of device code `code`: two system parameters and two programs, values set by `seed`.
+std::string DataFile(const std::string& code, int seed) {
+    std::string text = IdentificationRecord(code);
+    text += TelegramRecord('A', "+00" + std::to_string(1000 + seed) + "--");
+    text += TelegramRecord('B', "-000120--");
+    for (int p = 1; p <= 2; ++p) {
+        text += TelegramRecord('P', "+00000" + std::to_string(p) + "--");
+        text += TelegramRecord('a', "+000" + std::to_string(300 + p) + "--");
+    }
+    return text;
+}
+
+int RunGit(const std::string& arguments) {
+    return std::system(("git " + arguments + " >/dev/null 2>&1").c_str());
+}
+
+// The simulator, the settings and the history all in temporary places; the application is made once
+// the environment points there.
+class HistoryFixture : public ::testing::Test {
+  protected:
+    void StartSim(const std::vector<std::string>& extra) {
+        // --save: the simulator logs "(after a write)" when it keeps what a write brought.
+        std::vector<std::string> args = {"--no-pacing", "--code", "I1P",
+                                         "--programs",  "3",      "--log",
+                                         simLog_,       "--save", work_.File("sim-saved.KDM")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::string error;
+        ASSERT_TRUE(sim_.Start(ports_.Path(), 3, args, &error)) << error;
+    }
+    CKDM_XPApp& App() {
+        if (!app_) {
+            app_ = std::make_unique<CKDM_XPApp>();
+            app_->tempFilePath = work_.File("KDM.tmp");
+        }
+        return *app_;
+    }
+    std::vector<kdm::HistoryEntry> Entries() {
+        std::vector<kdm::HistoryEntry> entries;
+        EXPECT_TRUE(App().history.List(entries).ok);
+        return entries;
+    }
+    // Whether the simulator took a write (it says so in its log when the port closes after one).
+    bool SimWasWritten() {
+        EXPECT_EQ(sim_.Stop(), 0);
+        return ReadFile(simLog_).find("(after a write)") != std::string::npos;
+    }
+    // How often the simulator's port was opened (after SimWasWritten).
+    int PortOpenings() {
+        const std::string log = ReadFile(simLog_);
+        int count = 0;
+        for (std::size_t at = log.find("port opened"); at != std::string::npos;
+             at = log.find("port opened", at + 1))
+            ++count;
+        return count;
+    }
+    TransferDialogHooks WriteHooks(const std::string& file) {
+        TransferDialogHooks hooks;
+        hooks.chooseFileToWrite = [file](QWidget*, QString& chosen) {
+            chosen = QString::fromStdString(file);
+            return true;
+        };
+        return hooks;
+    }
+
+    kdmtest::TempDir ports_;
+    kdmtest::TempDir settings_;
+    kdmtest::TempDir data_;
+    kdmtest::TempDir work_;
+    std::string simLog_ = work_.File("sim.log");
+    guitest::ScopedEnv portEnv_{"KDMXP_PORT_DIR", QString::fromStdString(ports_.Path())};
+    guitest::ScopedEnv settingsEnv_{"KDMXP_SETTINGS_DIR", QString::fromStdString(settings_.Path())};
+    guitest::ScopedEnv dataEnv_{"XDG_DATA_HOME", QString::fromStdString(data_.Path())};
+    kdmtest::SimProcess sim_;
+    std::unique_ptr<CKDM_XPApp> app_;
+};
+
+TEST_F(HistoryFixture, AReadAddsAnEntryTheWindowListsAndOpens) {
+    StartSim({});
+    const std::string saved = work_.File("device.KDM");
+    TransferDialogHooks hooks;
+    hooks.chooseSavePath = [&](QWidget*, QString& path) {
+        path = QString::fromStdString(saved);
+        return true;
+    };
+    {
+        guitest::BoxWatcher watcher;  // the table window after the read is closed at once
+        RunReadDialog(App(), nullptr, hooks);
+        ASSERT_EQ(watcher.seen.size(), 1u);
+        EXPECT_EQ(watcher.seen[0].className, QStringLiteral("CKDM_XPDlg"));
+    }
+
+    const std::vector<kdm::HistoryEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, kdm::HistoryKind::kRead);
+    EXPECT_EQ(entries[0].port, "COM3");
+    EXPECT_EQ(entries[0].source, saved);
+    EXPECT_EQ(App().history.Location(), data_.File("kdmxp/history"));
+
+    HistoryWindow window(App(), App().history, nullptr);
+    QTableWidget* table = window.Table();
+    ASSERT_EQ(table->rowCount(), 1);
+    const kdm::HistoryIdentity me = kdm::LocalHistoryIdentity();
+    EXPECT_EQ(table->item(0, HistoryWindow::kKind)->text(), QStringLiteral("read"));
+    EXPECT_EQ(table->item(0, HistoryWindow::kDevice)->text().toStdString(), entries[0].device);
+    EXPECT_EQ(table->item(0, HistoryWindow::kType)->text().toInt(), entries[0].deviceType);
+    EXPECT_EQ(table->item(0, HistoryWindow::kHost)->text().toStdString(), me.host);
+    EXPECT_EQ(table->item(0, HistoryWindow::kUser)->text().toStdString(), me.user);
+    EXPECT_EQ(table->item(0, HistoryWindow::kPort)->text(), QStringLiteral("COM3"));
+    EXPECT_EQ(table->item(0, HistoryWindow::kEntry)->text().toStdString(), entries[0].ShortId());
+    EXPECT_EQ(table->item(0, HistoryWindow::kTime)->text(), HistoryWindow::LocalTimeText(entries[0].time));
+    EXPECT_TRUE(window.RemoteText().startsWith(QStringLiteral("Not shared")));
+
+    // Open shows the entry's data, byte for byte what the read saved, in a table window.
+    std::string shown;
+    int systemRows = -1;
+    window.onTableWindow = [&](CKDM_XPDlg& tableWindow) {
+        shown = ReadFile(tableWindow.FileName());
+        QTimer::singleShot(0, &tableWindow, [&tableWindow, &systemRows] {
+            systemRows = tableWindow.SystemTable()->rowCount();
+            tableWindow.reject();
+        });
+    };
+    ASSERT_TRUE(window.OnOpen());
+    EXPECT_EQ(shown, ReadFile(saved));
+    EXPECT_GT(systemRows, 0);
+
+    // With only one entry of the device there is nothing before it to compare with.
+    guitest::BoxWatcher none;
+    EXPECT_FALSE(window.OnCompareWithPrevious());
+    ASSERT_EQ(none.seen.size(), 1u);
+    EXPECT_EQ(none.seen[0].objectName, QStringLiteral("historyNoPreviousBox"));
+}
+
+TEST_F(HistoryFixture, AWriteBacksUpFirstThenRecordsTheWriteWhichComparesWithTheBackup) {
+    StartSim({});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P", 7));
+    QStringList headings;
+    bool barBusyWhileBackingUp = false;
+    QTimer poll;
+    poll.setInterval(2);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* write = qobject_cast<CDownload*>(QApplication::activeModalWidget());
+        if (write == nullptr) return;
+        const QString heading = write->HeadingText();
+        if (headings.isEmpty() || headings.back() != heading) headings << heading;
+        if (write->Worker().BackingUp() && write->ProgressMaximum() == 0) barBusyWhileBackingUp = true;
+    });
+    poll.start();
+    guitest::BoxWatcher watcher;  // "communication terminated"
+    RunWriteDialog(App(), nullptr, WriteHooks(file));
+    poll.stop();
+
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(watcher.seen[0].text, QStringLiteral("communication terminated"));
+    EXPECT_TRUE(headings.contains(QStringLiteral("Backing up the device...")));
+    EXPECT_EQ(headings.back(), QStringLiteral("Data transfer active"));
+    EXPECT_TRUE(barBusyWhileBackingUp);
+
+    // Newest first: the write, then the backup of what the device held before it.
+    const std::vector<kdm::HistoryEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].kind, kdm::HistoryKind::kWrite);
+    EXPECT_EQ(entries[0].source, file);
+    EXPECT_EQ(entries[0].verify, kdm::VerifyOutcome::kNotAsked);
+    EXPECT_EQ(entries[1].kind, kdm::HistoryKind::kBackup);
+    EXPECT_EQ(entries[0].device, entries[1].device);
+    EXPECT_EQ(entries[1].port, "COM3");
+    std::string written;
+    ASSERT_TRUE(App().history.ReadContents(entries[0], written).ok);
+    EXPECT_EQ(written, ReadFile(file));
+    EXPECT_TRUE(SimWasWritten());
+    // The backup read and the write: each opened the port once.
+    EXPECT_EQ(PortOpenings(), 2);
+
+    // Compare with previous: the write's entry in a table window, compared with the backup. The
+    // simulated device held other values (three programs, its own system values) than the file.
+    HistoryWindow window(App(), App().history, nullptr);
+    ASSERT_EQ(window.Table()->rowCount(), 2);
+    EXPECT_EQ(window.Table()->item(1, HistoryWindow::kKind)->text(), QStringLiteral("backup"));
+    window.Table()->selectRow(0);
+    bool compared = false;
+    bool same = true;
+    QString count;
+    window.onTableWindow = [&](CKDM_XPDlg& tableWindow) {
+        compared = true;
+        same = tableWindow.Compare()->Diff().Same();
+        count = tableWindow.Compare()->CountText();
+        EXPECT_EQ(ReadFile(tableWindow.FileName()), ReadFile(file));
+        QTimer::singleShot(0, &tableWindow, &QDialog::reject);
+    };
+    ASSERT_TRUE(window.OnCompareWithPrevious());
+    EXPECT_TRUE(compared);
+    EXPECT_FALSE(same) << count.toStdString();
+}
+
+TEST_F(HistoryFixture, FailingBackupReadWritesNothing) {
+    // The device's answer to the system-parameter request never ends: the read gives up, though a write
+    // into this device would go through.
+    StartSim({"--endless"});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P", 1));
+    guitest::BoxWatcher watcher;
+    RunWriteDialog(App(), nullptr, WriteHooks(file));
+
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(watcher.seen[0].objectName, QStringLiteral("KdmErrorBox"));
+    EXPECT_TRUE(watcher.seen[0].text.startsWith(QStringLiteral("The device sent more than a parameter set")))
+        << watcher.seen[0].text.toStdString();
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(App().link.IsPortOpen());
+    EXPECT_FALSE(SimWasWritten());
+}
+
+TEST_F(HistoryFixture, BackupOfADeviceOfAnotherTypeIsNeitherKeptNorFollowedByAWrite) {
+    StartSim({});
+    const std::string file = work_.File("other.KDM");
+    WriteFile(file, DataFile("E2P", 1));
+    QString informative;
+    guitest::BoxWatcher watcher([&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) informative = box->informativeText();
+        guitest::Reject(window);
+    });
+    RunWriteDialog(App(), nullptr, WriteHooks(file));
+
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(watcher.seen[0].text, QStringLiteral("file type is not device typ"));
+    EXPECT_TRUE(informative.contains(QStringLiteral("nothing was written"))) << informative.toStdString();
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_FALSE(SimWasWritten());
+}
+
+TEST_F(HistoryFixture, TheBackupSwitchIsInTheDataMenuOnByDefaultAndRemembered) {
+    {
+        CKDMXPMain start(App(), nullptr);
+        QAction* history = FindMenuAction(&start, menu_id::kHistory);
+        ASSERT_NE(history, nullptr);
+        EXPECT_EQ(MenuTextOf(history->text()), QStringLiteral("History..."));
+        QAction* backup = FindMenuAction(&start, menu_id::kBackupBeforeWrite);
+        ASSERT_NE(backup, nullptr);
+        EXPECT_EQ(MenuTextOf(backup->text()), QStringLiteral("Back up the device before writing"));
+        EXPECT_TRUE(backup->isCheckable());
+        EXPECT_TRUE(backup->isChecked());
+        backup->trigger();
+        EXPECT_FALSE(backup->isChecked());
+        EXPECT_FALSE(BackupBeforeWriteEnabled(App().settings));
+    }
+    // A new process: another application object on the same settings store.
+    app_.reset();
+    CKDMXPMain start(App(), nullptr);
+    QAction* backup = FindMenuAction(&start, menu_id::kBackupBeforeWrite);
+    ASSERT_NE(backup, nullptr);
+    EXPECT_FALSE(backup->isChecked());
+    // Switched on again in a table window, the start window shows it when its menu opens.
+    CKDM_XPDlg table(App(), &start);
+    FindMenuAction(&table, menu_id::kBackupBeforeWrite)->trigger();
+    EXPECT_TRUE(BackupBeforeWriteEnabled(App().settings));
+    auto* dataMenu = qobject_cast<QMenu*>(backup->parent());
+    ASSERT_NE(dataMenu, nullptr);
+    emit dataMenu->aboutToShow();
+    EXPECT_TRUE(backup->isChecked());
+}
+
+TEST_F(HistoryFixture, WithTheSwitchOffAWriteReadsNothingBeforeIt) {
+    ASSERT_TRUE(SetBackupBeforeWriteEnabled(App().settings, false));
+    StartSim({});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P", 2));
+    guitest::BoxWatcher watcher;
+    RunWriteDialog(App(), nullptr, WriteHooks(file));
+    const std::vector<kdm::HistoryEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, kdm::HistoryKind::kWrite);
+    EXPECT_TRUE(SimWasWritten());
+    // The write alone opened the port: no read came before it.
+    EXPECT_EQ(PortOpenings(), 1);
+}
+
+TEST_F(HistoryFixture, AHistoryThatCannotBeWrittenNeverFailsTheRead) {
+    // XDG_DATA_HOME names a file: no history folder can be made below it.
+    const std::string blocker = work_.File("not-a-directory");
+    WriteFile(blocker, "x");
+    guitest::ScopedEnv blocked("XDG_DATA_HOME", QString::fromStdString(blocker));
+    StartSim({});
+    const std::string saved = work_.File("device.KDM");
+    TransferDialogHooks hooks;
+    hooks.chooseSavePath = [&](QWidget*, QString& path) {
+        path = QString::fromStdString(saved);
+        return true;
+    };
+    QString why;
+    guitest::BoxWatcher watcher([&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) why = box->informativeText();
+        guitest::Reject(window);
+    });
+    RunReadDialog(App(), nullptr, hooks);
+
+    // The box says so, and the read went on to its table window as always.
+    ASSERT_EQ(watcher.seen.size(), 2u);
+    EXPECT_EQ(watcher.seen[0].objectName, QStringLiteral("KdmHistoryFailureBox"));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(watcher.seen[1].className, QStringLiteral("CKDM_XPDlg"));
+    EXPECT_GT(ReadFile(saved).size(), 100u);
+}
+
+TEST_F(HistoryFixture, SynchroniseShowsItsStagesAndBringsInAnotherLaptopsEntries) {
+    kdmtest::TempDir shared;
+    const std::string remote = shared.File("history.git");
+    ASSERT_EQ(RunGit("init --bare --quiet -b main " + remote), 0);
+    // Another laptop records a write and shares it.
+    kdmtest::TempDir otherHome;
+    kdm::GitHistory other(otherHome.File("history"), kdm::HistoryIdentity{"laptop-b", "tech-b"});
+    ASSERT_TRUE(other.SetRemote(remote).ok);
+    kdm::HistoryEntry recorded;
+    ASSERT_TRUE(RecordInHistory(other, kdm::HistoryKind::kWrite, DataFile("I1P", 3), "COM5", "/home/b/x.KDM",
+                                recorded)
+                    .ok);
+    kdm::SyncReport report;
+    ASSERT_TRUE(other.Sync(report, {}).ok);
+
+    ASSERT_TRUE(App().history.SetRemote(remote).ok);
+    HistoryWindow window(App(), App().history, nullptr);
+    EXPECT_EQ(window.Table()->rowCount(), 0);
+    EXPECT_EQ(window.RemoteText(), QStringLiteral("Shared through: ") + QString::fromStdString(remote));
+
+    QStringList stages;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (stages.isEmpty() || stages.back() != window.StatusText()) stages << window.StatusText();
+    });
+    poll.start();
+    bool done = false;
+    QObject::connect(&window, &HistoryWindow::synchronised, [&] { done = true; });
+    window.OnSynchronise();
+    EXPECT_TRUE(window.Synchronising());
+    EXPECT_FALSE(window.findChild<QPushButton*>(QStringLiteral("historyClose"))->isEnabled());
+    window.reject();  // ignored until the sync is over
+    QElapsedTimer clock;
+    clock.start();
+    while (!done && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    poll.stop();
+    ASSERT_TRUE(done);
+    EXPECT_FALSE(window.Synchronising());
+    EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Synchronised with")))
+        << window.StatusText().toStdString();
+    EXPECT_TRUE(window.StatusText().contains(QStringLiteral("1 entry received")))
+        << window.StatusText().toStdString();
+    EXPECT_TRUE(stages.contains(QStringLiteral("Asking the remote what it holds...")));
+
+    ASSERT_EQ(window.Table()->rowCount(), 1);
+    EXPECT_EQ(window.Table()->item(0, HistoryWindow::kHost)->text(), QStringLiteral("laptop-b"));
+    EXPECT_EQ(window.Table()->item(0, HistoryWindow::kUser)->text(), QStringLiteral("tech-b"));
+    EXPECT_EQ(window.Table()->item(0, HistoryWindow::kKind)->text(), QStringLiteral("write"));
+    EXPECT_EQ(window.Table()->item(0, HistoryWindow::kPort)->text(), QStringLiteral("COM5"));
+    EXPECT_EQ(window.Entries()[0].id, recorded.id);
+}
+
+TEST_F(HistoryFixture, SynchroniseWithoutARemoteSaysSoAndLosesNothing) {
+    kdm::HistoryEntry entry;
+    ASSERT_TRUE(
+        RecordInHistory(App().history, kdm::HistoryKind::kRead, DataFile("I1P", 4), "COM3", "", entry).ok);
+    HistoryWindow window(App(), App().history, nullptr);
+    bool done = false;
+    QObject::connect(&window, &HistoryWindow::synchronised, [&] { done = true; });
+    window.OnSynchronise();
+    QElapsedTimer clock;
+    clock.start();
+    while (!done && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Not synchronised: ")))
+        << window.StatusText().toStdString();
+    ASSERT_EQ(window.Table()->rowCount(), 1);
+    EXPECT_EQ(window.Entries()[0].id, entry.id);
+}
+
+}  // namespace
