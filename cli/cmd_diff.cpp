@@ -12,6 +12,7 @@
 #include "cli/cli.h"
 #include "cli/diff_output.h"
 #include "cli/port_option.h"
+#include "cli/scratch_directory.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
@@ -51,30 +52,6 @@ std::optional<kdm::ParameterSet> LoadSet(const std::string& path) {
     return std::move(parsed.set);
 }
 
-// Where the device's parameters go: a private directory, so that the user's KDM.tmp in the working
-// directory keeps the last real read. Removed with what it holds.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kdmxp-diff-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~ScratchDirectory() {
-        if (path_.empty()) return;
-        for (const char* name : {"KDM.tmp", "device.KDM"})
-            ::unlink((path_ + "/" + name).c_str());
-        ::rmdir(path_.c_str());
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
 struct DeviceRead {
     int exitCode = kDiffTrouble;
     kdm::ParameterSet set;
@@ -85,7 +62,7 @@ struct DeviceRead {
 // marked: the comparison counts them as differences.
 DeviceRead ReadDevice(Context& context, const DiffOptions& options) {
     DeviceRead result;
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("diff");
     if (scratch.Path().empty()) {
         std::fprintf(stderr, "kdmxp-cli diff: cannot create a temporary directory for the device's data\n");
         return result;

@@ -16,6 +16,7 @@
 #include "cli/history_cli.h"
 #include "cli/parameter_output.h"
 #include "cli/port_option.h"
+#include "cli/scratch_directory.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
@@ -50,29 +51,6 @@ std::string IdentificationOf(const kdm::ParameterSet& set) {
     if (const kdm::Record* record = set.Identification()) return record->Bytes();
     return set.Heading();
 }
-
-// A private directory for the backup read, removed with what it holds.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kdmxp-backup-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~ScratchDirectory() {
-        if (path_.empty()) return;
-        for (const char* name : {"KDM.tmp", "device.KDM"})
-            ::unlink((path_ + "/" + name).c_str());
-        ::rmdir(path_.c_str());
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 // Adds the entry for text already in memory; false (the reason on stderr) when it could not.
 bool Record(Context& context, kdm::HistoryKind kind, const std::string& text, const std::string& source,
@@ -341,7 +319,7 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
                      reason.empty() ? file.c_str() : reason.c_str());
         return kExitFailure;
     }
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("backup");
     if (scratch.Path().empty()) {
         std::fprintf(stderr, "Backup: cannot create a temporary directory; nothing was written\n");
         return kExitFailure;

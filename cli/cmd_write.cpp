@@ -10,6 +10,7 @@
 #include "cli/cli.h"
 #include "cli/history_cli.h"
 #include "cli/port_option.h"
+#include "cli/scratch_directory.h"
 #include "cli/transfer_cli.h"
 #include "data/strings.h"
 #include "files/data_file.h"
@@ -30,31 +31,8 @@ struct WriteOptions {
     std::string port;
 };
 
-// A private directory for the read-back, removed with what it holds.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kdmxp-verify-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~ScratchDirectory() {
-        if (path_.empty()) return;
-        for (const char* name : {"KDM.tmp", "device.KDM"})
-            ::unlink((path_ + "/" + name).c_str());
-        ::rmdir(path_.c_str());
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
 int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watcher) {
-    ScratchDirectory scratch;
+    ScratchDirectory scratch("verify");
     if (scratch.Path().empty()) {
         std::fprintf(stderr, "Verify: cannot create a temporary directory\n");
         return kExitFailure;
