@@ -9,8 +9,8 @@
 #include "cli/port_option.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
-#include "files/atomic_save.h"
 #include "files/data_file.h"
+#include "platform/atomic_save.h"
 #include "transfer/read_engine.h"
 
 namespace kdmcli {

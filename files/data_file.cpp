@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
-#include "files/atomic_save.h"
-#include "files/file_ops.h"
 #include "link/telegram.h"
+#include "platform/atomic_save.h"
+#include "platform/file_ops.h"
 
 namespace kdm {
 namespace {

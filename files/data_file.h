@@ -45,7 +45,7 @@ class TempFile {
 // `length` receives the file length in bytes (before any NUL cut).
 int ReadWholeFile(const std::string& path, std::string& text, long& length, std::string& reason);
 
-// Copies the temporary file to `destination` through SaveBytesAtomically (files/atomic_save.h): the
+// Copies the temporary file to `destination` through SaveBytesAtomically (platform/atomic_save.h): the
 // destination is the old file or the new one at every moment, keeps its mode, owner and group, and is
 // refused when it is anything but a regular file. On failure the previous file is untouched and no
 // stray file is left.

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "files/atomic_save.h"
+#include "platform/atomic_save.h"
 
 namespace kdm {
 

@@ -5,7 +5,7 @@
 // Otherwise lasting keys live under $XDG_CONFIG_HOME/kdmxp (default ~/.config/kdmxp) and volatile keys
 // under $XDG_RUNTIME_DIR/kdmxp (a tmpfs that is emptied when the machine restarts; falls back to
 // /tmp/kdmxp-<uid>). A key is looked up in the lasting root first, then in the volatile one. Values are
-// replaced atomically (files/atomic_save.h). Only regular files count as values: a symbolic link, a FIFO
+// replaced atomically (platform/atomic_save.h). Only regular files count as values: a symbolic link, a FIFO
 // or anything else at a value's name reads as missing (without blocking) and is not written over.
 #pragma once
 

@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "files/atomic_save.h"
 #include "files/data_file.h"
 #include "files/data_file_name.h"
 #include "files/print_layout.h"
+#include "platform/atomic_save.h"
 #include "ui/visible_text.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include "data/strings.h"
 #include "data/tables.h"
 #include "data/write_check.h"
-#include "files/atomic_save.h"
 #include "files/data_file.h"
+#include "platform/atomic_save.h"
 #include "ui/visible_text.h"
 
 namespace {

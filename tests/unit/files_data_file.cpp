@@ -21,8 +21,8 @@
 
 #include "data/grid.h"
 #include "data/tables.h"
-#include "files/atomic_save.h"
 #include "files/data_file.h"
+#include "platform/atomic_save.h"
 #include "support/dump_builder.h"
 
 namespace {

@@ -19,9 +19,9 @@
 #include <utility>
 #include <vector>
 
-#include "files/atomic_save.h"
 #include "files/data_file.h"
-#include "files/file_ops.h"
+#include "platform/atomic_save.h"
+#include "platform/file_ops.h"
 #include "support/sim_process.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "files/file_ops.h"
+#include "platform/file_ops.h"
 
 #include <fcntl.h>
 #include <sys/random.h>

@@ -1,4 +1,4 @@
-#include "files/atomic_save.h"
+#include "platform/atomic_save.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "files/file_ops.h"
+#include "platform/file_ops.h"
 
 namespace kdm {
 namespace {
