@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -22,6 +23,7 @@
 #include "platform/port_mapping.h"
 #include "platform/settings_store.h"
 #include "ui/app.h"
+#include "ui/language.h"
 #include "ui/pictures.h"
 #include "ui/port_watch.h"
 
@@ -112,7 +114,7 @@ CComSelect::CComSelect(kdm::ISettingsStore& settings, kdm::PortMap& portMap, QWi
       mapButton_(nullptr),
       watch_(new PortWatch(this)) {
     setObjectName(QStringLiteral("CComSelect"));
-    setWindowTitle(QStringLiteral("Port Auswahl"));
+    setWindowTitle(QCoreApplication::translate("Ports", "Port Auswahl"));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(24);
@@ -129,7 +131,7 @@ CComSelect::CComSelect(kdm::ISettingsStore& settings, kdm::PortMap& portMap, QWi
     box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
     box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
     // Apart from OK and Cancel, at the left: it opens a dialog of its own and closes nothing.
-    mapButton_ = new QPushButton(QStringLiteral("&Map a device..."), this);
+    mapButton_ = new QPushButton(QCoreApplication::translate("Ports", "&Map a device..."), this);
     mapButton_->setAutoDefault(false);
     mapButton_->setObjectName(QStringLiteral("mapDevice"));
     // With KDMXP_PORT_DIR set the directory decides; the reason is the one the command line gives.
@@ -220,8 +222,7 @@ void CComSelect::OnInitDialog() {
     // With no openable port at all nothing is selected, and OK stores nothing.
 
     setWindowIcon(AppIcon());
-    const std::string_view title = kdm::LoadString(kdm::sid::kSelectPort);
-    setWindowTitle(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+    setWindowTitle(ui_language::Text(kdm::sid::kSelectPort));
 }
 
 void CComSelect::Refresh() {
@@ -269,7 +270,7 @@ CMapDevice::CMapDevice(kdm::PortMap& portMap, int port, QWidget* parent)
       message_(new QLabel(this)),
       okButton_(nullptr) {
     setObjectName(QStringLiteral("CMapDevice"));
-    setWindowTitle(QStringLiteral("Map a Device"));
+    setWindowTitle(QCoreApplication::translate("Ports", "Map a Device"));
     setWindowIcon(AppIcon());
     for (int n = 1; n <= kdm::kMaxPortNumber; ++n)
         portBox_->addItem(QStringLiteral("COM %1").arg(n), n);

@@ -1,5 +1,6 @@
 #include "ui/download_dialog.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
@@ -15,7 +16,7 @@
 CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     : TransferDialogBase(app, TransferWorker::Job::kWrite, parent), app_(app) {
     setObjectName(QStringLiteral("CDownload"));
-    setWindowTitle(QStringLiteral("Write data to Dorvik-device"));
+    setWindowTitle(QCoreApplication::translate("Transfer", "Write data to Dorvik-device"));
     setWindowIcon(AppIcon());
 
     auto* layout = new QGridLayout(this);
@@ -48,7 +49,7 @@ CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     program->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(program, 3, 1);
 
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QCoreApplication::translate("Transfer", "Cancel"), this);
     cancel->setObjectName(QStringLiteral("id2"));
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &CDownload::OnCancel);
@@ -63,7 +64,7 @@ CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     layout->addWidget(statusLine_, 5, 0, 1, 3);
 
     // Present for the keyboard only: Enter ends the write like Cancel, but with OK.
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QCoreApplication::translate("Transfer", "OK"), this);
     ok->setObjectName(QStringLiteral("id1"));
     ok->setDefault(true);
     ok->hide();

@@ -56,7 +56,7 @@ QString EntriesText(int count) {
 HistoryWindow::HistoryWindow(CKDM_XPApp& app, kdm::IHistory& history, QWidget* parent)
     : QDialog(parent), app_(app), history_(history) {
     setObjectName(QStringLiteral("HistoryWindow"));
-    setWindowTitle(QStringLiteral("Device history"));
+    setWindowTitle(QCoreApplication::translate("History", "Device history"));
     setWindowIcon(AppIcon());
 
     auto* layout = new QVBoxLayout(this);
@@ -94,13 +94,13 @@ HistoryWindow::HistoryWindow(CKDM_XPApp& app, kdm::IHistory& history, QWidget* p
     layout->addLayout(progressRow);
 
     auto* buttons = new QHBoxLayout();
-    open_ = new QPushButton(QStringLiteral("&Open"), this);
+    open_ = new QPushButton(QCoreApplication::translate("History", "&Open"), this);
     open_->setObjectName(QStringLiteral("historyOpen"));
-    compare_ = new QPushButton(QStringLiteral("Compare with &previous"), this);
+    compare_ = new QPushButton(QCoreApplication::translate("History", "Compare with &previous"), this);
     compare_->setObjectName(QStringLiteral("historyCompare"));
-    sync_ = new QPushButton(QStringLiteral("&Synchronise"), this);
+    sync_ = new QPushButton(QCoreApplication::translate("History", "&Synchronise"), this);
     sync_->setObjectName(QStringLiteral("historySync"));
-    close_ = new QPushButton(QStringLiteral("Close"), this);
+    close_ = new QPushButton(QCoreApplication::translate("History", "Close"), this);
     close_->setObjectName(QStringLiteral("historyClose"));
     buttons->addWidget(open_);
     buttons->addWidget(compare_);

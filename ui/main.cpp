@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ui/app.h"
+#include "ui/language.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/printing.h"
@@ -18,7 +19,7 @@ namespace {
 
 void PrintUsage(std::FILE* out) {
     std::fputs(
-        "Usage: kdmxp [FILE.kdm]\n"
+        "Usage: kdmxp [--lang en|de] [FILE.kdm]\n"
         "       kdmxp --print-pdf OUT.pdf FILE.kdm\n"
         "       kdmxp --export-report OUT.pdf FILE.kdm\n"
         "\n"
@@ -29,6 +30,8 @@ void PrintUsage(std::FILE* out) {
         "  --print-pdf OUT FILE  print FILE into the PDF file OUT and exit\n"
         "  --export-report OUT FILE\n"
         "                        write the parameter report of FILE into the PDF file OUT and exit\n"
+        "  --lang en|de          the interface's language (default: from LANGUAGE, LC_ALL,\n"
+        "                        LC_MESSAGES or LANG, German when it starts with de)\n"
         "  --help                show this text and exit\n"
         "  --version             show the version and exit\n"
         "\n"
@@ -91,7 +94,23 @@ int main(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     QString file;
+    QString language = ui_language::FromEnvironment();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--lang") || arguments[i].startsWith(QLatin1String("--lang="))) {
+            const bool joined = arguments[i].startsWith(QLatin1String("--lang="));
+            if (!joined && i + 1 >= arguments.size()) {
+                std::fputs("kdmxp: --lang needs en or de\n", stderr);
+                return 2;
+            }
+            const QString value = joined ? arguments[i].mid(7) : arguments[++i];
+            language = ui_language::FromOption(value);
+            if (language.isEmpty()) {
+                std::fprintf(stderr, "kdmxp: unknown language %s (en or de)\n",
+                             value.toLocal8Bit().constData());
+                return 2;
+            }
+            continue;
+        }
         if (arguments[i].startsWith(QLatin1Char('-'))) {
             std::fprintf(stderr, "kdmxp: unknown option %s\n", arguments[i].toLocal8Bit().constData());
             PrintUsage(stderr);
@@ -103,6 +122,12 @@ int main(int argc, char** argv) {
         }
         file = arguments[i];
     }
+
+    // Without its translation the interface shows the texts as written, which is still a whole program.
+    if (!ui_language::Install(language))
+        std::fprintf(
+            stderr, "kdmxp: no translation for %s found in %s\n", language.toLocal8Bit().constData(),
+            ui_language::TranslationDirectories().join(QStringLiteral(", ")).toLocal8Bit().constData());
 
     CKDM_XPApp app;
     app.InitInstance();

@@ -1,6 +1,7 @@
 #include "ui/menu.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,30 +33,42 @@ struct Popup {
 
 // "..." on the items that ask for something more before they act (a file, a port, a printer).
 constexpr MenuItem kFileItems[] = {
-    {"&Open...", menu_id::kFileOpen, "Ctrl+O"},    {"&Print...", menu_id::kFilePrint, "Ctrl+P"},
-    {"&Export report...", menu_id::kExportReport}, {"&History...", menu_id::kHistory},
-    {"&Close", menu_id::kFileClose, "Ctrl+Q"},
+    {QT_TRANSLATE_NOOP("Menu", "&Open..."), menu_id::kFileOpen, "Ctrl+O"},
+    {QT_TRANSLATE_NOOP("Menu", "&Print..."), menu_id::kFilePrint, "Ctrl+P"},
+    {QT_TRANSLATE_NOOP("Menu", "&Export report..."), menu_id::kExportReport},
+    {QT_TRANSLATE_NOOP("Menu", "&History..."), menu_id::kHistory},
+    {QT_TRANSLATE_NOOP("Menu", "&Close"), menu_id::kFileClose, "Ctrl+Q"},
 };
 constexpr MenuItem kDataItems[] = {
-    {"&Read Dorvik device...", menu_id::kReadDevice, "Ctrl+R"},
-    {"&Write Dorvik device...", menu_id::kWriteDevice, "Ctrl+W"},
-    {"&Back up the device before writing", menu_id::kBackupBeforeWrite, nullptr, true},
+    {QT_TRANSLATE_NOOP("Menu", "&Read Dorvik device..."), menu_id::kReadDevice, "Ctrl+R"},
+    {QT_TRANSLATE_NOOP("Menu", "&Write Dorvik device..."), menu_id::kWriteDevice, "Ctrl+W"},
+    {QT_TRANSLATE_NOOP("Menu", "&Back up the device before writing"), menu_id::kBackupBeforeWrite, nullptr,
+     true},
 };
 constexpr MenuItem kHelpItems[] = {
-    {"&Connection/Kabel", menu_id::kCableInfo},       {"&Info", menu_id::kInfo},
-    {"&Help (english)", menu_id::kHelpEnglish, "F1"}, {"Hi&lfe (deutsch)", menu_id::kHelpGerman},
-    {"&FAQ (english)", menu_id::kFaqEnglish},         {"FA&Q (deutsch)", menu_id::kFaqGerman},
+    {QT_TRANSLATE_NOOP("Menu", "&Connection/Kabel"), menu_id::kCableInfo},
+    {QT_TRANSLATE_NOOP("Menu", "&Info"), menu_id::kInfo},
+    {QT_TRANSLATE_NOOP("Menu", "&Help (english)"), menu_id::kHelpEnglish, "F1"},
+    {QT_TRANSLATE_NOOP("Menu", "Hi&lfe (deutsch)"), menu_id::kHelpGerman},
+    {QT_TRANSLATE_NOOP("Menu", "&FAQ (english)"), menu_id::kFaqEnglish},
+    {QT_TRANSLATE_NOOP("Menu", "FA&Q (deutsch)"), menu_id::kFaqGerman},
 };
 constexpr MenuItem kPortItems[] = {
-    {"&Port Auswahl...", menu_id::kPortSelect},
+    {QT_TRANSLATE_NOOP("Menu", "&Port Auswahl..."), menu_id::kPortSelect},
 };
 
 constexpr Popup kPopups[] = {
-    {"&File", kFileItems, static_cast<int>(std::size(kFileItems)), menu_id::kFileOpen},
-    {"&KDM_Data", kDataItems, static_cast<int>(std::size(kDataItems))},
-    {"&Help", kHelpItems, static_cast<int>(std::size(kHelpItems))},
-    {"&Port Auswahl", kPortItems, static_cast<int>(std::size(kPortItems))},
+    {QT_TRANSLATE_NOOP("Menu", "&File"), kFileItems, static_cast<int>(std::size(kFileItems)),
+     menu_id::kFileOpen},
+    {QT_TRANSLATE_NOOP("Menu", "&KDM_Data"), kDataItems, static_cast<int>(std::size(kDataItems))},
+    {QT_TRANSLATE_NOOP("Menu", "&Help"), kHelpItems, static_cast<int>(std::size(kHelpItems))},
+    {QT_TRANSLATE_NOOP("Menu", "&Port Auswahl"), kPortItems, static_cast<int>(std::size(kPortItems))},
 };
+
+// The text in the interface's language; the source holds the texts the program has always shown.
+QString Translated(const char* text) {
+    return QCoreApplication::translate("Menu", text);
+}
 
 QString ObjectNameOf(int id) {
     return QStringLiteral("id%1").arg(id);
@@ -98,7 +111,7 @@ void FillRecentMenu(QMenu* recent, QWidget* window, const std::function<QStringL
         QObject::connect(action, &QAction::triggered, window, [open, path] { open(path); });
     }
     if (files.isEmpty()) {
-        QAction* none = recent->addAction(QStringLiteral("(none)"));
+        QAction* none = recent->addAction(Translated(QT_TRANSLATE_NOOP("Menu", "(none)")));
         none->setEnabled(false);
     }
 }
@@ -114,11 +127,11 @@ QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand,
     bar->setNativeMenuBar(false);
     QString usedInBar;
     for (const Popup& popup : kPopups) {
-        QMenu* menu = bar->addMenu(WithMnemonic(QString::fromLatin1(popup.title), usedInBar));
+        QMenu* menu = bar->addMenu(WithMnemonic(Translated(popup.title), usedInBar));
         QString used;
         for (int i = 0; i < popup.count; ++i) {
             const MenuItem& item = popup.items[i];
-            QAction* action = menu->addAction(WithMnemonic(QString::fromLatin1(item.text), used));
+            QAction* action = menu->addAction(WithMnemonic(Translated(item.text), used));
             action->setData(item.id);
             action->setObjectName(ObjectNameOf(item.id));
             if (item.checkable) {
@@ -137,7 +150,8 @@ QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand,
             const int id = item.id;
             QObject::connect(action, &QAction::triggered, window, [onCommand, id] { onCommand(id); });
             if (item.id == popup.recentAfter && recent.list && recent.open) {
-                QMenu* files = menu->addMenu(WithMnemonic(QStringLiteral("&Recent files"), used));
+                QMenu* files =
+                    menu->addMenu(WithMnemonic(Translated(QT_TRANSLATE_NOOP("Menu", "&Recent files")), used));
                 files->setObjectName(QStringLiteral("recentFiles"));
                 files->menuAction()->setObjectName(QStringLiteral("recentFilesMenu"));
                 QObject::connect(files, &QMenu::aboutToShow, window, [files, window, recent] {

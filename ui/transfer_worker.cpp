@@ -22,6 +22,7 @@
 #include "transfer/write_engine.h"
 #include "ui/app.h"
 #include "ui/history_record.h"
+#include "ui/language.h"
 #include "ui/visible_text.h"
 
 namespace {
@@ -51,7 +52,7 @@ bool RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, QString& path)
 }  // namespace
 
 QString TerminatedText(int checksumMismatches) {
-    QString text = FromBytes(kdm::LoadString(kdm::sid::kTerminated));
+    QString text = ui_language::Text(kdm::sid::kTerminated);
     if (checksumMismatches == 1) {
         text += QStringLiteral(" (1 telegram with checksum mismatch)");
     } else if (checksumMismatches > 1) {
@@ -320,7 +321,7 @@ bool TransferWorker::OnUiThread(const std::function<void()>& call) {
 }
 
 void TransferWorker::OnStatus(int stringId) {
-    QString text = FromBytes(kdm::LoadString(stringId));
+    QString text = ui_language::Text(stringId);
     if (stringId == kdm::sid::kTerminated && CountedRead() != nullptr)
         text = TerminatedText(CountedRead()->ChecksumMismatches());
     status_ = text;
@@ -451,8 +452,8 @@ bool TransferWorker::AskDiscardUnsaved() {
     if (backingUp_.load()) return true;
     OnUiThread([this, &discard] {
         QMessageBox box(QMessageBox::NoIcon, FromBytes(kdm::kVersionTitle),
-                        FromBytes(kdm::LoadString(kdm::sid::kDiscardQuestion)),
-                        QMessageBox::Yes | QMessageBox::No, view_.Window());
+                        ui_language::Text(kdm::sid::kDiscardQuestion), QMessageBox::Yes | QMessageBox::No,
+                        view_.Window());
         box.setObjectName(QStringLiteral("KdmQuestionBox"));
         discard = box.exec() == QMessageBox::Yes;
     });

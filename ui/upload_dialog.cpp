@@ -1,5 +1,6 @@
 #include "ui/upload_dialog.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
@@ -14,7 +15,7 @@
 CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
     : TransferDialogBase(app, TransferWorker::Job::kRead, parent), app_(app) {
     setObjectName(QStringLiteral("CUpload"));
-    setWindowTitle(QStringLiteral("Read data from Dorvik-device"));
+    setWindowTitle(QCoreApplication::translate("Transfer", "Read data from Dorvik-device"));
     setWindowIcon(AppIcon());
 
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -48,7 +49,7 @@ CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
     time_ = new TransferTimeLabel(this);
     layout->addWidget(time_, 5, 0, 1, 2);
     // Does what Esc does; Enter still reaches the hidden OK.
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QCoreApplication::translate("Transfer", "Cancel"), this);
     cancel->setObjectName(QStringLiteral("id2"));
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &CUpload::OnCancel);
@@ -60,7 +61,7 @@ CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
     layout->setRowMinimumHeight(6, 32);
 
     // Present for the keyboard only (Enter).
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QCoreApplication::translate("Transfer", "OK"), this);
     ok->setObjectName(QStringLiteral("id1"));
     ok->setDefault(true);
     ok->hide();

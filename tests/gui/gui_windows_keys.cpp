@@ -88,7 +88,7 @@ TEST_F(KeysTest, EveryMenuAndItemHasItsOwnMnemonic) {
                 << "mnemonic used twice: " << action->text().toStdString();
         }
     }
-    EXPECT_EQ(QStringList({"File", "KDM_Data", "Help", "Port Auswahl"}), [&] {
+    EXPECT_EQ(QStringList({"File", "KDM_Data", "Help", "Port selection"}), [&] {
         QStringList shown;
         for (QAction* popup : bar->actions())
             shown << MenuTextOf(popup->text());

@@ -27,7 +27,7 @@ struct ExpectedItem {
     int id;
 };
 
-// The menu as users know it: popups, item texts (with their mnemonics), their order and command ids.
+// The menu of the English interface: popups, item texts (with their mnemonics), their order and command ids.
 const ExpectedItem kExpectedMenu[] = {
     {"&File", "&Open...", 32775},
     {"&File", "&Print...", 57607},
@@ -37,13 +37,13 @@ const ExpectedItem kExpectedMenu[] = {
     {"&KDM_Data", "&Read Dorvik device...", 32786},
     {"&KDM_Data", "&Write Dorvik device...", 32787},
     {"&KDM_Data", "&Back up the device before writing", 32798},
-    {"&Help", "&Connection/Kabel", 32788},
+    {"&Help", "&Connection/Cable", 32788},
     {"&Help", "&Info", 32790},
     {"&Help", "&Help (english)", 32791},
     {"&Help", "Hi&lfe (deutsch)", 32793},
     {"&Help", "&FAQ (english)", 32792},
     {"&Help", "FA&Q (deutsch)", 32794},
-    {"&Port Auswahl", "&Port Auswahl...", 32795},
+    {"&Port selection", "&Port selection...", 32795},
 };
 
 const QString kVersionTitle = QStringLiteral("KDM XP  V 1.6 ");
@@ -75,7 +75,7 @@ void ExpectMenu(QWidget& window) {
             items.emplace_back(popupAction->text(), action);
         }
     }
-    EXPECT_EQ(popups, QStringList({"&File", "&KDM_Data", "&Help", "&Port Auswahl"}));
+    EXPECT_EQ(popups, QStringList({"&File", "&KDM_Data", "&Help", "&Port selection"}));
     ASSERT_EQ(items.size(), std::size(kExpectedMenu));
     for (std::size_t i = 0; i < items.size(); ++i) {
         const ExpectedItem& expected = kExpectedMenu[i];

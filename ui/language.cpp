@@ -1,0 +1,84 @@
+#include "ui/language.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStringList>
+#include <QTranslator>
+#include <string>
+
+#include "data/strings.h"
+
+namespace ui_language {
+namespace {
+
+QTranslator* g_translator = nullptr;
+QString g_current = QStringLiteral("en");
+
+}  // namespace
+
+QString FromEnvironment() {
+    // The order gettext uses: LANGUAGE wins when set, then the locale categories for messages.
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (value.isEmpty()) continue;
+        const QString first = value.section(QLatin1Char(':'), 0, 0);
+        return first.startsWith(QLatin1String("de"), Qt::CaseInsensitive) ? QStringLiteral("de")
+                                                                          : QStringLiteral("en");
+    }
+    return QStringLiteral("en");
+}
+
+QString FromOption(const QString& value) {
+    const QString lower = value.toLower();
+    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
+        if (lower == language || lower.startsWith(language + QLatin1Char('_')) ||
+            lower.startsWith(language + QLatin1Char('-')))
+            return language;
+    }
+    return {};
+}
+
+QStringList TranslationDirectories() {
+    QStringList directories;
+    const QString overridden = qEnvironmentVariable("KDMXP_TRANSLATIONS_DIR");
+    if (!overridden.isEmpty()) directories << overridden;
+    // Beside the program when installed under any prefix, then where this build installs, then the
+    // build tree, so that the program and its tests run in either language before installing.
+    if (QCoreApplication::instance() != nullptr)
+        directories << QDir(QCoreApplication::applicationDirPath())
+                           .absoluteFilePath(QStringLiteral("../share/kdmxp/translations"));
+    directories << QStringLiteral(KDMXP_INSTALLED_TRANSLATIONS_DIR)
+                << QStringLiteral(KDMXP_BUILD_TRANSLATIONS_DIR);
+    return directories;
+}
+
+bool Install(const QString& language) {
+    if (g_translator != nullptr) {
+        QCoreApplication::removeTranslator(g_translator);
+        delete g_translator;
+        g_translator = nullptr;
+    }
+    g_current = language;
+    auto translator = new QTranslator;
+    const QString file = QStringLiteral("kdmxp_") + language;
+    for (const QString& directory : TranslationDirectories()) {
+        if (translator->load(file, directory)) {
+            QCoreApplication::installTranslator(translator);
+            g_translator = translator;
+            return true;
+        }
+    }
+    delete translator;
+    return false;
+}
+
+QString Text(int id) {
+    const std::string text(kdm::LoadString(id));
+    return QCoreApplication::translate("Strings", text.c_str());
+}
+
+QString Current() {
+    return g_current;
+}
+
+}  // namespace ui_language

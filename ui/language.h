@@ -1,0 +1,33 @@
+// The interface language: English or German, chosen by the user's locale or by --lang, and the Qt
+// translator that turns the program's texts into it.
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+
+namespace ui_language {
+
+// "de" when the first of LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set starts with "de", else "en".
+// LANGUAGE may hold a list ("de:en"): its first entry counts.
+QString FromEnvironment();
+
+// "en" or "de" for a --lang value (case ignored, "de_DE" counts as "de"); empty for anything else.
+QString FromOption(const QString& value);
+
+// Loads and installs the translation of `language` into the application. Returns false when its file
+// was not found in the build tree nor in the installed data directory; the interface then shows the
+// texts as written in the source.
+bool Install(const QString& language);
+
+// The directories searched for kdmxp_<language>.qm, in order.
+QStringList TranslationDirectories();
+
+// String `id` of the program's string table in the interface's language (the table's own text when
+// the translation has none).
+QString Text(int id);
+
+// The language installed last ("en" before any Install).
+QString Current();
+
+}  // namespace ui_language
