@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,7 +35,7 @@ CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     logo->setObjectName(QStringLiteral("logo"));
     logo->setPixmap(LogoPixmap(64));
     row->addWidget(logo, 0, Qt::AlignVCenter);
-    auto* text = new QLabel(QString::fromLatin1(kText), this);
+    auto* text = new QLabel(QCoreApplication::translate("Start", kText), this);
     text->setObjectName(QStringLiteral("text"));
     text->setTextFormat(Qt::PlainText);
     text->setFont(large);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -105,6 +106,9 @@ TEST_F(LanguageTest, GermanInterfaceShowsGermanMenusAndKeepsItsGermanTexts) {
                                   "FA&Q (deutsch)",
                                   "&Port Auswahl",
                                   "&Port Auswahl..."}));
+    auto* text = start.findChild<QLabel*>(QStringLiteral("text"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->text().endsWith(QString::fromUtf8("Q4400-Geräte"))) << text->text().toStdString();
     // The ids stay with their items, whatever they are called.
     EXPECT_EQ(MenuTextOf(FindMenuAction(&start, menu_id::kReadDevice)->text()),
               QString::fromUtf8("Dorvik-Gerät lesen..."));

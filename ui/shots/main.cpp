@@ -8,6 +8,7 @@
 // picture was saved.
 // compare_view.png: a table window compared with an altered copy of the file it shows.
 // help_window.png and faq_english.png: the English help window and FAQ.
+// start_window_german.png: the start window of the German interface with its File menu open.
 // history_window.png: the device history after the read, the backup before the write and the write,
 // with a read another laptop shared.
 #include <QApplication>
@@ -15,6 +16,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
@@ -42,6 +45,7 @@
 #include "ui/history_record.h"
 #include "ui/history_window.h"
 #include "ui/info_dialogs.h"
+#include "ui/language.h"
 #include "ui/main_window.h"
 #include "ui/shots/simulator_process.h"
 #include "ui/table_window.h"
@@ -66,6 +70,19 @@ class Shooter {
         QApplication::processEvents();
         const QString path = QDir(dir_).filePath(name);
         if (window->grab().save(path)) {
+            saved_.insert(name);
+            std::printf("saved %s\n", path.toLocal8Bit().constData());
+        } else {
+            std::fprintf(stderr, "kdmxp-shots: cannot save %s\n", path.toLocal8Bit().constData());
+        }
+    }
+    // What the screen shows in `area`: a window together with the popup menu open over it.
+    void SaveScreen(const QRect& area, const QString& name) {
+        QApplication::processEvents();
+        const QString path = QDir(dir_).filePath(name);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen != nullptr &&
+            screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path)) {
             saved_.insert(name);
             std::printf("saved %s\n", path.toLocal8Bit().constData());
         } else {
@@ -208,6 +225,8 @@ int main(int argc, char** argv) {
     ::setenv("XDG_DATA_HOME", work.filePath(QStringLiteral("data")).toLocal8Bit().constData(), 1);
 
     QApplication application(argc, argv);
+    // The pictures show the English interface, and the last one the German.
+    ui_language::Install(QStringLiteral("en"));
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() < 2) {
         std::fputs("usage: kdmxp-shots OUTPUT_DIR [SIMULATOR]\n", stderr);
@@ -352,5 +371,22 @@ int main(int argc, char** argv) {
     StopSimulator(sim);
     // Last: it leaves the simulator's port directory for a machine of its own.
     ShootPortDialog(app, &start, work.filePath(QStringLiteral("machine")), shooter);
-    return shooter.Count() == 10 ? 0 : 1;
+    // The German interface: the start window with its File menu open.
+    if (ui_language::Install(QStringLiteral("de"))) {
+        CKDMXPMain german(app);
+        german.show();
+        auto* bar = german.findChild<QMenuBar*>(QStringLiteral("mainMenu"));
+        QMenu* file = bar != nullptr ? bar->actions().constFirst()->menu() : nullptr;
+        if (file != nullptr) {
+            bar->setActiveAction(bar->actions().constFirst());
+            QElapsedTimer waited;
+            waited.start();
+            while (!file->isVisible() && waited.elapsed() < 10000)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            shooter.SaveScreen(german.frameGeometry().united(file->geometry()).adjusted(0, 0, 8, 8),
+                               QStringLiteral("start_window_german.png"));
+            file->hide();
+        }
+    }
+    return shooter.Count() == 11 ? 0 : 1;
 }

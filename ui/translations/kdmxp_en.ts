@@ -89,6 +89,17 @@
     </message>
 </context>
 <context>
+    <name>Start</name>
+    <message>
+        <source>
+  KDM XP 
+  Data store / restore for  Q4400-devices</source>
+        <translation>
+  KDM XP 
+  Data store / restore for  Q4400-devices</translation>
+    </message>
+</context>
+<context>
     <name>Ports</name>
     <message>
         <source>Port Auswahl</source>
