@@ -38,6 +38,29 @@ QString FromOption(const QString& value) {
     return {};
 }
 
+QString TakeLanguageOption(QStringList& arguments, QString& error) {
+    QString language = FromEnvironment();
+    for (qsizetype i = 1; i < arguments.size();) {
+        const bool joined = arguments[i].startsWith(QLatin1String("--lang="));
+        if (!joined && arguments[i] != QLatin1String("--lang")) {
+            ++i;
+            continue;
+        }
+        if (!joined && i + 1 >= arguments.size()) {
+            error = QStringLiteral("--lang needs en or de");
+            return {};
+        }
+        const QString value = joined ? arguments[i].mid(7) : arguments[i + 1];
+        arguments.remove(i, joined ? 1 : 2);
+        language = FromOption(value);
+        if (language.isEmpty()) {
+            error = QStringLiteral("unknown language %1 (en or de)").arg(value);
+            return {};
+        }
+    }
+    return language;
+}
+
 QStringList TranslationDirectories() {
     QStringList directories;
     const QString overridden = qEnvironmentVariable("KDMXP_TRANSLATIONS_DIR");

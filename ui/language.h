@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QCoreApplication;
 
@@ -14,6 +15,11 @@ QString FromEnvironment();
 
 // "en" or "de" for a --lang value (case ignored, "de_DE" counts as "de"); empty for anything else.
 QString FromOption(const QString& value);
+
+// Takes every --lang VALUE and --lang=VALUE out of the command line `arguments` and returns the language
+// the last one chooses, or the environment's without any. Empty, with `error` set, for a missing or
+// unknown value.
+QString TakeLanguageOption(QStringList& arguments, QString& error);
 
 // Loads and installs the translation of `language` into the application. Returns false when its file
 // was not found in the build tree nor in the installed data directory; the interface then shows the

@@ -92,25 +92,15 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral("kdmxp"));
 
-    const QStringList arguments = QApplication::arguments();
+    QStringList arguments = QApplication::arguments();
+    QString languageError;
+    const QString language = ui_language::TakeLanguageOption(arguments, languageError);
+    if (language.isEmpty()) {
+        std::fprintf(stderr, "kdmxp: %s\n", languageError.toLocal8Bit().constData());
+        return 2;
+    }
     QString file;
-    QString language = ui_language::FromEnvironment();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--lang") || arguments[i].startsWith(QLatin1String("--lang="))) {
-            const bool joined = arguments[i].startsWith(QLatin1String("--lang="));
-            if (!joined && i + 1 >= arguments.size()) {
-                std::fputs("kdmxp: --lang needs en or de\n", stderr);
-                return 2;
-            }
-            const QString value = joined ? arguments[i].mid(7) : arguments[++i];
-            language = ui_language::FromOption(value);
-            if (language.isEmpty()) {
-                std::fprintf(stderr, "kdmxp: unknown language %s (en or de)\n",
-                             value.toLocal8Bit().constData());
-                return 2;
-            }
-            continue;
-        }
         if (arguments[i].startsWith(QLatin1Char('-'))) {
             std::fprintf(stderr, "kdmxp: unknown option %s\n", arguments[i].toLocal8Bit().constData());
             PrintUsage(stderr);

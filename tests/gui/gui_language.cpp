@@ -81,8 +81,41 @@ TEST_F(LanguageTest, TheOptionTakesEnglishOrGermanOnly) {
     EXPECT_EQ(ui_language::FromOption(QString()), QString());
 }
 
+TEST_F(LanguageTest, TheOptionWinsOverTheLocaleAndLeavesTheOtherArguments) {
+    const guitest::ScopedEnv language("LANGUAGE", QString());
+    const guitest::ScopedEnv lcAll("LC_ALL", QString());
+    const guitest::ScopedEnv lcMessages("LC_MESSAGES", QString());
+    const guitest::ScopedEnv lang("LANG", QStringLiteral("en_US.UTF-8"));
+    QString error;
+    QStringList arguments({"kdmxp", "--lang", "de", "file.KDM"});
+    EXPECT_EQ(ui_language::TakeLanguageOption(arguments, error), QStringLiteral("de"));
+    EXPECT_EQ(arguments, QStringList({"kdmxp", "file.KDM"}));
+    arguments = QStringList({"kdmxp", "file.KDM"});
+    EXPECT_EQ(ui_language::TakeLanguageOption(arguments, error), QStringLiteral("en"));
+    EXPECT_EQ(arguments, QStringList({"kdmxp", "file.KDM"}));
+    {
+        const guitest::ScopedEnv german("LANG", QStringLiteral("de_DE.UTF-8"));
+        arguments = QStringList({"kdmxp", "--lang=en"});
+        EXPECT_EQ(ui_language::TakeLanguageOption(arguments, error), QStringLiteral("en"));
+        EXPECT_EQ(arguments, QStringList({"kdmxp"}));
+        arguments = QStringList({"kdmxp"});
+        EXPECT_EQ(ui_language::TakeLanguageOption(arguments, error), QStringLiteral("de"));
+    }
+    arguments = QStringList({"kdmxp", "--lang", "fr"});
+    EXPECT_EQ(ui_language::TakeLanguageOption(arguments, error), QString());
+    EXPECT_EQ(error, QStringLiteral("unknown language fr (en or de)"));
+    arguments = QStringList({"kdmxp", "--lang"});
+    EXPECT_EQ(ui_language::TakeLanguageOption(arguments, error), QString());
+    EXPECT_EQ(error, QStringLiteral("--lang needs en or de"));
+}
+
+// What `kdmxp --lang de` shows.
 TEST_F(LanguageTest, GermanInterfaceShowsGermanMenusAndKeepsItsGermanTexts) {
-    ASSERT_TRUE(ui_language::Install(QStringLiteral("de")));
+    QString error;
+    QStringList arguments({"kdmxp", "--lang", "de"});
+    const QString chosen = ui_language::TakeLanguageOption(arguments, error);
+    ASSERT_EQ(chosen, QStringLiteral("de"));
+    ASSERT_TRUE(ui_language::Install(chosen));
     CKDM_XPApp app;
     CKDMXPMain start(app);
     const QStringList texts = MenuTexts(start);
