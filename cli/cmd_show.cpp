@@ -17,6 +17,7 @@
 #include "files/data_file.h"
 #include "files/data_file_name.h"
 #include "link/visible_text.h"
+#include "link/wire.h"
 
 namespace kdmcli {
 namespace {
@@ -64,7 +65,7 @@ nlohmann::ordered_json GridJsonTable(const kdm::TableContents& table) {
 std::string TextCell(const kdm::TableContents& table, int row, int col) {
     const kdm::TableCell& cell = table.Cell(row, col);
     std::string text = Legible(cell.text);
-    if (cell.suspect != kdm::Suspect::kNone) text += " !!!";
+    if (cell.suspect != kdm::Suspect::kNone) text += kdm::kMismatchMark;
     return text;
 }
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cli/parameter_output.h"
+#include "link/visible_text.h"
+#include "link/wire.h"
 
 namespace kdmcli {
 namespace {
@@ -23,26 +25,8 @@ nlohmann::ordered_json ValueJson(const kdm::DiffSide& side) {
 
 // A value from the file or the device, for a terminal: control bytes would move the cursor or vanish.
 std::string Legible(std::string_view bytes) {
-    std::string text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0x02) {
-            text += "<STX>";
-        } else if (byte == 0x03) {
-            text += "<ETX>";
-        } else if (byte == 0x0A) {
-            text += "<LF>";
-        } else if (byte == 0x0D) {
-            text += "<CR>";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "<%02X>", byte);
-            text += hex;
-        } else {
-            text += Latin1ToUtf8(std::string_view(&c, 1));
-        }
-    }
-    return text;
+    return kdm::VisibleText(
+        bytes, {.names = kdm::VisibleStyle::Names::kLine, .hexUpTo = 0x7F, .hexPrefix = false, .utf8 = true});
 }
 
 // Characters on screen of a UTF-8 text (every character here is one column wide).
@@ -54,7 +38,7 @@ std::size_t Width(std::string_view utf8) {
 std::string ValueCell(const kdm::DiffSide& side) {
     if (!side.value) return "(none)";
     std::string text = side.value->empty() ? std::string("(blank)") : Legible(*side.value);
-    if (side.suspect != kdm::Suspect::kNone) text += " !!!";
+    if (side.suspect != kdm::Suspect::kNone) text += kdm::kMismatchMark;
     return text;
 }
 

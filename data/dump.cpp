@@ -4,10 +4,10 @@
 #include <array>
 #include <cstddef>
 
+#include "link/wire.h"
+
 namespace kdm {
 namespace {
-
-constexpr char kStx = 0x02;
 
 // A three-character test holds on an exact match; a two-character test on the first two characters
 // (so a code cut to two characters still passes it). Order matters: the first test that holds wins.
@@ -40,7 +40,7 @@ std::string_view Field(std::string_view text, std::size_t start, std::size_t cou
 
 int DetectDeviceType(std::string_view dump, std::string& heading) {
     // Without an STX the positions count as if one stood just before the first character.
-    const std::size_t stx = dump.find(kStx);
+    const std::size_t stx = dump.find(STX);
     const std::size_t first = stx == std::string_view::npos ? 0 : stx + 1;
     heading = std::string(Field(dump, first, 11));
     const std::string_view code = Field(dump, first + 3, 3);

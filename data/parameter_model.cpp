@@ -9,15 +9,11 @@
 #include "data/strings.h"
 #include "files/data_file.h"
 #include "link/telegram.h"
+#include "link/wire.h"
 
 namespace kdm {
 namespace {
 
-constexpr std::string_view kMismatchMark = " !!!";
-constexpr std::string_view kAnnotation = " QS ";
-constexpr std::size_t kTelegramLength = 14;
-constexpr std::size_t kFrameLength = 16;           // STX, 14 characters, ETX
-constexpr std::size_t kIdentificationLength = 15;  // STX, 14 characters
 // The system walk begins its search for an STX here, past the identification record's own STX.
 constexpr std::size_t kFirstSystemStx = 4;
 // The program section begins at the first 'P' from here on, past the identification's device code.
@@ -87,7 +83,7 @@ void Record::AppendTo(std::string& text) const {
     text += bytes_;
     if (form_ == RecordForm::kRaw) return;
     if (form_ == RecordForm::kTelegram) {
-        text += kAnnotation;
+        text += kChecksumSeparator;
         text += ComputeChecksum(bytes_);
         if (marked_) text += kMismatchMark;
     }
@@ -157,26 +153,26 @@ Record ParameterSet::ParseRecord(std::string_view text, std::size_t offset, std:
     record.form_ = RecordForm::kRaw;
     record.suspect_ = Suspect::kDamaged;
     record.bytes_.assign(piece);
-    if (record.startsWithStx_) record.telegram_.assign(text.substr(offset + 1, kTelegramLength));
+    if (record.startsWithStx_) record.telegram_.assign(text.substr(offset + 1, kTelegramCharacters));
     if (!terminated || !record.startsWithStx_) return record;
 
-    if (first && body.size() == kIdentificationLength && body[2] == 'g') {
+    if (first && body.size() == kIdentificationBytes && body[2] == 'g') {
         record.form_ = RecordForm::kIdentification;
         record.suspect_ = Suspect::kNone;
         record.bytes_.assign(body);
         return record;
     }
     // The annotation is the last " QS ": the checksum digits and the mark after it hold none.
-    const std::size_t annotation = body.rfind(kAnnotation);
+    const std::size_t annotation = body.rfind(kChecksumSeparator);
     if (annotation == std::string_view::npos || annotation == 0) return record;
     const std::string_view frame = body.substr(0, annotation);
-    const std::string_view rest = body.substr(annotation + kAnnotation.size());
+    const std::string_view rest = body.substr(annotation + kChecksumSeparator.size());
     const std::string sum = ComputeChecksum(frame);
     const bool plain = rest == sum;
     const bool marked = rest.size() == sum.size() + kMismatchMark.size() && rest.starts_with(sum) &&
                         rest.ends_with(kMismatchMark);
     if (!plain && !marked) return record;
-    const bool complete = frame.size() == kFrameLength && frame.back() == ETX;
+    const bool complete = frame.size() == kFrameBytes && frame.back() == ETX;
     const bool matches = frame.size() >= 12 && frame.substr(12, 3) == sum;
     // A read marks every frame that is incomplete or whose checksum differs.
     if (plain && (!complete || !matches)) return record;
@@ -239,7 +235,7 @@ void ParameterSet::Derive(std::string_view text) {
         const Record& record = records_[k];
         if (!record.startsWithStx_ || record.offset_ < kFirstSystemStx) continue;
         // A record among the last 14 bytes, and the first program record, end the system walk.
-        if (record.offset_ + kTelegramLength >= size_ || IsLetter(record.Letter(), 'P')) break;
+        if (record.offset_ + kTelegramCharacters >= size_ || IsLetter(record.Letter(), 'P')) break;
         systemSection_.push_back(k);
     }
 

@@ -7,11 +7,11 @@
 
 #include "data/strings.h"
 #include "files/data_file.h"
+#include "link/wire.h"
 
 namespace kdm {
 namespace {
 
-constexpr char kStx = 0x02;
 constexpr int kSystemCursorStart = 3;
 constexpr int kProgramCursorStart = 10;
 
@@ -198,7 +198,7 @@ int ParameterTables::ShowParameterSet(const ParameterSet& set) {
 bool ParameterTables::NextSystemRecord(std::string_view dump, std::string& letter, std::string& value) {
     dump = Bounded(dump);
     // The first search starts at index 4, past the STX of the identification record.
-    systemCursor_ = Find(dump, kStx, systemCursor_ + 1);
+    systemCursor_ = Find(dump, STX, systemCursor_ + 1);
     if (systemCursor_ < 0) {
         systemCursor_ = kSystemCursorStart;
         return false;
@@ -225,7 +225,7 @@ bool ParameterTables::NextProgramRecord(std::string_view dump, std::string& lett
         programCursor_ = p < 0 ? -1 : p - 5;
         programFound_ = true;
     }
-    programCursor_ = programCursor_ < 0 ? -1 : Find(dump, kStx, programCursor_ + 1);
+    programCursor_ = programCursor_ < 0 ? -1 : Find(dump, STX, programCursor_ + 1);
     if (programCursor_ < 0) {
         programCursor_ = kProgramCursorStart;
         programFound_ = false;

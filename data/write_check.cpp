@@ -5,11 +5,11 @@
 
 #include "link/telegram.h"
 #include "link/visible_text.h"
+#include "link/wire.h"
 
 namespace kdm {
 namespace {
 
-constexpr std::size_t kFrameBytes = 16;  // STX, 14 characters, ETX
 constexpr std::size_t kChecksumAt = 12;  // index of the three checksum characters in a frame
 constexpr std::size_t kChecksumLength = 3;
 
@@ -44,7 +44,8 @@ bool ExamineFrame(const Record& record, WriteProblem& problem, std::string& reas
     const std::string& bytes = record.Bytes();
     if (bytes.size() < kFrameBytes - 1) {
         problem = WriteProblem::kCutShort;
-        reason = "the frame is cut short (" + std::to_string(bytes.size()) + " of its 16 bytes)";
+        reason = "the frame is cut short (" + std::to_string(bytes.size()) + " of its " +
+                 std::to_string(kFrameBytes) + " bytes)";
         return true;
     }
     if (bytes.size() < kFrameBytes || bytes[kFrameBytes - 1] != ETX) {

@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "link/wire.h"
+
 namespace kdm {
 
-inline constexpr std::string_view kRecordTerminator = "\r\n\r";
 inline constexpr std::string_view kTempFileName = "KDM.tmp";
 // A file must be longer than this to be written into a device.
 inline constexpr long kMinimumWriteLength = 35;

@@ -2,15 +2,16 @@
 
 #include <algorithm>
 
+#include "link/wire.h"
+
 namespace kdm {
 
 namespace {
 
-constexpr char kStx = '\x02';
 constexpr char kTab = '\t';
 
 bool IsDelimiter(char c) {
-    return c == kStx || c == kTab;
+    return c == STX || c == kTab;
 }
 
 std::string_view WithoutLineEnd(std::string_view run) {
@@ -23,7 +24,7 @@ std::string_view WithoutLineEnd(std::string_view run) {
 // record and is not a run boundary of its own.
 std::vector<std::string_view> BodyRuns(std::string_view text) {
     std::vector<std::string_view> runs;
-    std::size_t pos = (!text.empty() && text[0] == kStx) ? 1 : 0;
+    std::size_t pos = (!text.empty() && text[0] == STX) ? 1 : 0;
     while (pos < text.size()) {
         std::size_t end = pos;
         while (end < text.size() && !IsDelimiter(text[end]))

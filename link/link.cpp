@@ -21,9 +21,7 @@ constexpr int kLastNamedPort = 30;
 constexpr std::size_t kStoredPortNumberBytes = 5;
 
 // Bytes of a telegram text after its STX: the 14 characters and the byte that followed them.
-constexpr int kBodyBytes = 15;
-
-constexpr std::string_view kMismatchMark = " !!!";
+constexpr int kBodyBytes = static_cast<int>(kFrameBytes) - 1;
 
 // The 14 characters and the ETX of a telegram whose STX never arrived, when the bytes skipped while
 // waiting for a start end in one: fourteen printable characters and an ETX. Random line noise hardly

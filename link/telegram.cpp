@@ -89,10 +89,10 @@ int VerifyTelegram(std::string_view telegramText, std::string& annotated) {
     // Records are C strings on disk: a NUL on the line would hide every later record from the readers of
     // the file, so the stored text stops at it (the mismatch mark then tells the record is damaged).
     annotated.assign(UpToNul(telegramText));
-    annotated += " QS ";
+    annotated += kChecksumSeparator;
     annotated += computed;
     if (computed == received) return 1;
-    annotated += " !!!";
+    annotated += kMismatchMark;
     return 0;
 }
 

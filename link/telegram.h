@@ -10,10 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace kdm {
+#include "link/wire.h"
 
-inline constexpr char STX = 0x02;
-inline constexpr char ETX = 0x03;
+namespace kdm {
 
 inline constexpr int kRequestIdentification = 0;  // in the table, never sent
 inline constexpr int kRequestSystem = 1;

@@ -1,12 +1,11 @@
 #include "sim/conversation.h"
 
 #include "link/telegram.h"
+#include "link/wire.h"
 
 namespace kdmsim {
 
 namespace {
-
-constexpr std::size_t kFrameLength = 16;
 
 // Any letter that is neither 'F' nor 'g' would do; this one names nothing in any layout.
 constexpr char kOtherLetter = 'Z';
@@ -88,7 +87,7 @@ void Conversation::Receive(std::string_view bytes, std::deque<OutUnit>& out) {
             continue;
         }
         frame_ += byte;
-        if (frame_.size() == kFrameLength) {
+        if (frame_.size() == kdm::kFrameBytes) {
             inFrame_ = false;
             Handle(frame_, out);
         }

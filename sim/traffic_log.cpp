@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/visible_text.h"
+
 namespace kdmsim {
 
 std::int64_t MonotonicNs() {
@@ -14,35 +16,8 @@ std::int64_t MonotonicNs() {
 }
 
 std::string Legible(std::string_view bytes) {
-    std::string text;
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte) {
-            case 0x02:
-                text += "<STX>";
-                break;
-            case 0x03:
-                text += "<ETX>";
-                break;
-            case 0x0D:
-                text += "<CR>";
-                break;
-            case 0x0A:
-                text += "<LF>";
-                break;
-            default:
-                if (byte >= 0x20 && byte < 0x7F) {
-                    text += c;
-                } else {
-                    static constexpr char kHex[] = "0123456789ABCDEF";
-                    text += "<0x";
-                    text += kHex[byte >> 4];
-                    text += kHex[byte & 0x0F];
-                    text += '>';
-                }
-        }
-    }
-    return text;
+    // Logs stay pure ASCII, so that they compare byte for byte with any tool.
+    return kdm::VisibleText(bytes, {.names = kdm::VisibleStyle::Names::kLine, .hexUpTo = 0xFF});
 }
 
 TrafficLog::~TrafficLog() {

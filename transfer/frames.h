@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace kdm {
+#include "link/wire.h"
 
-// Bytes of a stored frame: STX, the 14 telegram characters, ETX.
-inline constexpr int kFrameBytes = 16;
+namespace kdm {
 
 // STX index of the first complete frame (an STX and the 15 bytes after it) at or after `from`, or -1.
 // A frame cut short by the end of the text is not a frame, and nothing after it can be one either.

@@ -9,13 +9,12 @@
 #include "data/strings.h"
 #include "data/tables.h"
 #include "link/telegram.h"
+#include "link/wire.h"
 #include "transfer/pacing.h"
 
 namespace kdm {
 
 namespace {
-
-constexpr std::string_view kMismatchMark = " !!!";
 
 bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;

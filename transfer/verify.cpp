@@ -5,28 +5,14 @@
 
 #include "files/data_file.h"
 #include "link/telegram.h"
+#include "link/visible_text.h"
 
 namespace kdm {
 
 namespace {
 
 std::string Legible(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == STX) {
-            out += "<STX>";
-        } else if (c == ETX) {
-            out += "<ETX>";
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "<0x%02X>", byte);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return VisibleText(text, {.names = VisibleStyle::Names::kFrame, .hexUpTo = 0xFF});
 }
 
 // The bytes of a record without its terminator.

@@ -9,6 +9,7 @@
 #include "data/write_check.h"
 #include "files/data_file.h"
 #include "link/telegram.h"
+#include "link/wire.h"
 #include "transfer/frames.h"
 #include "transfer/pacing.h"
 
@@ -81,12 +82,15 @@ int WriteEngine::Begin(const std::string& path) {
     }
 
     observer_.OnStatus(sid::kCheckingFile);
-    if (!FileMatchesDevice(identification, fileText_)) {
+    int firstG = -1;
+    int refusal = 0;
+    const int fileOk = CheckFileForWrite(identification, fileText_, fileLength_, firstG, refusal);
+    if (refusal == kWrongDeviceTypeText) {
         Fail(std::string(LoadString(sid::kWrongDeviceType)));
         return 0;
     }
-    position_ = FindLetter(fileText_, 'g', 0);
-    if (fileLength_ <= kMinimumWriteLength) {
+    position_ = firstG;
+    if (!fileOk) {
         // The window stays open with the port held until the user closes it.
         observer_.OnStatus(sid::kParameterFileError);
         return 0;
@@ -136,13 +140,13 @@ void WriteEngine::OnTimer() {
     const std::int32_t frameAt = NextFrame(position_);
     if (frameAt >= 0) {
         position_ = frameAt;
-        const std::string frame = fileText_.substr(static_cast<std::size_t>(position_), kFrameLength);
+        const std::string frame = fileText_.substr(static_cast<std::size_t>(position_), kFrameBytes);
         const int p = FindLetter(frame, 'P', 0);
         if (p > 0) {
             observer_.OnStatus(sid::kTransferProgram);
             observer_.OnControlText(kCtlWriteProgramNo, TakeField(frame, p + 5, 3));
         }
-        link_.SendFrame(frame, kFrameLength);
+        link_.SendFrame(frame, static_cast<int>(kFrameBytes));
         ++framesSent_;
         observer_.OnStatusText(frame);
         const std::int32_t remaining = std::max<std::int32_t>(0, dataEnd_ - position_);

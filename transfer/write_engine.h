@@ -19,7 +19,6 @@
 namespace kdm {
 
 // Bytes of a stored frame: STX, the 14 telegram characters, ETX.
-inline constexpr int kFrameLength = 16;
 // The progress bar runs this far beyond the file length.
 inline constexpr int kProgressOverhang = 200;
 

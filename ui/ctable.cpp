@@ -11,21 +11,12 @@
 #include <cstdlib>
 #include <map>
 
+#include "link/visible_text.h"
+
 QString DisplayTextOf(std::string_view text) {
-    QString shown;
-    shown.reserve(static_cast<qsizetype>(text.size()));
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20) {
-            shown.append(QChar(static_cast<char16_t>(0x2400 + byte)));  // U+2400 block: control pictures
-        } else if (byte == 0x7F) {
-            shown.append(QChar(static_cast<char16_t>(0x2421)));
-        } else {
-            shown.append(
-                QChar(static_cast<char16_t>(byte)));  // Latin-1 maps 1:1 to the first 256 code points
-        }
-    }
-    return shown;
+    // Control pictures keep a cell one line high and each control byte one character wide.
+    return QString::fromStdString(kdm::VisibleText(
+        text, {.names = kdm::VisibleStyle::Names::kPictures, .hexUpTo = 0x7F, .utf8 = true}));
 }
 
 CTable::CTable(int headerRows, QWidget* parent) : QTableWidget(parent), headerRows_(headerRows) {
