@@ -73,14 +73,7 @@ DeviceRead ReadDevice(Context& context, const DiffOptions& options) {
     progress.SetTempPath(tempPath);
     progress.SetDirectPort(options.port);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
-    bool interrupted = false;
-    {
-        InterruptWatcher watcher(context.link);
-        watcher.SetTarget([&engine] { engine.RequestStop(); });
-        if (engine.StartRead() == 1) engine.RunTimer();
-        interrupted = watcher.Interrupted();
-        watcher.SetTarget(nullptr);
-    }
+    const bool interrupted = RunInterruptibleRead(context.link, engine);
     progress.Finish();
     if (engine.Stopped() || interrupted) {
         if (!engine.Ended()) engine.Stop(kdm::kIdCancel);

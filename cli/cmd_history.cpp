@@ -330,14 +330,7 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     progress.SetSavePath(scratch.Path() + "/device.KDM");
     progress.SetTempPath(scratch.Path() + "/KDM.tmp");
     kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");
-    bool interrupted = false;
-    {
-        InterruptWatcher watcher(context.link);
-        watcher.SetTarget([&reader] { reader.RequestStop(); });
-        if (reader.StartRead() == 1) reader.RunTimer();
-        interrupted = watcher.Interrupted();
-        watcher.SetTarget(nullptr);
-    }
+    const bool interrupted = RunInterruptibleRead(context.link, reader);
     progress.Finish();
     if (reader.Stopped() || interrupted) {
         if (!reader.Ended()) reader.Stop(kdm::kIdCancel);

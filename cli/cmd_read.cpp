@@ -62,14 +62,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     progress.SetTempPath(tempPath);
     progress.SetDirectPort(options.port);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
-    bool interrupted = false;
-    {
-        InterruptWatcher watcher(context.link);
-        watcher.SetTarget([&engine] { engine.RequestStop(); });
-        if (engine.StartRead() == 1) engine.RunTimer();
-        interrupted = watcher.Interrupted();
-        watcher.SetTarget(nullptr);
-    }
+    const bool interrupted = RunInterruptibleRead(context.link, engine);
     progress.Finish();
 
     if (engine.Stopped() || interrupted) {

@@ -222,4 +222,13 @@ void InterruptWatcher::Watch() {
     }
 }
 
+bool RunInterruptibleRead(kdm::Link& link, kdm::ReadEngine& engine) {
+    InterruptWatcher watcher(link);
+    watcher.SetTarget([&engine] { engine.RequestStop(); });
+    if (engine.StartRead() == 1) engine.RunTimer();
+    const bool interrupted = watcher.Interrupted();
+    watcher.SetTarget(nullptr);
+    return interrupted;
+}
+
 }  // namespace kdmcli

@@ -12,6 +12,7 @@
 
 #include "link/link.h"
 #include "transfer/observer.h"
+#include "transfer/read_engine.h"
 
 namespace kdmcli {
 
@@ -109,5 +110,8 @@ class InterruptWatcher {
 
 // A string-table text as std::string.
 std::string Text(int stringId);
+
+// Runs a whole read, which Ctrl-C (or SIGTERM) stops cleanly; true when it was interrupted.
+bool RunInterruptibleRead(kdm::Link& link, kdm::ReadEngine& engine);
 
 }  // namespace kdmcli
