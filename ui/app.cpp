@@ -1,5 +1,6 @@
 #include "ui/app.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,7 +39,7 @@ bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {
     if (promptForDataFile) {
         confirmed = promptForDataFile(chosen);
     } else {
-        QFileDialog dialog(parent, QStringLiteral("Open"));
+        QFileDialog dialog(parent, QCoreApplication::translate("Start", "Open"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // A name that does not exist may be entered: the table window then says it cannot be read.
         dialog.setFileMode(QFileDialog::AnyFile);

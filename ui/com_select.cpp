@@ -40,23 +40,24 @@ QString ReasonOf(const kdm::PortProbe& probe) {
         case kdm::PortProblem::kNone:
             return QString();
         case kdm::PortProblem::kNotMapped:
-            return QStringLiteral("no device is assigned to this port");
+            return QCoreApplication::translate("Ports", "no device is assigned to this port");
         case kdm::PortProblem::kMissing:
-            return QStringLiteral("the device does not exist");
+            return QCoreApplication::translate("Ports", "the device does not exist");
         case kdm::PortProblem::kNotCharacterDevice:
-            return QStringLiteral("not a serial device");
+            return QCoreApplication::translate("Ports", "not a serial device");
         case kdm::PortProblem::kBusy:
-            return QStringLiteral("in use by another program");
+            return QCoreApplication::translate("Ports", "in use by another program");
         case kdm::PortProblem::kPermission:
             return probe.groupName.empty()
-                       ? QStringLiteral("no permission")
-                       : QStringLiteral("no permission (members of group \"%1\" may use it)")
+                       ? QCoreApplication::translate("Ports", "no permission")
+                       : QCoreApplication::translate("Ports",
+                                                     "no permission (members of group \"%1\" may use it)")
                              .arg(QString::fromLocal8Bit(probe.groupName.c_str()));
         case kdm::PortProblem::kOther:
             break;
     }
     return probe.systemError != 0 ? QString::fromLocal8Bit(std::strerror(probe.systemError))
-                                  : QStringLiteral("cannot be opened");
+                                  : QCoreApplication::translate("Ports", "cannot be opened");
 }
 
 QString Local(const std::string& text) {
@@ -68,7 +69,7 @@ QString DeviceLine(const kdm::PortAssignment& entry, const kdm::PortProbe& probe
     if (entry.detected) return Local(kdm::DescribePort(entry.port));
     if (entry.devicePath.empty() ||
         (entry.source != kdm::PortSource::kUserMapping && probe.problem == kdm::PortProblem::kMissing)) {
-        return QStringLiteral("no device");
+        return QCoreApplication::translate("Ports", "no device");
     }
     // A port directory's entries are links; where they lead says more than their own names.
     const QFileInfo info(Local(entry.devicePath));
@@ -182,8 +183,8 @@ int CComSelect::ProbePorts() {
         kdm::PortProbe probe;
         const bool openable = kdm::PosixSerialPort::CanOpenPath(entry.devicePath, &probe);
         button->setEnabled(openable);
-        const QString device =
-            probe.devicePath.empty() ? QStringLiteral("(no device)") : Local(probe.devicePath);
+        const QString device = probe.devicePath.empty() ? QCoreApplication::translate("Ports", "(no device)")
+                                                        : Local(probe.devicePath);
         QString tip = openable ? device : device + QStringLiteral(": ") + ReasonOf(probe);
         const QString line = DeviceLine(entry, probe);
         if (entry.detected) {
@@ -195,7 +196,8 @@ int CComSelect::ProbePorts() {
         button->setToolTip(tip);
         // The name stays the first line; a long description is cut, the tooltip has it whole.
         QString shown = metrics.elidedText(line, Qt::ElideRight, lineWidth);
-        if (entry.source == kdm::PortSource::kUserMapping) shown += QStringLiteral(" (mapped)");
+        if (entry.source == kdm::PortSource::kUserMapping)
+            shown += QCoreApplication::translate("Ports", " (mapped)");
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         button->setText(QStringLiteral("COM %1\n").arg(i + 1) + shown);
         if (openable && firstOpenable < 0) firstOpenable = i;
@@ -317,16 +319,18 @@ CMapDevice::CMapDevice(kdm::PortMap& portMap, int port, QWidget* parent)
     message_->setMinimumHeight(QFontMetrics(font()).lineSpacing() * 2);
 
     auto* form = new QFormLayout;
-    auto* portLabel = new QLabel(QStringLiteral("&Port:"), this);
+    auto* portLabel = new QLabel(QCoreApplication::translate("Ports", "&Port:"), this);
     portLabel->setBuddy(portBox_);
-    auto* deviceLabel = new QLabel(QStringLiteral("&Device:"), this);
+    auto* deviceLabel = new QLabel(QCoreApplication::translate("Ports", "&Device:"), this);
     deviceLabel->setBuddy(deviceBox_);
     form->addRow(portLabel, portBox_);
     form->addRow(deviceLabel, deviceBox_);
-    auto* hint = new QLabel(
-        QStringLiteral("Choose a detected device or type the whole path of any device. An empty device gives "
+    auto* hint =
+        new QLabel(QCoreApplication::translate(
+                       "Ports",
+                       "Choose a detected device or type the whole path of any device. An empty device gives "
                        "the port back to its default."),
-        this);
+                   this);
     hint->setWordWrap(true);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     okButton_ = box->button(QDialogButtonBox::Ok);
@@ -360,18 +364,21 @@ void CMapDevice::UpdateMessage() {
     if (check.problem != kdm::MappingProblem::kNone) {
         message_->setText(Local(kdm::MappingProblemText(check, name, path)));
     } else if (check.warning != kdm::MappingWarning::kNone) {
-        message_->setText(QStringLiteral("Warning: ") + Local(kdm::MappingWarningText(check, path)));
+        message_->setText(QCoreApplication::translate("Ports", "Warning: ") +
+                          Local(kdm::MappingWarningText(check, path)));
     } else if (path.empty()) {
-        message_->setText(QStringLiteral("COM%1 goes back to its default.").arg(check.portNumber));
+        message_->setText(
+            QCoreApplication::translate("Ports", "COM%1 goes back to its default.").arg(check.portNumber));
     } else {
         const kdm::DetectedPort* found = kdm::FindDetectedPort(detected_, path);
         if (found == nullptr) {
-            message_->setText(QStringLiteral("A device that was not detected."));
+            message_->setText(QCoreApplication::translate("Ports", "A device that was not detected."));
             return;
         }
         QString text = Local(kdm::DescribePort(*found));
         const int now = namesNow_[static_cast<std::size_t>(found - detected_.data())];
-        if (now != 0 && now != check.portNumber) text += QStringLiteral(" (now COM%1)").arg(now);
+        if (now != 0 && now != check.portNumber)
+            text += QCoreApplication::translate("Ports", " (now COM%1)").arg(now);
         message_->setText(text);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -28,10 +29,13 @@ QString FromLocal(const std::string& text) {
 }
 
 QString ValueText(const kdm::DiffSide& side) {
-    if (!side.value) return QStringLiteral("(none)");
-    QString text = side.value->empty() ? QStringLiteral("(blank)") : DisplayTextOf(*side.value);
-    if (side.suspect == kdm::Suspect::kMismatch) text += QStringLiteral(" (checksum mismatch)");
-    if (side.suspect == kdm::Suspect::kDamaged) text += QStringLiteral(" (damaged telegram)");
+    if (!side.value) return QCoreApplication::translate("Compare", "(none)");
+    QString text =
+        side.value->empty() ? QCoreApplication::translate("Compare", "(blank)") : DisplayTextOf(*side.value);
+    if (side.suspect == kdm::Suspect::kMismatch)
+        text += QCoreApplication::translate("Compare", " (checksum mismatch)");
+    if (side.suspect == kdm::Suspect::kDamaged)
+        text += QCoreApplication::translate("Compare", " (damaged telegram)");
     return text;
 }
 
@@ -107,12 +111,12 @@ void CompareView::AddMenu() {
         window_.layout() != nullptr ? qobject_cast<QMenuBar*>(window_.layout()->menuBar()) : nullptr;
     if (bar == nullptr) bar = window_.findChild<QMenuBar*>();
     if (bar == nullptr) return;
-    menu_ = new QMenu(QStringLiteral("&Compare"), bar);
+    menu_ = new QMenu(QCoreApplication::translate("Compare", "&Compare"), bar);
     menu_->setObjectName(QStringLiteral("compareMenu"));
-    QAction* withFile = menu_->addAction(QStringLiteral("Compare with &file..."));
+    QAction* withFile = menu_->addAction(QCoreApplication::translate("Compare", "Compare with &file..."));
     withFile->setObjectName(QStringLiteral("compareWithFile"));
     connect(withFile, &QAction::triggered, this, [this] { OnCompareWithFile(); });
-    QAction* withDevice = menu_->addAction(QStringLiteral("Compare with &device..."));
+    QAction* withDevice = menu_->addAction(QCoreApplication::translate("Compare", "Compare with &device..."));
     withDevice->setObjectName(QStringLiteral("compareWithDevice"));
     connect(withDevice, &QAction::triggered, this, [this] { OnCompareWithDevice(); });
     // Before the Help menu, beside the data commands.
@@ -131,10 +135,10 @@ bool CompareView::OnCompareWithFile() {
     if (chooseFile) {
         if (!chooseFile(path)) return false;
     } else {
-        QFileDialog dialog(&window_, QStringLiteral("Compare with file"));
+        QFileDialog dialog(&window_, QCoreApplication::translate("Compare", "Compare with file"));
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters(
-            {QStringLiteral("KDM DataFiles (*.KDM *.kdm)"), QStringLiteral("All files (*)")});
+        dialog.setNameFilters({QStringLiteral("KDM DataFiles (*.KDM *.kdm)"),
+                               QCoreApplication::translate("Compare", "All files (*)")});
         dialog.setDirectory(QFileInfo(FromLocal(window_.FileName())).absolutePath());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = dialog.selectedFiles().constFirst();
@@ -180,8 +184,9 @@ bool CompareView::CompareWithFile(const std::string& path, const QString& otherN
 bool CompareView::OnCompareWithDevice() {
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
-        QMessageBox::warning(&window_, QString::fromLatin1(kdm::kErrorTitle),
-                             QStringLiteral("No temporary directory for the device's data."));
+        QMessageBox::warning(
+            &window_, QString::fromLatin1(kdm::kErrorTitle),
+            QCoreApplication::translate("Compare", "No temporary directory for the device's data."));
         return false;
     }
     const QString savePath = scratch.filePath(QStringLiteral("device.KDM"));
@@ -202,7 +207,7 @@ bool CompareView::OnCompareWithDevice() {
         saved = read.SavedPath();
     }
     if (saved.empty()) return false;
-    const bool compared = CompareWithFile(saved, QStringLiteral("the device"));
+    const bool compared = CompareWithFile(saved, QCoreApplication::translate("Compare", "the device"));
     if (!compared) {
         QMessageBox::warning(&window_, QString::fromLatin1(kdm::kErrorTitle), failure_);
     }
@@ -272,49 +277,53 @@ void CompareView::ShowComparison(const kdm::ParameterSet& shown, const kdm::Para
     PlaceCells(shown);
 
     if (diff_.DeviceTypeDiffers()) {
-        auto* item = new QListWidgetItem(QStringLiteral("Device type %1 here, %2 in %3")
-                                             .arg(diff_.deviceTypeA)
-                                             .arg(diff_.deviceTypeB)
-                                             .arg(otherName_),
-                                         list_);
+        auto* item =
+            new QListWidgetItem(QCoreApplication::translate("Compare", "Device type %1 here, %2 in %3")
+                                    .arg(diff_.deviceTypeA)
+                                    .arg(diff_.deviceTypeB)
+                                    .arg(otherName_),
+                                list_);
         item->setData(Qt::UserRole, -1);
     }
     for (std::size_t i = 0; i < diff_.differences.size(); ++i) {
         const kdm::ParameterDifference& d = diff_.differences[i];
-        QString where =
-            d.block == kdm::DiffBlock::kSystem
-                ? QStringLiteral("System")
-                : QStringLiteral("Program %1")
-                      .arg(d.program ? QString::number(*d.program) : QStringLiteral("(no number)"));
+        QString where = d.block == kdm::DiffBlock::kSystem
+                            ? QCoreApplication::translate("Compare", "System")
+                            : QCoreApplication::translate("Compare", "Program %1")
+                                  .arg(d.program ? QString::number(*d.program)
+                                                 : QCoreApplication::translate("Compare", "(no number)"));
         const QString name =
             d.name.empty() ? DisplayTextOf(d.letter)
                            : QStringLiteral("%1 (%2)").arg(DisplayTextOf(d.name), DisplayTextOf(d.letter));
         QString text;
         switch (d.Kind()) {
             case kdm::DiffKind::kChanged:
-                text = QStringLiteral("%1, %2: %3 here, %4 in %5")
+                text = QCoreApplication::translate("Compare", "%1, %2: %3 here, %4 in %5")
                            .arg(where, name, ValueText(d.a), ValueText(d.b), otherName_);
                 break;
             case kdm::DiffKind::kOnlyInA:
-                text =
-                    QStringLiteral("%1, %2: %3 here, not in %4").arg(where, name, ValueText(d.a), otherName_);
+                text = QCoreApplication::translate("Compare", "%1, %2: %3 here, not in %4")
+                           .arg(where, name, ValueText(d.a), otherName_);
                 break;
             case kdm::DiffKind::kOnlyInB:
-                text = QStringLiteral("%1, %2: only in %3, %4").arg(where, name, otherName_, ValueText(d.b));
+                text = QCoreApplication::translate("Compare", "%1, %2: only in %3, %4")
+                           .arg(where, name, otherName_, ValueText(d.b));
                 break;
             case kdm::DiffKind::kSuspect:
-                text = QStringLiteral("%1, %2: %3 here, %4 in %5 - not to be trusted")
+                text = QCoreApplication::translate("Compare", "%1, %2: %3 here, %4 in %5 - not to be trusted")
                            .arg(where, name, ValueText(d.a), ValueText(d.b), otherName_);
                 break;
         }
         auto* item = new QListWidgetItem(text, list_);
         item->setData(Qt::UserRole, static_cast<int>(i));
         if (cells_[i]) {
-            const QString tip = d.b.value ? QStringLiteral("In %1: %2").arg(otherName_, ValueText(d.b))
-                                          : QStringLiteral("Not in %1").arg(otherName_);
+            const QString tip =
+                d.b.value
+                    ? QCoreApplication::translate("Compare", "In %1: %2").arg(otherName_, ValueText(d.b))
+                    : QCoreApplication::translate("Compare", "Not in %1").arg(otherName_);
             MarkCell(*cells_[i], tip);
         } else {
-            item->setToolTip(QStringLiteral("No cell in this window's tables"));
+            item->setToolTip(QCoreApplication::translate("Compare", "No cell in this window's tables"));
         }
     }
     count_->setText(CountText());
@@ -322,22 +331,29 @@ void CompareView::ShowComparison(const kdm::ParameterSet& shown, const kdm::Para
 }
 
 QString CompareView::CountText() const {
-    if (diff_.Same()) return QStringLiteral("No differences from %1.").arg(otherName_);
+    if (diff_.Same())
+        return QCoreApplication::translate("Compare", "No differences from %1.").arg(otherName_);
     const int count = static_cast<int>(diff_.differences.size());
-    QString text = count == 1 ? QStringLiteral("1 difference from %1").arg(otherName_)
-                              : QStringLiteral("%1 differences from %2").arg(count).arg(otherName_);
+    QString text =
+        count == 1
+            ? QCoreApplication::translate("Compare", "1 difference from %1").arg(otherName_)
+            : QCoreApplication::translate("Compare", "%1 differences from %2").arg(count).arg(otherName_);
     QStringList parts;
     const int changed = diff_.Count(kdm::DiffKind::kChanged);
     const int onlyHere = diff_.Count(kdm::DiffKind::kOnlyInA);
     const int onlyThere = diff_.Count(kdm::DiffKind::kOnlyInB);
     const int suspect = diff_.Count(kdm::DiffKind::kSuspect);
-    if (changed > 0) parts << QStringLiteral("%1 changed").arg(changed);
-    if (onlyHere > 0) parts << QStringLiteral("%1 only here").arg(onlyHere);
-    if (onlyThere > 0) parts << QStringLiteral("%1 only in %2").arg(onlyThere).arg(otherName_);
-    if (suspect > 0) parts << QStringLiteral("%1 alike but not to be trusted").arg(suspect);
+    if (changed > 0) parts << QCoreApplication::translate("Compare", "%1 changed").arg(changed);
+    if (onlyHere > 0) parts << QCoreApplication::translate("Compare", "%1 only here").arg(onlyHere);
+    if (onlyThere > 0)
+        parts << QCoreApplication::translate("Compare", "%1 only in %2").arg(onlyThere).arg(otherName_);
+    if (suspect > 0)
+        parts << QCoreApplication::translate("Compare", "%1 alike but not to be trusted").arg(suspect);
     if (!parts.isEmpty()) text += QStringLiteral(" (%1)").arg(parts.join(QStringLiteral(", ")));
-    if (diff_.DeviceTypeDiffers()) text += QStringLiteral("; the device type differs");
-    return text + QStringLiteral(". Marked cells show the other value in their tooltip.");
+    if (diff_.DeviceTypeDiffers())
+        text += QCoreApplication::translate("Compare", "; the device type differs");
+    return text +
+           QCoreApplication::translate("Compare", ". Marked cells show the other value in their tooltip.");
 }
 
 std::optional<CompareView::Cell> CompareView::CellOf(std::size_t difference) const {

@@ -23,7 +23,7 @@ CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setHorizontalSpacing(12);
 
-    heading_ = new QLabel(QStringLiteral("Data transfer active"), this);
+    heading_ = new QLabel(QCoreApplication::translate("Transfer", "Data transfer active"), this);
     heading_->setObjectName(QStringLiteral("writeHeading"));
     QFont bold = heading_->font();
     bold.setBold(true);
@@ -38,13 +38,13 @@ CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
     progress_->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QString(48, QChar('0'))));
     layout->addWidget(progress_, 1, 0, 1, 3);
 
-    layout->addWidget(new QLabel(QStringLiteral("Data to transfer:"), this), 2, 0);
+    layout->addWidget(new QLabel(QCoreApplication::translate("Transfer", "Data to transfer:"), this), 2, 0);
     QLabel* remaining = AddControl(kdm::kCtlProgramNo, true);
     remaining->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     remaining->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("00000000")));
     layout->addWidget(remaining, 2, 1);
 
-    layout->addWidget(new QLabel(QStringLiteral("Actual program no.:"), this), 3, 0);
+    layout->addWidget(new QLabel(QCoreApplication::translate("Transfer", "Actual program no.:"), this), 3, 0);
     QLabel* program = AddControl(kdm::kCtlWriteProgramNo, true);
     program->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(program, 3, 1);
@@ -112,8 +112,8 @@ QString CDownload::HeadingText() const {
 
 void CDownload::ShowBackingUp(bool backingUp) {
     backingUp_ = backingUp;
-    heading_->setText(backingUp ? QStringLiteral("Backing up the device...")
-                                : QStringLiteral("Data transfer active"));
+    heading_->setText(backingUp ? QCoreApplication::translate("Transfer", "Backing up the device...")
+                                : QCoreApplication::translate("Transfer", "Data transfer active"));
     progress_->setRange(0, backingUp ? 0 : 100);
     progress_->setValue(0);
     // The write's time to go is judged by its own pace, not the read's.

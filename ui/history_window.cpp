@@ -31,24 +31,26 @@ QString FromBytes(const std::string& text) {
 QString KindText(const kdm::HistoryEntry& entry) {
     QString text = FromBytes(std::string(kdm::HistoryKindName(entry.kind)));
     if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
-        text += QStringLiteral(", verify ") + FromBytes(std::string(kdm::VerifyOutcomeName(entry.verify)));
+        text += QCoreApplication::translate("History", ", verify ") +
+                FromBytes(std::string(kdm::VerifyOutcomeName(entry.verify)));
     return text;
 }
 
 QString StageText(kdm::SyncStage stage) {
     switch (stage) {
         case kdm::SyncStage::kFetching:
-            return QStringLiteral("Asking the remote what it holds...");
+            return QCoreApplication::translate("History", "Asking the remote what it holds...");
         case kdm::SyncStage::kMerging:
-            return QStringLiteral("Taking in the entries of other laptops...");
+            return QCoreApplication::translate("History", "Taking in the entries of other laptops...");
         case kdm::SyncStage::kPushing:
-            return QStringLiteral("Sending this laptop's entries...");
+            return QCoreApplication::translate("History", "Sending this laptop's entries...");
     }
     return {};
 }
 
 QString EntriesText(int count) {
-    return count == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(count);
+    return count == 1 ? QCoreApplication::translate("History", "1 entry")
+                      : QCoreApplication::translate("History", "%1 entries").arg(count);
 }
 
 }  // namespace
@@ -69,8 +71,10 @@ HistoryWindow::HistoryWindow(CKDM_XPApp& app, kdm::IHistory& history, QWidget* p
     table_ = new QTableWidget(0, kColumnCount, this);
     table_->setObjectName(QStringLiteral("historyTable"));
     table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Time"), QStringLiteral("Kind"), QStringLiteral("Device"), QStringLiteral("Type"),
-         QStringLiteral("Host"), QStringLiteral("User"), QStringLiteral("Port"), QStringLiteral("Entry")});
+        {QCoreApplication::translate("History", "Time"), QCoreApplication::translate("History", "Kind"),
+         QCoreApplication::translate("History", "Device"), QCoreApplication::translate("History", "Type"),
+         QCoreApplication::translate("History", "Host"), QCoreApplication::translate("History", "User"),
+         QCoreApplication::translate("History", "Port"), QCoreApplication::translate("History", "Entry")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -166,21 +170,24 @@ void HistoryWindow::Reload() {
     std::string url;
     const kdm::HistoryResult remote = history_.Remote(url);
     if (!remote.ok) {
-        remote_->setText(QStringLiteral("Shared remote: unknown (%1)").arg(FromBytes(remote.reason)));
+        remote_->setText(QCoreApplication::translate("History", "Shared remote: unknown (%1)")
+                             .arg(FromBytes(remote.reason)));
     } else if (url.empty()) {
-        remote_->setText(
-            QStringLiteral("Not shared: no remote is set (kdmxp-cli history remote URL sets one)"));
+        remote_->setText(QCoreApplication::translate(
+            "History", "Not shared: no remote is set (kdmxp-cli history remote URL sets one)"));
     } else {
-        remote_->setText(QStringLiteral("Shared through: ") + FromBytes(url));
+        remote_->setText(QCoreApplication::translate("History", "Shared through: ") + FromBytes(url));
     }
-    remote_->setToolTip(QStringLiteral("Kept in ") + FromBytes(history_.Location()));
+    remote_->setToolTip(QCoreApplication::translate("History", "Kept in ") + FromBytes(history_.Location()));
 
     if (!listed.ok) {
-        status_->setText(QStringLiteral("The history cannot be listed: ") + FromBytes(listed.reason));
+        status_->setText(QCoreApplication::translate("History", "The history cannot be listed: ") +
+                         FromBytes(listed.reason));
     } else if (entries_.empty()) {
         status_->setText(
-            QStringLiteral("No entries yet: every read, every backup before a write and every "
-                           "write adds one."));
+            QCoreApplication::translate("History",
+                                        "No entries yet: every read, every backup before a write and every "
+                                        "write adds one."));
     } else {
         status_->setText(EntriesText(static_cast<int>(entries_.size())));
     }
@@ -216,13 +223,14 @@ std::string HistoryWindow::WriteOut(const kdm::HistoryEntry& entry) {
     std::string contents;
     const kdm::HistoryResult read = history_.ReadContents(entry, contents);
     if (!read.ok) {
-        status_->setText(QStringLiteral("Entry %1 cannot be read: %2")
+        status_->setText(QCoreApplication::translate("History", "Entry %1 cannot be read: %2")
                              .arg(FromBytes(entry.ShortId()), FromBytes(read.reason)));
         return {};
     }
     if (!scratch_.isValid()) {
-        status_->setText(QStringLiteral("No temporary directory for the entry's data: ") +
-                         scratch_.errorString());
+        status_->setText(
+            QCoreApplication::translate("History", "No temporary directory for the entry's data: ") +
+            scratch_.errorString());
         return {};
     }
     // Named by device and entry, so that the table window's title says which entry it shows.
@@ -232,7 +240,7 @@ std::string HistoryWindow::WriteOut(const kdm::HistoryEntry& entry) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(contents.data(), static_cast<qint64>(contents.size())) !=
             static_cast<qint64>(contents.size())) {
-        status_->setText(QStringLiteral("Entry %1 cannot be shown: %2")
+        status_->setText(QCoreApplication::translate("History", "Entry %1 cannot be shown: %2")
                              .arg(FromBytes(entry.ShortId()), file.errorString()));
         return {};
     }
@@ -245,7 +253,7 @@ void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry* 
     window.SetFileName(path);
     if (previous != nullptr) {
         window.OnInitDialog();
-        const QString label = QStringLiteral("entry %1 (%2, %3)")
+        const QString label = QCoreApplication::translate("History", "entry %1 (%2, %3)")
                                   .arg(FromBytes(previous->ShortId()), LocalTimeText(previous->time),
                                        FromBytes(std::string(kdm::HistoryKindName(previous->kind))));
         if (!window.Compare()->CompareWithFile(previousPath, label)) {
@@ -275,11 +283,13 @@ bool HistoryWindow::OnCompareWithPrevious() {
     const kdm::HistoryEntry chosen = *entry;
     const kdm::HistoryEntry* before = kdm::PreviousEntryOfDevice(entries_, chosen.id);
     if (before == nullptr) {
-        QMessageBox box(QMessageBox::Information, windowTitle(),
-                        QStringLiteral("Entry %1 is the first of device %2: there is nothing before it to "
-                                       "compare it with.")
-                            .arg(FromBytes(chosen.ShortId()), FromBytes(chosen.device)),
-                        QMessageBox::Ok, this);
+        QMessageBox box(
+            QMessageBox::Information, windowTitle(),
+            QCoreApplication::translate("History",
+                                        "Entry %1 is the first of device %2: there is nothing before it to "
+                                        "compare it with.")
+                .arg(FromBytes(chosen.ShortId()), FromBytes(chosen.device)),
+            QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("historyNoPreviousBox"));
         box.exec();
         return false;
@@ -303,7 +313,7 @@ void HistoryWindow::OnSynchronise() {
     syncResult_ = kdm::HistoryResult();
     progress_->setValue(0);
     progress_->show();
-    status_->setText(QStringLiteral("Synchronising..."));
+    status_->setText(QCoreApplication::translate("History", "Synchronising..."));
     syncThread_.reset(QThread::create([this] {
         syncResult_ = history_.Sync(report_, [this](kdm::SyncStage stage) {
             QMetaObject::invokeMethod(
@@ -329,11 +339,13 @@ void HistoryWindow::OnSyncFinished() {
     progress_->hide();
     Reload();
     if (syncResult_.ok) {
-        status_->setText(QStringLiteral("Synchronised with %1: %2 received, %3 sent. %4 in the history.")
+        status_->setText(QCoreApplication::translate(
+                             "History", "Synchronised with %1: %2 received, %3 sent. %4 in the history.")
                              .arg(FromBytes(report_.remote), EntriesText(report_.received),
                                   EntriesText(report_.sent), EntriesText(static_cast<int>(entries_.size()))));
     } else {
-        status_->setText(QStringLiteral("Not synchronised: ") + FromBytes(syncResult_.reason));
+        status_->setText(QCoreApplication::translate("History", "Not synchronised: ") +
+                         FromBytes(syncResult_.reason));
     }
     UpdateButtons();
     emit synchronised();

@@ -11,7 +11,8 @@ class CKDMXPMain final : public QDialog {
   public:
     CKDMXPMain(CKDM_XPApp& app, QWidget* parent = nullptr);
 
-    static constexpr const char* kText = "\n  KDM XP \n  Data store / restore for  Q4400-devices";
+    static constexpr const char* kText =
+        QT_TRANSLATE_NOOP("Start", "\n  KDM XP \n  Data store / restore for  Q4400-devices");
 
     void OnCommand(int id);
     void OnPortSelect();

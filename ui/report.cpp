@@ -1,6 +1,7 @@
 #include "ui/report.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -721,11 +722,11 @@ bool ExportReportInteractive(const std::string& path, QWidget* parent,
     if (chooseDestination) {
         chosen = chooseDestination(destination);
     } else {
-        QFileDialog dialog(parent, QStringLiteral("Export report"));
+        QFileDialog dialog(parent, QCoreApplication::translate("Report", "Export report"));
         dialog.setObjectName(QStringLiteral("exportReportDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        dialog.setNameFilter(QStringLiteral("PDF documents (*.pdf)"));
+        dialog.setNameFilter(QCoreApplication::translate("Report", "PDF documents (*.pdf)"));
         dialog.setDirectory(QFileInfo(destination).absolutePath());
         dialog.selectFile(QFileInfo(destination).fileName());
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
@@ -739,7 +740,8 @@ bool ExportReportInteractive(const std::string& path, QWidget* parent,
     QMessageBox box(
         QMessageBox::Warning,
         QString::fromLatin1(kdm::kErrorTitle.data(), static_cast<qsizetype>(kdm::kErrorTitle.size())),
-        QStringLiteral("The report could not be exported.\n%1").arg(QString::fromLocal8Bit(reason.c_str())),
+        QCoreApplication::translate("Report", "The report could not be exported.\n%1")
+            .arg(QString::fromLocal8Bit(reason.c_str())),
         QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("exportReportFailureBox"));
     box.exec();

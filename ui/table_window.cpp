@@ -1,6 +1,7 @@
 #include "ui/table_window.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
@@ -44,7 +45,7 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     system_->setObjectName(QStringLiteral("id1000"));
     program_ = new CTable(2, this);
     program_->setObjectName(QStringLiteral("id1001"));
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QCoreApplication::translate("Table", "OK"), this);
     ok_->setObjectName(QStringLiteral("id1"));
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
@@ -172,13 +173,15 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     programsLeftOut_ = tables.ProgramsLeftOut();
     QStringList notes;
     if (suspect_ > 0) {
-        notes << QStringLiteral(
+        notes << QCoreApplication::translate(
+                     "Table",
                      "%1 value(s) come from telegrams with a checksum mismatch or damage "
                      "(shown in red).")
                      .arg(suspect_);
     }
     if (programsLeftOut_ > 0) {
-        notes << QStringLiteral("%1 program(s) past the %2th are not shown: the table has no rows for them.")
+        notes << QCoreApplication::translate(
+                     "Table", "%1 program(s) past the %2th are not shown: the table has no rows for them.")
                      .arg(programsLeftOut_)
                      .arg(kdm::kMaxPrograms);
     }

@@ -1,5 +1,6 @@
 #include "ui/transfer_progress.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 QString FormatDuration(qint64 ms) {
@@ -57,11 +58,13 @@ qint64 TransferTimes::RemainingMs(qint64 nowMs) const {
 }
 
 QString TransferTimes::Text(qint64 nowMs) const {
-    QString text = QStringLiteral("Elapsed %1").arg(FormatDuration(ElapsedMs(nowMs)));
+    QString text =
+        QCoreApplication::translate("Transfer", "Elapsed %1").arg(FormatDuration(ElapsedMs(nowMs)));
     const qint64 remaining = RemainingMs(nowMs);
     if (!finished_ && remaining >= 0) {
         // Rounded up: "0:00 left" while something is still to come would be wrong.
-        text += QStringLiteral(", about %1 left").arg(FormatDuration(remaining + 999));
+        text +=
+            QCoreApplication::translate("Transfer", ", about %1 left").arg(FormatDuration(remaining + 999));
     }
     return text;
 }

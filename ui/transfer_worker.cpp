@@ -54,9 +54,10 @@ bool RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, QString& path)
 QString TerminatedText(int checksumMismatches) {
     QString text = ui_language::Text(kdm::sid::kTerminated);
     if (checksumMismatches == 1) {
-        text += QStringLiteral(" (1 telegram with checksum mismatch)");
+        text += QCoreApplication::translate("Transfer", " (1 telegram with checksum mismatch)");
     } else if (checksumMismatches > 1) {
-        text += QStringLiteral(" (%1 telegrams with checksum mismatch)").arg(checksumMismatches);
+        text += QCoreApplication::translate("Transfer", " (%1 telegrams with checksum mismatch)")
+                    .arg(checksumMismatches);
     }
     return text;
 }
@@ -191,9 +192,11 @@ void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path)
     const kdm::HistoryResult kept =
         RecordFileInHistory(app_.history, kind, path, FoundPortOf(app_.link), entry);
     if (kept.ok) return;
-    const QString what = kind == kdm::HistoryKind::kRead ? QStringLiteral("The data file was saved")
-                                                         : QStringLiteral("The file was written");
-    const QString shown = what + QStringLiteral(", but the device history could not keep a copy.");
+    const QString what = kind == kdm::HistoryKind::kRead
+                             ? QCoreApplication::translate("Transfer", "The data file was saved")
+                             : QCoreApplication::translate("Transfer", "The file was written");
+    const QString shown =
+        what + QCoreApplication::translate("Transfer", ", but the device history could not keep a copy.");
     const QString why = FromBytes(kept.reason);
     OnUiThread([this, &shown, &why] {
         QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kVersionTitle), shown, QMessageBox::Ok,
@@ -409,8 +412,8 @@ void TransferWorker::ShowError(const std::string& text) {
         QString informative = details;
         if (backingUp) {
             if (!informative.isEmpty()) informative += QStringLiteral("\n\n");
-            informative +=
-                QStringLiteral("The backup before writing failed: nothing was written into the device.");
+            informative += QCoreApplication::translate(
+                "Transfer", "The backup before writing failed: nothing was written into the device.");
         }
         if (!informative.isEmpty()) box.setInformativeText(informative);
         box.exec();
@@ -487,7 +490,8 @@ bool TransferWorker::AskWriteMarkedRecords(const std::string& text) {
         QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), summary,
                         QMessageBox::Yes | QMessageBox::No, view_.Window());
         box.setObjectName(QStringLiteral("KdmMarkedRecordsQuestion"));
-        box.setInformativeText(QStringLiteral("Write these values into the device all the same?"));
+        box.setInformativeText(
+            QCoreApplication::translate("Transfer", "Write these values into the device all the same?"));
         box.setDetailedText(records);
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);

@@ -23,14 +23,16 @@ CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setHorizontalSpacing(12);
 
-    layout->addWidget(new QLabel(QStringLiteral("Reading parameter:"), this), 0, 0, 1, 3);
+    layout->addWidget(new QLabel(QCoreApplication::translate("Transfer", "Reading parameter:"), this), 0, 0,
+                      1, 3);
     QLabel* raw = AddControl(kdm::kCtlReadingParameter, true);
     raw->setFont(fixed);
     raw->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(34, QChar('0'))));
     layout->addWidget(raw, 1, 0, 1, 3);
 
-    layout->addWidget(new QLabel(QStringLiteral("Parameter no:"), this), 2, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Program no."), this), 2, 1, Qt::AlignRight);
+    layout->addWidget(new QLabel(QCoreApplication::translate("Transfer", "Parameter no:"), this), 2, 0);
+    layout->addWidget(new QLabel(QCoreApplication::translate("Transfer", "Program no."), this), 2, 1,
+                      Qt::AlignRight);
     QLabel* program = AddControl(kdm::kCtlProgramNo, true);
     program->setFont(fixed);
     program->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QStringLiteral("000000")));

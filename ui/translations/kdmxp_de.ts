@@ -98,6 +98,10 @@
   KDM XP 
   Daten sichern / zurückschreiben für  Q4400-Geräte</translation>
     </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
 </context>
 <context>
     <name>Ports</name>
@@ -112,6 +116,74 @@
     <message>
         <source>Map a Device</source>
         <translation>Gerät zuordnen</translation>
+    </message>
+    <message>
+        <source>no device is assigned to this port</source>
+        <translation>diesem Port ist kein Gerät zugeordnet</translation>
+    </message>
+    <message>
+        <source>the device does not exist</source>
+        <translation>das Gerät existiert nicht</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>kein serielles Gerät</translation>
+    </message>
+    <message>
+        <source>in use by another program</source>
+        <translation>von einem anderen Programm belegt</translation>
+    </message>
+    <message>
+        <source>no permission</source>
+        <translation>keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>no permission (members of group &quot;%1&quot; may use it)</source>
+        <translation>keine Berechtigung (Mitglieder der Gruppe &quot;%1&quot; dürfen es benutzen)</translation>
+    </message>
+    <message>
+        <source>cannot be opened</source>
+        <translation>kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>no device</source>
+        <translation>kein Gerät</translation>
+    </message>
+    <message>
+        <source>(no device)</source>
+        <translation>(kein Gerät)</translation>
+    </message>
+    <message>
+        <source> (mapped)</source>
+        <translation> (zugeordnet)</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>&amp;Port:</translation>
+    </message>
+    <message>
+        <source>&amp;Device:</source>
+        <translation>&amp;Gerät:</translation>
+    </message>
+    <message>
+        <source>Choose a detected device or type the whole path of any device. An empty device gives the port back to its default.</source>
+        <translation>Wählen Sie ein erkanntes Gerät oder geben Sie den vollständigen Pfad eines beliebigen Geräts ein. Ohne Gerät erhält der Port wieder seine Voreinstellung.</translation>
+    </message>
+    <message>
+        <source>Warning: </source>
+        <translation>Warnung: </translation>
+    </message>
+    <message>
+        <source>COM%1 goes back to its default.</source>
+        <translation>COM%1 erhält wieder seine Voreinstellung.</translation>
+    </message>
+    <message>
+        <source>A device that was not detected.</source>
+        <translation>Ein Gerät, das nicht erkannt wurde.</translation>
+    </message>
+    <message>
+        <source> (now COM%1)</source>
+        <translation> (jetzt COM%1)</translation>
     </message>
 </context>
 <context>
@@ -131,6 +203,70 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Data transfer active</source>
+        <translation>Datenübertragung aktiv</translation>
+    </message>
+    <message>
+        <source>Data to transfer:</source>
+        <translation>Zu übertragende Daten:</translation>
+    </message>
+    <message>
+        <source>Actual program no.:</source>
+        <translation>Aktuelle Programm-Nr.:</translation>
+    </message>
+    <message>
+        <source>Backing up the device...</source>
+        <translation>Sichere das Gerät...</translation>
+    </message>
+    <message>
+        <source>Elapsed %1</source>
+        <translation>Vergangen %1</translation>
+    </message>
+    <message>
+        <source>, about %1 left</source>
+        <translation>, noch etwa %1</translation>
+    </message>
+    <message>
+        <source> (1 telegram with checksum mismatch)</source>
+        <translation> (1 Telegramm mit falscher Prüfsumme)</translation>
+    </message>
+    <message>
+        <source> (%1 telegrams with checksum mismatch)</source>
+        <translation> (%1 Telegramme mit falscher Prüfsumme)</translation>
+    </message>
+    <message>
+        <source>The data file was saved</source>
+        <translation>Die Datendatei wurde gespeichert</translation>
+    </message>
+    <message>
+        <source>The file was written</source>
+        <translation>Die Datei wurde geschrieben</translation>
+    </message>
+    <message>
+        <source>, but the device history could not keep a copy.</source>
+        <translation>, aber der Geräteverlauf konnte keine Kopie aufbewahren.</translation>
+    </message>
+    <message>
+        <source>The backup before writing failed: nothing was written into the device.</source>
+        <translation>Die Sicherung vor dem Schreiben ist fehlgeschlagen: in das Gerät wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>Write these values into the device all the same?</source>
+        <translation>Diese Werte trotzdem in das Gerät schreiben?</translation>
+    </message>
+    <message>
+        <source>Reading parameter:</source>
+        <translation>Lese Parameter:</translation>
+    </message>
+    <message>
+        <source>Parameter no:</source>
+        <translation>Parameter-Nr.:</translation>
+    </message>
+    <message>
+        <source>Program no.</source>
+        <translation>Programm-Nr.</translation>
     </message>
 </context>
 <context>
@@ -154,6 +290,118 @@
     <message>
         <source>Close</source>
         <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>, verify </source>
+        <translation>, Prüfung </translation>
+    </message>
+    <message>
+        <source>Asking the remote what it holds...</source>
+        <translation>Frage die Gegenstelle nach ihrem Stand...</translation>
+    </message>
+    <message>
+        <source>Taking in the entries of other laptops...</source>
+        <translation>Übernehme die Einträge anderer Laptops...</translation>
+    </message>
+    <message>
+        <source>Sending this laptop&apos;s entries...</source>
+        <translation>Sende die Einträge dieses Laptops...</translation>
+    </message>
+    <message>
+        <source>1 entry</source>
+        <translation>1 Eintrag</translation>
+    </message>
+    <message>
+        <source>%1 entries</source>
+        <translation>%1 Einträge</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Typ</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Rechner</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Entry</source>
+        <translation>Eintrag</translation>
+    </message>
+    <message>
+        <source>Shared remote: unknown (%1)</source>
+        <translation>Gemeinsame Gegenstelle: unbekannt (%1)</translation>
+    </message>
+    <message>
+        <source>Not shared: no remote is set (kdmxp-cli history remote URL sets one)</source>
+        <translation>Nicht geteilt: keine Gegenstelle eingestellt (kdmxp-cli history remote URL stellt eine ein)</translation>
+    </message>
+    <message>
+        <source>Shared through: </source>
+        <translation>Geteilt über: </translation>
+    </message>
+    <message>
+        <source>Kept in </source>
+        <translation>Abgelegt in </translation>
+    </message>
+    <message>
+        <source>The history cannot be listed: </source>
+        <translation>Der Verlauf kann nicht aufgelistet werden: </translation>
+    </message>
+    <message>
+        <source>No entries yet: every read, every backup before a write and every write adds one.</source>
+        <translation>Noch keine Einträge: jedes Lesen, jede Sicherung vor dem Schreiben und jedes Schreiben fügt einen hinzu.</translation>
+    </message>
+    <message>
+        <source>Entry %1 cannot be read: %2</source>
+        <translation>Eintrag %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>No temporary directory for the entry&apos;s data: </source>
+        <translation>Kein temporäres Verzeichnis für die Daten des Eintrags: </translation>
+    </message>
+    <message>
+        <source>Entry %1 cannot be shown: %2</source>
+        <translation>Eintrag %1 kann nicht angezeigt werden: %2</translation>
+    </message>
+    <message>
+        <source>entry %1 (%2, %3)</source>
+        <translation>Eintrag %1 (%2, %3)</translation>
+    </message>
+    <message>
+        <source>Entry %1 is the first of device %2: there is nothing before it to compare it with.</source>
+        <translation>Eintrag %1 ist der erste von Gerät %2: es gibt keinen früheren, mit dem er verglichen werden kann.</translation>
+    </message>
+    <message>
+        <source>Synchronising...</source>
+        <translation>Synchronisiere...</translation>
+    </message>
+    <message>
+        <source>Synchronised with %1: %2 received, %3 sent. %4 in the history.</source>
+        <translation>Mit %1 synchronisiert: %2 empfangen, %3 gesendet. %4 im Verlauf.</translation>
+    </message>
+    <message>
+        <source>Not synchronised: </source>
+        <translation>Nicht synchronisiert: </translation>
     </message>
 </context>
 <context>
@@ -239,6 +487,165 @@ Wirklich abbrechen?</translation>
     <message>
         <source>file type is not device typ</source>
         <translation>Dateityp ist nicht Gerätetyp</translation>
+    </message>
+</context>
+<context>
+    <name>Compare</name>
+    <message>
+        <source>(none)</source>
+        <translation>(keiner)</translation>
+    </message>
+    <message>
+        <source>(blank)</source>
+        <translation>(leer)</translation>
+    </message>
+    <message>
+        <source> (checksum mismatch)</source>
+        <translation> (Prüfsumme falsch)</translation>
+    </message>
+    <message>
+        <source> (damaged telegram)</source>
+        <translation> (Telegramm beschädigt)</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Vergleichen</translation>
+    </message>
+    <message>
+        <source>Compare with &amp;file...</source>
+        <translation>Mit &amp;Datei vergleichen...</translation>
+    </message>
+    <message>
+        <source>Compare with &amp;device...</source>
+        <translation>Mit &amp;Gerät vergleichen...</translation>
+    </message>
+    <message>
+        <source>Compare with file</source>
+        <translation>Mit Datei vergleichen</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>No temporary directory for the device&apos;s data.</source>
+        <translation>Kein temporäres Verzeichnis für die Daten des Geräts.</translation>
+    </message>
+    <message>
+        <source>the device</source>
+        <translation>dem Gerät</translation>
+    </message>
+    <message>
+        <source>Device type %1 here, %2 in %3</source>
+        <translation>Gerätetyp %1 hier, %2 in %3</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Program %1</source>
+        <translation>Programm %1</translation>
+    </message>
+    <message>
+        <source>(no number)</source>
+        <translation>(ohne Nummer)</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3 here, %4 in %5</source>
+        <translation>%1, %2: %3 hier, %4 in %5</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3 here, not in %4</source>
+        <translation>%1, %2: %3 hier, nicht in %4</translation>
+    </message>
+    <message>
+        <source>%1, %2: only in %3, %4</source>
+        <translation>%1, %2: nur in %3, %4</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3 here, %4 in %5 - not to be trusted</source>
+        <translation>%1, %2: %3 hier, %4 in %5 - nicht verlässlich</translation>
+    </message>
+    <message>
+        <source>In %1: %2</source>
+        <translation>In %1: %2</translation>
+    </message>
+    <message>
+        <source>Not in %1</source>
+        <translation>Nicht in %1</translation>
+    </message>
+    <message>
+        <source>No cell in this window&apos;s tables</source>
+        <translation>Keine Zelle in den Tabellen dieses Fensters</translation>
+    </message>
+    <message>
+        <source>No differences from %1.</source>
+        <translation>Keine Unterschiede zu %1.</translation>
+    </message>
+    <message>
+        <source>1 difference from %1</source>
+        <translation>1 Unterschied zu %1</translation>
+    </message>
+    <message>
+        <source>%1 differences from %2</source>
+        <translation>%1 Unterschiede zu %2</translation>
+    </message>
+    <message>
+        <source>%1 changed</source>
+        <translation>%1 geändert</translation>
+    </message>
+    <message>
+        <source>%1 only here</source>
+        <translation>%1 nur hier</translation>
+    </message>
+    <message>
+        <source>%1 only in %2</source>
+        <translation>%1 nur in %2</translation>
+    </message>
+    <message>
+        <source>%1 alike but not to be trusted</source>
+        <translation>%1 gleich, aber nicht verlässlich</translation>
+    </message>
+    <message>
+        <source>; the device type differs</source>
+        <translation>; der Gerätetyp ist verschieden</translation>
+    </message>
+    <message>
+        <source>. Marked cells show the other value in their tooltip.</source>
+        <translation>. Markierte Zellen zeigen den anderen Wert in ihrem Tooltip.</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Export report</source>
+        <translation>Bericht exportieren</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)</source>
+        <translation>PDF-Dokumente (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The report could not be exported.
+%1</source>
+        <translation>Der Bericht konnte nicht exportiert werden.
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>Table</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>%1 value(s) come from telegrams with a checksum mismatch or damage (shown in red).</source>
+        <translation>%1 Wert(e) stammen aus Telegrammen mit falscher Prüfsumme oder Beschädigung (rot dargestellt).</translation>
+    </message>
+    <message>
+        <source>%1 program(s) past the %2th are not shown: the table has no rows for them.</source>
+        <translation>%1 Programm(e) nach dem %2. werden nicht angezeigt: die Tabelle hat keine Zeilen dafür.</translation>
     </message>
 </context>
 </TS>

@@ -98,6 +98,10 @@
   KDM XP 
   Data store / restore for  Q4400-devices</translation>
     </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
 </context>
 <context>
     <name>Ports</name>
@@ -112,6 +116,74 @@
     <message>
         <source>Map a Device</source>
         <translation>Map a Device</translation>
+    </message>
+    <message>
+        <source>no device is assigned to this port</source>
+        <translation>no device is assigned to this port</translation>
+    </message>
+    <message>
+        <source>the device does not exist</source>
+        <translation>the device does not exist</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>not a serial device</translation>
+    </message>
+    <message>
+        <source>in use by another program</source>
+        <translation>in use by another program</translation>
+    </message>
+    <message>
+        <source>no permission</source>
+        <translation>no permission</translation>
+    </message>
+    <message>
+        <source>no permission (members of group &quot;%1&quot; may use it)</source>
+        <translation>no permission (members of group &quot;%1&quot; may use it)</translation>
+    </message>
+    <message>
+        <source>cannot be opened</source>
+        <translation>cannot be opened</translation>
+    </message>
+    <message>
+        <source>no device</source>
+        <translation>no device</translation>
+    </message>
+    <message>
+        <source>(no device)</source>
+        <translation>(no device)</translation>
+    </message>
+    <message>
+        <source> (mapped)</source>
+        <translation> (mapped)</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>&amp;Port:</translation>
+    </message>
+    <message>
+        <source>&amp;Device:</source>
+        <translation>&amp;Device:</translation>
+    </message>
+    <message>
+        <source>Choose a detected device or type the whole path of any device. An empty device gives the port back to its default.</source>
+        <translation>Choose a detected device or type the whole path of any device. An empty device gives the port back to its default.</translation>
+    </message>
+    <message>
+        <source>Warning: </source>
+        <translation>Warning: </translation>
+    </message>
+    <message>
+        <source>COM%1 goes back to its default.</source>
+        <translation>COM%1 goes back to its default.</translation>
+    </message>
+    <message>
+        <source>A device that was not detected.</source>
+        <translation>A device that was not detected.</translation>
+    </message>
+    <message>
+        <source> (now COM%1)</source>
+        <translation> (now COM%1)</translation>
     </message>
 </context>
 <context>
@@ -131,6 +203,70 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Data transfer active</source>
+        <translation>Data transfer active</translation>
+    </message>
+    <message>
+        <source>Data to transfer:</source>
+        <translation>Data to transfer:</translation>
+    </message>
+    <message>
+        <source>Actual program no.:</source>
+        <translation>Actual program no.:</translation>
+    </message>
+    <message>
+        <source>Backing up the device...</source>
+        <translation>Backing up the device...</translation>
+    </message>
+    <message>
+        <source>Elapsed %1</source>
+        <translation>Elapsed %1</translation>
+    </message>
+    <message>
+        <source>, about %1 left</source>
+        <translation>, about %1 left</translation>
+    </message>
+    <message>
+        <source> (1 telegram with checksum mismatch)</source>
+        <translation> (1 telegram with checksum mismatch)</translation>
+    </message>
+    <message>
+        <source> (%1 telegrams with checksum mismatch)</source>
+        <translation> (%1 telegrams with checksum mismatch)</translation>
+    </message>
+    <message>
+        <source>The data file was saved</source>
+        <translation>The data file was saved</translation>
+    </message>
+    <message>
+        <source>The file was written</source>
+        <translation>The file was written</translation>
+    </message>
+    <message>
+        <source>, but the device history could not keep a copy.</source>
+        <translation>, but the device history could not keep a copy.</translation>
+    </message>
+    <message>
+        <source>The backup before writing failed: nothing was written into the device.</source>
+        <translation>The backup before writing failed: nothing was written into the device.</translation>
+    </message>
+    <message>
+        <source>Write these values into the device all the same?</source>
+        <translation>Write these values into the device all the same?</translation>
+    </message>
+    <message>
+        <source>Reading parameter:</source>
+        <translation>Reading parameter:</translation>
+    </message>
+    <message>
+        <source>Parameter no:</source>
+        <translation>Parameter no:</translation>
+    </message>
+    <message>
+        <source>Program no.</source>
+        <translation>Program no.</translation>
     </message>
 </context>
 <context>
@@ -154,6 +290,118 @@
     <message>
         <source>Close</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>, verify </source>
+        <translation>, verify </translation>
+    </message>
+    <message>
+        <source>Asking the remote what it holds...</source>
+        <translation>Asking the remote what it holds...</translation>
+    </message>
+    <message>
+        <source>Taking in the entries of other laptops...</source>
+        <translation>Taking in the entries of other laptops...</translation>
+    </message>
+    <message>
+        <source>Sending this laptop&apos;s entries...</source>
+        <translation>Sending this laptop&apos;s entries...</translation>
+    </message>
+    <message>
+        <source>1 entry</source>
+        <translation>1 entry</translation>
+    </message>
+    <message>
+        <source>%1 entries</source>
+        <translation>%1 entries</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Entry</source>
+        <translation>Entry</translation>
+    </message>
+    <message>
+        <source>Shared remote: unknown (%1)</source>
+        <translation>Shared remote: unknown (%1)</translation>
+    </message>
+    <message>
+        <source>Not shared: no remote is set (kdmxp-cli history remote URL sets one)</source>
+        <translation>Not shared: no remote is set (kdmxp-cli history remote URL sets one)</translation>
+    </message>
+    <message>
+        <source>Shared through: </source>
+        <translation>Shared through: </translation>
+    </message>
+    <message>
+        <source>Kept in </source>
+        <translation>Kept in </translation>
+    </message>
+    <message>
+        <source>The history cannot be listed: </source>
+        <translation>The history cannot be listed: </translation>
+    </message>
+    <message>
+        <source>No entries yet: every read, every backup before a write and every write adds one.</source>
+        <translation>No entries yet: every read, every backup before a write and every write adds one.</translation>
+    </message>
+    <message>
+        <source>Entry %1 cannot be read: %2</source>
+        <translation>Entry %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>No temporary directory for the entry&apos;s data: </source>
+        <translation>No temporary directory for the entry&apos;s data: </translation>
+    </message>
+    <message>
+        <source>Entry %1 cannot be shown: %2</source>
+        <translation>Entry %1 cannot be shown: %2</translation>
+    </message>
+    <message>
+        <source>entry %1 (%2, %3)</source>
+        <translation>entry %1 (%2, %3)</translation>
+    </message>
+    <message>
+        <source>Entry %1 is the first of device %2: there is nothing before it to compare it with.</source>
+        <translation>Entry %1 is the first of device %2: there is nothing before it to compare it with.</translation>
+    </message>
+    <message>
+        <source>Synchronising...</source>
+        <translation>Synchronising...</translation>
+    </message>
+    <message>
+        <source>Synchronised with %1: %2 received, %3 sent. %4 in the history.</source>
+        <translation>Synchronised with %1: %2 received, %3 sent. %4 in the history.</translation>
+    </message>
+    <message>
+        <source>Not synchronised: </source>
+        <translation>Not synchronised: </translation>
     </message>
 </context>
 <context>
@@ -239,6 +487,165 @@ Do you realy want to break?</translation>
     <message>
         <source>file type is not device typ</source>
         <translation>file type is not device typ</translation>
+    </message>
+</context>
+<context>
+    <name>Compare</name>
+    <message>
+        <source>(none)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>(blank)</source>
+        <translation>(blank)</translation>
+    </message>
+    <message>
+        <source> (checksum mismatch)</source>
+        <translation> (checksum mismatch)</translation>
+    </message>
+    <message>
+        <source> (damaged telegram)</source>
+        <translation> (damaged telegram)</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Compare</translation>
+    </message>
+    <message>
+        <source>Compare with &amp;file...</source>
+        <translation>Compare with &amp;file...</translation>
+    </message>
+    <message>
+        <source>Compare with &amp;device...</source>
+        <translation>Compare with &amp;device...</translation>
+    </message>
+    <message>
+        <source>Compare with file</source>
+        <translation>Compare with file</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>No temporary directory for the device&apos;s data.</source>
+        <translation>No temporary directory for the device&apos;s data.</translation>
+    </message>
+    <message>
+        <source>the device</source>
+        <translation>the device</translation>
+    </message>
+    <message>
+        <source>Device type %1 here, %2 in %3</source>
+        <translation>Device type %1 here, %2 in %3</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Program %1</source>
+        <translation>Program %1</translation>
+    </message>
+    <message>
+        <source>(no number)</source>
+        <translation>(no number)</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3 here, %4 in %5</source>
+        <translation>%1, %2: %3 here, %4 in %5</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3 here, not in %4</source>
+        <translation>%1, %2: %3 here, not in %4</translation>
+    </message>
+    <message>
+        <source>%1, %2: only in %3, %4</source>
+        <translation>%1, %2: only in %3, %4</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3 here, %4 in %5 - not to be trusted</source>
+        <translation>%1, %2: %3 here, %4 in %5 - not to be trusted</translation>
+    </message>
+    <message>
+        <source>In %1: %2</source>
+        <translation>In %1: %2</translation>
+    </message>
+    <message>
+        <source>Not in %1</source>
+        <translation>Not in %1</translation>
+    </message>
+    <message>
+        <source>No cell in this window&apos;s tables</source>
+        <translation>No cell in this window&apos;s tables</translation>
+    </message>
+    <message>
+        <source>No differences from %1.</source>
+        <translation>No differences from %1.</translation>
+    </message>
+    <message>
+        <source>1 difference from %1</source>
+        <translation>1 difference from %1</translation>
+    </message>
+    <message>
+        <source>%1 differences from %2</source>
+        <translation>%1 differences from %2</translation>
+    </message>
+    <message>
+        <source>%1 changed</source>
+        <translation>%1 changed</translation>
+    </message>
+    <message>
+        <source>%1 only here</source>
+        <translation>%1 only here</translation>
+    </message>
+    <message>
+        <source>%1 only in %2</source>
+        <translation>%1 only in %2</translation>
+    </message>
+    <message>
+        <source>%1 alike but not to be trusted</source>
+        <translation>%1 alike but not to be trusted</translation>
+    </message>
+    <message>
+        <source>; the device type differs</source>
+        <translation>; the device type differs</translation>
+    </message>
+    <message>
+        <source>. Marked cells show the other value in their tooltip.</source>
+        <translation>. Marked cells show the other value in their tooltip.</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Export report</source>
+        <translation>Export report</translation>
+    </message>
+    <message>
+        <source>PDF documents (*.pdf)</source>
+        <translation>PDF documents (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The report could not be exported.
+%1</source>
+        <translation>The report could not be exported.
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>Table</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>%1 value(s) come from telegrams with a checksum mismatch or damage (shown in red).</source>
+        <translation>%1 value(s) come from telegrams with a checksum mismatch or damage (shown in red).</translation>
+    </message>
+    <message>
+        <source>%1 program(s) past the %2th are not shown: the table has no rows for them.</source>
+        <translation>%1 program(s) past the %2th are not shown: the table has no rows for them.</translation>
     </message>
 </context>
 </TS>
