@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "files/data_file_name.h"
 #include "ui/app.h"
 #include "ui/language.h"
 #include "ui/main_window.h"
@@ -48,7 +49,8 @@ int PrintToPdf(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     std::string reason;
-    if (PrintDataFileToPdf(argv[3], argv[2], reason) == 0) {
+    // The data file is named as in the Open dialog: "r1" finds r1.KDM.
+    if (PrintDataFileToPdf(kdm::ResolveDataFileName(argv[3], "kdm"), argv[2], reason) == 0) {
         std::fprintf(stderr, "kdmxp: %s\n", reason.c_str());
         return 1;
     }
@@ -63,7 +65,7 @@ int ExportReport(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     std::string reason;
-    if (ExportParameterReport(argv[3], argv[2], reason) == 0) {
+    if (ExportParameterReport(kdm::ResolveDataFileName(argv[3], "kdm"), argv[2], reason) == 0) {
         std::fprintf(stderr, "kdmxp: %s\n", reason.c_str());
         return 1;
     }
@@ -110,7 +112,8 @@ int main(int argc, char** argv) {
             std::fputs("kdmxp: only one file can be opened\n", stderr);
             return 2;
         }
-        file = arguments[i];
+        file =
+            QString::fromLocal8Bit(kdm::ResolveDataFileName(arguments[i].toLocal8Bit().toStdString(), "kdm"));
     }
 
     // Without its translation the interface shows the texts as written, which is still a whole program.

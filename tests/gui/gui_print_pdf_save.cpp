@@ -146,4 +146,24 @@ TEST_F(PrintPdfSave, AReplacedPdfKeepsItsMode) {
     EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
+// The data file named on the command line as in the Open dialog: without its extension, in whatever
+// letter case the extension exists.
+TEST_F(PrintPdfSave, ADataFileNamedWithoutItsExtensionIsFound) {
+    const QString bare = Path("device");
+    const PrintRun run = PrintPdf(Path("bare.pdf"), bare);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(Contents(Path("bare.pdf")).startsWith("%PDF-"));
+
+    QProcess report;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    report.setProcessEnvironment(environment);
+    report.start(QStringLiteral(KDMXP_GUI_PATH),
+                 {QStringLiteral("--export-report"), Path("report.pdf"), bare});
+    ASSERT_TRUE(report.waitForFinished(120000));
+    EXPECT_EQ(report.exitCode(), 0) << report.readAllStandardError().toStdString();
+    EXPECT_TRUE(Contents(Path("report.pdf")).startsWith("%PDF-"));
+}
+
 }  // namespace
