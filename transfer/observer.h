@@ -1,8 +1,9 @@
-// What a transfer window shows, as calls. The desktop dialogs and the command line are two observers.
+// What happens in a transfer, as events, and what it asks of the user. The desktop windows and the
+// command line are two observers; each shows the events it has room for.
 //
-// The engines call these from the thread that runs them. Calls that stand for modal boxes and dialogs
-// return only when the user has answered. Texts are passed as the bytes they are: a telegram text keeps
-// its STX and ETX, and each display renders control bytes in its own way.
+// The jobs call these from the thread that runs them. Calls that stand for boxes and dialogs return
+// only when the user has answered. Texts are passed as the bytes they are: a telegram keeps its STX and
+// ETX, and each display renders control bytes in its own way.
 #pragma once
 
 #include <string>
@@ -11,42 +12,58 @@
 
 namespace kdm {
 
-// Control ids of the two transfer windows.
-inline constexpr int kCtlStatusLine = 1010;
-inline constexpr int kCtlReadingParameter = 1011;  // read: telegram of the previous tick
-inline constexpr int kCtlParameterNo = 1012;       // read: telegram counter (write: progress bar)
-inline constexpr int kCtlProgramNo = 1013;         // read: program number; write: data to transfer
-inline constexpr int kCtlWriteProgramNo = 1015;    // write: program number
-
-// Both transfer windows drive their conversation from a timer with this interval.
-inline constexpr int kTimerIntervalMs = 20;
-
-// Dialog results.
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
+// How far a read got, after each record it stored in the temporary file.
+struct ReadCounts {
+    int stored = 0;      // telegram records stored
+    int system = 0;      // of those, the system block's
+    int programs = 0;    // program telegrams ('P') stored
+    int mismatches = 0;  // records marked " !!!"
+    int damaged = 0;     // of those, frames damaged on the line (cut short, without STX or ETX)
+};
 
 class ITransferObserver {
   public:
     virtual ~ITransferObserver() = default;
 
+    // Both jobs.
     // The status line shows string `stringId`.
     virtual void OnStatus(int stringId) = 0;
-    // The status line shows a raw text (the write shows each frame it sends).
-    virtual void OnStatusText(const std::string& text) = 0;
-    // A static control shows `text` (ids above).
-    virtual void OnControlText(int controlId, const std::string& text) = 0;
-    virtual void OnProgressRange(int low, int high) = 0;
-    virtual void OnProgressPos(int position) = 0;
-    // The device search is about to try port `portNumber` (not a window of the original; for progress).
+    // The device search is about to try port `portNumber` (0: the one port given by its path).
     virtual void OnSearchPort(int portNumber) { (void)portNumber; }
-    // A wait of the link has lasted 2 s or more (notice.seconds), or an announced wait is over (0). Not
-    // a window of the original either: the status line says what the conversation waits for.
+    // A wait of the link has lasted 2 s or more (notice.seconds), or an announced wait is over (0): what
+    // the conversation waits for.
     virtual void OnWait(const WaitNotice& notice) { (void)notice; }
 
-    // Message boxes: error (title "KDM XP Error", exclamation icon) and information (given title).
-    virtual void ShowError(const std::string& text) = 0;
-    virtual void ShowInformation(const std::string& title, const std::string& text) = 0;
+    // The read. At the start of each tick: the telegram that arrived on the previous tick (empty on the
+    // first tick and on the one after the program request), and the telegrams counted in the block
+    // before it.
+    virtual void OnTelegramShown(const std::string& telegram) { (void)telegram; }
+    virtual void OnTelegramCount(int count) { (void)count; }
+    // On each tick of the program block: the number of the program whose parameters arrive.
+    virtual void OnProgramNumber(const std::string& number) { (void)number; }
+    // The device identified itself; its identification is the temporary file's first record.
+    virtual void OnIdentified(const std::string& identification) { (void)identification; }
+    // A telegram record was stored in the temporary file.
+    virtual void OnRecordStored(const ReadCounts& counts) { (void)counts; }
+    // The data read was saved as the data file `path`.
+    virtual void OnSaved(const std::string& path) { (void)path; }
 
+    // The write. Its bar runs from `low` to `high`, positions being characters of the file.
+    virtual void OnProgressRange(int low, int high) { (void)low, (void)high; }
+    virtual void OnProgressPos(int position) { (void)position; }
+    // A program's first frame is about to go out: its program number.
+    virtual void OnWriteProgramNumber(const std::string& number) { (void)number; }
+    // `frame` was sent; `characters` of the file's data are left to transfer after it.
+    virtual void OnFrameSent(const std::string& frame) { (void)frame; }
+    virtual void OnRemaining(int characters) { (void)characters; }
+    // Every frame was acknowledged: "communication terminated", an information box.
+    virtual void OnWriteComplete() {}
+    // After the error box of a failed acknowledgement: the write stopped after `framesSent` of the file's
+    // `framesInFile` frames, and the device holds an incomplete parameter set.
+    virtual void OnWriteFailed(int framesSent, int framesInFile) { (void)framesSent, (void)framesInFile; }
+
+    // Error box (title "KDM XP Error", exclamation icon).
+    virtual void ShowError(const std::string& text) = 0;
     // Read: the save dialog; true with a path, false when cancelled.
     virtual bool ChooseSavePath(std::string& path) = 0;
     // Read: "Actual data not stored! / Do you realy want to break?" titled "KDM XP  V 1.6 "; true = Yes.

@@ -1,6 +1,7 @@
 #include "transfer/read_engine.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -53,34 +54,23 @@ int ProgramTelegramLimit(int type) {
 }
 
 ReadEngine::ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath)
-    : link_(link), clock_(clock), observer_(observer), tempPath_(std::move(tempPath)) {}
-
-ReadEngine::~ReadEngine() {
-    link_.SetWaitObserver(nullptr);
-}
+    : TransferJob(link, clock, observer), tempPath_(std::move(tempPath)) {}
 
 int ReadEngine::StartRead() {
-    // A stop asked for before this read began belongs to an earlier one.
-    stopCommand_.store(0);
-    link_.ClearStop();
-    ended_ = false;
-    stopped_ = false;
-    dialogResult_ = 0;
+    Reset();
+    phase_ = ReadPhase::kSearching;
     savedPath_.clear();
-    stored_ = mismatches_ = damaged_ = systemStored_ = programs_ = sinceProgram_ = 0;
+    counts_ = ReadCounts();
+    sinceProgram_ = 0;
     tempFileWritten_ = false;
 
-    observer_.OnStatus(sid::kSearching);
     std::string identification;
-    link_.SetWaitObserver([this](const WaitNotice& notice) { observer_.OnWait(notice); });
-    link_.SetSearchObserver([this](int portNumber) { observer_.OnSearchPort(portNumber); });
-    const int result = link_.SearchDevice(identification);
-    link_.SetSearchObserver(nullptr);
-    if (StopIfRequested()) return 0;
-    if (result != kSearchFound) {
-        observer_.ShowError(SearchFailureText(result, link_.LastSearchAttempts()));
+    const std::optional<int> result = SearchDevice(identification);
+    if (!result) return 0;
+    if (*result != kSearchFound) {
+        observer_.ShowError(SearchFailureText(*result, link_.LastSearchAttempts()));
         link_.ClosePort();
-        EndDialog(kIdCancel);
+        End(JobOutcome::kFailed);
         return 0;
     }
 
@@ -88,10 +78,7 @@ int ReadEngine::StartRead() {
     // would file a whole read under the wrong type without anybody noticing.
     std::string checked;
     if (!VerifyTelegram(identification, checked)) {
-        link_.ClosePort();
-        observer_.ShowError(kDamagedIdentificationText);
-        finished_ = programPhase_ = endSeen_ = false;
-        EndDialog(kIdCancel);
+        Fail(kDamagedIdentificationText);
         return 0;
     }
 
@@ -102,39 +89,37 @@ int ReadEngine::StartRead() {
 
     std::string reason;
     if (!tempFile_.Create(tempPath_, reason)) {
-        EndWithError("Cannot create the temporary file: " + reason);
+        Fail("Cannot create the temporary file: " + reason);
         return 0;
     }
     tempFileWritten_ = true;
     observer_.OnStatus(sid::kWaitingForDevice);
     if (!tempFile_.AppendRecord(identification, reason)) {
-        EndWithError("Cannot store the data read in " + tempPath_ + ": " + reason);
+        Fail("Cannot store the data read in " + tempPath_ + ": " + reason);
         return 0;
     }
+    observer_.OnIdentified(identification);
     observer_.OnStatus(sid::kRequestSystem);
     link_.SendRequest(kRequestSystem);
     observer_.OnStatus(sid::kReceivingSystem);
 
     telegramCount_ = 0;
     programNo_.clear();
-    finished_ = programPhase_ = endSeen_ = false;
+    phase_ = ReadPhase::kSystemBlock;
 
     // The device needs a moment to start its answer before the first tick looks for it.
-    if (!WaitFor(clock_, kFirstTickDelayMs, stopCommand_)) {
-        StopIfRequested();
-        return 0;
-    }
-    timerRunning_ = true;
+    if (!Pause(kFirstTickDelayMs)) return 0;
+    StartTicking();
     return 1;
 }
 
 void ReadEngine::OnTimer() {
-    if (!timerRunning_) return;
+    if (!Running()) return;
     if (StopIfRequested()) return;
 
     // The window shows what arrived on the previous tick: the counter lags one tick behind.
-    observer_.OnControlText(kCtlReadingParameter, lastRaw_);
-    observer_.OnControlText(kCtlParameterNo, std::to_string(telegramCount_));
+    observer_.OnTelegramShown(lastRaw_);
+    observer_.OnTelegramCount(telegramCount_);
 
     lastRaw_ = link_.ReceiveParameter(lastLine_);
     if (lastRaw_.empty()) {
@@ -142,7 +127,7 @@ void ReadEngine::OnTimer() {
         if (StopIfRequested()) return;
         ++emptyCount_;
         if (emptyCount_ > kEmptyTickLimit) {
-            AbortOnLinkError();
+            EndOnSilence();
             emptyCount_ = 0;
         }
         return;
@@ -153,42 +138,31 @@ void ReadEngine::OnTimer() {
     // turned into a 'g' ('f' with one bit flipped): taking it as the end would drop it and file the rest
     // of the system block as programs. It is stored with its mark instead; when it really was the end,
     // the device falls silent and the read ends with "Error RS232", with everything in "KDM.tmp".
-    bool hasG = Contains(lastRaw_, 'g') && !EndsWith(lastLine_, kMismatchMark);
-    if (!hasG && !StoreRecord()) return;
+    const bool endOfBlock = Contains(lastRaw_, 'g') && !EndsWith(lastLine_, kMismatchMark);
+    if (!endOfBlock && !StoreRecord()) return;
     const int p = FindLetter(lastRaw_, 'P', 0);
-    if (p >= 0 && p < 100 && !hasG) {
+    if (p >= 0 && p < 100 && !endOfBlock) {
         programNo_ = TakeField(lastRaw_, 5, 5);
     }
-    if (programPhase_) observer_.OnControlText(kCtlProgramNo, programNo_);
-    if (!hasG && EndIfOverfull()) return;
+    if (phase_ == ReadPhase::kProgramBlock) observer_.OnProgramNumber(programNo_);
+    if (!endOfBlock && EndIfOverfull()) return;
 
-    if (hasG && !programPhase_ && !endSeen_) {
+    if (endOfBlock && phase_ == ReadPhase::kSystemBlock) {
         // End of the system block: ask for the programs, with a pause on each side of the request.
         observer_.OnStatus(sid::kRequestProgram);
-        programPhase_ = true;
-        if (!WaitFor(clock_, kProgramRequestPauseMs, stopCommand_)) {
-            StopIfRequested();
-            return;
-        }
+        phase_ = ReadPhase::kProgramBlock;
+        if (!Pause(kProgramRequestPauseMs)) return;
         link_.SendRequest(kRequestProgram);
         observer_.OnStatus(sid::kReceivingProgram);
         telegramCount_ = 0;
-        // So that this 'g' cannot also count as the end of the program block below.
+        // So that this 'g' cannot also count as the end of the program block.
         lastRaw_.clear();
-        hasG = false;
-        if (!WaitFor(clock_, kProgramRequestPauseMs, stopCommand_)) {
-            StopIfRequested();
-            return;
-        }
-    }
-    const bool endOfBlock = hasG;
-    if (endOfBlock && programPhase_) endSeen_ = true;
-    if (endOfBlock && programPhase_ && endSeen_) {
+        if (!Pause(kProgramRequestPauseMs)) return;
+    } else if (endOfBlock && phase_ == ReadPhase::kProgramBlock) {
         observer_.OnStatus(sid::kTerminated);
         tempFile_.Close();
-        finished_ = true;
+        FinishRead();
     }
-    if (finished_) FinishRead();
     ++telegramCount_;
 }
 
@@ -196,53 +170,51 @@ bool ReadEngine::StoreRecord() {
     std::string reason;
     if (!tempFile_.AppendRecord(lastLine_, reason)) {
         // Going on would end in a data file that silently lacks parameters.
-        EndWithError("Cannot store the data read in " + tempPath_ + ": " + reason);
+        Fail("Cannot store the data read in " + tempPath_ + ": " + reason);
         return false;
     }
-    ++stored_;
-    if (EndsWith(lastLine_, kMismatchMark)) ++mismatches_;
-    if (link_.LastFrameDamaged()) ++damaged_;
-    if (!programPhase_) {
-        ++systemStored_;
+    ++counts_.stored;
+    if (EndsWith(lastLine_, kMismatchMark)) ++counts_.mismatches;
+    if (link_.LastFrameDamaged()) ++counts_.damaged;
+    if (phase_ == ReadPhase::kSystemBlock) {
+        ++counts_.system;
     } else {
         const int p = FindLetter(lastRaw_, 'P', 0);
         if (p >= 0 && p < 100) {
-            ++programs_;
+            ++counts_.programs;
             sinceProgram_ = 0;
         } else {
             ++sinceProgram_;
         }
     }
+    observer_.OnRecordStored(counts_);
     return true;
 }
 
 bool ReadEngine::EndIfOverfull() {
     std::string what;
-    if (!programPhase_ && systemStored_ > systemLimit_) {
+    if (phase_ == ReadPhase::kSystemBlock && counts_.system > systemLimit_) {
         what = "more than " + std::to_string(systemLimit_) + " system parameters";
-    } else if (programs_ > kMaxReadPrograms) {
+    } else if (counts_.programs > kMaxReadPrograms) {
         what = "more than " + std::to_string(kMaxReadPrograms) + " programs";
     } else if (sinceProgram_ > programLimit_) {
         what = "more than " + std::to_string(programLimit_) + " parameters " +
-               (programs_ > 0 ? "in program " + programNo_ : std::string("before the first program"));
+               (counts_.programs > 0 ? "in program " + programNo_ : std::string("before the first program"));
     } else {
         return false;
     }
     // What arrived so far is all in "KDM.tmp", the record that went beyond the bound included.
-    EndWithError("The device sent more than a parameter set can hold (" + what + "); the read was stopped. " +
-                 KeptIn(tempPath_));
+    Fail("The device sent more than a parameter set can hold (" + what + "); the read was stopped. " +
+         KeptIn(tempPath_));
     return true;
 }
 
 void ReadEngine::FinishRead() {
-    timerRunning_ = false;
+    StopTicking();
+    phase_ = ReadPhase::kOver;
     link_.ClosePort();
-    finished_ = programPhase_ = endSeen_ = false;
-    if (TrySave()) {
-        EndDialog(kIdOk);
-        return;
-    }
-    AskDiscardUnsaved();
+    if (!TrySave()) AskDiscardUnsaved();
+    End(JobOutcome::kCompleted);
 }
 
 bool ReadEngine::TrySave() {
@@ -255,69 +227,27 @@ bool ReadEngine::TrySave() {
         return false;
     }
     savedPath_ = path;
+    observer_.OnSaved(path);
     return true;
 }
 
 void ReadEngine::AskDiscardUnsaved() {
-    if (observer_.AskDiscardUnsaved()) {
-        EndDialog(kIdOk);
-        return;
-    }
+    if (observer_.AskDiscardUnsaved()) return;
     // One more chance to save; after that the data stays in the temporary file without a question.
     TrySave();
-    EndDialog(kIdOk);
 }
 
-void ReadEngine::AbortOnLinkError() {
-    timerRunning_ = false;
-    tempFile_.Close();
+void ReadEngine::EndOnSilence() {
+    StopTicking();
+    Release();
     observer_.ShowError(std::string(LoadString(sid::kErrorRs232)) + "\n" + KeptIn(tempPath_));
     link_.ClosePort();
-    finished_ = programPhase_ = endSeen_ = false;
-    EndDialog(kIdOk);
+    End(JobOutcome::kLineSilent);
 }
 
-void ReadEngine::EndWithError(const std::string& text) {
-    timerRunning_ = false;
+void ReadEngine::Release() {
+    phase_ = ReadPhase::kOver;
     tempFile_.Close();
-    link_.ClosePort();
-    observer_.ShowError(text);
-    finished_ = programPhase_ = endSeen_ = false;
-    EndDialog(kIdCancel);
-}
-
-void ReadEngine::Stop(int command) {
-    timerRunning_ = false;
-    tempFile_.Close();
-    link_.ClosePort();
-    finished_ = programPhase_ = endSeen_ = false;
-    stopped_ = true;
-    EndDialog(command);
-}
-
-void ReadEngine::RequestStop(int command) {
-    stopCommand_.store(command != 0 ? command : kIdCancel);
-    link_.RequestStop();
-}
-
-bool ReadEngine::StopIfRequested() {
-    int command = stopCommand_.load();
-    // Ctrl-C reaches the link first, from a signal handler: a wait it cut short is a stop all the same,
-    // never a silent line.
-    if (command == 0 && link_.StopRequested()) command = kIdCancel;
-    if (command == 0) return false;
-    Stop(command);
-    return true;
-}
-
-void ReadEngine::RunTimer() {
-    RunTicks(clock_, kTimerIntervalMs, stopCommand_, timerRunning_, [this] { OnTimer(); });
-}
-
-void ReadEngine::EndDialog(int result) {
-    timerRunning_ = false;
-    ended_ = true;
-    dialogResult_ = result;
 }
 
 }  // namespace kdm

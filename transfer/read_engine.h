@@ -1,21 +1,16 @@
 // Reading a whole device into the temporary file and then into a data file, one telegram per tick.
 //
-// Usage (on one worker thread): if (engine.StartRead()) while (engine.Running()) { engine.OnTimer();
-// pace the next tick }. RunTimer() does exactly that with the 20 ms timer. RequestStop() may be called
-// from any thread; the running thread then performs the stop (timer stopped, temporary file closed,
-// port closed, nothing saved) at the next opportunity, even in the middle of the device search.
+// Threading and stop rules as for every TransferJob: a stop performed by the running thread closes the
+// temporary file and the port and saves nothing.
 //
-// Texts given to the observer are the bytes as received: telegram texts in control 1011 still hold
-// their STX and ETX, and displays render them as they see fit.
+// Telegrams given to the observer are the bytes as received, STX and ETX included; displays render them
+// as they see fit.
 #pragma once
 
-#include <atomic>
 #include <string>
 
 #include "files/data_file.h"
-#include "link/link.h"
-#include "platform/clock.h"
-#include "transfer/observer.h"
+#include "transfer/transfer_job.h"
 
 namespace kdm {
 
@@ -41,25 +36,21 @@ inline constexpr const char* kDamagedIdentificationText =
     "The device's identification arrived damaged (checksum mismatch); nothing was read. Start the read "
     "again.";
 
-class ReadEngine {
+// Where a read stands.
+enum class ReadPhase {
+    kSearching,     // the search and the request for the system block, before the first tick
+    kSystemBlock,   // ticks store the system parameters, up to the 'g' that ends them
+    kProgramBlock,  // ticks store the program parameters, up to the 'g' that ends them
+    kOver,          // nothing more is received: saving, or ended
+};
+
+class ReadEngine final : public TransferJob {
   public:
     ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath);
-    ~ReadEngine();
-    ReadEngine(const ReadEngine&) = delete;
-    ReadEngine& operator=(const ReadEngine&) = delete;
 
-    int StartRead();         // 1 when the timer runs
-    void OnTimer();          // one tick
-    void Stop(int command);  // IDOK / IDCANCEL: stop without question, nothing saved
-    void RequestStop(int command = kIdCancel);
-    // Runs ticks every 20 ms (a tick that takes longer is followed at once) until the read ends.
-    void RunTimer();
+    int StartRead();  // 1 when the timer runs
+    void OnTimer() override;
 
-    bool Running() const { return timerRunning_; }
-    bool Ended() const { return ended_; }
-    int DialogResult() const { return dialogResult_; }
-    // True when the read ended because of a stop command (RequestStop or Stop).
-    bool Stopped() const { return stopped_; }
     // The data file the read was saved to; empty when it was not saved.
     const std::string& SavedPath() const { return savedPath_; }
     const std::string& TempPath() const { return tempPath_; }
@@ -67,60 +58,44 @@ class ReadEngine {
     // left the file of an earlier read, or none, as it was.
     bool TempFileWritten() const { return tempFileWritten_; }
     // Telegram records stored in this read and how many of them carry " !!!".
-    int StoredTelegrams() const { return stored_; }
-    int ChecksumMismatches() const { return mismatches_; }
+    int StoredTelegrams() const { return counts_.stored; }
+    int ChecksumMismatches() const { return counts_.mismatches; }
     // Of those marked: frames damaged on the line (cut short, without STX or ETX), which the mark
     // flags even where the checksum could not see the damage.
-    int DamagedFrames() const { return damaged_; }
+    int DamagedFrames() const { return counts_.damaged; }
     // Of the stored records: those of the system block, and the program telegrams ('P') of the
     // program block.
-    int SystemTelegrams() const { return systemStored_; }
-    int Programs() const { return programs_; }
+    int SystemTelegrams() const { return counts_.system; }
+    int Programs() const { return counts_.programs; }
 
   private:
-    void AbortOnLinkError();
+    int Start() override { return StartRead(); }
+    void Release() override;
+    // The device fell silent: "Error RS232", with what arrived kept in the temporary file.
+    void EndOnSilence();
+    // Both blocks have arrived: the port is closed and the user saves the data.
     void FinishRead();
     void AskDiscardUnsaved();
     bool TrySave();
-    void EndDialog(int result);
     // Stores the record of the current tick; false (after ending the read) when it cannot be written.
     bool StoreRecord();
-    // Ends the read on a failure of our own side (temporary file), with the port closed.
-    void EndWithError(const std::string& text);
-    // Performs a pending stop request; true when there was one.
-    bool StopIfRequested();
     // Ends the read when the blocks hold more than a parameter set can; true when it did.
     bool EndIfOverfull();
 
-    Link& link_;
-    IClock& clock_;
-    ITransferObserver& observer_;
     std::string tempPath_;
     TempFile tempFile_;
-    // The process-wide read state of the original, as members.
+    ReadPhase phase_ = ReadPhase::kOver;
     int telegramCount_ = 0;
     int emptyCount_ = 0;
     std::string programNo_;
     std::string lastRaw_;
     std::string lastLine_;
-    bool programPhase_ = false;
-    bool endSeen_ = false;
-    bool finished_ = false;
-    bool timerRunning_ = false;
-    bool ended_ = false;
-    bool stopped_ = false;
-    int dialogResult_ = 0;
     std::string savedPath_;
-    int stored_ = 0;
-    int mismatches_ = 0;
-    int damaged_ = 0;
-    int systemStored_ = 0;
-    int programs_ = 0;
+    ReadCounts counts_;
     int sinceProgram_ = 0;  // program-block records since the last 'P' telegram
     int systemLimit_ = 0;
     int programLimit_ = 0;
     bool tempFileWritten_ = false;
-    std::atomic<int> stopCommand_{0};
 };
 
 }  // namespace kdm

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "data/parameter_model.h"
@@ -21,17 +22,13 @@ std::string WriteFailedText(int framesSent, int framesInFile) {
 }
 
 WriteEngine::WriteEngine(Link& link, IClock& clock, ITransferObserver& observer)
-    : link_(link), clock_(clock), observer_(observer) {}
-
-WriteEngine::~WriteEngine() {
-    link_.SetWaitObserver(nullptr);
-}
+    : TransferJob(link, clock, observer) {}
 
 int WriteEngine::StartWrite() {
     observer_.OnProgressPos(0);
     std::string path;
     if (!observer_.ChooseFileToWrite(path)) {
-        EndDialog(kIdOk);
+        End(JobOutcome::kNothingChosen);
         return 0;
     }
     return Begin(path);
@@ -43,11 +40,7 @@ int WriteEngine::StartWriteFile(const std::string& path) {
 }
 
 int WriteEngine::Begin(const std::string& path) {
-    // A stop asked for before this write began belongs to an earlier one.
-    stopCommand_.store(0);
-    link_.ClearStop();
-    ended_ = completed_ = stopped_ = false;
-    dialogResult_ = 0;
+    Reset();
     framesSent_ = 0;
     framesInFile_ = 0;
     lastError_ = 0;
@@ -69,15 +62,11 @@ int WriteEngine::Begin(const std::string& path) {
         ++framesInFile_;
     if (!FileFitForDevice()) return 0;
 
-    observer_.OnStatus(sid::kSearching);
     std::string identification;
-    link_.SetWaitObserver([this](const WaitNotice& notice) { observer_.OnWait(notice); });
-    link_.SetSearchObserver([this](int portNumber) { observer_.OnSearchPort(portNumber); });
-    const int result = link_.SearchDevice(identification);
-    link_.SetSearchObserver(nullptr);
-    if (StopIfRequested()) return 0;
-    if (result != kSearchFound) {
-        Fail(SearchFailureText(result, link_.LastSearchAttempts()));
+    const std::optional<int> result = SearchDevice(identification);
+    if (!result) return 0;
+    if (*result != kSearchFound) {
+        Fail(SearchFailureText(*result, link_.LastSearchAttempts()));
         return 0;
     }
 
@@ -108,7 +97,7 @@ int WriteEngine::Begin(const std::string& path) {
 
     observer_.OnProgressRange(0, fileLength_ + kProgressOverhang);
     observer_.OnStatus(sid::kTransferSystem);
-    timerRunning_ = true;
+    StartTicking();
     return 1;
 }
 
@@ -125,7 +114,7 @@ bool WriteEngine::FileFitForDevice() {
     }
     if (observer_.AskWriteMarkedRecords(text)) return true;
     // The user's own choice: nothing to add to it.
-    EndDialog(kIdCancel);
+    End(JobOutcome::kDeclined);
     return false;
 }
 
@@ -134,7 +123,7 @@ std::int32_t WriteEngine::NextFrame(std::int32_t from) const {
 }
 
 void WriteEngine::OnTimer() {
-    if (!timerRunning_) return;
+    if (!Running()) return;
     if (StopIfRequested()) return;
 
     const std::int32_t frameAt = NextFrame(position_);
@@ -144,20 +133,19 @@ void WriteEngine::OnTimer() {
         const int p = FindLetter(frame, 'P', 0);
         if (p > 0) {
             observer_.OnStatus(sid::kTransferProgram);
-            observer_.OnControlText(kCtlWriteProgramNo, TakeField(frame, p + 5, 3));
+            observer_.OnWriteProgramNumber(TakeField(frame, p + 5, 3));
         }
         link_.SendFrame(frame, static_cast<int>(kFrameBytes));
         ++framesSent_;
-        observer_.OnStatusText(frame);
-        const std::int32_t remaining = std::max<std::int32_t>(0, dataEnd_ - position_);
-        observer_.OnControlText(kCtlProgramNo, std::to_string(remaining));
+        observer_.OnFrameSent(frame);
+        observer_.OnRemaining(std::max<std::int32_t>(0, dataEnd_ - position_));
 
         int errorNumber = 0;
         if (!link_.ReceiveAcknowledge(errorNumber)) {
             // An acknowledgement cut short by a stop request is not a device failure.
             if (StopIfRequested()) return;
             lastError_ = errorNumber;
-            timerRunning_ = false;
+            StopTicking();
             link_.ClosePort();
             std::string text(LoadString(sid::kDeviceErrorNo));
             if (errorNumber == kNoDeviceResponse) {
@@ -167,8 +155,8 @@ void WriteEngine::OnTimer() {
             }
             observer_.ShowError(text);
             // Not "communication terminated": that is what a complete write ends with.
-            observer_.OnStatusText(WriteFailedText(framesSent_, framesInFile_));
-            EndDialog(kIdCancel);
+            observer_.OnWriteFailed(framesSent_, framesInFile_);
+            End(JobOutcome::kFailed);
             return;
         }
         observer_.OnProgressPos(position_);
@@ -176,51 +164,11 @@ void WriteEngine::OnTimer() {
     }
 
     if (NextFrame(position_) < 0) {
-        timerRunning_ = false;
+        StopTicking();
         link_.ClosePort();
-        completed_ = true;
-        observer_.ShowInformation(std::string(kInformationTitle), std::string(LoadString(sid::kTerminated)));
-        EndDialog(kIdOk);
+        End(JobOutcome::kCompleted);
+        observer_.OnWriteComplete();
     }
-}
-
-void WriteEngine::Fail(const std::string& text) {
-    timerRunning_ = false;
-    link_.ClosePort();
-    observer_.ShowError(text);
-    EndDialog(kIdCancel);
-}
-
-void WriteEngine::Stop(int command) {
-    timerRunning_ = false;
-    link_.ClosePort();
-    stopped_ = true;
-    EndDialog(command);
-}
-
-void WriteEngine::RequestStop(int command) {
-    stopCommand_.store(command != 0 ? command : kIdCancel);
-    link_.RequestStop();
-}
-
-bool WriteEngine::StopIfRequested() {
-    int command = stopCommand_.load();
-    // Ctrl-C reaches the link first, from a signal handler: an acknowledgement it cut short is a stop,
-    // never a device that did not answer.
-    if (command == 0 && link_.StopRequested()) command = kIdCancel;
-    if (command == 0) return false;
-    Stop(command);
-    return true;
-}
-
-void WriteEngine::RunTimer() {
-    RunTicks(clock_, kTimerIntervalMs, stopCommand_, timerRunning_, [this] { OnTimer(); });
-}
-
-void WriteEngine::EndDialog(int result) {
-    timerRunning_ = false;
-    ended_ = true;
-    dialogResult_ = result;
 }
 
 }  // namespace kdm

@@ -1,5 +1,5 @@
 // Writing a data file into a device, one stored frame and its acknowledgement per tick.
-// Threading and stop rules as for ReadEngine.
+// Threading and stop rules as for every TransferJob.
 //
 // Every complete frame (an STX and the 15 bytes after it) that follows the identification record is
 // sent, in file order, unchanged; the write ends with "communication terminated" only after each of
@@ -8,13 +8,10 @@
 // (ShowError), and records marked " !!!" go out only when AskWriteMarkedRecords says yes.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
-#include "link/link.h"
-#include "platform/clock.h"
-#include "transfer/observer.h"
+#include "transfer/transfer_job.h"
 
 namespace kdm {
 
@@ -26,63 +23,38 @@ inline constexpr int kProgressOverhang = 200;
 // what it took before.
 std::string WriteFailedText(int framesSent, int framesInFile);
 
-class WriteEngine {
+class WriteEngine final : public TransferJob {
   public:
     WriteEngine(Link& link, IClock& clock, ITransferObserver& observer);
-    ~WriteEngine();
-    WriteEngine(const WriteEngine&) = delete;
-    WriteEngine& operator=(const WriteEngine&) = delete;
 
     // Asks for the file through the observer, reads it, searches the device, checks, starts the timer.
     int StartWrite();
     // Same without the file dialog (command line, tests).
     int StartWriteFile(const std::string& path);
-    void OnTimer();
-    void Stop(int command);
-    void RequestStop(int command = kIdCancel);
-    void RunTimer();
+    void OnTimer() override;
 
-    bool Running() const { return timerRunning_; }
-    // True when the dialog has closed (or would close); false while it stays open showing a status.
-    // A window left open that way still holds the port until Stop() is called.
-    bool Ended() const { return ended_; }
-    int DialogResult() const { return dialogResult_; }
     // True only after "communication terminated" following the last frame.
-    bool Completed() const { return completed_; }
-    // True when the write ended because of a stop command.
-    bool Stopped() const { return stopped_; }
+    bool Completed() const { return Outcome() == JobOutcome::kCompleted; }
     int FramesSent() const { return framesSent_; }
     // Frames the file holds, all of which a complete write sends (known once the file was read).
     int FramesInFile() const { return framesInFile_; }
     int LastErrorNumber() const { return lastError_; }
 
   private:
+    int Start() override { return StartWrite(); }
     int Begin(const std::string& path);
-    void EndDialog(int result);
-    void Fail(const std::string& text);
-    bool StopIfRequested();
     // The check of the whole file before the search; false when the write ended there.
     bool FileFitForDevice();
     // STX index of the first complete frame at or after `from`, or -1.
     std::int32_t NextFrame(std::int32_t from) const;
 
-    Link& link_;
-    IClock& clock_;
-    ITransferObserver& observer_;
-    // The process-wide write state of the original, as members.
     std::string fileText_;
     std::int32_t fileLength_ = 0;
     std::int32_t position_ = 0;
     std::int32_t dataEnd_ = 0;
-    bool timerRunning_ = false;
-    bool ended_ = false;
-    bool completed_ = false;
-    bool stopped_ = false;
-    int dialogResult_ = 0;
     int framesSent_ = 0;
     int framesInFile_ = 0;
     int lastError_ = 0;
-    std::atomic<int> stopCommand_{0};
 };
 
 }  // namespace kdm
