@@ -76,7 +76,7 @@ DeviceRead ReadDevice(Context& context, const DiffOptions& options) {
     const bool interrupted = RunInterruptibleRead(context.link, engine);
     progress.Finish();
     if (engine.Stopped() || interrupted) {
-        if (!engine.Ended()) engine.Stop(kdm::kIdCancel);
+        if (!engine.Ended()) engine.Stop(kdm::StopCommand::kCancel);
         result.exitCode = kExitStopped;
         return result;
     }

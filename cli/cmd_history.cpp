@@ -333,7 +333,7 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     const bool interrupted = RunInterruptibleRead(context.link, reader);
     progress.Finish();
     if (reader.Stopped() || interrupted) {
-        if (!reader.Ended()) reader.Stop(kdm::kIdCancel);
+        if (!reader.Ended()) reader.Stop(kdm::StopCommand::kCancel);
         std::fprintf(stderr, "Backup stopped; nothing was written\n");
         return kExitStopped;
     }

@@ -66,7 +66,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     progress.Finish();
 
     if (engine.Stopped() || interrupted) {
-        if (!engine.Ended()) engine.Stop(kdm::kIdCancel);
+        if (!engine.Ended()) engine.Stop(kdm::StopCommand::kCancel);
         // A stop during the search leaves the temporary file of an earlier read, or none, untouched.
         progress.Note(engine.TempFileWritten() ? "Stopped; " + tempPath + " holds what arrived"
                                                : "Stopped during the device search; nothing was read and " +

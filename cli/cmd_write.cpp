@@ -48,7 +48,7 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
     watcher.SetTarget(nullptr);
     progress.Finish();
     if (reader.Stopped() || watcher.Interrupted()) {
-        if (!reader.Ended()) reader.Stop(kdm::kIdCancel);
+        if (!reader.Ended()) reader.Stop(kdm::StopCommand::kCancel);
         return kExitStopped;
     }
     if (reader.SavedPath().empty()) {
@@ -95,7 +95,7 @@ int RunWrite(Context& context, const WriteOptions& options) {
     progress.Finish();
 
     if (engine.Stopped() || watcher.Interrupted()) {
-        if (!engine.Ended()) engine.Stop(kdm::kIdCancel);
+        if (!engine.Ended()) engine.Stop(kdm::StopCommand::kCancel);
         progress.Note("Stopped after " + std::to_string(engine.FramesSent()) + " frames");
         return kExitStopped;
     }
@@ -103,7 +103,7 @@ int RunWrite(Context& context, const WriteOptions& options) {
         // The window would stay open showing why nothing was sent; here the status is the message.
         std::fprintf(stderr, "%s\n", Text(progress.LastStatus()).c_str());
         PrintSearchAttempts(context);
-        engine.Stop(kdm::kIdCancel);
+        engine.Stop(kdm::StopCommand::kCancel);
         return kExitFailure;
     }
     if (!engine.Completed()) return kExitFailure;

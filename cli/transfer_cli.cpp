@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "data/strings.h"
-#include "link/telegram.h"
 #include "link/waits.h"
+#include "transfer/write_engine.h"
 
 namespace kdmcli {
 
@@ -98,22 +98,35 @@ void ProgressObserver::OnStatus(int stringId) {
     Redraw();
 }
 
-void ProgressObserver::OnStatusText(const std::string& text) {
-    // The frame just sent: too fast to read on a terminal and too many for a log; the bar shows it. A
-    // text that is no frame says how the transfer ended.
-    if (!text.empty() && text.front() == kdm::STX) return;
-    Note(text);
+// The frames the write sends are too fast to read on a terminal and too many for a log: the bar shows
+// them.
+
+void ProgressObserver::OnTelegramCount(int count) {
+    count_ = std::to_string(count);
+    Redraw();
 }
 
-void ProgressObserver::OnControlText(int controlId, const std::string& text) {
-    if (writing_) {
-        if (controlId == kdm::kCtlProgramNo) remaining_ = text;
-        if (controlId == kdm::kCtlWriteProgramNo) programNo_ = text;
-    } else {
-        if (controlId == kdm::kCtlParameterNo) count_ = text;
-        if (controlId == kdm::kCtlProgramNo) programNo_ = text;
-    }
+void ProgressObserver::OnProgramNumber(const std::string& number) {
+    programNo_ = number;
     Redraw();
+}
+
+void ProgressObserver::OnWriteProgramNumber(const std::string& number) {
+    programNo_ = number;
+    Redraw();
+}
+
+void ProgressObserver::OnRemaining(int characters) {
+    remaining_ = std::to_string(characters);
+    Redraw();
+}
+
+void ProgressObserver::OnWriteComplete() {
+    Note(Text(kdm::sid::kTerminated));
+}
+
+void ProgressObserver::OnWriteFailed(int framesSent, int framesInFile) {
+    Note(kdm::WriteFailedText(framesSent, framesInFile));
 }
 
 void ProgressObserver::OnProgressRange(int, int high) {
@@ -147,10 +160,6 @@ void ProgressObserver::OnWait(const kdm::WaitNotice& notice) {
 void ProgressObserver::ShowError(const std::string& text) {
     EndLiveLine();
     PrintLine(text);
-}
-
-void ProgressObserver::ShowInformation(const std::string&, const std::string& text) {
-    Note(text);
 }
 
 bool ProgressObserver::ChooseSavePath(std::string& path) {

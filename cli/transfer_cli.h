@@ -44,14 +44,17 @@ class ProgressObserver final : public kdm::ITransferObserver {
     void Note(const std::string& text);
 
     void OnStatus(int stringId) override;
-    void OnStatusText(const std::string& text) override;
-    void OnControlText(int controlId, const std::string& text) override;
-    void OnProgressRange(int low, int high) override;
-    void OnProgressPos(int position) override;
     void OnSearchPort(int portNumber) override;
     void OnWait(const kdm::WaitNotice& notice) override;
+    void OnTelegramCount(int count) override;
+    void OnProgramNumber(const std::string& number) override;
+    void OnProgressRange(int low, int high) override;
+    void OnProgressPos(int position) override;
+    void OnWriteProgramNumber(const std::string& number) override;
+    void OnRemaining(int characters) override;
+    void OnWriteComplete() override;
+    void OnWriteFailed(int framesSent, int framesInFile) override;
     void ShowError(const std::string& text) override;
-    void ShowInformation(const std::string& title, const std::string& text) override;
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;
     bool ChooseFileToWrite(std::string& path) override;

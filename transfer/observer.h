@@ -56,9 +56,9 @@ class ITransferObserver {
     // `frame` was sent; `characters` of the file's data are left to transfer after it.
     virtual void OnFrameSent(const std::string& frame) { (void)frame; }
     virtual void OnRemaining(int characters) { (void)characters; }
-    // Every frame was acknowledged: "communication terminated", an information box.
+    // Every frame was acknowledged: the write says "communication terminated".
     virtual void OnWriteComplete() {}
-    // After the error box of a failed acknowledgement: the write stopped after `framesSent` of the file's
+    // After the error of a failed acknowledgement: the write stopped after `framesSent` of the file's
     // `framesInFile` frames, and the device holds an incomplete parameter set.
     virtual void OnWriteFailed(int framesSent, int framesInFile) { (void)framesSent, (void)framesInFile; }
 

@@ -7,10 +7,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "transfer/observer.h"
 #include "transfer/write_engine.h"
 #include "ui/app.h"
 #include "ui/pictures.h"
+#include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
 
 CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)

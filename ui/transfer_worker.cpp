@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QThread>
-#include <fstream>
 
 #include "data/strings.h"
 #include "files/data_file.h"
@@ -63,18 +62,18 @@ QString TerminatedText(int checksumMismatches) {
 }
 
 TransferWorker::TransferWorker(CKDM_XPApp& app, Job job, ITransferView& view, QObject* parent)
-    : QObject(parent), app_(app), job_(job), view_(view) {
-    if (job_ == Job::kRead) {
-        read_ = std::make_unique<kdm::ReadEngine>(app_.link, app_.clock, *this, app_.tempFilePath);
+    : QObject(parent), app_(app), kind_(job), view_(view) {
+    if (kind_ == Job::kRead) {
+        job_ = std::make_unique<kdm::ReadEngine>(app_.link, app_.clock, *this, app_.tempFilePath);
     } else {
-        write_ = std::make_unique<kdm::WriteEngine>(app_.link, app_.clock, *this);
+        job_ = std::make_unique<kdm::WriteEngine>(app_.link, app_.clock, *this);
     }
 }
 
 TransferWorker::~TransferWorker() {
     if (!thread_) return;
     closing_.store(true);
-    RequestStop(kdm::kIdCancel);
+    RequestStop(kdm::StopCommand::kCancel);
     // The worker may be waiting for a box on this thread: keep serving events until it is done.
     while (!thread_->wait(5))
         QCoreApplication::processEvents();
@@ -84,21 +83,18 @@ void TransferWorker::Start() {
     if (started_) return;
     started_ = true;
     thread_.reset(QThread::create([this] { Run(); }));
-    thread_->setObjectName(job_ == Job::kRead ? QStringLiteral("kdm-read") : QStringLiteral("kdm-write"));
+    thread_->setObjectName(kind_ == Job::kRead ? QStringLiteral("kdm-read") : QStringLiteral("kdm-write"));
     connect(thread_.get(), &QThread::finished, this, &TransferWorker::OnThreadFinished);
     thread_->start();
 }
 
 void TransferWorker::Run() {
-    if (read_) {
-        if (read_->StartRead()) read_->RunTimer();
-        if (recordHistory_ && !read_->SavedPath().empty())
-            RecordEntry(kdm::HistoryKind::kRead, read_->SavedPath());
-        return;
-    }
-    if (backup_ && !BackUpBeforeWrite()) return;
-    if (write_->StartWrite()) write_->RunTimer();
-    if (recordHistory_ && write_->Completed()) RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_);
+    if (kind_ == Job::kWrite && backup_ && !BackUpBeforeWrite()) return;
+    job_->Run();
+    if (!recordHistory_) return;
+    if (kind_ == Job::kRead && !savedPath_.empty()) RecordEntry(kdm::HistoryKind::kRead, savedPath_);
+    if (kind_ == Job::kWrite && job_->Outcome() == kdm::JobOutcome::kCompleted)
+        RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_);
 }
 
 bool TransferWorker::BackUpBeforeWrite() {
@@ -127,22 +123,15 @@ bool TransferWorker::BackUpBeforeWrite() {
             QMutexLocker lock(&backupMutex_);
             backupRead_ = &reader;
         }
-        if (!stopAsked_.load() && reader.StartRead()) reader.RunTimer();
-        // The window shows the backup's last counts before the write's own display takes over.
-        Update([](Pending&) {});
+        if (!stopAsked_.load()) reader.Run();
         {
             QMutexLocker lock(&backupMutex_);
             backupRead_ = nullptr;
         }
-        if (stopAsked_.load() || reader.Stopped()) {
+        if (stopAsked_.load() || reader.Stopped() || reader.SavedPath().empty()) {
+            // A failed read said why in its own box, which named the consequence too.
             backingUp_.store(false);
-            write_->Stop(kdm::kIdCancel);
-            return false;
-        }
-        if (reader.SavedPath().empty()) {
-            // The read said why in its own box, which named the consequence too.
-            backingUp_.store(false);
-            write_->Stop(kdm::kIdCancel);
+            job_->Stop(kdm::StopCommand::kCancel);
             return false;
         }
     }
@@ -168,7 +157,7 @@ bool TransferWorker::BackUpBeforeWrite() {
     backingUp_.store(false);
     ShowBackupPhase(false);
     if (stopAsked_.load()) {
-        write_->Stop(kdm::kIdCancel);
+        job_->Stop(kdm::StopCommand::kCancel);
         return false;
     }
     return true;
@@ -177,7 +166,7 @@ bool TransferWorker::BackUpBeforeWrite() {
 void TransferWorker::FailBackup(const std::string& text) {
     ShowError(text);
     backingUp_.store(false);
-    write_->Stop(kdm::kIdCancel);
+    job_->Stop(kdm::StopCommand::kCancel);
 }
 
 void TransferWorker::ShowBackupPhase(bool backingUp) {
@@ -207,14 +196,13 @@ void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path)
     });
 }
 
-void TransferWorker::RequestStop(int command) {
+void TransferWorker::RequestStop(kdm::StopCommand command) {
     stopAsked_.store(true);
     {
         QMutexLocker lock(&backupMutex_);
         if (backupRead_ != nullptr) backupRead_->RequestStop(command);
     }
-    if (read_) read_->RequestStop(command);
-    if (write_) write_->RequestStop(command);
+    job_->RequestStop(command);
 }
 
 bool TransferWorker::Running() const {
@@ -222,25 +210,30 @@ bool TransferWorker::Running() const {
 }
 
 bool TransferWorker::Ended() const {
-    return read_ ? read_->Ended() : write_->Ended();
+    return job_->Ended();
 }
 
-int TransferWorker::DialogResult() const {
-    return read_ ? read_->DialogResult() : write_->DialogResult();
+bool TransferWorker::EndedWithOk() const {
+    switch (job_->Outcome()) {
+        case kdm::JobOutcome::kStopped:
+            return job_->StoppedBy() == kdm::StopCommand::kOk;
+        // A read that lost its line has kept what arrived, and the user was told where: as the end
+        // of a read. A write without a file has done nothing that could fail.
+        case kdm::JobOutcome::kCompleted:
+        case kdm::JobOutcome::kLineSilent:
+        case kdm::JobOutcome::kNothingChosen:
+            return true;
+        case kdm::JobOutcome::kNone:
+        case kdm::JobOutcome::kFailed:
+        case kdm::JobOutcome::kDeclined:
+            return false;
+    }
+    return false;
 }
 
-std::string TransferWorker::SavedPath() const {
-    return read_ ? read_->SavedPath() : std::string();
-}
-
-int TransferWorker::ChecksumMismatches() const {
-    return read_ ? read_->ChecksumMismatches() : 0;
-}
-
-void TransferWorker::StopIdle(int command) {
+void TransferWorker::StopIdle(kdm::StopCommand command) {
     if (Running()) return;
-    if (read_) read_->Stop(command);
-    if (write_) write_->Stop(command);
+    job_->Stop(command);
 }
 
 void TransferWorker::OnThreadFinished() {
@@ -254,37 +247,11 @@ void TransferWorker::Update(Change change) {
     {
         QMutexLocker lock(&mutex_);
         change(pending_);
-        SnapshotCounts(pending_);
         if (!pending_.posted) pending_.posted = post = true;
     }
     if (post)
         QMetaObject::invokeMethod(
             this, [this] { ApplyPending(); }, Qt::QueuedConnection);
-}
-
-const kdm::ReadEngine* TransferWorker::CountedRead() const {
-    // Called on the worker thread, which alone sets backupRead_.
-    return read_ ? read_.get() : backupRead_;
-}
-
-void TransferWorker::SnapshotCounts(Pending& pending) {
-    const kdm::ReadEngine* reader = CountedRead();
-    if (reader == nullptr) return;
-    TransferCounts now = counts_;
-    now.stored = reader->StoredTelegrams();
-    now.system = reader->SystemTelegrams();
-    now.programs = reader->Programs();
-    if (now.identification.isEmpty() && now.stored > 0) {
-        // Stored before the first telegram: the temporary file's first record.
-        std::ifstream in(reader->TempPath(), std::ios::binary);
-        std::string first;
-        std::getline(in, first, '\r');
-        now.identification = QString::fromLatin1(first.data(), static_cast<qsizetype>(first.size()));
-    }
-    if (now.stored == counts_.stored && now.identification == counts_.identification) return;
-    counts_ = now;
-    pending.countsDirty = true;
-    pending.counts = now;
 }
 
 void TransferWorker::ApplyPending() {
@@ -325,8 +292,7 @@ bool TransferWorker::OnUiThread(const std::function<void()>& call) {
 
 void TransferWorker::OnStatus(int stringId) {
     QString text = ui_language::Text(stringId);
-    if (stringId == kdm::sid::kTerminated && CountedRead() != nullptr)
-        text = TerminatedText(CountedRead()->ChecksumMismatches());
+    if (stringId == kdm::sid::kTerminated) text = TerminatedText(mismatches_);
     status_ = text;
     Update([&text](Pending& p) {
         p.statusDirty = true;
@@ -373,10 +339,34 @@ void TransferWorker::OnProgressPos(int position) {
     });
 }
 
+void TransferWorker::OnIdentified(const std::string& identification) {
+    // As the temporary file's first record, up to its terminator.
+    identification_ = identification.substr(0, identification.find('\r'));
+}
+
+void TransferWorker::OnRecordStored(const kdm::ReadCounts& counts) {
+    mismatches_ = counts.mismatches;
+    TransferCounts now;
+    now.stored = counts.stored;
+    now.system = counts.system;
+    now.programs = counts.programs;
+    now.identification =
+        QString::fromLatin1(identification_.data(), static_cast<qsizetype>(identification_.size()));
+    Update([&now](Pending& p) {
+        p.countsDirty = true;
+        p.counts = std::move(now);
+    });
+}
+
+void TransferWorker::OnSaved(const std::string& path) {
+    // The backup keeps its own copy in the history; the window's data file is the read job's.
+    if (!backingUp_.load()) savedPath_ = path;
+}
+
 void TransferWorker::OnSearchPort(int portNumber) {
     // While the search runs, the telegram field is still empty: it names the port being tried, since
     // each silent port costs seconds.
-    if (job_ != Job::kRead) return;
+    if (kind_ != Job::kRead) return;
     QString text = QStringLiteral("COM%1").arg(portNumber);
     Update([&text](Pending& p) { p.controls[kdm::kCtlReadingParameter] = std::move(text); });
 }
@@ -420,13 +410,11 @@ void TransferWorker::ShowError(const std::string& text) {
     });
 }
 
-void TransferWorker::ShowInformation(const std::string& title, const std::string& text) {
-    const QString shownTitle = FromBytes(title);
-    const QString shown = FromBytes(text);
-    const bool writeComplete = write_ && write_->Completed();
-    OnUiThread([this, &shownTitle, &shown, writeComplete] {
-        if (writeComplete) view_.ShowWriteComplete();
-        QMessageBox box(QMessageBox::Information, shownTitle, shown, QMessageBox::Ok, view_.Window());
+void TransferWorker::OnWriteComplete() {
+    OnUiThread([this] {
+        view_.ShowWriteComplete();
+        QMessageBox box(QMessageBox::Information, FromBytes(kdm::kInformationTitle),
+                        FromBytes(kdm::LoadString(kdm::sid::kTerminated)), QMessageBox::Ok, view_.Window());
         box.setObjectName(QStringLiteral("KdmInformationBox"));
         box.exec();
     });
@@ -550,15 +538,15 @@ void TransferDialogBase::ShowProgressPos(int position) {
 }
 
 void TransferDialogBase::OnOK() {
-    Stop(kdm::kIdOk);
+    Stop(kdm::StopCommand::kOk);
 }
 
 void TransferDialogBase::OnCancel() {
-    Stop(kdm::kIdCancel);
+    Stop(kdm::StopCommand::kCancel);
 }
 
-void TransferDialogBase::Stop(int command) {
-    const DialogCode code = command == kdm::kIdOk ? Accepted : Rejected;
+void TransferDialogBase::Stop(kdm::StopCommand command) {
+    const DialogCode code = command == kdm::StopCommand::kOk ? Accepted : Rejected;
     if (!worker_->Started()) {
         QDialog::done(code);
     } else if (worker_->Running()) {
@@ -574,7 +562,7 @@ void TransferDialogBase::Stop(int command) {
 void TransferDialogBase::OnWorkerFinished() {
     // A write refused before its transfer leaves the window open with its status until closed.
     if (!worker_->Ended()) return;
-    QDialog::done(worker_->DialogResult() == kdm::kIdOk ? Accepted : Rejected);
+    QDialog::done(worker_->EndedWithOk() ? Accepted : Rejected);
 }
 
 void TransferDialogBase::showEvent(QShowEvent* event) {

@@ -1,7 +1,7 @@
 // Runs a read or a write conversation on a thread of its own, so that the windows never wait for the
 // serial line (a device search alone can last about 100 s).
 //
-// The engine calls its observer on the worker thread. Display calls (status, control texts, progress)
+// The job calls its observer on the worker thread. Display calls (status, control texts, progress)
 // are gathered into a pending state and applied on the user-interface thread by one queued call, so a
 // burst of updates costs one repaint. Boxes and dialogs (errors, the save and open dialogs, the
 // question) run on the user-interface thread while the worker waits for the answer, which keeps the
@@ -23,18 +23,14 @@
 #include <string>
 
 #include "platform/history.h"
-#include "transfer/observer.h"
+#include "transfer/transfer_job.h"
+#include "ui/transfer_controls.h"
 
 class CKDM_XPApp;
 class QLabel;
 class QProgressBar;
 class QThread;
 class QWidget;
-
-namespace kdm {
-class ReadEngine;
-class WriteEngine;
-}  // namespace kdm
 
 // The status line's text at the end of a read: "communication terminated", followed by the number of
 // telegrams whose checksum did not match when there are any.
@@ -67,7 +63,7 @@ class ITransferView {
     virtual QWidget* Window() = 0;
 };
 
-class TransferWorker final : public QObject, public kdm::ITransferObserver {
+class TransferWorker final : public QObject, public kdm::TransferControlsObserver {
     Q_OBJECT
   public:
     enum class Job { kRead, kWrite };
@@ -94,20 +90,22 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     void Start();
     // Asks the conversation to stop (Esc, Enter, Cancel) from any thread; the worker performs the stop
     // (port closed, nothing saved) and then finishes.
-    void RequestStop(int command);
+    void RequestStop(kdm::StopCommand command);
     bool Started() const { return started_; }
     bool Running() const;
 
     // Valid once finished() was emitted (user-interface thread).
     bool Ended() const;
-    int DialogResult() const;
-    std::string SavedPath() const;
-    int ChecksumMismatches() const;
+    // The window closes as after OK (IDOK), not Cancel (IDCANCEL).
+    bool EndedWithOk() const;
+    std::string SavedPath() const { return savedPath_; }
+    // Telegrams stored with " !!!" by the read (a write's: by its backup).
+    int ChecksumMismatches() const { return mismatches_; }
     // A write that stays open after a refused start (file too short, status not confirmed) still holds
     // the port: this stops it when the user closes the window. Only once the worker has finished.
-    void StopIdle(int command);
+    void StopIdle(kdm::StopCommand command);
 
-    // ITransferObserver, called on the worker thread.
+    // The job's events, on the worker thread.
     void OnStatus(int stringId) override;
     void OnStatusText(const std::string& text) override;
     void OnControlText(int controlId, const std::string& text) override;
@@ -115,9 +113,12 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     void OnProgressPos(int position) override;
     void OnSearchPort(int portNumber) override;
     void OnWait(const kdm::WaitNotice& notice) override;
+    void OnIdentified(const std::string& identification) override;
+    void OnRecordStored(const kdm::ReadCounts& counts) override;
+    void OnSaved(const std::string& path) override;
+    void OnWriteComplete() override;
     void ShowError(const std::string& text) override;
     std::string SearchAttemptLines(const std::string& text) const;
-    void ShowInformation(const std::string& title, const std::string& text) override;
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;
     bool ChooseFileToWrite(std::string& path) override;
@@ -144,9 +145,6 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
         bool backingUp = false;
         bool posted = false;
     };
-    // Worker side: the read's counts into `pending`, when they changed.
-    void SnapshotCounts(Pending& pending);
-
     void Run();
     // Worker side: the backup before a write. False when the write must not go on (the window was
     // told why, and the write engine has ended).
@@ -156,8 +154,6 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     void ShowBackupPhase(bool backingUp);
     // Worker side: the entry for a saved read or a completed write; a box when it cannot be kept.
     void RecordEntry(kdm::HistoryKind kind, const std::string& path);
-    // The read whose counts the window shows: the read job's, or a write's backup read.
-    const kdm::ReadEngine* CountedRead() const;
     void OnThreadFinished();
     // Worker side: note a change and post one apply call if none is on its way.
     template <typename Change>
@@ -167,17 +163,16 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     bool OnUiThread(const std::function<void()>& call);
 
     CKDM_XPApp& app_;
-    Job job_;
+    Job kind_;
     ITransferView& view_;
     FileChooser chooseSave_;
     FileChooser chooseOpen_;
-    std::unique_ptr<kdm::ReadEngine> read_;
-    std::unique_ptr<kdm::WriteEngine> write_;
+    std::unique_ptr<kdm::TransferJob> job_;
     bool recordHistory_ = false;
     bool backup_ = false;
     // The backup read while it runs; guarded by backupMutex_ (a stop may come from any thread).
     QMutex backupMutex_;
-    kdm::ReadEngine* backupRead_ = nullptr;
+    kdm::TransferJob* backupRead_ = nullptr;
     std::atomic<bool> backingUp_{false};
     std::atomic<bool> stopAsked_{false};
     std::string backupSavePath_;
@@ -191,7 +186,11 @@ class TransferWorker final : public QObject, public kdm::ITransferObserver {
     std::atomic<bool> closing_{false};
     QMutex mutex_;
     Pending pending_;
-    TransferCounts counts_;  // worker thread: the counts last posted
+    // Worker thread, valid on the user-interface thread once finished: what the read that runs (the
+    // job's, or a write's backup) identified, stored with a mark, and saved.
+    std::string identification_;
+    int mismatches_ = 0;
+    std::string savedPath_;
     // The status line's text apart from wait notices, shown again when a wait is over (worker thread).
     QString status_;
 };
@@ -237,7 +236,7 @@ class TransferDialogBase : public QDialog, public ITransferView {
     QProgressBar* progress_ = nullptr;
 
   private:
-    void Stop(int command);
+    void Stop(kdm::StopCommand command);
     void OnWorkerFinished();
 
     TransferWorker* worker_;

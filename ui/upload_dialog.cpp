@@ -7,9 +7,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "transfer/observer.h"
 #include "ui/app.h"
 #include "ui/pictures.h"
+#include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
 
 CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)

@@ -17,8 +17,8 @@
 namespace kdmtest {
 namespace {
 
-using kdm::kIdCancel;
-using kdm::kIdOk;
+using kdm::JobOutcome;
+using kdm::StopCommand;
 using Kind = ShownEvent::Kind;
 
 const std::vector<int> kCompleteReadStatuses = {338, 348, 339, 342, 340, 343, 341};
@@ -74,7 +74,7 @@ TEST_F(ReadEngineTest, CompleteReadStoresEveryTelegramInOrderAndSavesAByteCopy) 
     EXPECT_TRUE(engine.Ended());
     EXPECT_FALSE(engine.Running());
     EXPECT_FALSE(engine.Stopped());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kCompleted);
     EXPECT_EQ(shown.Statuses(), kCompleteReadStatuses);
     EXPECT_EQ(engine.StoredTelegrams(), 3 + 2 * 3);
     EXPECT_EQ(engine.SystemTelegrams(), 3);
@@ -175,7 +175,7 @@ TEST_P(ReadDamagedGTest, IsStoredMarkedAndTheReadGoesOnToTheRealEndOfEachBlock) 
     EXPECT_EQ(engine.ChecksumMismatches(), 1);
     EXPECT_EQ(shown.Statuses(), kCompleteReadStatuses);
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kCompleted);
     // One request of each kind: the damaged 'g' asked for nothing.
     EXPECT_EQ(Requests(), (std::vector<std::string>{"0F+000000--539", "0s+000000--584", "0D+000000--537"}));
 }
@@ -216,7 +216,7 @@ TEST_P(ReadSilenceTest, SixthEmptyTickInARowEndsTheReadTheFifthDoesNot) {
     engine.RunTimer();
 
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.Outcome(), c.endsWithLinkError ? JobOutcome::kLineSilent : JobOutcome::kCompleted);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(engine.StoredTelegrams(), c.storedAtEnd);
     const auto errors = shown.Texts(Kind::kError);
@@ -276,7 +276,7 @@ TEST_P(ReadSaveTest, UnsavedDataAsksOnceAndNoGivesOneMoreSave) {
             dialogs.push_back(e.kind);
     EXPECT_EQ(dialogs, c.expectedDialogs);
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kCompleted);
     EXPECT_EQ(engine.SavedPath().empty(), !c.saved);
     EXPECT_EQ(std::filesystem::exists(dir / "saved.KDM"), c.saved);
     if (c.saved) {
@@ -341,7 +341,7 @@ TEST_P(ReadSearchFailureTest, ShowsTheSearchResultAndLeavesTheTemporaryFileAlone
     EXPECT_EQ(shown.Texts(Kind::kError), std::vector<std::string>{c.message});
     EXPECT_EQ(shown.Statuses(), std::vector<int>{338});
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kFailed);
     EXPECT_FALSE(engine.Running());
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(Slurp(tempPath), "earlier read");
@@ -391,7 +391,7 @@ TEST_P(ReadTempFileTest, TemporaryFileThatCannotBeCreatedEndsTheReadBeforeAnyReq
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Cannot create the temporary file: ", 0), 0u) << errors[0];
     EXPECT_NE(errors[0].find(c.reasonPart), std::string::npos) << errors[0];
-    EXPECT_EQ(reader.DialogResult(), kIdCancel);
+    EXPECT_EQ(reader.Outcome(), JobOutcome::kFailed);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(Requests(), std::vector<std::string>{"0F+000000--539"});
     EXPECT_EQ(shown.Statuses(), std::vector<int>{338});
@@ -415,7 +415,7 @@ TEST_F(ReadEngineTest, StopDuringSearchEndsItQuietlyBeforeTheNextPort) {
     EXPECT_EQ(engine.StartRead(), 0);
 
     EXPECT_TRUE(engine.Stopped());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.StoppedBy(), StopCommand::kCancel);
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_FALSE(port.IsOpen());
     for (const auto& name : port.openAttempts)
@@ -445,14 +445,14 @@ TEST_P(ReadStopTest, StopEndsWithoutQuestionOrMessageAndKeepsWhatArrived) {
     ScriptDevice(port, data);
     shown.onEvent = [this, &c](const ShownEvent& e) {
         if (e.kind == c.kind && e.id == c.id && (c.text == nullptr || e.text == c.text))
-            engine.RequestStop(kIdOk);
+            engine.RequestStop(StopCommand::kOk);
     };
     Run();
 
     EXPECT_TRUE(engine.Stopped());
     EXPECT_TRUE(engine.Ended());
     EXPECT_FALSE(engine.Running());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.StoppedBy(), StopCommand::kOk);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_EQ(shown.Count(ShownEvent::kSave), 0);
@@ -553,7 +553,7 @@ TEST_F(ReadEngineTest, AStopThatReachesOnlyTheLinkIsAStopNotASilentLine) {
     Run();
 
     EXPECT_TRUE(engine.Stopped());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.StoppedBy(), StopCommand::kCancel);
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_FALSE(port.IsOpen());
     DeviceData partial;

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "data/strings.h"
 #include "support/fakes.h"
-#include "transfer/observer.h"
+#include "ui/transfer_controls.h"
 
 namespace kdmtest {
 
@@ -36,7 +37,8 @@ struct ShownEvent {
     std::int64_t atMs = 0;
 };
 
-class RecordingObserver final : public kdm::ITransferObserver {
+// The transfer's events as the windows show them: texts in controls by id and in the status line.
+class RecordingObserver final : public kdm::TransferControlsObserver {
   public:
     explicit RecordingObserver(FakeClock& clock) : clock_(clock) {}
 
@@ -52,8 +54,11 @@ class RecordingObserver final : public kdm::ITransferObserver {
         Add({ShownEvent::kWait, notice.seconds, static_cast<int>(notice.kind), kdm::DescribeWait(notice)});
     }
     void ShowError(const std::string& text) override { Add({ShownEvent::kError, 0, 0, text}); }
-    void ShowInformation(const std::string& title, const std::string& text) override {
-        Add({ShownEvent::kInfo, 0, 0, title + "|" + text});
+    // The information box that a complete write ends with.
+    void OnWriteComplete() override {
+        Add({ShownEvent::kInfo, 0, 0,
+             std::string(kdm::kInformationTitle) + "|" +
+                 std::string(kdm::LoadString(kdm::sid::kTerminated))});
     }
     bool ChooseSavePath(std::string& path) override {
         Add({ShownEvent::kSave, 0, 0, {}});

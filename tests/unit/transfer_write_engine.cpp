@@ -15,8 +15,8 @@
 namespace kdmtest {
 namespace {
 
-using kdm::kIdCancel;
-using kdm::kIdOk;
+using kdm::JobOutcome;
+using kdm::StopCommand;
 using Kind = ShownEvent::Kind;
 
 const std::string kAck = Frame(kStatusOk);
@@ -107,7 +107,7 @@ TEST_P(WriteFramesTest, SendsEveryFrameAfterTheIdentificationInFileOrder) {
     EXPECT_EQ(engine.FramesSent(), c.records);
     EXPECT_TRUE(engine.Completed());
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kCompleted);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(shown.Texts(Kind::kInfo), std::vector<std::string>{"KDM XP |communication terminated"});
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
@@ -157,7 +157,7 @@ TEST_F(WriteEngineTest, MarkedRecordsGoOutUnchangedOnlyWhenTheUserSaysSo) {
     EXPECT_TRUE(shown.Statuses().empty());
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kDeclined);
     EXPECT_FALSE(engine.Completed());
 
     // Yes, asked while no port is open yet: the frames go out exactly as stored.
@@ -229,7 +229,7 @@ TEST_P(WriteRefusedTest, NothingIsSentAndEveryOffendingRecordIsListed) {
     EXPECT_EQ(errors[0].rfind("Nothing was sent: ", 0), 0u) << errors[0];
     EXPECT_NE(errors[0].find(c.listed), std::string::npos) << errors[0];
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kFailed);
     EXPECT_EQ(engine.FramesSent(), 0);
 }
 
@@ -322,10 +322,10 @@ TEST_P(WriteCheckTest, ChecksRunInOrderAndNothingIsSentOnFailure) {
     EXPECT_TRUE(FramesWritten().empty());
     EXPECT_EQ(StatusRequests(), c.statusRequests);
     if (c.ended) {
-        EXPECT_EQ(engine.DialogResult(), kIdCancel);
+        EXPECT_EQ(engine.Outcome(), JobOutcome::kFailed);
     }
     // Closing the window that stayed open releases the port.
-    engine.Stop(kIdCancel);
+    engine.Stop(StopCommand::kCancel);
     EXPECT_FALSE(port.IsOpen());
 }
 
@@ -416,7 +416,7 @@ TEST_P(WriteAckTest, FailedAcknowledgementEndsTheWriteWithTheDeviceError) {
     EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
     EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
     EXPECT_FALSE(engine.Completed());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kFailed);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(engine.LastErrorNumber(), c.answer ? c.ackError : 300);
 }
@@ -435,7 +435,7 @@ TEST_F(WriteEngineTest, StopDuringTransferEndsWithoutMessage) {
     };
     ASSERT_EQ(Run(DataFile(telegrams)), 1);
     EXPECT_TRUE(engine.Stopped());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.StoppedBy(), StopCommand::kCancel);
     EXPECT_EQ(engine.FramesSent(), 2);
     EXPECT_FALSE(engine.Completed());
     EXPECT_FALSE(port.IsOpen());
@@ -454,7 +454,7 @@ TEST_F(WriteEngineTest, AStopThatReachesOnlyTheLinkDuringAnAcknowledgementIsASto
     ASSERT_EQ(Run(DataFile(telegrams)), 1);
 
     EXPECT_TRUE(engine.Stopped());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.StoppedBy(), StopCommand::kCancel);
     EXPECT_EQ(engine.FramesSent(), 2);
     EXPECT_EQ(engine.LastErrorNumber(), 0);
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
@@ -487,7 +487,7 @@ TEST_F(WriteEngineTest, UnreadableFileIsReportedAndNoPortIsOpened) {
     EXPECT_EQ(errors[0].rfind("Cannot read the data file: ", 0), 0u) << errors[0];
     EXPECT_NE(errors[0].find("absent.KDM"), std::string::npos);
     EXPECT_TRUE(port.openAttempts.empty());
-    EXPECT_EQ(engine.DialogResult(), kIdCancel);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kFailed);
 }
 
 TEST_F(WriteEngineTest, FileDialogCancelledEndsAtOnce) {
@@ -495,7 +495,7 @@ TEST_F(WriteEngineTest, FileDialogCancelledEndsAtOnce) {
     EXPECT_EQ(engine.StartWrite(), 0);
     EXPECT_EQ(shown.Count(ShownEvent::kOpen), 1);
     EXPECT_TRUE(engine.Ended());
-    EXPECT_EQ(engine.DialogResult(), kIdOk);
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kNothingChosen);
     EXPECT_TRUE(port.openAttempts.empty());
     EXPECT_TRUE(shown.Statuses().empty());
 }
