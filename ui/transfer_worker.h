@@ -36,7 +36,7 @@ class QWidget;
 // telegrams whose checksum did not match when there are any.
 QString TerminatedText(int checksumMismatches);
 
-// How far a read got, taken on the worker thread with every display update.
+// How far a read got, as its events tell the worker thread.
 struct TransferCounts {
     int stored = 0;    // telegram records stored
     int system = 0;    // of those, the system block's
