@@ -1,5 +1,6 @@
 #include "link/link.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -57,10 +58,10 @@ int NumberOfPortName(const std::string& name) {
 Link::Link(ISerialPort& port, ISettingsStore& settings) : port_(port), settings_(settings) {}
 
 int Link::OpenPort(int portNumber) {
-    return OpenNamed(PortNameOf(portNumber)) ? 1 : 0;
+    return OpenNamed(PortNameOf(portNumber)).Ok() ? 1 : 0;
 }
 
-bool Link::OpenNamed(const std::string& name) {
+Status Link::OpenNamed(const std::string& name) {
     // Only one port is ever open: opening another must not leak the one before.
     if (port_.IsOpen()) port_.Close();
     EndWait();
@@ -68,11 +69,12 @@ bool Link::OpenNamed(const std::string& name) {
     lineGone_ = false;
     pendingStx_ = false;
     bytesRead_ = 0;
+    lastSend_ = Status();
     return port_.Open(name);
 }
 
 int Link::ApplyLineSettings() {
-    return port_.IsOpen() && port_.ApplyLineSettings() ? 1 : 0;
+    return port_.IsOpen() && port_.ApplyLineSettings().Ok() ? 1 : 0;
 }
 
 int Link::ClosePort() {
@@ -109,20 +111,26 @@ int Link::SendRequest(int index) {
     if (request.empty()) return 0;
     const char stx = STX;
     const char etx = ETX;
-    port_.Write(&stx, 1);
-    port_.Write(request.data(), request.size());
-    port_.Write(&etx, 1);
-    return 1;
+    // The rest of a telegram whose start did not go out would only be noise to the device.
+    const bool sent = Send(&stx, 1).Ok() && Send(request.data(), request.size()).Ok() && Send(&etx, 1).Ok();
+    return sent ? 1 : 0;
 }
 
-bool Link::ReadOne(unsigned char& byte) {
+Status Link::Send(const void* data, std::size_t count) {
+    lastSend_ = WriteAll(port_, data, count);
+    return lastSend_;
+}
+
+Result<unsigned char> Link::ReadOne() {
     // A stop ends the wait before another 100 ms read starts.
-    if (stop_.load(std::memory_order_relaxed) || budgetSpent_) return false;
-    const int got = port_.ReadByte(byte);
-    if (got < 0) lineGone_ = true;
-    if (got == 1) ++bytesRead_;
-    CountRead(got == 0);
-    return got == 1;
+    if (stop_.load(std::memory_order_relaxed)) return Failure(ECANCELED, "stopped");
+    if (budgetSpent_) return Failure(kReadTimedOut, "the wait's bound is spent");
+    const Result<unsigned char> got = port_.ReadByte();
+    const bool silent = !got.Ok() && ReadTimedOut(got);
+    if (!got.Ok() && !silent) lineGone_ = true;
+    if (got.Ok()) ++bytesRead_;
+    CountRead(silent);
+    return got;
 }
 
 void Link::BeginWait(WaitKind kind) {
@@ -164,7 +172,6 @@ Link::Frame Link::ReceiveFrame(std::string& text) {
         return lineGone_ || budgetSpent_ || stop_.load(std::memory_order_relaxed);
     };
 
-    unsigned char byte = 0;
     if (pendingStx_) {
         // The STX that cut the previous frame short was this telegram's start.
         pendingStx_ = false;
@@ -172,15 +179,15 @@ Link::Frame Link::ReceiveFrame(std::string& text) {
         std::string skipped;
         bool started = false;
         for (int reads = 0;;) {
-            const bool got = ReadOne(byte);
+            const Result<unsigned char> got = ReadOne();
             // A vanished line or a stop ends the wait now, with the result a time-out would have given.
             if (interrupted()) return Frame::kNone;
             if (++reads >= kStartReadLimit) break;  // a start byte with the last read is too late
-            if (got && byte == static_cast<unsigned char>(STX)) {
+            if (got.Ok() && got.value() == static_cast<unsigned char>(STX)) {
                 started = true;
                 break;
             }
-            if (got) skipped.push_back(static_cast<char>(byte));
+            if (got.Ok()) skipped.push_back(static_cast<char>(got.value()));
         }
         // A telegram whose STX was lost would vanish without a trace among the skipped bytes.
         const std::string tail = OrphanedTelegramTail(skipped);
@@ -195,7 +202,7 @@ Link::Frame Link::ReceiveFrame(std::string& text) {
     std::string body(1, STX);
     int appended = 0;
     for (int reads = 0;;) {
-        const bool got = ReadOne(byte);
+        const Result<unsigned char> got = ReadOne();
         if (interrupted()) {
             if (lineGone_ && appended > 0 && !StopRequested()) {
                 text = std::move(body);
@@ -203,7 +210,8 @@ Link::Frame Link::ReceiveFrame(std::string& text) {
             }
             return Frame::kNone;
         }
-        if (got && byte == static_cast<unsigned char>(STX) && appended > 0) {
+        const bool stx = got.Ok() && got.value() == static_cast<unsigned char>(STX);
+        if (stx && appended > 0) {
             // A byte was lost: this STX starts the next telegram. Taking it as body would swallow that
             // telegram without a trace.
             pendingStx_ = true;
@@ -211,8 +219,8 @@ Link::Frame Link::ReceiveFrame(std::string& text) {
             return Frame::kDamaged;
         }
         // An STX straight after the start byte only repeats it.
-        if (got && byte != static_cast<unsigned char>(STX)) {
-            body.push_back(static_cast<char>(byte));
+        if (got.Ok() && !stx) {
+            body.push_back(static_cast<char>(got.value()));
             ++appended;
         }
         if (++reads >= kBodyReadLimit) {  // even when the last byte came with this read
@@ -246,7 +254,11 @@ int Link::ReceiveIdentification(std::string& identification) {
 }
 
 int Link::RequestDeviceStatus(int& errorNumber) {
-    SendRequest(kRequestStatus);
+    // A request that did not go out cannot be answered.
+    if (!SendRequest(kRequestStatus)) {
+        errorNumber = kNoDeviceResponse;
+        return 0;
+    }
     BeginWait(WaitKind::kStatusReply);
     silentBudget_ = kStatusSilentReadLimit;
     readBudget_ = kStatusReadLimit;
@@ -277,7 +289,7 @@ bool Link::TryPort(const std::string& name, int observedNumber, int storeAs, boo
         attempt.outcome = outcome;
         attempts_.push_back(attempt);
     };
-    if (!OpenNamed(name)) {
+    if (!OpenNamed(name).Ok()) {
         result = kSearchNoPort;
         done(PortOutcome::kNotOpened);
         return false;
@@ -411,6 +423,11 @@ std::string Link::ReceiveParameter(std::string& annotated) {
 }
 
 int Link::ReceiveAcknowledge(int& errorNumber) {
+    // Nothing acknowledges a frame that did not go out.
+    if (!lastSend_.Ok()) {
+        errorNumber = kNoDeviceResponse;
+        return 0;
+    }
     BeginWait(WaitKind::kAcknowledgement);
     int result = -1;
     for (int attempt = 0; attempt < kAcknowledgeReceiveLimit; ++attempt) {
@@ -432,8 +449,7 @@ int Link::SendFrame(std::string_view text, int byteCount) {
     // Never send more than the text holds, whatever the caller asks for.
     std::size_t count = byteCount < 0 ? 0 : static_cast<std::size_t>(byteCount);
     if (count > text.size()) count = text.size();
-    port_.Write(text.data(), count);
-    return 1;
+    return Send(text.data(), count).Ok() ? 1 : 0;
 }
 
 void Link::SetSearchObserver(std::function<void(int portNumber)> observer) {

@@ -4,8 +4,9 @@
 // A Link object owns the process-wide "open port" state. It is not thread-safe: one thread runs a
 // conversation at a time. Another thread may only call RequestStop().
 //
-// Return values follow the program's convention: 1 success, 0 failure, details in out-parameters;
-// SearchDevice alone returns 1, 0, -1 or -2.
+// The protocol functions return the program's own codes: 1 success, 0 failure, details in
+// out-parameters; SearchDevice alone returns 1, 0, -1 or -2. Below them, every port call gives a Result
+// (platform/result.h); why the last send failed stays readable through LastSendStatus().
 #pragma once
 
 #include <atomic>
@@ -75,7 +76,8 @@ class Link {
     int LoadPortNumber();
     int StorePortNumber(int portNumber);
 
-    // Exchanges.
+    // Exchanges. A send returns 0 when not every byte went out (LastSendStatus says why); a request
+    // whose bytes did not all go out is not waited for.
     int SendRequest(int index);
     int ReceiveTelegram(std::string& text);
     int ReceiveIdentification(std::string& identification);
@@ -89,8 +91,12 @@ class Link {
     std::string ReceiveParameter(std::string& annotated);
     // True when the text of the last ReceiveParameter was such a damaged frame.
     bool LastFrameDamaged() const { return lastFrameDamaged_; }
+    // After a send that failed (a frame that did not go out whole), no acknowledgement can come: 0 at
+    // once, with kNoDeviceResponse.
     int ReceiveAcknowledge(int& errorNumber);
     int SendFrame(std::string_view text, int byteCount);
+    // The last send's outcome: Ok, or why its bytes did not all go out. Opening a port clears it.
+    const Status& LastSendStatus() const { return lastSend_; }
 
     // Called with each port number the search is about to open (for progress displays); 0 for a
     // direct port given by its device path.
@@ -119,10 +125,12 @@ class Link {
     bool StopRequested() const;
 
   private:
-    // One-byte read through the port; false when no byte came (time-out, line gone or stop).
-    // Sets lineGone_ when the port reported the line as vanished.
-    bool ReadOne(unsigned char& byte);
-    bool OpenNamed(const std::string& name);
+    // One-byte read through the port; fails when no byte came (time-out, line gone, stop or a spent
+    // budget). Sets lineGone_ when the port reported the line as vanished.
+    Result<unsigned char> ReadOne();
+    Status OpenNamed(const std::string& name);
+    // Every write of the link goes through here; the outcome is kept in lastSend_.
+    Status Send(const void* data, std::size_t count);
     // The ports of a search in the order they are tried, each once; `firstTry` is the one that stores
     // the port before the status request.
     std::vector<int> SearchOrder(int& firstTry);
@@ -161,6 +169,7 @@ class Link {
     bool lineGone_ = false;    // the last receive ended because the port reported the line as gone
     bool pendingStx_ = false;  // an STX that cut a damaged frame starts the next one
     bool lastFrameDamaged_ = false;
+    Status lastSend_;
 };
 
 }  // namespace kdm

@@ -1,10 +1,9 @@
 #include "link/search_report.h"
 
-#include <cstring>
-
 #include "link/telegram.h"
 #include "platform/port_holders.h"
 #include "platform/posix_serial_port.h"
+#include "platform/result.h"
 
 namespace kdm {
 
@@ -35,7 +34,7 @@ std::string WhyNotOpened(const std::string& devicePath) {
                    ", then log in again)";
         }
         case PortProblem::kOther:
-            return std::string("cannot be opened (") + std::strerror(probe.systemError) + ")";
+            return "cannot be opened (" + SystemErrorText(probe.systemError) + ")";
     }
     return "cannot be opened";
 }

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/file_ops.h"
+#include "platform/result.h"
 
 namespace kdm {
 namespace {
@@ -23,9 +23,21 @@ struct Destination {
     struct stat st {};
 };
 
-int Fail(std::string& reason, const std::string& path, int error) {
-    reason = "cannot save " + path + ": " + std::strerror(error);
+Failure CannotSave(const std::string& path, int error) {
+    return Failure(error, "cannot save " + path + ": " + SystemErrorText(error));
+}
+
+// The front door's convention: 1, or 0 with the reason.
+int Report(const Status& status, std::string& reason) {
+    if (status.Ok()) return 1;
+    reason = status.reason();
     return 0;
+}
+
+// A step that failed with errno; its reason is the step, the caller names the destination.
+Failure StepFailed(const char* step) {
+    const int error = errno;
+    return Failure(error, step);
 }
 
 const char* KindOf(mode_t mode) {
@@ -41,77 +53,63 @@ const char* KindOf(mode_t mode) {
 // What is at the destination now. Writing through a FIFO or a device would block or lose the data,
 // replacing one would break whatever it serves, and a symbolic link may lead anywhere: only a regular
 // file may be replaced.
-int Examine(const std::string& path, IFileOps& ops, Destination& target, std::string& reason) {
-    if (path.empty() || path.back() == '/') {
-        reason = "not a file name: \"" + path + "\"";
-        return 0;
-    }
+Result<Destination> Examine(const std::string& path, IFileOps& ops) {
+    if (path.empty() || path.back() == '/') return Failure(EINVAL, "not a file name: \"" + path + "\"");
+    Destination target;
     target.path = path;
     const std::size_t slash = path.rfind('/');
     target.directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     target.exists = false;
     if (ops.Lstat(path, target.st) != 0) {
-        if (errno == ENOENT) return 1;
-        return Fail(reason, path, errno);
+        if (errno == ENOENT) return target;
+        return CannotSave(path, errno);
     }
     if (!S_ISREG(target.st.st_mode)) {
-        reason = "cannot save " + path + ": it exists and is not a regular file (it is " +
-                 KindOf(target.st.st_mode) + ")";
-        return 0;
+        return Failure(EEXIST, "cannot save " + path + ": it exists and is not a regular file (it is " +
+                                   KindOf(target.st.st_mode) + ")");
     }
     target.exists = true;
-    return 1;
+    return target;
 }
 
-int WriteAll(IFileOps& ops, int fd, std::string_view bytes, int& error) {
+Status WriteWhole(IFileOps& ops, int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const long n = ops.Write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            error = errno;
-            return 0;
+            return StepFailed("write");
         }
-        if (n == 0) {
-            error = EIO;
-            return 0;
-        }
+        if (n == 0) return Failure(EIO, "write");
         done += static_cast<std::size_t>(n);
     }
-    return 1;
+    return {};
 }
 
 // The old file's owner and group where the process may set them (root always; anyone else at least a
 // group they belong to), then its mode. The order matters: a change of owner clears set-id bits.
-int KeepOwnerAndMode(IFileOps& ops, int fd, const struct stat& old, int& error) {
+Status KeepOwnerAndMode(IFileOps& ops, int fd, const struct stat& old) {
     if (ops.SetOwner(fd, old.st_uid, old.st_gid) != 0) {
-        if (errno != EPERM) {
-            error = errno;
-            return 0;
-        }
+        if (errno != EPERM) return StepFailed("owner");
         if (ops.SetOwner(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM) {
-            error = errno;
-            return 0;
+            return StepFailed("group");
         }
     }
-    if (ops.SetMode(fd, old.st_mode & 07777) != 0) {
-        error = errno;
-        return 0;
-    }
-    return 1;
+    if (ops.SetMode(fd, old.st_mode & 07777) != 0) return StepFailed("mode");
+    return {};
 }
 
 // Gives the unnamed file a hidden name beside the destination (linkat cannot replace a name).
-int LinkHidden(IFileOps& ops, int fd, const std::string& directory, std::string& hidden, int& error) {
+Status LinkHidden(IFileOps& ops, int fd, const std::string& directory, std::string& hidden) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         hidden = directory + "/" + kHiddenTemplate;
         RandomizeTemplate(hidden);
-        if (ops.LinkUnnamed(fd, hidden) == 0) return 1;
+        if (ops.LinkUnnamed(fd, hidden) == 0) return {};
         if (errno != EEXIST) break;
     }
-    error = errno;
+    const Failure failed = StepFailed("link");
     hidden.clear();
-    return 0;
+    return failed;
 }
 
 void SyncDirectory(const std::string& directory) {
@@ -122,12 +120,72 @@ void SyncDirectory(const std::string& directory) {
     ::close(fd);
 }
 
+Status Save(const std::string& destination, std::string_view bytes, IFileOps& ops) {
+    Result<Destination> examined = Examine(destination, ops);
+    if (!examined.Ok()) return examined.failure();
+    Destination target = examined.value();
+
+    // A replacement starts private and gets the old file's mode once its content is complete; a new
+    // file is created with the mode the umask gives, as any file the user makes.
+    const mode_t createMode = target.exists ? 0600 : 0666;
+    bool unnamed = true;
+    std::string hidden;  // the name the new file has until it is renamed over the destination
+    int fd = ops.OpenUnnamed(target.directory, createMode);
+    if (fd < 0) {
+        if (errno != EOPNOTSUPP && errno != EISDIR) return CannotSave(destination, errno);
+        unnamed = false;
+        hidden = target.directory + "/" + kHiddenTemplate;
+        fd = ops.CreateUnique(hidden, createMode);
+        if (fd < 0) return CannotSave(destination, errno);
+    }
+
+    Status step = WriteWhole(ops, fd, bytes);
+    if (step.Ok() && ops.Sync(fd) != 0) step = StepFailed("sync");
+    if (step.Ok() && target.exists) step = KeepOwnerAndMode(ops, fd, target.st);
+
+    bool atDestination = false;  // the new file already has the destination's name
+    if (step.Ok() && unnamed) {
+        if (!target.exists) {
+            // Nothing to replace: the name is given at once, and a kill from here on leaves no stray file.
+            if (ops.LinkUnnamed(fd, destination) == 0) {
+                atDestination = true;
+            } else if (errno != EEXIST) {
+                step = StepFailed("link");
+            } else {
+                // Something took the name meanwhile: it must pass the same test as before, and is
+                // replaced like any file that was there from the start.
+                examined = Examine(destination, ops);
+                if (!examined.Ok()) {
+                    ops.Close(fd);
+                    return examined.failure();
+                }
+                target = examined.value();
+                if (target.exists) step = KeepOwnerAndMode(ops, fd, target.st);
+            }
+        }
+        if (step.Ok() && !atDestination) step = LinkHidden(ops, fd, target.directory, hidden);
+    }
+    // Some file systems report a failed write-back only here.
+    if (ops.Close(fd) != 0 && step.Ok()) step = StepFailed("close");
+    if (step.Ok() && !atDestination && ops.Rename(hidden, destination) != 0) step = StepFailed("rename");
+    if (!step.Ok()) {
+        if (atDestination) {
+            ops.Unlink(destination);
+        } else if (!hidden.empty()) {
+            ops.Unlink(hidden);
+        }
+        return CannotSave(destination, step.error());
+    }
+    SyncDirectory(target.directory);
+    return {};
+}
+
 }  // namespace
 
 int CheckSaveDestination(const std::string& destination, std::string& reason) {
     PosixFileOps ops;
-    Destination target;
-    return Examine(destination, ops, target, reason);
+    const Result<Destination> examined = Examine(destination, ops);
+    return Report(examined.Ok() ? Status() : Status(examined.failure()), reason);
 }
 
 int SaveBytesAtomically(const std::string& destination, std::string_view bytes, std::string& reason) {
@@ -137,71 +195,7 @@ int SaveBytesAtomically(const std::string& destination, std::string_view bytes, 
 
 int SaveBytesAtomically(const std::string& destination, std::string_view bytes, std::string& reason,
                         IFileOps& ops) {
-    Destination target;
-    if (!Examine(destination, ops, target, reason)) return 0;
-
-    // A replacement starts private and gets the old file's mode once its content is complete; a new
-    // file is created with the mode the umask gives, as any file the user makes.
-    const mode_t createMode = target.exists ? 0600 : 0666;
-    bool unnamed = true;
-    std::string hidden;  // the name the new file has until it is renamed over the destination
-    int fd = ops.OpenUnnamed(target.directory, createMode);
-    if (fd < 0) {
-        if (errno != EOPNOTSUPP && errno != EISDIR) return Fail(reason, destination, errno);
-        unnamed = false;
-        hidden = target.directory + "/" + kHiddenTemplate;
-        fd = ops.CreateUnique(hidden, createMode);
-        if (fd < 0) return Fail(reason, destination, errno);
-    }
-
-    int error = 0;
-    bool ok = WriteAll(ops, fd, bytes, error) == 1;
-    if (ok && ops.Sync(fd) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && target.exists) ok = KeepOwnerAndMode(ops, fd, target.st, error) == 1;
-
-    bool atDestination = false;  // the new file already has the destination's name
-    if (ok && unnamed) {
-        if (!target.exists) {
-            // Nothing to replace: the name is given at once, and a kill from here on leaves no stray file.
-            if (ops.LinkUnnamed(fd, destination) == 0) {
-                atDestination = true;
-            } else if (errno != EEXIST) {
-                error = errno;
-                ok = false;
-            } else {
-                // Something took the name meanwhile: it must pass the same test as before, and is
-                // replaced like any file that was there from the start.
-                if (!Examine(destination, ops, target, reason)) {
-                    ops.Close(fd);
-                    return 0;
-                }
-                if (target.exists) ok = KeepOwnerAndMode(ops, fd, target.st, error) == 1;
-            }
-        }
-        if (ok && !atDestination) ok = LinkHidden(ops, fd, target.directory, hidden, error) == 1;
-    }
-    // Some file systems report a failed write-back only here.
-    if (ops.Close(fd) != 0 && ok) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && !atDestination && ops.Rename(hidden, destination) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (!ok) {
-        if (atDestination) {
-            ops.Unlink(destination);
-        } else if (!hidden.empty()) {
-            ops.Unlink(hidden);
-        }
-        return Fail(reason, destination, error);
-    }
-    SyncDirectory(target.directory);
-    return 1;
+    return Report(Save(destination, bytes, ops), reason);
 }
 
 }  // namespace kdm

@@ -17,8 +17,11 @@
 
 namespace kdm {
 
-// Why a port could not be opened, for messages such as `kdmxp-cli ports`.
+// Why a port could not be opened, in the classes that messages such as `kdmxp-cli ports` tell apart.
 enum class PortProblem { kNone, kNotMapped, kMissing, kNotCharacterDevice, kBusy, kPermission, kOther };
+
+// The class of a failed Open's error code (kNone for 0).
+PortProblem ProblemOfError(int error);
 
 struct PortProbe {
     std::string devicePath;
@@ -34,17 +37,19 @@ class PosixSerialPort final : public ISerialPort {
     PosixSerialPort(const PosixSerialPort&) = delete;
     PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
-    bool Open(const std::string& name) override;
-    bool ApplyLineSettings() override;
+    // Fails with the errno of the call that refused, kErrorNotMapped or kErrorNotCharacterDevice; the
+    // reason names the port and its device.
+    Status Open(const std::string& name) override;
+    Status ApplyLineSettings() override;
     void Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
-    int ReadByte(unsigned char& byte) override;
-    long Write(const void* data, std::size_t count) override;
+    // Waits at most 100 ms, measured once from the call: a signal does not restart it.
+    Result<unsigned char> ReadByte() override;
+    // Writes all bytes or fails; the whole call waits at most 100 ms plus 10 ms a byte (ETIMEDOUT).
+    Result<std::size_t> Write(const void* data, std::size_t count) override;
 
-    // Why the last Open failed.
-    const PortProbe& LastProblem() const { return last_; }
-
-    // Opens and closes the port at once; true when it could be opened now. Fills `probe`.
+    // Opens and closes the port at once; true when it could be opened now. Fills `probe` with the class
+    // of the failure, its errno and, for a permission problem, the device's group.
     static bool CanOpenPort(const PortMap& map, const std::string& name, PortProbe* probe);
     // The same for a device path (empty: not mapped).
     static bool CanOpenPath(const std::string& devicePath, PortProbe* probe);
@@ -55,7 +60,7 @@ class PosixSerialPort final : public ISerialPort {
     int fd_ = -1;
     bool haveSaved_ = false;
     termios saved_{};
-    PortProbe last_;
+    std::string name_;  // as opened, for the reasons of failures
 };
 
 }  // namespace kdm

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -25,8 +26,8 @@ class DevicePort final : public kdm::ISerialPort {
     DevicePort(FakeClock& clock, kdmsim::ParameterSet& set, const kdmsim::FaultPlan& plan)
         : clock_(clock), conversation_(set, plan, 1) {}
 
-    bool Open(const std::string& name) override {
-        if (name != "COM1" || gone_) return false;
+    kdm::Status Open(const std::string& name) override {
+        if (name != "COM1" || gone_) return kdm::Failure(ENOENT, name + ": no such port");
         open_ = true;
         queue_.clear();
         pauseUntil_ = -1;
@@ -35,9 +36,12 @@ class DevicePort final : public kdm::ISerialPort {
         conversation_.QueueIdentification(units);
         Take(units);
         nextIdentificationMs_ = clock_.now + kIdentificationRepeatMs;
-        return true;
+        return {};
     }
-    bool ApplyLineSettings() override { return open_; }
+    kdm::Status ApplyLineSettings() override {
+        if (!open_) return kdm::Failure(EBADF, "no port is open");
+        return {};
+    }
     void Close() override {
         if (!open_) return;
         conversation_.End();
@@ -46,11 +50,11 @@ class DevicePort final : public kdm::ISerialPort {
     }
     bool IsOpen() const override { return open_; }
 
-    int ReadByte(unsigned char& byte) override {
+    kdm::Result<unsigned char> ReadByte() override {
         ++reads;
         if (!open_ || gone_) {
             ++instantReads;
-            return -1;
+            return LineGoneFailure();
         }
         if (queue_.empty() && conversation_.AwaitingFirstFrame() && clock_.now >= nextIdentificationMs_) {
             std::deque<kdmsim::OutUnit> units;
@@ -66,7 +70,7 @@ class DevicePort final : public kdm::ISerialPort {
         }
         if (queue_.empty()) {
             clock_.now += kReadMs;
-            return 0;
+            return SilentRead();
         }
         kdmsim::OutByte& next = queue_.front();
         if (next.hangupBefore) {
@@ -74,30 +78,30 @@ class DevicePort final : public kdm::ISerialPort {
             open_ = false;
             queue_.clear();
             ++instantReads;
-            return -1;
+            return LineGoneFailure();
         }
         if (next.pauseBeforeMs > 0 && pauseUntil_ < 0) pauseUntil_ = clock_.now + next.pauseBeforeMs;
         if (pauseUntil_ >= 0) {
             if (pauseUntil_ - clock_.now > kReadMs) {
                 clock_.now += kReadMs;
-                return 0;
+                return SilentRead();
             }
             clock_.now = std::max(clock_.now, pauseUntil_);
             pauseUntil_ = -1;
         }
-        byte = next.value;
+        const unsigned char byte = next.value;
         queue_.pop_front();
-        return 1;
+        return byte;
     }
 
-    long Write(const void* data, std::size_t count) override {
-        if (!open_ || gone_) return 0;
+    kdm::Result<std::size_t> Write(const void* data, std::size_t count) override {
+        if (!open_ || gone_) return LineGoneFailure();
         const std::string_view bytes(static_cast<const char*>(data), count);
         written += bytes;
         std::deque<kdmsim::OutUnit> units;
         conversation_.Receive(bytes, units);
         Take(units);
-        return static_cast<long>(count);
+        return count;
     }
 
     bool Gone() const { return gone_; }
@@ -110,6 +114,9 @@ class DevicePort final : public kdm::ISerialPort {
     static constexpr std::int64_t kReadMs = 100;
     // As kdmxp-sim: the identification again every 2 s until the first frame.
     static constexpr std::int64_t kIdentificationRepeatMs = 2000;
+
+    static kdm::Failure SilentRead() { return kdm::Failure(kdm::kReadTimedOut, "no byte within 100 ms"); }
+    static kdm::Failure LineGoneFailure() { return kdm::Failure(kdm::kErrorHungUp, "the line hung up"); }
 
     void Take(std::deque<kdmsim::OutUnit>& units) {
         for (auto& unit : units) {

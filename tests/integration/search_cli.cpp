@@ -142,7 +142,7 @@ TEST_F(SearchCli, APortHeldByOneProcessIsRefusedToAnother) {
     kdm::SystemClock clock;
     kdm::PortMap map(nullptr);
     kdm::PosixSerialPort holder(map, clock);
-    ASSERT_TRUE(holder.Open("COM1"));
+    ASSERT_TRUE(holder.Open("COM1").Ok());
 
     ExpectFailure(Search(), kNoPort);
     // The simulator saw one open only: the holder's.

@@ -107,7 +107,7 @@ TEST_F(AdapterMachine, APortNobodyCanOpenNamesWhoHoldsItOrWhatIsMissing) {
     kdm::SystemClock clock;
     kdm::PortMap map(nullptr);
     kdm::PosixSerialPort holder(map, clock);
-    ASSERT_TRUE(holder.Open(Dev("ttyS0")));
+    ASSERT_TRUE(holder.Open(Dev("ttyS0")).Ok());
     const CliResult result = Cli({"search", "-q"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(Contains(result.err, "No COM-IO found\n")) << result.err;

@@ -1,5 +1,8 @@
 #include "support/fakes.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include "link/telegram.h"
 #include "platform/port_map.h"
 
@@ -31,18 +34,23 @@ void ScriptedPort::OnWrite(int n, const std::string& trigger, const std::string&
     rules_[n].push_back({trigger, reply, times});
 }
 
-bool ScriptedPort::Open(const std::string& name) {
+kdm::Status ScriptedPort::Open(const std::string& name) {
     openAttempts.push_back(name);
     const int n = kdm::PortNumberOfName(name);
     auto it = ports_.find(n);
-    if (open_ != 0 || it == ports_.end() || !it->second) return false;
+    if (open_ != 0) return kdm::Failure(EBUSY, name + ": a port is open already");
+    if (it == ports_.end()) return kdm::Failure(ENOENT, name + ": no such port");
+    if (!it->second) return kdm::Failure(EBUSY, name + ": busy");
     open_ = n;
     opened.push_back(n);
-    return true;
+    carry_[n].clear();
+    return {};
 }
 
-bool ScriptedPort::ApplyLineSettings() {
-    return open_ != 0 && !badSettings_[open_];
+kdm::Status ScriptedPort::ApplyLineSettings() {
+    if (open_ == 0) return kdm::Failure(EBADF, "no port is open");
+    if (badSettings_[open_]) return kdm::Failure(EINVAL, "line settings refused");
+    return {};
 }
 
 void ScriptedPort::Close() {
@@ -50,55 +58,76 @@ void ScriptedPort::Close() {
     open_ = 0;
 }
 
-int ScriptedPort::ReadByte(unsigned char& byte) {
+kdm::Result<unsigned char> ScriptedPort::ReadByte() {
+    const auto silent = [] { return kdm::Failure(kdm::kReadTimedOut, "no byte within 100 ms"); };
+    const auto hungUp = [] { return kdm::Failure(kdm::kErrorHungUp, "the line hung up"); };
     ++reads;
     if (open_ == 0) {
         ++emptyReads;
         clock_.now += 100;
-        return 0;
+        return silent();
     }
     ++readsOn[open_];
     auto& stream = streams_[open_];
     if (gone_[open_]) {
         ++emptyReads;
-        return -1;
+        return hungUp();
     }
     if (stream.empty()) {
         ++emptyReads;
         clock_.now += 100;
-        return 0;
+        return silent();
     }
     const Item item = stream.front();
     stream.pop_front();
     switch (item.kind) {
         case Item::kByte:
-            byte = item.byte;
             clock_.now += 2;
-            return 1;
+            return item.byte;
         case Item::kSilence:
             ++emptyReads;
             clock_.now += 100;
-            return 0;
+            return silent();
         case Item::kHangup:
             gone_[open_] = true;
             ++emptyReads;
-            return -1;
+            return hungUp();
     }
-    return 0;
+    return silent();
 }
 
-long ScriptedPort::Write(const void* data, std::size_t count) {
+kdm::Result<std::size_t> ScriptedPort::Write(const void* data, std::size_t count) {
     std::string bytes(static_cast<const char*>(data), count);
     writes.push_back(bytes);
-    if (open_ == 0) return 0;
+    if (open_ == 0) return kdm::Failure(EBADF, "no port is open");
+    const auto failure = writeFailure_.find(open_);
+    if (failure != writeFailure_.end() && failure->second.after == 0 && count > 0) {
+        return kdm::Failure(failure->second.error, "COM" + std::to_string(open_) + ": write refused");
+    }
+    const auto limit = writeLimit_.find(open_);
+    const bool limited = limit != writeLimit_.end();
+    if (limited && bytes.size() > limit->second) bytes.resize(limit->second);
+    if (failure != writeFailure_.end()) {
+        if (bytes.size() > failure->second.after) bytes.resize(failure->second.after);
+        failure->second.after -= bytes.size();
+    }
+    line += bytes;
+    // Without a limit a trigger must lie within one write, as it always had to.
+    std::string& carry = carry_[open_];
+    const std::string seen = limited ? carry + bytes : bytes;
+    std::size_t longest = 0;
+    bool answered = false;
     for (auto& rule : rules_[open_]) {
-        if (rule.times != 0 && bytes.find(rule.trigger) != std::string::npos) {
+        longest = std::max(longest, rule.trigger.size());
+        if (!answered && rule.times != 0 && seen.find(rule.trigger) != std::string::npos) {
             if (rule.times > 0) --rule.times;
             Feed(open_, rule.reply);
-            break;
+            answered = true;
         }
     }
-    return static_cast<long>(count);
+    const std::size_t keep = answered || longest == 0 ? 0 : std::min(seen.size(), longest - 1);
+    carry = seen.substr(seen.size() - keep);
+    return bytes.size();
 }
 
 bool MemorySettingsStore::CreateKey(std::string_view key, bool volatileKey) {

@@ -28,6 +28,7 @@ class FakeClock final : public kdm::IClock {
 // A set of ports "COM1".."COM30". Each existing port delivers a scripted stream: one byte per read,
 // a silent read (100 ms of fake time) where the script says so or when it has run dry, or "line gone".
 // Rules answer writes: when a write contains `trigger`, `reply` is appended to that port's stream.
+// A port may take only a few bytes per write, or fail its writes, as real lines sometimes do.
 class ScriptedPort final : public kdm::ISerialPort {
   public:
     explicit ScriptedPort(FakeClock& clock) : clock_(clock) {}
@@ -43,19 +44,25 @@ class ScriptedPort final : public kdm::ISerialPort {
     // Replies to a write containing `trigger` on port `n`, `times` times (-1: always).
     void OnWrite(int n, const std::string& trigger, const std::string& reply, int times = -1);
     void FailLineSettings(int n) { badSettings_[n] = true; }
+    // Port `n` takes at most `bytes` bytes per write. A trigger then counts when it went out across
+    // several writes, too.
+    void LimitWrites(int n, std::size_t bytes) { writeLimit_[n] = bytes; }
+    // Writes on port `n` fail with `error` once the port has taken `after` more bytes.
+    void FailWrites(int n, int error, std::size_t after = 0) { writeFailure_[n] = {error, after}; }
 
     // ISerialPort
-    bool Open(const std::string& name) override;
-    bool ApplyLineSettings() override;
+    kdm::Status Open(const std::string& name) override;
+    kdm::Status ApplyLineSettings() override;
     void Close() override;
     bool IsOpen() const override { return open_ != 0; }
-    int ReadByte(unsigned char& byte) override;
-    long Write(const void* data, std::size_t count) override;
+    kdm::Result<unsigned char> ReadByte() override;
+    kdm::Result<std::size_t> Write(const void* data, std::size_t count) override;
 
     // What happened.
     std::vector<std::string> openAttempts;  // every name Open was called with, in order
     std::vector<int> opened;                // ports actually opened, in order
-    std::vector<std::string> writes;        // every Write call's bytes, in order
+    std::vector<std::string> writes;        // the bytes offered to every Write call, in order
+    std::string line;                       // every byte an open port took, in order
     std::map<int, int> readsOn;             // one-byte reads per port
     int reads = 0;
     int emptyReads = 0;
@@ -78,6 +85,13 @@ class ScriptedPort final : public kdm::ISerialPort {
     std::map<int, std::vector<Rule>> rules_;
     std::map<int, bool> badSettings_;
     std::map<int, bool> gone_;
+    std::map<int, std::size_t> writeLimit_;
+    struct WriteFailure {
+        int error;
+        std::size_t after;
+    };
+    std::map<int, WriteFailure> writeFailure_;
+    std::map<int, std::string> carry_;  // the tail of the last limited write, where a trigger may begin
     int open_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,17 @@ class StoppingPort final : public kdm::ISerialPort {
   public:
     StoppingPort(kdm::ISerialPort& inner, int stopAfterReads) : inner_(inner), left_(stopAfterReads) {}
     kdm::Link* link = nullptr;
-    bool Open(const std::string& name) override { return inner_.Open(name); }
-    bool ApplyLineSettings() override { return inner_.ApplyLineSettings(); }
+    kdm::Status Open(const std::string& name) override { return inner_.Open(name); }
+    kdm::Status ApplyLineSettings() override { return inner_.ApplyLineSettings(); }
     void Close() override { inner_.Close(); }
     bool IsOpen() const override { return inner_.IsOpen(); }
-    int ReadByte(unsigned char& byte) override {
+    kdm::Result<unsigned char> ReadByte() override {
         if (--left_ == 0) link->RequestStop();
-        return inner_.ReadByte(byte);
+        return inner_.ReadByte();
     }
-    long Write(const void* data, std::size_t count) override { return inner_.Write(data, count); }
+    kdm::Result<std::size_t> Write(const void* data, std::size_t count) override {
+        return inner_.Write(data, count);
+    }
 
   private:
     kdm::ISerialPort& inner_;
@@ -345,6 +348,79 @@ TEST(LinkSend, RequestsGoAsThreeWritesAndFramesAsOne) {
     EXPECT_EQ(rig.link.SendFrame(frame, 400), 1);
     EXPECT_EQ(rig.link.SendFrame(frame, -1), 1);
     EXPECT_EQ(rig.port.writes, (std::vector<std::string>{frame, frame.substr(0, 5), frame, ""}));
+}
+
+TEST(LinkSend, ALineThatTakesAFewBytesPerWriteGetsThemAll) {
+    OpenRig rig;
+    rig.port.LimitWrites(1, 3);
+    rig.port.OnWrite(1, linktest::kStatusRequest, StatusReply("00"));
+    // The request crosses five writes; only whole, it is answered.
+    int error = -1;
+    EXPECT_EQ(rig.link.RequestDeviceStatus(error), 1);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(rig.port.line, kStx + linktest::kStatusRequest + std::string(1, ETX));
+
+    rig.port.writes.clear();
+    rig.port.line.clear();
+    const std::string frame = ScriptedPort::Frame("0A+000123--000");
+    EXPECT_EQ(rig.link.SendFrame(frame, 16), 1);
+    EXPECT_TRUE(rig.link.LastSendStatus().Ok());
+    EXPECT_EQ(rig.port.line, frame);
+    // Each retry offers exactly what has not gone yet.
+    std::vector<std::string> offered;
+    for (std::size_t done = 0; done < frame.size(); done += 3)
+        offered.push_back(frame.substr(done));
+    EXPECT_EQ(rig.port.writes, offered);
+}
+
+TEST(LinkSend, AFailedWriteIsReportedAndNotWaitedFor) {
+    const std::string frame = ScriptedPort::Frame("0A+000123--000");
+    {
+        // The line breaks after 5 bytes of a frame: nothing can acknowledge it.
+        OpenRig rig;
+        rig.port.FailWrites(1, EIO, 5);
+        rig.port.Feed(1, StatusReply("00"));
+        EXPECT_EQ(rig.link.SendFrame(frame, 16), 0);
+        const kdm::Status& sent = rig.link.LastSendStatus();
+        EXPECT_EQ(sent.error(), EIO);
+        EXPECT_NE(sent.reason().find("5 of 16 bytes written"), std::string::npos) << sent.reason();
+        EXPECT_EQ(rig.port.line, frame.substr(0, 5));
+        int error = -1;
+        EXPECT_EQ(rig.link.ReceiveAcknowledge(error), 0);
+        EXPECT_EQ(error, kdm::kNoDeviceResponse);
+        EXPECT_EQ(rig.port.reads, 0);
+        // Opening the port again starts clean.
+        EXPECT_EQ(rig.link.OpenPort(1), 1);
+        EXPECT_TRUE(rig.link.LastSendStatus().Ok());
+    }
+    {
+        // A request whose start does not go out is sent no further and not waited for.
+        OpenRig rig;
+        rig.port.FailWrites(1, EIO);
+        rig.port.Feed(1, StatusReply("00"));
+        int error = -1;
+        EXPECT_EQ(rig.link.RequestDeviceStatus(error), 0);
+        EXPECT_EQ(error, kdm::kNoDeviceResponse);
+        EXPECT_EQ(rig.port.writes, std::vector<std::string>{kStx});
+        EXPECT_EQ(rig.port.reads, 0);
+        EXPECT_EQ(rig.link.SendRequest(kdm::kRequestStatus), 0);
+    }
+    {
+        // A line that takes nothing, without an error of its own, is not asked forever.
+        OpenRig rig;
+        rig.port.LimitWrites(1, 0);
+        EXPECT_EQ(rig.link.SendFrame(frame, 16), 0);
+        EXPECT_EQ(rig.link.LastSendStatus().error(), kdm::kErrorNoProgress);
+        EXPECT_EQ(rig.port.writes.size(), 1u);
+        // Nothing to send is no failure.
+        EXPECT_EQ(rig.link.SendFrame(frame, 0), 1);
+    }
+    {
+        // Without an open port nothing goes out, and the send says so.
+        Rig rig;
+        EXPECT_EQ(rig.link.SendFrame(frame, 16), 0);
+        EXPECT_EQ(rig.link.LastSendStatus().error(), EBADF);
+    }
 }
 
 TEST(LinkPort, OpenPortMapsNumbersToComOneToNine) {

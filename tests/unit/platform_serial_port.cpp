@@ -1,13 +1,20 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/posix_serial_port.h"
 #include "platform_temp.h"
@@ -64,9 +71,10 @@ TEST(PosixSerialPort, OpensConfiguresReadsAndWrites) {
     const int probe = open(rig.slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(probe, 0);
     kdm::PosixSerialPort port(rig.map, rig.clock);
-    ASSERT_TRUE(port.Open("COM3")) << static_cast<int>(port.LastProblem().problem);
+    const kdm::Status opened = port.Open("COM3");
+    ASSERT_TRUE(opened.Ok()) << opened.reason();
     EXPECT_TRUE(port.IsOpen());
-    ASSERT_TRUE(port.ApplyLineSettings());
+    ASSERT_TRUE(port.ApplyLineSettings().Ok());
 
     // The settings arrive on the device itself.
     termios t{};
@@ -85,19 +93,22 @@ TEST(PosixSerialPort, OpensConfiguresReadsAndWrites) {
 
     // Bytes pass unchanged both ways, control characters included.
     const std::string frame = std::string("\x02") + "0F+000000--539\r\n\x03";
-    EXPECT_EQ(port.Write(frame.data(), frame.size()), static_cast<long>(frame.size()));
+    const kdm::Result<std::size_t> put = port.Write(frame.data(), frame.size());
+    ASSERT_TRUE(put.Ok()) << put.reason();
+    EXPECT_EQ(put.value(), frame.size());
     EXPECT_EQ(rig.Drain(), frame);
     const std::string reply = "\x02\r\n\x7f\xff";
     ASSERT_EQ(write(rig.master, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
     std::string got;
-    unsigned char byte = 0;
     for (std::size_t i = 0; i < reply.size(); ++i) {
-        ASSERT_EQ(port.ReadByte(byte), 1);
-        got.push_back(static_cast<char>(byte));
+        const kdm::Result<unsigned char> byte = port.ReadByte();
+        ASSERT_TRUE(byte.Ok()) << byte.reason();
+        got.push_back(static_cast<char>(byte.value()));
     }
     EXPECT_EQ(got, reply);
     // Then nothing: a silent read reports no byte.
-    EXPECT_EQ(port.ReadByte(byte), 0);
+    const kdm::Result<unsigned char> silent = port.ReadByte();
+    EXPECT_EQ(silent.error(), kdm::kReadTimedOut);
 }
 
 TEST(PosixSerialPort, CloseRestoresTheSettingsItFound) {
@@ -110,8 +121,8 @@ TEST(PosixSerialPort, CloseRestoresTheSettingsItFound) {
     ASSERT_NE(before.c_lflag & ICANON, 0u);  // a fresh terminal is line-oriented
 
     kdm::PosixSerialPort port(rig.map, rig.clock);
-    ASSERT_TRUE(port.Open("COM3"));
-    ASSERT_TRUE(port.ApplyLineSettings());
+    ASSERT_TRUE(port.Open("COM3").Ok());
+    ASSERT_TRUE(port.ApplyLineSettings().Ok());
     port.Close();
     EXPECT_FALSE(port.IsOpen());
     port.Close();  // harmless a second time
@@ -130,10 +141,11 @@ TEST(PosixSerialPort, ASecondOpenIsRefusedWhileTheFirstHoldsThePort) {
     REQUIRE_PTY(rig);
     kdm::PosixSerialPort first(rig.map, rig.clock);
     kdm::PosixSerialPort second(rig.map, rig.clock);
-    ASSERT_TRUE(first.Open("COM3"));
-    EXPECT_FALSE(second.Open("COM3"));
-    EXPECT_EQ(second.LastProblem().problem, kdm::PortProblem::kBusy);
-    EXPECT_EQ(second.LastProblem().devicePath, rig.dir / "COM3");
+    ASSERT_TRUE(first.Open("COM3").Ok());
+    const kdm::Status refused = second.Open("COM3");
+    EXPECT_FALSE(refused.Ok());
+    EXPECT_EQ(kdm::ProblemOfError(refused.error()), kdm::PortProblem::kBusy);
+    EXPECT_NE(refused.reason().find(rig.dir / "COM3"), std::string::npos) << refused.reason();
 
     kdm::PortProbe probe;
     EXPECT_FALSE(kdm::PosixSerialPort::CanOpenPort(rig.map, "COM3", &probe));
@@ -150,7 +162,7 @@ TEST(PosixSerialPort, ASecondOpenIsRefusedWhileTheFirstHoldsThePort) {
     EXPECT_TRUE(kdm::PosixSerialPort::CanOpenPort(rig.map, "COM3", &probe));
     EXPECT_EQ(probe.problem, kdm::PortProblem::kNone);
     // The probe let go of the port again.
-    EXPECT_TRUE(second.Open("COM3"));
+    EXPECT_TRUE(second.Open("COM3").Ok());
 }
 
 TEST(PosixSerialPort, ReasonsWhyAPortCannotBeOpened) {
@@ -177,8 +189,10 @@ TEST(PosixSerialPort, ReasonsWhyAPortCannotBeOpened) {
         EXPECT_FALSE(kdm::PosixSerialPort::CanOpenPort(rig.map, c.name, &probe)) << c.name;
         EXPECT_EQ(probe.problem, c.problem) << c.name;
         kdm::PosixSerialPort port(rig.map, rig.clock);
-        EXPECT_FALSE(port.Open(c.name)) << c.name;
-        EXPECT_EQ(port.LastProblem().problem, c.problem) << c.name;
+        const kdm::Status opened = port.Open(c.name);
+        EXPECT_FALSE(opened.Ok()) << c.name;
+        EXPECT_EQ(kdm::ProblemOfError(opened.error()), c.problem) << c.name;
+        EXPECT_EQ(opened.reason().rfind(std::string(c.name) + ": ", 0), 0u) << opened.reason();
         EXPECT_FALSE(port.IsOpen());
     }
     kdm::PortProbe missing;
@@ -202,31 +216,121 @@ TEST(PosixSerialPort, ReadsAfterTheOtherEndHungUpDoNotSpin) {
     PtyRig rig;
     REQUIRE_PTY(rig);
     kdm::PosixSerialPort port(rig.map, rig.clock);
-    ASSERT_TRUE(port.Open("COM3"));
-    ASSERT_TRUE(port.ApplyLineSettings());
+    ASSERT_TRUE(port.Open("COM3").Ok());
+    ASSERT_TRUE(port.ApplyLineSettings().Ok());
     rig.CloseMaster();
     for (int i = 0; i < 5; ++i) {
         rig.clock.sleeps.clear();
-        unsigned char byte = 0;
-        const int got = port.ReadByte(byte);
+        const kdm::Result<unsigned char> got = port.ReadByte();
+        EXPECT_FALSE(got.Ok());
         // Either the line is reported gone, or the read still cost its full 100 ms.
-        if (got != -1) {
-            EXPECT_EQ(got, 0);
+        if (kdm::ReadTimedOut(got)) {
             EXPECT_EQ(rig.clock.sleeps, std::vector<int>{100});
         }
     }
     port.Close();
-    unsigned char byte = 0;
-    EXPECT_EQ(port.ReadByte(byte), -1);  // nothing open
-    EXPECT_EQ(port.Write("x", 1), 0);
+    const kdm::Result<unsigned char> closed = port.ReadByte();  // nothing open: the line is gone
+    EXPECT_FALSE(closed.Ok());
+    EXPECT_FALSE(kdm::ReadTimedOut(closed));
+    EXPECT_FALSE(port.Write("x", 1).Ok());
+}
+
+// Interrupts a call on another thread with a signal about every millisecond until it returns, the way a
+// timer or a debugger's attach would. Returns whether the call ended while the signals still came (they
+// stop after 30 s: a wait that starts again at every signal would never end before that).
+template <class Call>
+bool EndsWhileSignalled(Call call) {
+    struct sigaction quiet {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    quiet.sa_flags = 0;  // interrupted calls fail with EINTR rather than being restarted
+    struct sigaction previous {};
+    sigaction(SIGUSR1, &quiet, &previous);
+    std::atomic<bool> done{false};
+    std::thread caller([&] {
+        call();
+        done = true;
+    });
+    kdm::SystemClock clock;
+    const std::int64_t giveUp = clock.NowMs() + 30000;
+    while (!done && clock.NowMs() < giveUp) {
+        pthread_kill(caller.native_handle(), SIGUSR1);
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+    const bool ended = done;
+    caller.join();
+    sigaction(SIGUSR1, &previous, nullptr);
+    return ended;
+}
+
+TEST(PosixSerialPort, SignalsDoNotStretchTheWaitOfARead) {
+    PtyRig rig;
+    REQUIRE_PTY(rig);
+    kdm::SystemClock clock;
+    kdm::PosixSerialPort port(rig.map, clock);
+    ASSERT_TRUE(port.Open("COM3").Ok());
+    ASSERT_TRUE(port.ApplyLineSettings().Ok());
+    kdm::Result<unsigned char> got = kdm::Failure(kdm::kErrorUnspecified, "not read");
+    std::int64_t elapsed = 0;
+    EXPECT_TRUE(EndsWhileSignalled([&] {
+        const std::int64_t start = clock.NowMs();
+        got = port.ReadByte();
+        elapsed = clock.NowMs() - start;
+    }));
+    EXPECT_EQ(got.error(), kdm::kReadTimedOut) << got.reason();
+    // Nor do they cut it short: a silent read takes its full time.
+    EXPECT_GE(elapsed, 100);
+}
+
+TEST(PosixSerialPort, AWriteTheLineDoesNotTakeFailsAtItsDeadlineSignalsOrNot) {
+    PtyRig rig;
+    REQUIRE_PTY(rig);
+    // Opened first: once the port holds the device, nobody else gets in.
+    const int other = open(rig.slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    kdm::SystemClock clock;
+    kdm::PosixSerialPort port(rig.map, clock);
+    ASSERT_TRUE(port.Open("COM3").Ok());
+    ASSERT_TRUE(port.ApplyLineSettings().Ok());
+    // The line's output is suspended (as by a flow-control stop), so it takes nothing.
+    ASSERT_EQ(tcflow(other, TCOOFF), 0);
+
+    const std::string frame = std::string("\x02") + "0F+000000--539" + "\x03";
+    kdm::Result<std::size_t> put = kdm::Failure(kdm::kErrorUnspecified, "not written");
+    std::int64_t elapsed = 0;
+    EXPECT_TRUE(EndsWhileSignalled([&] {
+        const std::int64_t start = clock.NowMs();
+        put = port.Write(frame.data(), frame.size());
+        elapsed = clock.NowMs() - start;
+    }));
+    EXPECT_EQ(put.error(), ETIMEDOUT) << put.reason();
+    EXPECT_NE(put.reason().find("0 of 16 bytes written"), std::string::npos) << put.reason();
+    // 100 ms and 10 ms a byte, from the start of the call.
+    EXPECT_GE(elapsed, 260);
+
+    // Resumed, the line takes the frame.
+    ASSERT_EQ(tcflow(other, TCOON), 0);
+    close(other);
+    const kdm::Result<std::size_t> again = port.Write(frame.data(), frame.size());
+    EXPECT_TRUE(again.Ok()) << again.reason();
+    std::string arrived;
+    char buffer[64];
+    pollfd entry{rig.master, POLLIN, 0};
+    while (arrived.size() < frame.size() && poll(&entry, 1, 10000) > 0) {
+        const ssize_t n = read(rig.master, buffer, sizeof buffer);
+        if (n <= 0) break;
+        arrived.append(buffer, static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(arrived, frame);
 }
 
 TEST(PosixSerialPort, OpeningAgainReleasesThePreviousPort) {
     PtyRig rig;
     REQUIRE_PTY(rig);
     kdm::PosixSerialPort port(rig.map, rig.clock);
-    ASSERT_TRUE(port.Open("COM3"));
-    ASSERT_TRUE(port.Open("COM3"));
+    ASSERT_TRUE(port.Open("COM3").Ok());
+    ASSERT_TRUE(port.Open("COM3").Ok());
     port.Close();
     EXPECT_TRUE(kdm::PosixSerialPort::CanOpenPort(rig.map, "COM3", nullptr));
 }

@@ -496,17 +496,19 @@ TEST_F(ReadEngineTest, AStopLeftFromAnEarlierReadDoesNotStopTheNextOne) {
 class InstantPort final : public kdm::ISerialPort {
   public:
     InstantPort(ScriptedPort& inner, FakeClock& clock) : inner_(inner), clock_(clock) {}
-    bool Open(const std::string& name) override { return inner_.Open(name); }
-    bool ApplyLineSettings() override { return inner_.ApplyLineSettings(); }
+    kdm::Status Open(const std::string& name) override { return inner_.Open(name); }
+    kdm::Status ApplyLineSettings() override { return inner_.ApplyLineSettings(); }
     void Close() override { inner_.Close(); }
     bool IsOpen() const override { return inner_.IsOpen(); }
-    int ReadByte(unsigned char& byte) override {
+    kdm::Result<unsigned char> ReadByte() override {
         const std::int64_t before = clock_.now;
-        const int result = inner_.ReadByte(byte);
-        if (result == 1) clock_.now = before;
+        kdm::Result<unsigned char> result = inner_.ReadByte();
+        if (result.Ok()) clock_.now = before;
         return result;
     }
-    long Write(const void* data, std::size_t count) override { return inner_.Write(data, count); }
+    kdm::Result<std::size_t> Write(const void* data, std::size_t count) override {
+        return inner_.Write(data, count);
+    }
 
   private:
     ScriptedPort& inner_;
