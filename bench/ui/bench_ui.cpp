@@ -21,8 +21,8 @@
 #include <functional>
 #include <vector>
 
+#include "tools/shots/simulator_process.h"
 #include "ui/app.h"
-#include "ui/shots/simulator_process.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 #include "ui/upload_dialog.h"

@@ -38,6 +38,7 @@
 #include "data/parameter_model.h"
 #include "files/data_file.h"
 #include "link/telegram.h"
+#include "tools/shots/simulator_process.h"
 #include "ui/app.h"
 #include "ui/com_select.h"
 #include "ui/compare_view.h"
@@ -47,7 +48,6 @@
 #include "ui/info_dialogs.h"
 #include "ui/language.h"
 #include "ui/main_window.h"
-#include "ui/shots/simulator_process.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
 #include "ui/transfer_worker.h"
@@ -355,13 +355,21 @@ int main(int argc, char** argv) {
         cable.show();
         shooter.Save(&cable, QStringLiteral("cable_information.png"));
     }
-    // The English help as it opens over the start window, from the page beside this program.
+    // The English help as it opens over the start window, from the page beside the program in the
+    // build tree. Without it the window would be empty: no picture then.
     {
-        HelpWindow help(QString::fromStdString(FindHelpDocument(std::string(), kHelpDocumentEnglish.page)),
-                        QString::fromStdString(FindHelpDocument(std::string(), kHelpDocumentEnglish.pdf)),
-                        false, &start);
-        help.show();
-        shooter.Save(&help, QStringLiteral("help_window.png"));
+        const std::string page = FindHelpDocument(KDMXP_SHOTS_HELP_DIR, kHelpDocumentEnglish.page);
+        if (page.empty()) {
+            std::fprintf(stderr, "kdmxp-shots: no %s in %s\n", kHelpDocumentEnglish.page,
+                         KDMXP_SHOTS_HELP_DIR);
+        } else {
+            HelpWindow help(
+                QString::fromStdString(page),
+                QString::fromStdString(FindHelpDocument(KDMXP_SHOTS_HELP_DIR, kHelpDocumentEnglish.pdf)),
+                false, &start);
+            help.show();
+            shooter.Save(&help, QStringLiteral("help_window.png"));
+        }
     }
     {
         CKDMFAQ faq(&start);
