@@ -1,10 +1,13 @@
 #include "ui/app.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "files/data_file.h"
 #include "files/data_file_name.h"
@@ -12,6 +15,7 @@
 #include "ui/history_record.h"
 #include "ui/history_window.h"
 #include "ui/info_dialogs.h"
+#include "ui/menu.h"
 #include "ui/printing.h"
 #include "ui/report.h"
 #include "ui/table_window.h"
@@ -31,6 +35,48 @@ bool CKDM_XPApp::InitInstance() {
     startupDirectory = kdm::CurrentDirectory();
     tempFilePath = kdm::InitTempFilePath(startupDirectory);
     return !startupDirectory.empty();
+}
+
+QMenuBar* CKDM_XPApp::CreateMenu(QWidget* window, std::initializer_list<int> ownCommands) {
+    RecentFiles recent;
+    recent.list = [this] { return uiState.RecentFiles(); };
+    recent.open = [this, window](const QString& path) { OpenDataFile(path, window); };
+    const MenuChecks checks = [this](int id) {
+        return id == menu_id::kBackupBeforeWrite && BackupBeforeWriteEnabled(settings);
+    };
+    QMenuBar* bar = CreateMainMenu(window, std::move(recent), checks);
+
+    // The action of `id`, unless the window handles that command itself.
+    const auto actionOf = [window, ownCommands](int id) -> QAction* {
+        if (std::find(ownCommands.begin(), ownCommands.end(), id) != ownCommands.end()) return nullptr;
+        return FindMenuAction(window, id);
+    };
+    const auto connectTo = [this, window, &actionOf](int id, void (CKDM_XPApp::*handler)(QWidget*)) {
+        if (QAction* action = actionOf(id))
+            QObject::connect(action, &QAction::triggered, window,
+                             [this, window, handler] { (this->*handler)(window); });
+    };
+    connectTo(menu_id::kFileOpen, &CKDM_XPApp::OnFileOpen);
+    connectTo(menu_id::kFilePrint, &CKDM_XPApp::OnFilePrint);
+    connectTo(menu_id::kExportReport, &CKDM_XPApp::OnExportReport);
+    connectTo(menu_id::kHistory, &CKDM_XPApp::OnHistory);
+    connectTo(menu_id::kFileClose, &CKDM_XPApp::OnFileClose);
+    connectTo(menu_id::kReadDevice, &CKDM_XPApp::OnReadDevice);
+    connectTo(menu_id::kWriteDevice, &CKDM_XPApp::OnWriteDevice);
+    if (QAction* backup = actionOf(menu_id::kBackupBeforeWrite)) {
+        QObject::connect(backup, &QAction::triggered, window, [this, window, backup] {
+            OnBackupBeforeWrite(window);
+            // The check mark follows what the store holds, also when it did not take the change.
+            backup->setChecked(BackupBeforeWriteEnabled(settings));
+        });
+    }
+    connectTo(menu_id::kCableInfo, &CKDM_XPApp::OnCableInfo);
+    connectTo(menu_id::kInfo, &CKDM_XPApp::OnInfo);
+    connectTo(menu_id::kHelpEnglish, &CKDM_XPApp::OnHelpEnglish);
+    connectTo(menu_id::kHelpGerman, &CKDM_XPApp::OnHelpGerman);
+    connectTo(menu_id::kFaqEnglish, &CKDM_XPApp::OnFaqEnglish);
+    connectTo(menu_id::kFaqGerman, &CKDM_XPApp::OnFaqGerman);
+    return bar;
 }
 
 bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {

@@ -1,6 +1,6 @@
 // The application object: everything the windows share for the life of the process (the open-port state
 // of the link, the stored settings, the start-up directory, the temporary file path, the current data
-// file) and the handlers the menus route to.
+// file) and the handlers of the menu commands, which it connects to each window's menu.
 //
 // It is a plain object, not the QApplication: main() creates the QApplication first and this object
 // second, and the dialogs receive it by reference.
@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "link/link.h"
@@ -19,6 +20,7 @@
 #include "platform/posix_serial_port.h"
 #include "ui/ui_state.h"
 
+class QMenuBar;
 class QWidget;
 
 class CKDM_XPApp {
@@ -30,6 +32,11 @@ class CKDM_XPApp {
     // Reads the start-up directory and derives the temporary file path from it. Returns false when the
     // working directory cannot be read (the program then runs with an empty start-up directory).
     bool InitInstance();
+
+    // The menu bar of `window`, a start or table window: each command's action is connected to its
+    // handler below, and "Recent files" lists and opens this application's files. Port selection and
+    // the commands in `ownCommands` are left for the window to connect to its own handlers.
+    QMenuBar* CreateMenu(QWidget* window, std::initializer_list<int> ownCommands = {});
 
     // Menu handlers. `parent` is the window whose menu was used.
     void OnFileOpen(QWidget* parent);

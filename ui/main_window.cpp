@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,8 +19,9 @@
 CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("CKDMXPMain"));
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(CreateMainMenu(
-        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this), MenuChecksOf(app_)));
+    // Help documents here come from the start-up directory: the application's handlers do that.
+    layout->setMenuBar(app_.CreateMenu(this));
+    connect(FindMenuAction(this, menu_id::kPortSelect), &QAction::triggered, this, &CKDMXPMain::OnPortSelect);
 
     QFont large = font();
     large.setPointSize(14);
@@ -60,15 +62,6 @@ void CKDMXPMain::dragMoveEvent(QDragMoveEvent* event) {
 
 void CKDMXPMain::dropEvent(QDropEvent* event) {
     OpenDroppedDataFile(app_, this, event);
-}
-
-void CKDMXPMain::OnCommand(int id) {
-    if (id == menu_id::kPortSelect) {
-        OnPortSelect();
-        return;
-    }
-    // Help documents here come from the start-up directory: the application's handlers do that.
-    RouteToApplication(app_, id, this);
 }
 
 void CKDMXPMain::OnPortSelect() {

@@ -14,7 +14,6 @@ class CKDMXPMain final : public QDialog {
     static constexpr const char* kText =
         QT_TRANSLATE_NOOP("Start", "\n  KDM XP \n  Data store / restore for  Q4400-devices");
 
-    void OnCommand(int id);
     void OnPortSelect();
 
   protected:

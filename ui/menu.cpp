@@ -8,9 +8,6 @@
 #include <QWidget>
 #include <iterator>
 
-#include "ui/app.h"
-#include "ui/history_record.h"
-
 namespace {
 
 struct MenuItem {
@@ -118,8 +115,7 @@ void FillRecentMenu(QMenu* recent, QWidget* window, const std::function<QStringL
 
 }  // namespace
 
-QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent,
-                         MenuChecks checks) {
+QMenuBar* CreateMainMenu(QWidget* window, RecentFiles recent, MenuChecks checks) {
     auto* bar = new QMenuBar(window);
     bar->setObjectName(QStringLiteral("mainMenu"));
     // The menu belongs to the window on every desktop, as it always did; a global menu bar would move
@@ -147,8 +143,6 @@ QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand,
                 // Each window carries its own menu: the keys act in the window that has the focus.
                 action->setShortcutContext(Qt::WindowShortcut);
             }
-            const int id = item.id;
-            QObject::connect(action, &QAction::triggered, window, [onCommand, id] { onCommand(id); });
             if (item.id == popup.recentAfter && recent.list && recent.open) {
                 QMenu* files =
                     menu->addMenu(WithMnemonic(Translated(QT_TRANSLATE_NOOP("Menu", "&Recent files")), used));
@@ -178,68 +172,4 @@ QAction* FindMenuAction(QWidget* window, int id) {
     auto* bar = window->findChild<QMenuBar*>(QStringLiteral("mainMenu"));
     if (bar == nullptr) return nullptr;
     return bar->findChild<QAction*>(ObjectNameOf(id));
-}
-
-bool RouteToApplication(CKDM_XPApp& app, int id, QWidget* window) {
-    switch (id) {
-        case menu_id::kFileOpen:
-            app.OnFileOpen(window);
-            return true;
-        case menu_id::kFilePrint:
-            app.OnFilePrint(window);
-            return true;
-        case menu_id::kExportReport:
-            app.OnExportReport(window);
-            return true;
-        case menu_id::kFileClose:
-            app.OnFileClose(window);
-        case menu_id::kReadDevice:
-            app.OnReadDevice(window);
-            return true;
-        case menu_id::kWriteDevice:
-            app.OnWriteDevice(window);
-            return true;
-        case menu_id::kHistory:
-            app.OnHistory(window);
-            return true;
-        case menu_id::kBackupBeforeWrite:
-            app.OnBackupBeforeWrite(window);
-            // The check mark follows what the store holds, also when it did not take the change.
-            if (QAction* action = FindMenuAction(window, id))
-                action->setChecked(BackupBeforeWriteEnabled(app.settings));
-            return true;
-        case menu_id::kCableInfo:
-            app.OnCableInfo(window);
-            return true;
-        case menu_id::kInfo:
-            app.OnInfo(window);
-            return true;
-        case menu_id::kHelpEnglish:
-            app.OnHelpEnglish(window);
-            return true;
-        case menu_id::kHelpGerman:
-            app.OnHelpGerman(window);
-            return true;
-        case menu_id::kFaqEnglish:
-            app.OnFaqEnglish(window);
-            return true;
-        case menu_id::kFaqGerman:
-            app.OnFaqGerman(window);
-            return true;
-        default:
-            return false;
-    }
-}
-
-RecentFiles RecentFilesOf(CKDM_XPApp& app, QWidget* window) {
-    RecentFiles recent;
-    recent.list = [&app] { return app.uiState.RecentFiles(); };
-    recent.open = [&app, window](const QString& path) { app.OpenDataFile(path, window); };
-    return recent;
-}
-
-MenuChecks MenuChecksOf(CKDM_XPApp& app) {
-    return [&app](int id) {
-        return id == menu_id::kBackupBeforeWrite && BackupBeforeWriteEnabled(app.settings);
-    };
 }

@@ -3,6 +3,9 @@
 // popup and item has a mnemonic (Alt+F, Alt+K, ...), the common commands have the usual shortcuts
 // (Ctrl+O, Ctrl+P, Ctrl+R, Ctrl+W, F1, Ctrl+Q), and items that ask for more before they act end in
 // "...". The File popup holds a "Recent files" submenu when the window passes the list to it.
+//
+// The menu only builds the actions: whoever handles a command connects its action's triggered(), the
+// application object most of them, the window the few it handles itself.
 #pragma once
 
 #include <QString>
@@ -12,7 +15,6 @@
 class QAction;
 class QMenuBar;
 class QWidget;
-class CKDM_XPApp;
 
 namespace menu_id {
 inline constexpr int kFileOpen = 32775;
@@ -42,22 +44,12 @@ struct RecentFiles {
 // popup opens, so that every window shows the stored state.
 using MenuChecks = std::function<bool(int id)>;
 
-// Builds the menu bar for `window`. Choosing an item calls `onCommand` with its id; without `recent`
-// the File popup has no "Recent files"; without `checks` the checkable items show unchecked.
-QMenuBar* CreateMainMenu(QWidget* window, std::function<void(int id)> onCommand, RecentFiles recent = {},
-                         MenuChecks checks = {});
-
-// The recent files of `app`, opened in a table window above `window`.
-RecentFiles RecentFilesOf(CKDM_XPApp& app, QWidget* window);
-// The checkable items' states as `app` stores them.
-MenuChecks MenuChecksOf(CKDM_XPApp& app);
+// Builds the menu bar for `window`, its actions not yet connected to anything. Without `recent` the
+// File popup has no "Recent files"; without `checks` the checkable items show unchecked.
+QMenuBar* CreateMainMenu(QWidget* window, RecentFiles recent = {}, MenuChecks checks = {});
 
 // An item's text as shown, without the '&' of its mnemonic ("&Open..." gives "Open...").
 QString MenuTextOf(const QString& text);
 
 // The action of command `id` in the menu of `window`, or null.
 QAction* FindMenuAction(QWidget* window, int id);
-
-// The commands no window handles itself: passes `id` to the application's handler. Returns false for an
-// id the application does not handle.
-bool RouteToApplication(CKDM_XPApp& app, int id, QWidget* window);

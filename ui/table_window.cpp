@@ -1,5 +1,6 @@
 #include "ui/table_window.h"
 
+#include <QAction>
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -61,8 +62,11 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
 
 void CKDM_XPDlg::CreateLayout() {
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(CreateMainMenu(
-        this, [this](int id) { OnCommand(id); }, RecentFilesOf(app_, this), MenuChecksOf(app_)));
+    layout->setMenuBar(app_.CreateMenu(this, {menu_id::kHelpEnglish, menu_id::kHelpGerman}));
+    connect(FindMenuAction(this, menu_id::kHelpEnglish), &QAction::triggered, this,
+            &CKDM_XPDlg::OnHelpEnglish);
+    connect(FindMenuAction(this, menu_id::kHelpGerman), &QAction::triggered, this, &CKDM_XPDlg::OnHelpGerman);
+    connect(FindMenuAction(this, menu_id::kPortSelect), &QAction::triggered, this, &CKDM_XPDlg::OnPortSelect);
 
     // The system table asks for the height of all its rows and gets it whenever the window has room;
     // with less it scrolls, down to the height it always had. The program table takes what is left.
@@ -197,23 +201,6 @@ void CKDM_XPDlg::ReportReadFailure() {
                     QString::fromLocal8Bit(readFailure_.c_str()), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("readFailureBox"));
     box.exec();
-}
-
-void CKDM_XPDlg::OnCommand(int id) {
-    switch (id) {
-        case menu_id::kHelpEnglish:
-            OnHelpEnglish();
-            return;
-        case menu_id::kHelpGerman:
-            OnHelpGerman();
-            return;
-        case menu_id::kPortSelect:
-            OnPortSelect();
-            return;
-        default:
-            RouteToApplication(app_, id, this);
-            return;
-    }
 }
 
 // The table window's help commands look in the directory current at the moment, not the start-up one.

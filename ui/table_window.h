@@ -27,7 +27,6 @@ class CKDM_XPDlg final : public QDialog {
     // that cannot be read leaves the tables empty and reports why (shown once the window is up).
     int ShowDataFile(const std::string& path);
 
-    void OnCommand(int id);
     void OnHelpEnglish();
     void OnHelpGerman();
     void OnPortSelect();

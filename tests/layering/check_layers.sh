@@ -3,6 +3,7 @@
 # never a higher one, and no core folder includes the programs (cli, ui, sim) or the tests. The
 # libraries are linked in the same order (see the top CMakeLists.txt), so a call across an upward
 # include would fail to link; this catches the include itself, header-only uses too.
+# In the desktop application, the menu does not include the application object either.
 # Usage: check_layers.sh SOURCE_DIR. Exit 0 when every include goes down, 1 listing those that go up.
 set -u
 src=${1:?usage: check_layers.sh SOURCE_DIR}
@@ -45,8 +46,19 @@ for folder in $layers; do
     done
 done >"$found"
 
+# The menu is built without the application object: the application connects its handlers to the
+# menu's actions, so ui/menu.* must never include ui/app.h (that closed a cycle app -> table window ->
+# menu -> app).
+for file in "$src"/ui/menu.h "$src"/ui/menu.cpp; do
+    [ -f "$file" ] || continue
+    grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"ui/app\.h"' "$file" |
+        while IFS=: read -r line _; do
+            echo "${file#"$src"/}:$line: includes \"ui/app.h\": the menu may not know the application, which connects to it"
+        done
+done >>"$found"
+
 if [ -s "$found" ]; then
     cat "$found"
     exit 1
 fi
-echo "every include of $layers goes down the layers"
+echo "every include of $layers goes down the layers; the menu does not include the application"
