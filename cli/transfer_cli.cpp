@@ -235,9 +235,9 @@ bool RunInterruptibleRead(kdm::Link& link, kdm::ReadEngine& engine) {
     InterruptWatcher watcher(link);
     watcher.SetTarget([&engine] { engine.RequestStop(); });
     if (engine.StartRead() == 1) engine.RunTimer();
-    const bool interrupted = watcher.Interrupted();
+    const bool stopped = watcher.Interrupted();
     watcher.SetTarget(nullptr);
-    return interrupted;
+    return stopped;
 }
 
 }  // namespace kdmcli
