@@ -21,9 +21,12 @@
 #include <thread>
 #include <vector>
 
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace {
+
+using kdmtest::Contains;
 
 namespace fs = std::filesystem;
 using kdmtest::SimProcess;
@@ -42,10 +45,6 @@ std::string ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 int CountOf(const std::string& text, const std::string& part) {

@@ -17,28 +17,13 @@
 #include <vector>
 
 #include "support/dump_builder.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 extern char** environ;
 
 namespace kdmtest {
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // A device of type 2 ("I1P") with `system` system parameters and `programs` programs of `perProgram`
 // parameters each; `seed` varies the values.

@@ -10,22 +10,11 @@
 #include <vector>
 
 #include "support/dump_builder.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // A type 2 device ("I1P"): four system parameters a to d, `programs` programs with parameters A to C;
 // `seed` varies the values.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/dump_builder.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
@@ -16,10 +17,6 @@ namespace {
 
 void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 // Type 2 ("I1P"): records 1 identification, 2 'a', 3 'b' (marked when asked), 4 'P', 5 'A'.

@@ -5,14 +5,11 @@
 #include <thread>
 #include <vector>
 
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
 namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // Two devices on two ports, read at the same time by two processes, each told its port.
 TEST(DirectPorts, TwoReadsAtOnceEachOnItsOwnPort) {
@@ -45,8 +42,10 @@ TEST(DirectPorts, TwoReadsAtOnceEachOnItsOwnPort) {
     b.join();
     ASSERT_EQ(resultA.exitCode, 0) << resultA.err;
     ASSERT_EQ(resultB.exitCode, 0) << resultB.err;
-    EXPECT_TRUE(Contains(ReadWhole(workA.File("device.KDM")), "0g+U2P")) << ReadWhole(workA.File("device.KDM"));
-    EXPECT_TRUE(Contains(ReadWhole(workB.File("device.KDM")), "0g+I1P")) << ReadWhole(workB.File("device.KDM"));
+    EXPECT_TRUE(Contains(ReadWhole(workA.File("device.KDM")), "0g+U2P"))
+        << ReadWhole(workA.File("device.KDM"));
+    EXPECT_TRUE(Contains(ReadWhole(workB.File("device.KDM")), "0g+I1P"))
+        << ReadWhole(workB.File("device.KDM"));
     // Each device was opened once, by its own reader.
     EXPECT_TRUE(WaitForText(logA, "port closed", 1)) << ReadWhole(logA);
     EXPECT_TRUE(WaitForText(logB, "port closed", 1)) << ReadWhole(logB);

@@ -15,14 +15,11 @@
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
 #include "support/fake_sysfs.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
 namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // A PC with one built-in port (ttyS0), the three phantoms beside it, and an FTDI adapter (ttyUSB0).
 class AdapterMachine : public ::testing::Test {
@@ -150,7 +147,8 @@ TEST_F(AdapterMachine, ADirectPortIsTheOnlyPortTried) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(Contains(result.err, "Not a port: ttyUSB0")) << result.err;
     // No device remembered by a direct search: the settings hold no port of the search's.
-    EXPECT_FALSE(Contains(ReadWhole(settings.Path() + "/volatile/Software/Dorvik/KDM_XP/ComNr.value"), "text"));
+    EXPECT_FALSE(
+        Contains(ReadWhole(settings.Path() + "/volatile/Software/Dorvik/KDM_XP/ComNr.value"), "text"));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "link/telegram.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
@@ -45,10 +46,6 @@ struct Outcome {
     int exitCode = -1;
     bool linkLeft = false;
 };
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // Bytes as the simulator's log spells them: printable ASCII as it is, the framing and line-end bytes by
 // name, anything else as <0xNN>.

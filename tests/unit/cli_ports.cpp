@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/fake_sysfs.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
@@ -51,10 +52,6 @@ std::string LineOf(const std::string& out, const std::string& name) {
         at = end + 1;
     }
     return {};
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 class PortsCommand : public ::testing::Test {
