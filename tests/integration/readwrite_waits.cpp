@@ -193,7 +193,11 @@ TEST_F(WaitsCli, CtrlCWhileAWriteWaitsForAnAcknowledgementIsAStopNotADeviceError
     EXPECT_EQ(cli.Wait(), 130);
 
     const std::string err = cli.Err();
-    EXPECT_TRUE(Contains(err, "Stopped after 2 frames\n")) << err;
+    EXPECT_TRUE(
+        Contains(err,
+                 "Stopped: the device now holds an incomplete parameter set (2 of 9 frames): write the "
+                 "file again or restore a backup\n"))
+        << err;
     EXPECT_FALSE(Contains(err, "Device error")) << err;
     EXPECT_FALSE(Contains(err, "communication terminated")) << err;
 }
@@ -225,9 +229,10 @@ TEST_F(WaitsCli, AFailedWriteSaysWhatTheDeviceHoldsInsteadOfCommunicationTermina
     const CliResult r = Cli({"write", work + "/file.KDM"});
 
     EXPECT_EQ(r.exitCode, 1) << r.err;
-    EXPECT_TRUE(Contains(r.err,
-                         "Device error no:  12\nWrite failed at frame 2 of 9: the device holds an incomplete "
-                         "parameter set; write the file again\n"))
+    EXPECT_TRUE(
+        Contains(r.err,
+                 "Device error no:  12\nWrite failed: the device now holds an incomplete parameter set (2 "
+                 "of 9 frames): write the file again or restore a backup\n"))
         << r.err;
     EXPECT_FALSE(Contains(r.err, "communication terminated")) << r.err;
 }
