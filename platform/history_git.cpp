@@ -342,7 +342,7 @@ HistoryResult GitHistory::FsckDamage(const std::string& what) const {
     return Damage(finding.empty() ? what : what + " (git fsck: " + finding + ")");
 }
 
-HistoryResult GitHistory::CheckReadable(bool& hasEntries) const {
+HistoryResult GitHistory::CheckReadable(bool& hasEntries, bool walk) const {
     hasEntries = false;
     if (location_.empty() || !PathExists(location_)) return HistoryResult::Ok();
     const std::string dotGit = location_ + "/.git";
@@ -366,7 +366,10 @@ HistoryResult GitHistory::CheckReadable(bool& hasEntries) const {
     }
     if (!Resolve("HEAD").empty()) {
         hasEntries = true;
-        return HistoryResult::Ok();
+        if (!walk) return HistoryResult::Ok();
+        const GitRun run = Git({"rev-list", "--count", "HEAD"});
+        if (run.status == 0 || run.status == -1) return HistoryResult::Ok();
+        return FsckDamage(Why("its entries cannot be read", run));
     }
     if (branch.empty())
         return FsckDamage(".git/HEAD names commit " + head.substr(0, 12) + ", which cannot be read");
@@ -617,9 +620,10 @@ HistoryResult GitHistory::MergeRemote(int& received) {
 
 HistoryResult GitHistory::Sync(SyncReport& report, const std::function<void(SyncStage)>& stage) {
     report = SyncReport{};
-    // Merging into a damaged history could hide what it holds behind what the remote sends.
+    // Merging into a damaged history could hide what it holds behind what the remote sends, and
+    // sending from one spreads the damage.
     bool hasEntries = false;
-    if (HistoryResult readable = CheckReadable(hasEntries); !readable.ok) return readable;
+    if (HistoryResult readable = CheckReadable(hasEntries, true); !readable.ok) return readable;
     std::string url;
     if (HistoryResult known = Remote(url); !known.ok) return known;
     if (url.empty()) return HistoryResult::Fail("No remote is set for the history");

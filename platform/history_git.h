@@ -76,7 +76,8 @@ class GitHistory final : public IHistory {
     // Whether the history can be read: Ok for an absent one, one that has recorded nothing yet
     // (`hasEntries` false) and a sound one; a damaged result naming what is wrong otherwise. Reads
     // .git/HEAD and the branch itself, since git sees no repository at all behind a broken HEAD.
-    HistoryResult CheckReadable(bool& hasEntries) const;
+    // `walk` also reads every entry's commit, as a sync must before it merges or sends anything.
+    HistoryResult CheckReadable(bool& hasEntries, bool walk = false) const;
     // A damaged result: the repository's path, what is wrong, and what to do.
     HistoryResult Damage(const std::string& what) const;
     // The same with the most telling line of git fsck added.
