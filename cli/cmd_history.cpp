@@ -412,7 +412,8 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
         "List the device history, newest first: every read, every backup before a write and every\n"
         "write, with its time, device, host, user and port. Entries are kept in a git repository in\n"
         "$XDG_DATA_HOME/kdmxp/history (~/.local/share/kdmxp/history); identical contents are stored\n"
-        "once. Its subcommands share the history with other laptops and compare entries.");
+        "once. Its subcommands share the history with other laptops and compare entries. A history that\n"
+        "cannot be read (a damaged repository) is never listed as empty: it says why, exit status 2.");
     history->add_flag("--json", list->json, "Print the entries as one JSON document");
     history
         ->add_option("--device", list->device,
