@@ -38,7 +38,11 @@ inline constexpr int kExitUsage = 2;        // bad command line
 inline constexpr int kExitSuspect = 2;      // read saved a file holding telegrams that cannot be trusted
 inline constexpr int kExitNotAllShown = 2;  // show left out programs its tables have no row for
 inline constexpr int kExitDifferent = 3;    // write --verify found differences
-inline constexpr int kExitStopped = 130;    // stopped by Ctrl-C
+inline constexpr int kExitStopped = 130;    // stopped by Ctrl-C (SIGINT) or SIGTERM
+inline constexpr int kExitHungUp = 129;     // stopped by SIGHUP: the terminal or the session went away
+// The history cannot be read (a damaged repository): listing, sync, backup, and the entry of a read or
+// a write that did reach the device.
+inline constexpr int kExitHistoryDamaged = 2;
 
 // Each Register function adds one subcommand; its callback stores the exit code in `exitCode`.
 void RegisterPorts(CLI::App& app, Context& context, int& exitCode);

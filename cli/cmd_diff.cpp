@@ -13,6 +13,7 @@
 #include "cli/diff_output.h"
 #include "cli/port_option.h"
 #include "cli/scratch_directory.h"
+#include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
@@ -62,6 +63,8 @@ struct DeviceRead {
 // marked: the comparison counts them as differences.
 DeviceRead ReadDevice(Context& context, const DiffOptions& options) {
     DeviceRead result;
+    // The scratch directory goes with the read; the comparison after it may be stopped at once.
+    DeferStops keepWhole;
     ScratchDirectory scratch("diff");
     if (scratch.Path().empty()) {
         std::fprintf(stderr, "kdmxp-cli diff: cannot create a temporary directory for the device's data\n");
@@ -73,11 +76,12 @@ DeviceRead ReadDevice(Context& context, const DiffOptions& options) {
     progress.SetTempPath(tempPath);
     progress.SetDirectPort(options.port);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
-    const bool interrupted = RunInterruptibleRead(context.link, engine);
+    const bool interrupted = RunInterruptibleRead(engine);
     progress.Finish();
     if (engine.Stopped() || interrupted) {
         if (!engine.Ended()) engine.Stop(kdm::StopCommand::kCancel);
-        result.exitCode = kExitStopped;
+        std::fprintf(stderr, "Stopped; the device was not compared\n");
+        result.exitCode = StopExitCode();
         return result;
     }
     if (engine.SavedPath().empty()) {
@@ -147,7 +151,7 @@ void RegisterDiff(CLI::App& app, Context& context, int& exitCode) {
         "difference is listed once: changed, only in A or only in B; a value whose telegram failed its\n"
         "checksum or was damaged always counts as a difference. Exit status 0 when both hold the same\n"
         "parameters, 1 when they differ, 2 on trouble (a file that cannot be read, no device), 130 when\n"
-        "stopped with Ctrl-C.");
+        "stopped with Ctrl-C or SIGTERM, 129 on SIGHUP.");
     diff->add_option("A", options->fileA, "Data file (.KDM)")->required();
     diff->add_option("B", options->fileB, "Data file (.KDM) to compare with A");
     diff->add_flag("--device", options->device,

@@ -1,6 +1,7 @@
 // kdmxp-cli history: the copies of what was read from devices and written into them, kept in a git
 // repository that several laptops can share through one remote; and the hooks read and write use to
 // add to it.
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -17,12 +18,14 @@
 #include "cli/parameter_output.h"
 #include "cli/port_option.h"
 #include "cli/scratch_directory.h"
+#include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 #include "data/strings.h"
 #include "files/data_file.h"
 #include "transfer/read_engine.h"
+#include "transfer/write_engine.h"
 
 namespace kdmcli {
 namespace {
@@ -52,9 +55,15 @@ std::string IdentificationOf(const kdm::ParameterSet& set) {
     return set.Heading();
 }
 
-// Adds the entry for text already in memory; false (the reason on stderr) when it could not.
-bool Record(Context& context, kdm::HistoryKind kind, const std::string& text, const std::string& source,
-            kdm::VerifyOutcome verify, bool quiet) {
+kdm::WriteEnding EndingOf(const kdm::IncompleteWrite& write) {
+    if (write.end == kdm::WriteEnd::kStopped && StopSignal() == SIGHUP) return kdm::WriteEnding::kHangUp;
+    return kdm::HistoryEnding(write.end);
+}
+
+// Adds the entry for text already in memory: kExitOk, or (the reason on stderr) kExitFailure or
+// kExitHistoryDamaged.
+int Record(Context& context, kdm::HistoryKind kind, const std::string& text, const std::string& source,
+           kdm::VerifyOutcome verify, bool quiet, const kdm::IncompleteWrite* incomplete = nullptr) {
     const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
     kdm::HistoryRecord record;
     record.kind = kind;
@@ -65,17 +74,24 @@ bool Record(Context& context, kdm::HistoryKind kind, const std::string& text, co
     record.port = FoundPort(context);
     record.source = source;
     record.verify = verify;
+    if (incomplete != nullptr) {
+        record.ending = EndingOf(*incomplete);
+        record.framesSent = incomplete->framesSent;
+        record.framesInFile = incomplete->framesInFile;
+    }
     kdm::HistoryEntry entry;
     const kdm::HistoryResult result = context.history.Record(record, entry);
     if (!result.ok) {
-        std::fprintf(stderr, "Not kept in the history: %s\n", result.reason.c_str());
-        return false;
+        // A damaged history says so in full: the sentence names the repository and what to do.
+        std::fprintf(stderr, "%s%s\n",
+                     result.damaged ? "" : "Not kept in the history: ", result.reason.c_str());
+        return result.damaged ? kExitHistoryDamaged : kExitFailure;
     }
     if (!quiet)
-        std::fprintf(stderr, "History: %s entry %s for device %s\n",
-                     std::string(kdm::HistoryKindName(kind)).c_str(), entry.ShortId().c_str(),
-                     entry.device.c_str());
-    return true;
+        std::fprintf(stderr, "History: %s%s entry %s for device %s\n",
+                     entry.Incomplete() ? "incomplete " : "", std::string(kdm::HistoryKindName(kind)).c_str(),
+                     entry.ShortId().c_str(), entry.device.c_str());
+    return kExitOk;
 }
 
 // --- history (listing) ---
@@ -112,7 +128,15 @@ nlohmann::ordered_json EntryJson(const kdm::HistoryEntry& entry, const std::stri
         {"path", location + "/" + entry.file},
         {"source", Latin1ToUtf8(entry.source)},
     };
-    if (entry.kind == kdm::HistoryKind::kWrite) json["verify"] = kdm::VerifyOutcomeName(entry.verify);
+    if (entry.kind == kdm::HistoryKind::kWrite) {
+        json["verify"] = kdm::VerifyOutcomeName(entry.verify);
+        json["complete"] = !entry.Incomplete();
+        if (entry.Incomplete()) {
+            json["ending"] = kdm::WriteEndingName(entry.ending);
+            json["framesSent"] = entry.framesSent;
+            json["framesInFile"] = entry.framesInFile;
+        }
+    }
     return json;
 }
 
@@ -120,8 +144,9 @@ int RunList(Context& context, const ListOptions& options) {
     std::vector<kdm::HistoryEntry> entries;
     const kdm::HistoryResult listed = context.history.List(entries);
     if (!listed.ok) {
+        // Never an empty list: the entries are there, and cannot be shown.
         std::fprintf(stderr, "%s\n", listed.reason.c_str());
-        return kExitFailure;
+        return kExitHistoryDamaged;
     }
     if (!options.device.empty()) entries = kdm::EntriesOfDevice(entries, options.device);
     const std::string& location = context.history.Location();
@@ -152,6 +177,11 @@ int RunList(Context& context, const ListOptions& options) {
         if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
             line += std::string(entry.port.empty() ? "" : " ") + "(verify " +
                     std::string(kdm::VerifyOutcomeName(entry.verify)) + ")";
+        if (entry.Incomplete())
+            line += std::string(line.back() == ' ' ? "" : " ") +
+                    "(incomplete: " + std::to_string(entry.framesSent) + " of " +
+                    std::to_string(entry.framesInFile) + " frames, " +
+                    std::string(kdm::WriteEndingName(entry.ending)) + ")";
         out += line + "\n";
     }
     std::fputs(out.c_str(), stdout);
@@ -186,6 +216,8 @@ int RunRemote(Context& context, const std::string& url) {
 // --- history sync ---
 
 int RunSync(Context& context, bool quiet) {
+    // Fetching may wait on the network for long: a stop ends it at once, and the git program with it.
+    SetStopLine("History sync stopped; nothing is lost, and the next sync completes it\n");
     std::string url;
     context.history.Remote(url);
     kdm::SyncReport report;
@@ -205,6 +237,10 @@ int RunSync(Context& context, bool quiet) {
         std::fflush(stderr);
     });
     if (!synced.ok) {
+        if (synced.damaged) {
+            std::fprintf(stderr, "%s\n", synced.reason.c_str());
+            return kExitHistoryDamaged;
+        }
         std::fprintf(stderr, "%s; the history is unchanged%s\n", synced.reason.c_str(),
                      url.empty() ? " (set a remote with: kdmxp-cli history remote URL)" : "");
         return kExitFailure;
@@ -300,15 +336,15 @@ int RunDiff(Context& context, const DiffOptions& options) {
 
 }  // namespace
 
-bool RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& path,
-                     kdm::VerifyOutcome verify, bool quiet) {
+int RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& path,
+                    kdm::VerifyOutcome verify, bool quiet, const kdm::IncompleteWrite* incomplete) {
     std::string text, reason;
     long length = 0;
     if (!kdm::ReadWholeFile(path, text, length, reason)) {
         std::fprintf(stderr, "Not kept in the history: %s\n", reason.c_str());
-        return false;
+        return kExitFailure;
     }
-    return Record(context, kind, text, AbsolutePath(path), verify, quiet);
+    return Record(context, kind, text, AbsolutePath(path), verify, quiet, incomplete);
 }
 
 int BackupBeforeWrite(Context& context, const std::string& file, const std::string& port, bool quiet) {
@@ -319,6 +355,8 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
                      reason.empty() ? file.c_str() : reason.c_str());
         return kExitFailure;
     }
+    // From here the scratch directory is removed on the way out, and the backup kept whole or not at all.
+    DeferStops keepWhole;
     ScratchDirectory scratch("backup");
     if (scratch.Path().empty()) {
         std::fprintf(stderr, "Backup: cannot create a temporary directory; nothing was written\n");
@@ -330,12 +368,12 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     progress.SetSavePath(scratch.Path() + "/device.KDM");
     progress.SetTempPath(scratch.Path() + "/KDM.tmp");
     kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");
-    const bool interrupted = RunInterruptibleRead(context.link, reader);
+    const bool interrupted = RunInterruptibleRead(reader);
     progress.Finish();
     if (reader.Stopped() || interrupted) {
         if (!reader.Ended()) reader.Stop(kdm::StopCommand::kCancel);
         std::fprintf(stderr, "Backup stopped; nothing was written\n");
-        return kExitStopped;
+        return StopExitCode();
     }
     if (reader.SavedPath().empty()) {
         PrintSearchAttempts(context);
@@ -354,10 +392,15 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
         std::fprintf(stderr, "%s\n", Text(kdm::sid::kWrongDeviceType).c_str());
         return kExitFailure;
     }
-    if (!Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(), kdm::VerifyOutcome::kNotAsked,
-                quiet)) {
+    const int kept = Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(),
+                            kdm::VerifyOutcome::kNotAsked, quiet);
+    if (kept != kExitOk) {
         std::fprintf(stderr, "Backup: the history did not take it; nothing was written\n");
-        return kExitFailure;
+        return kept;
+    }
+    if (StopArrived()) {
+        std::fprintf(stderr, "Backup kept; stopped before writing, nothing was written\n");
+        return StopExitCode();
     }
     return kExitOk;
 }
@@ -369,7 +412,8 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
         "List the device history, newest first: every read, every backup before a write and every\n"
         "write, with its time, device, host, user and port. Entries are kept in a git repository in\n"
         "$XDG_DATA_HOME/kdmxp/history (~/.local/share/kdmxp/history); identical contents are stored\n"
-        "once. Its subcommands share the history with other laptops and compare entries.");
+        "once. Its subcommands share the history with other laptops and compare entries. A history that\n"
+        "cannot be read (a damaged repository) is never listed as empty: it says why, exit status 2.");
     history->add_flag("--json", list->json, "Print the entries as one JSON document");
     history
         ->add_option("--device", list->device,

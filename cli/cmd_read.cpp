@@ -7,6 +7,7 @@
 #include "cli/cli.h"
 #include "cli/history_cli.h"
 #include "cli/port_option.h"
+#include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
 #include "files/data_file.h"
@@ -62,7 +63,9 @@ int RunRead(Context& context, const ReadOptions& options) {
     progress.SetTempPath(tempPath);
     progress.SetDirectPort(options.port);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
-    const bool interrupted = RunInterruptibleRead(context.link, engine);
+    // The read, its save and its history entry end as they should before a stop ends the command.
+    DeferStops keepWhole;
+    const bool interrupted = RunInterruptibleRead(engine);
     progress.Finish();
 
     if (engine.Stopped() || interrupted) {
@@ -71,7 +74,7 @@ int RunRead(Context& context, const ReadOptions& options) {
         progress.Note(engine.TempFileWritten() ? "Stopped; " + tempPath + " holds what arrived"
                                                : "Stopped during the device search; nothing was read and " +
                                                      tempPath + " was not touched");
-        return kExitStopped;
+        return StopExitCode();
     }
     if (engine.SavedPath().empty()) {
         PrintSearchAttempts(context);
@@ -86,10 +89,12 @@ int RunRead(Context& context, const ReadOptions& options) {
                   " programs), " + std::to_string(engine.ChecksumMismatches()) + " checksum mismatches" +
                   damaged + " -> " + engine.SavedPath());
     const int status = CheckSavedFile(engine.SavedPath());
-    // The history keeps a copy; when it cannot, it says so and the read's outcome stays what it is.
-    if (status != kExitFailure)
+    // The history keeps a copy; when it cannot, it says so and the read's outcome stays what it is,
+    // unless the history is damaged: then every later listing would lack this read.
+    if (status != kExitFailure &&
         RecordInHistory(context, kdm::HistoryKind::kRead, engine.SavedPath(), kdm::VerifyOutcome::kNotAsked,
-                        options.quiet);
+                        options.quiet) == kExitHistoryDamaged)
+        return kExitHistoryDamaged;
     return status;
 }
 
@@ -102,8 +107,9 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
         "Read every system and program parameter of the connected device and save them as a data file.\n"
         "The telegrams are stored in KDM.tmp in the working directory as they arrive; on success FILE\n"
         "becomes an exact copy. Exit status 0 when saved, 2 when saved but holding telegrams with a\n"
-        "checksum mismatch or damage (their number goes to stderr), 1 on any failure, 130 when stopped\n"
-        "with Ctrl-C (KDM.tmp then keeps what arrived).");
+        "checksum mismatch or damage (their number goes to stderr) or when the device history is damaged,\n"
+        "1 on any failure, 130 when stopped with Ctrl-C or SIGTERM, 129 on SIGHUP (KDM.tmp then keeps\n"
+        "what arrived). A missing or read-only directory of FILE is refused before the search.");
     read->add_option("-o,--output", options->output, "The data file to save (replaced if it exists)")
         ->required();
     read->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");

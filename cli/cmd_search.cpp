@@ -1,13 +1,11 @@
 // kdmxp-cli search: finds the port on which a device identifies itself and prints its identification.
-#include <signal.h>
-
-#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/cli.h"
 #include "cli/port_option.h"
+#include "cli/stop_signals.h"
 #include "link/waits.h"
 #include "transfer/pacing.h"
 
@@ -17,38 +15,6 @@ namespace {
 struct SearchOptions {
     bool quiet = false;
     std::string port;
-};
-
-// The handler can reach only what a plain variable holds; it does nothing but an atomic store.
-std::atomic<kdm::Link*> interruptedLink{nullptr};
-
-extern "C" void StopSearch(int) {
-    if (kdm::Link* link = interruptedLink.load()) link->RequestStop();
-}
-
-// Ctrl-C stops the search at the next one-byte read; the handler is in place only while it runs.
-class InterruptGuard {
-  public:
-    explicit InterruptGuard(kdm::Link& link) {
-        interruptedLink.store(&link);
-        struct sigaction action {};
-        action.sa_handler = StopSearch;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = 0;  // no restart: a waiting read returns at once and the stop is seen sooner
-        sigaction(SIGINT, &action, &oldInt_);
-        sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    ~InterruptGuard() {
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-        interruptedLink.store(nullptr);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-  private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
 };
 
 int RunSearch(Context& context, const SearchOptions& options) {
@@ -77,7 +43,8 @@ int RunSearch(Context& context, const SearchOptions& options) {
     std::string identification;
     int result;
     {
-        InterruptGuard guard(link);
+        // A stop ends the search at the next one-byte read, and the port is closed before the end.
+        DeferStops closeFirst;
         result = link.SearchDevice(identification);
     }
     link.SetSearchObserver(nullptr);
@@ -85,7 +52,7 @@ int RunSearch(Context& context, const SearchOptions& options) {
     if (link.StopRequested()) {
         link.ClosePort();
         std::fprintf(stderr, "Search stopped.\n");
-        return kExitStopped;
+        return StopExitCode();
     }
     if (result == kdm::kSearchFound) {
         link.ClosePort();
@@ -111,7 +78,7 @@ void RegisterSearch(CLI::App& app, Context& context, int& exitCode) {
         "Search for a device and print its identification telegram: the port chosen in the desktop\n"
         "application's port dialog first, then the port of the last find, then COM1 to COM9 (USB adapters\n"
         "before built-in ports). When nothing is found, one line per port tried says why.\n"
-        "Exit status 0 when found, 1 when not, 130 when stopped with Ctrl-C.");
+        "Exit status 0 when found, 1 when not, 130 when stopped with Ctrl-C or SIGTERM, 129 on SIGHUP.");
     search->add_flag("-q,--quiet", options->quiet, "Do not report each port tried on stderr");
     search->add_option("--port", options->port, "Try this port alone: COMn or a device path (no scan)")
         ->type_name("COMn|PATH");

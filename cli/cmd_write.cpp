@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/cli.h"
@@ -49,7 +50,7 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
     progress.Finish();
     if (reader.Stopped() || watcher.Interrupted()) {
         if (!reader.Ended()) reader.Stop(kdm::StopCommand::kCancel);
-        return kExitStopped;
+        return StopExitCode();
     }
     if (reader.SavedPath().empty()) {
         std::fprintf(stderr, "Verify: the device could not be read back\n");
@@ -88,37 +89,62 @@ int RunWrite(Context& context, const WriteOptions& options) {
     progress.SetDirectPort(options.port);
     progress.SetAllowSuspect(options.allowSuspect);
     kdm::WriteEngine engine(context.link, context.clock, progress);
-    InterruptWatcher watcher(context.link);
+    // Reading and checking the file may take a while for a large one, and sends nothing: a stop there
+    // ends the process at once. From the device search on, the write winds down and tells what the
+    // device holds, and keeps its history entry, before the command ends.
+    SetStopLine("Stopped before the device search; nothing was written\n");
+    InterruptWatcher watcher(false);
+    progress.SetOnSearch([&watcher] { watcher.Defer(); });
     watcher.SetTarget([&engine] { engine.RequestStop(); });
     if (engine.StartWriteFile(options.file) == 1) engine.RunTimer();
     watcher.SetTarget(nullptr);
     progress.Finish();
 
-    if (engine.Stopped() || watcher.Interrupted()) {
-        if (!engine.Ended()) engine.Stop(kdm::StopCommand::kCancel);
-        progress.Note("Stopped after " + std::to_string(engine.FramesSent()) + " frames");
-        return kExitStopped;
-    }
-    if (!engine.Ended()) {
+    if (!engine.Ended() && !watcher.Interrupted()) {
         // The window would stay open showing why nothing was sent; here the status is the message.
         std::fprintf(stderr, "%s\n", Text(progress.LastStatus()).c_str());
         PrintSearchAttempts(context);
         engine.Stop(kdm::StopCommand::kCancel);
         return kExitFailure;
     }
-    if (!engine.Completed()) return kExitFailure;
+    // A stop the engine has not performed yet (it came as the last frame went out, or while a refused
+    // start held the port) is performed here.
+    if (!engine.Ended()) engine.Stop(kdm::StopCommand::kCancel);
+    if (const std::optional<kdm::IncompleteWrite>& incomplete = engine.Incomplete()) {
+        // A failed acknowledgement was printed as it happened; a stop is said here, with its cause.
+        if (incomplete->end == kdm::WriteEnd::kStopped)
+            PrintAlways(StopCause() + ": " + IncompleteSetText(*incomplete));
+        RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
+                        options.quiet, &*incomplete);
+        return incomplete->end == kdm::WriteEnd::kStopped ? StopExitCode() : kExitFailure;
+    }
+    if (engine.Stopped()) {
+        progress.Note("Stopped before any frame was sent; the device is unchanged");
+        return StopExitCode();
+    }
+    if (!engine.Completed()) {
+        // A port held by another program, or none answering: what became of each port tried.
+        PrintSearchAttempts(context);
+        return kExitFailure;
+    }
     progress.Note("Wrote " + std::to_string(engine.FramesSent()) + " frames from " + options.file);
     // The history shows what went into the device, and whether the device took it.
-    if (!options.verify) {
-        RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
-                        options.quiet);
-        return kExitOk;
+    if (!options.verify || watcher.Interrupted()) {
+        const int kept = RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
+                                         kdm::VerifyOutcome::kNotAsked, options.quiet);
+        if (watcher.Interrupted()) {
+            // The whole file went in; the stop came too late to stop anything but the read-back.
+            progress.Note("Stopped after the write was complete; not verified");
+            return StopExitCode();
+        }
+        return kept == kExitHistoryDamaged ? kExitHistoryDamaged : kExitOk;
     }
     const int verified = Verify(context, options, watcher);
     // A read-back that was stopped did not pass either: the write went in, unconfirmed.
-    RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
-                    verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed,
-                    options.quiet);
+    const int kept = RecordInHistory(
+        context, kdm::HistoryKind::kWrite, options.file,
+        verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed, options.quiet);
+    if (verified == kExitOk && kept == kExitHistoryDamaged) return kExitHistoryDamaged;
     return verified;
 }
 
@@ -130,7 +156,9 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
         "write",
         "Write a data file into the connected device of the same type, one telegram at a time, each\n"
         "acknowledged by the device. Exit status 0 when every telegram was written, 1 on any failure,\n"
-        "3 when --verify found differences, 130 when stopped with Ctrl-C.");
+        "2 when written but the device history is damaged, 3 when --verify found differences, 130 when\n"
+        "stopped with Ctrl-C or SIGTERM, 129 on SIGHUP. A write that ends part-way says how many of the\n"
+        "file's frames the device took, and the history keeps an entry of it marked incomplete.");
     write->add_option("FILE", options->file, "The data file to write")->required();
     write->add_flag("--verify", options->verify,
                     "Afterwards read the device back and compare every parameter with the file; each\n"

@@ -1,5 +1,6 @@
 #include "cli/transfer_cli.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,15 +14,6 @@ namespace kdmcli {
 
 namespace {
 
-// Signal handlers can reach only plain variables; these hold what the one running transfer needs.
-std::atomic<bool> interrupted{false};
-std::atomic<kdm::Link*> interruptedLink{nullptr};
-
-extern "C" void OnInterrupt(int) {
-    interrupted.store(true);
-    if (kdm::Link* link = interruptedLink.load()) link->RequestStop();
-}
-
 void PrintLine(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);
@@ -34,6 +26,26 @@ constexpr int kBarWidth = 30;
 
 std::string Text(int stringId) {
     return std::string(kdm::LoadString(stringId));
+}
+
+std::string IncompleteSetText(const kdm::IncompleteWrite& write) {
+    return "the device now holds an incomplete parameter set (" + std::to_string(write.framesSent) + " of " +
+           std::to_string(write.framesInFile) + " frames): write the file again or restore a backup";
+}
+
+std::string StopCause() {
+    switch (StopSignal()) {
+        case SIGHUP:
+            return "Hung up";
+        case SIGTERM:
+            return "Stopped by SIGTERM";
+        default:
+            return "Stopped";
+    }
+}
+
+void PrintAlways(const std::string& text) {
+    PrintLine(text);
 }
 
 ProgressMode ChooseProgressMode(bool quiet) {
@@ -89,6 +101,7 @@ void ProgressObserver::Redraw() {
 }
 
 void ProgressObserver::OnStatus(int stringId) {
+    if (stringId == kdm::sid::kSearching && onSearch_) onSearch_();
     lastStatus_ = stringId;
     status_ = Text(stringId);
     if (mode_ == ProgressMode::kLines && stringId != printedStatus_) {
@@ -125,8 +138,11 @@ void ProgressObserver::OnWriteComplete() {
     Note(Text(kdm::sid::kTerminated));
 }
 
-void ProgressObserver::OnWriteFailed(int framesSent, int framesInFile) {
-    Note(kdm::WriteFailedText(framesSent, framesInFile));
+void ProgressObserver::OnWriteIncomplete(const kdm::IncompleteWrite& write) {
+    if (write.end == kdm::WriteEnd::kStopped) return;
+    EndLiveLine();
+    PrintLine(kdm::DeviceErrorText(write.errorNumber));
+    PrintLine("Write failed: " + IncompleteSetText(write));
 }
 
 void ProgressObserver::OnProgressRange(int, int high) {
@@ -191,24 +207,13 @@ bool ProgressObserver::AskWriteMarkedRecords(const std::string& text) {
     return false;
 }
 
-InterruptWatcher::InterruptWatcher(kdm::Link& link) {
-    interrupted.store(false);
-    interruptedLink.store(&link);
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: a waiting read returns at once and the stop is seen sooner
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
+InterruptWatcher::InterruptWatcher(bool deferNow) : defer_(deferNow) {
     thread_ = std::thread([this] { Watch(); });
 }
 
 InterruptWatcher::~InterruptWatcher() {
     done_.store(true);
     thread_.join();
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-    interruptedLink.store(nullptr);
 }
 
 void InterruptWatcher::SetTarget(std::function<void()> target) {
@@ -217,12 +222,12 @@ void InterruptWatcher::SetTarget(std::function<void()> target) {
 }
 
 bool InterruptWatcher::Interrupted() const {
-    return interrupted.load();
+    return StopArrived();
 }
 
 void InterruptWatcher::Watch() {
     while (!done_.load()) {
-        if (interrupted.load()) {
+        if (StopArrived()) {
             // Repeated on every round: a target set after the interrupt must hear of it too.
             std::lock_guard<std::mutex> lock(mutex_);
             if (target_) target_();
@@ -231,8 +236,8 @@ void InterruptWatcher::Watch() {
     }
 }
 
-bool RunInterruptibleRead(kdm::Link& link, kdm::ReadEngine& engine) {
-    InterruptWatcher watcher(link);
+bool RunInterruptibleRead(kdm::ReadEngine& engine) {
+    InterruptWatcher watcher;
     watcher.SetTarget([&engine] { engine.RequestStop(); });
     if (engine.StartRead() == 1) engine.RunTimer();
     const bool stopped = watcher.Interrupted();

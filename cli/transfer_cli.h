@@ -1,8 +1,6 @@
-// What `kdmxp-cli read` and `write` share: the progress display on stderr, Ctrl-C handling and the
-// message texts.
+// What `kdmxp-cli read` and `write` share: the progress display on stderr, stop signals during a
+// transfer and the message texts.
 #pragma once
-
-#include <signal.h>
 
 #include <atomic>
 #include <functional>
@@ -10,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/stop_signals.h"
 #include "link/link.h"
 #include "transfer/observer.h"
 #include "transfer/read_engine.h"
@@ -53,7 +52,11 @@ class ProgressObserver final : public kdm::ITransferObserver {
     void OnWriteProgramNumber(const std::string& number) override;
     void OnRemaining(int characters) override;
     void OnWriteComplete() override;
-    void OnWriteFailed(int framesSent, int framesInFile) override;
+    // A failed acknowledgement is printed (errors always are); a stop is left to the command, which
+    // knows what stopped it.
+    void OnWriteIncomplete(const kdm::IncompleteWrite& write) override;
+    // Called when the device search begins, before any port is opened.
+    void SetOnSearch(std::function<void()> onSearch) { onSearch_ = std::move(onSearch); }
     void ShowError(const std::string& text) override;
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;
@@ -83,19 +86,23 @@ class ProgressObserver final : public kdm::ITransferObserver {
     int position_ = 0;
     bool liveLineOpen_ = false;
     bool allowSuspect_ = false;
+    std::function<void()> onSearch_;
 };
 
-// Ctrl-C (and SIGTERM) during a transfer. The handler only stores atomics and asks the link to stop,
-// which ends any wait at its next one-byte read; the engines take a stopped link for a stop of their
-// own, so a wait cut short never passes for a silent device. A watcher thread passes the request on to
-// the engine that runs as well, whose own thread then performs the stop.
+// A stop signal during a transfer (cli/stop_signals.h): the handler stops the link, which ends any wait
+// at its next one-byte read; the engines take a stopped link for a stop of their own, so a wait cut
+// short never passes for a silent device. A watcher thread passes the request on to the engine that
+// runs as well, whose own thread then performs the stop.
 class InterruptWatcher {
   public:
-    explicit InterruptWatcher(kdm::Link& link);
+    // `deferNow`: stops are the transfer's from now on; otherwise they end the process at once until
+    // Defer() (a write checks its file before it opens a port).
+    explicit InterruptWatcher(bool deferNow = true);
     ~InterruptWatcher();
     InterruptWatcher(const InterruptWatcher&) = delete;
     InterruptWatcher& operator=(const InterruptWatcher&) = delete;
 
+    void Defer() { defer_.Begin(); }
     // What to call once an interrupt arrived (the running engine's RequestStop); may be replaced.
     void SetTarget(std::function<void()> target);
     bool Interrupted() const;
@@ -103,18 +110,25 @@ class InterruptWatcher {
   private:
     void Watch();
 
+    DeferStops defer_;
     std::mutex mutex_;
     std::function<void()> target_;
     std::atomic<bool> done_{false};
     std::thread thread_;
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
 };
 
 // A string-table text as std::string.
 std::string Text(int stringId);
 
-// Runs a whole read, which Ctrl-C (or SIGTERM) stops cleanly; true when it was interrupted.
-bool RunInterruptibleRead(kdm::Link& link, kdm::ReadEngine& engine);
+// "the device now holds an incomplete parameter set (2 of 9 frames): write the file again or restore a
+// backup": what every message about a write that ended part-way says.
+std::string IncompleteSetText(const kdm::IncompleteWrite& write);
+// How the stop came, to begin a sentence: "Stopped", "Stopped by SIGTERM", "Hung up".
+std::string StopCause();
+// Prints a line on stderr whatever the mode: an error, or the end of a stopped job.
+void PrintAlways(const std::string& text);
+
+// Runs a whole read, which a stop signal stops cleanly; true when it was interrupted.
+bool RunInterruptibleRead(kdm::ReadEngine& engine);
 
 }  // namespace kdmcli

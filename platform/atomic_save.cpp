@@ -182,10 +182,37 @@ Status Save(const std::string& destination, std::string_view bytes, IFileOps& op
 
 }  // namespace
 
+namespace {
+
+// Whether a new file can be made in the destination's directory: it exists, is a directory, and this
+// process may add names to it (a read-only mount says so as well).
+Status CheckDirectory(const Destination& target) {
+    struct stat info {};
+    if (::stat(target.directory.c_str(), &info) != 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return Failure(error, "cannot save " + target.path + ": its directory " + target.directory +
+                                      " does not exist");
+        return CannotSave(target.path, error);
+    }
+    if (!S_ISDIR(info.st_mode))
+        return Failure(ENOTDIR,
+                       "cannot save " + target.path + ": " + target.directory + " is not a directory");
+    if (::faccessat(AT_FDCWD, target.directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        const int error = errno;
+        return Failure(error, "cannot save " + target.path + ": its directory " + target.directory +
+                                  " cannot be written (" + SystemErrorText(error) + ")");
+    }
+    return {};
+}
+
+}  // namespace
+
 int CheckSaveDestination(const std::string& destination, std::string& reason) {
     PosixFileOps ops;
     const Result<Destination> examined = Examine(destination, ops);
-    return Report(examined.Ok() ? Status() : Status(examined.failure()), reason);
+    if (!examined.Ok()) return Report(Status(examined.failure()), reason);
+    return Report(CheckDirectory(examined.value()), reason);
 }
 
 int SaveBytesAtomically(const std::string& destination, std::string_view bytes, std::string& reason) {

@@ -27,8 +27,9 @@ namespace kdm {
 class IFileOps;
 
 // Whether `destination` could be saved to at all: a file name (not empty, not ending in '/') that
-// names nothing yet or a regular file. Lets a caller refuse before long work (a device read) rather
-// than after it. 1 when it could; 0 with `reason`.
+// names nothing yet or a regular file, in a directory that exists and this process may write to. Lets
+// a caller refuse before long work (a device read) rather than after it. 1 when it could; 0 with
+// `reason`.
 int CheckSaveDestination(const std::string& destination, std::string& reason);
 
 // Makes `destination` hold exactly `bytes`. 1 when saved; 0 with `reason`, the previous file as it

@@ -61,15 +61,25 @@ bool UnescapeValue(std::string_view text, std::string& out) {
     return true;
 }
 
-bool ParseType(std::string_view text, int& type) {
-    if (text.empty() || text.size() > 4) return false;
+// A decimal number of at most `digits` digits.
+bool ParseCount(std::string_view text, int& number, std::size_t digits) {
+    if (text.empty() || text.size() > digits) return false;
     int value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
     }
-    type = value;
+    number = value;
     return true;
+}
+
+bool ParseType(std::string_view text, int& type) {
+    return ParseCount(text, type, 4);
+}
+
+// Frame counts: a data file under the size limit holds fewer than 10^8 frames.
+bool ParseFrames(std::string_view text, int& frames) {
+    return ParseCount(text, frames, 8);
 }
 
 }  // namespace
@@ -109,6 +119,32 @@ std::optional<VerifyOutcome> VerifyOutcomeOfName(std::string_view name) {
          {VerifyOutcome::kNotAsked, VerifyOutcome::kPassed, VerifyOutcome::kFailed})
         if (VerifyOutcomeName(outcome) == name) return outcome;
     return std::nullopt;
+}
+
+std::string_view WriteEndingName(WriteEnding ending) {
+    switch (ending) {
+        case WriteEnding::kComplete:
+            return "complete";
+        case WriteEnding::kStopped:
+            return "stopped";
+        case WriteEnding::kHangUp:
+            return "hang-up";
+        case WriteEnding::kDeviceError:
+            return "device-error";
+        case WriteEnding::kNoResponse:
+            return "no-response";
+        case WriteEnding::kOther:
+            return "other";
+    }
+    return "other";
+}
+
+std::optional<WriteEnding> WriteEndingOfName(std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    for (const WriteEnding ending : {WriteEnding::kComplete, WriteEnding::kStopped, WriteEnding::kHangUp,
+                                     WriteEnding::kDeviceError, WriteEnding::kNoResponse})
+        if (WriteEndingName(ending) == name) return ending;
+    return WriteEnding::kOther;
 }
 
 std::string HistoryDeviceId(std::string_view identification, int deviceType) {
@@ -155,6 +191,7 @@ std::string FormatHistoryTime(std::int64_t unixMs) {
 
 std::string FormatHistoryMessage(const HistoryEntry& entry) {
     std::string text;
+    if (entry.Incomplete()) text += "incomplete ";
     text += std::string(HistoryKindName(entry.kind)) + " " + entry.device;
     if (!entry.host.empty() || !entry.user.empty())
         text += " by " + EscapeValue(entry.user) + "@" + EscapeValue(entry.host);
@@ -178,6 +215,11 @@ std::string FormatHistoryMessage(const HistoryEntry& entry) {
     line("file", entry.file);
     line("source", entry.source);
     line("verify", VerifyOutcomeName(entry.verify));
+    if (entry.Incomplete()) {
+        line("ending", WriteEndingName(entry.ending));
+        line("frames-sent", std::to_string(entry.framesSent));
+        line("frames-in-file", std::to_string(entry.framesInFile));
+    }
     return text;
 }
 
@@ -236,6 +278,14 @@ bool ParseHistoryMessage(std::string_view text, HistoryEntry& entry) {
             const auto outcome = VerifyOutcomeOfName(value);
             if (!outcome) return false;
             parsed.verify = *outcome;
+        } else if (name == "ending") {
+            const auto ending = WriteEndingOfName(value);
+            if (!ending) return false;
+            parsed.ending = *ending;
+        } else if (name == "frames-sent") {
+            if (!ParseFrames(value, parsed.framesSent)) return false;
+        } else if (name == "frames-in-file") {
+            if (!ParseFrames(value, parsed.framesInFile)) return false;
         }
         // Names a later version adds are passed over, so that older programs still list its entries.
     }

@@ -47,6 +47,22 @@ enum class VerifyOutcome : std::uint8_t {
 std::string_view VerifyOutcomeName(VerifyOutcome outcome);
 std::optional<VerifyOutcome> VerifyOutcomeOfName(std::string_view name);
 
+// How a write ended that did not complete: the device then holds part of the file over what it held
+// before. Every other entry, and every entry of a version that did not know this, is kComplete.
+enum class WriteEnding : std::uint8_t {
+    kComplete,
+    kStopped,      // Esc, Cancel, Ctrl-C or SIGTERM
+    kHangUp,       // the terminal or the session of the command line went away (SIGHUP)
+    kDeviceError,  // the device answered a frame with an error number
+    kNoResponse,   // no acknowledgement came (a silent device, a cut line, a port that went away)
+    kOther,        // a way of ending a later version names
+};
+
+// "complete", "stopped", "hang-up", "device-error", "no-response", "other".
+std::string_view WriteEndingName(WriteEnding ending);
+// Any name a later version may add reads as kOther; empty is no name at all.
+std::optional<WriteEnding> WriteEndingOfName(std::string_view name);
+
 inline constexpr std::size_t kMinEntryIdPrefix = 4;
 
 struct HistoryEntry {
@@ -62,7 +78,12 @@ struct HistoryEntry {
     std::string file;    // the data file inside the history folder ("devices/<device>/<name>.KDM")
     std::string source;  // the file a read saved or a write sent, as given on that laptop; may be empty
     VerifyOutcome verify = VerifyOutcome::kNotAsked;
+    // A write that ended part-way: how, and how many of the file's frames went out before.
+    WriteEnding ending = WriteEnding::kComplete;
+    int framesSent = 0;
+    int framesInFile = 0;
 
+    bool Incomplete() const { return ending != WriteEnding::kComplete; }
     // The id's first 12 hex digits: what listings show.
     std::string ShortId() const { return id.substr(0, 12); }
 };
@@ -77,14 +98,20 @@ struct HistoryRecord {
     std::string port;
     std::string source;
     VerifyOutcome verify = VerifyOutcome::kNotAsked;
+    // A write that ended part-way (kind kWrite): the device holds the file's first `framesSent` frames.
+    WriteEnding ending = WriteEnding::kComplete;
+    int framesSent = 0;
+    int framesInFile = 0;
 };
 
 struct HistoryResult {
     bool ok = false;
-    std::string reason;  // why not, when !ok: one sentence for the user
+    std::string reason;    // why not, when !ok: one sentence for the user
+    bool damaged = false;  // the history exists but cannot be read as it is: never to be taken as empty
 
-    static HistoryResult Ok() { return {true, {}}; }
-    static HistoryResult Fail(std::string why) { return {false, std::move(why)}; }
+    static HistoryResult Ok() { return {true, {}, false}; }
+    static HistoryResult Fail(std::string why) { return {false, std::move(why), false}; }
+    static HistoryResult Damaged(std::string why) { return {false, std::move(why), true}; }
 };
 
 // The steps of a sync, for whoever shows progress.
@@ -110,7 +137,8 @@ class IHistory {
 
     // Adds one entry. Creates the history on first use. `entry` is filled on success.
     virtual HistoryResult Record(const HistoryRecord& record, HistoryEntry& entry) = 0;
-    // Every entry, of every laptop, newest first (SortNewestFirst). An absent history is empty.
+    // Every entry, of every laptop, newest first (SortNewestFirst). An absent history is empty; one that
+    // exists and cannot be read fails with `damaged` set and the reason, never as an empty list.
     virtual HistoryResult List(std::vector<HistoryEntry>& entries) = 0;
     // The entry named by its id or an unambiguous prefix of it (kMinEntryIdPrefix hex digits at least).
     virtual HistoryResult Find(std::string_view idOrPrefix, HistoryEntry& entry) = 0;
@@ -142,6 +170,9 @@ std::string FormatHistoryTime(std::int64_t unixMs);
 // The text an entry is stored with: a summary line, a blank line, then one "name: value" line per fact
 // in a fixed order, beginning with "kdmxp-history: 1". Values are single lines: a backslash and every
 // byte outside printable ASCII are written as "\\" and "\xHH". The id is not part of the text.
+// A write that ended part-way adds "ending", "frames-sent" and "frames-in-file" after the others, and
+// its summary line begins "incomplete write": versions that do not know these lines pass over them
+// and list the entry as a write, and git's own log says what it is.
 std::string FormatHistoryMessage(const HistoryEntry& entry);
 // Reads such a text back (the id left as it is). False when the text is not an entry of this version or
 // lacks a kind, a device or a file: a commit someone made by hand, which listings pass over.

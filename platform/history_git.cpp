@@ -63,6 +63,36 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
+// The first `limit` bytes of a small file; false when it cannot be opened or read.
+bool ReadSmallFile(const std::string& path, std::string& text, std::size_t limit = 4096) {
+    text.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    char buffer[4096];
+    while (text.size() < limit) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return false;
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+// 40 hex digits (SHA-1) or 64 (SHA-256).
+bool IsObjectId(const std::string& text) {
+    if (text.size() != 40 && text.size() != 64) return false;
+    for (const char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
 // Locks owned by the open file rather than the process also keep apart two histories of one process
 // (the desktop application records from a worker thread while a window lists).
 #ifdef F_OFD_SETLKW
@@ -162,19 +192,15 @@ GitHistory::GitHistory(std::string location, HistoryIdentity identity)
     }
     const std::string user = AuthorSafe(identity_.user, "unknown");
     const std::string email = AuthorSafe(identity_.user + "@" + identity_.host, "unknown@localhost");
-    const std::vector<std::string> fixed = {"LC_ALL=C",
-                                            "GIT_CONFIG_NOSYSTEM=1",
-                                            "GIT_CONFIG_GLOBAL=/dev/null",
-                                            "GIT_TERMINAL_PROMPT=0",
-                                            "GIT_PAGER=cat",
-                                            "PAGER=cat",
-                                            "GIT_EDITOR=true",
-                                            "GIT_MERGE_AUTOEDIT=no",
-                                            "GIT_SSH_COMMAND=ssh -o BatchMode=yes -o ConnectTimeout=30",
-                                            "GIT_AUTHOR_NAME=" + user,
-                                            "GIT_AUTHOR_EMAIL=" + email,
-                                            "GIT_COMMITTER_NAME=" + user,
-                                            "GIT_COMMITTER_EMAIL=" + email};
+    const std::vector<std::string> fixed = {
+        "LC_ALL=C",
+        // A damaged .git is never taken for another repository
+        // around the history's folder (a home kept in git).
+        "GIT_CEILING_DIRECTORIES=" + Parent(location_), "GIT_CONFIG_NOSYSTEM=1",
+        "GIT_CONFIG_GLOBAL=/dev/null", "GIT_TERMINAL_PROMPT=0", "GIT_PAGER=cat", "PAGER=cat",
+        "GIT_EDITOR=true", "GIT_MERGE_AUTOEDIT=no",
+        "GIT_SSH_COMMAND=ssh -o BatchMode=yes -o ConnectTimeout=30", "GIT_AUTHOR_NAME=" + user,
+        "GIT_AUTHOR_EMAIL=" + email, "GIT_COMMITTER_NAME=" + user, "GIT_COMMITTER_EMAIL=" + email};
     environment_.insert(environment_.end(), fixed.begin(), fixed.end());
 }
 
@@ -220,6 +246,7 @@ GitHistory::GitRun GitHistory::Git(const std::vector<std::string>& args) const {
         return run;
     }
 
+    if (runWatch_) runWatch_(pid);
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&run.out, &run.err};
     int open = 2;
@@ -243,6 +270,8 @@ GitHistory::GitRun GitHistory::Git(const std::vector<std::string>& args) const {
     }
     for (const pollfd& entry : fds)
         if (entry.fd >= 0) ::close(entry.fd);
+    // Not reaped yet, so the id cannot name another process while the watcher still holds it.
+    if (runWatch_) runWatch_(0);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -273,6 +302,107 @@ int GitHistory::CountEntries(const std::vector<std::string>& range) const {
     args.insert(args.end(), range.begin(), range.end());
     const GitRun run = Git(args);
     return run.status == 0 ? std::atoi(run.out.c_str()) : 0;
+}
+
+std::string GitHistory::FsckFinding() const {
+    const GitRun run = Git({"fsck", "--no-dangling", "--no-progress"});
+    std::string best;
+    int bestRank = 0;
+    // git names the same damage in several lines; the one that names the object and its file says most.
+    for (const std::string* stream : {&run.err, &run.out}) {
+        std::size_t start = 0;
+        while (start < stream->size()) {
+            std::size_t end = stream->find('\n', start);
+            if (end == std::string::npos) end = stream->size();
+            std::string line = Trimmed(stream->substr(start, end - start));
+            start = end + 1;
+            for (const char* prefix : {"fatal: ", "error: "})
+                if (line.rfind(prefix, 0) == 0) line = line.substr(std::strlen(prefix));
+            if (line.empty()) continue;
+            const int rank = line.find("corrupt") != std::string::npos   ? 3
+                             : line.find("missing") != std::string::npos ? 2
+                                                                         : 1;
+            if (rank > bestRank) {
+                best = line;
+                bestRank = rank;
+            }
+        }
+    }
+    return best;
+}
+
+HistoryResult GitHistory::Damage(const std::string& what) const {
+    return HistoryResult::Damaged("The history " + location_ + " is damaged: " + what +
+                                  "; repair it (git -C " + location_ +
+                                  " fsck names the damage) or restore it from its remote");
+}
+
+HistoryResult GitHistory::FsckDamage(const std::string& what) const {
+    const std::string finding = FsckFinding();
+    return Damage(finding.empty() ? what : what + " (git fsck: " + finding + ")");
+}
+
+HistoryResult GitHistory::CheckReadable(bool& hasEntries, bool walk) const {
+    hasEntries = false;
+    if (location_.empty() || !PathExists(location_)) return HistoryResult::Ok();
+    const std::string dotGit = location_ + "/.git";
+    if (!PathExists(dotGit)) {
+        // Only a history loses its repository and keeps its data files.
+        if (PathExists(location_ + "/devices")) return Damage("its git repository (.git) is missing");
+        return HistoryResult::Ok();
+    }
+    // HEAD is read here rather than by git: without a valid one git sees no repository at all.
+    std::string head;
+    if (!ReadSmallFile(dotGit + "/HEAD", head))
+        return Damage(".git/HEAD cannot be read (" + std::string(std::strerror(errno)) + ")");
+    head = Trimmed(head);
+    if (head.empty())
+        return Damage(".git/HEAD is empty (it should say \"ref: " + std::string(kBranchRef) + "\")");
+    std::string branch;
+    if (head.rfind("ref: ", 0) == 0) {
+        branch = head.substr(5);
+    } else if (!IsObjectId(head)) {
+        return Damage(".git/HEAD names neither a branch nor a commit");
+    }
+    if (!Resolve("HEAD").empty()) {
+        hasEntries = true;
+        if (!walk) return HistoryResult::Ok();
+        const GitRun run = Git({"rev-list", "--count", "HEAD"});
+        if (run.status == 0 || run.status == -1) return HistoryResult::Ok();
+        return FsckDamage(Why("its entries cannot be read", run));
+    }
+    if (branch.empty())
+        return FsckDamage(".git/HEAD names commit " + head.substr(0, 12) + ", which cannot be read");
+    std::string id;
+    bool named = ReadSmallFile(dotGit + "/" + branch, id);
+    if (named) {
+        id = Trimmed(id);
+        if (!IsObjectId(id)) return Damage("the branch file .git/" + branch + " is damaged");
+    } else {
+        // A branch may also live among the packed ones: "<id> <ref>" lines.
+        std::string packed;
+        if (ReadSmallFile(dotGit + "/packed-refs", packed, std::size_t{1} << 20)) {
+            const std::size_t at = packed.find(" " + branch + "\n");
+            if (at != std::string::npos) {
+                const std::size_t lineStart = packed.rfind('\n', at);
+                id = packed.substr(lineStart == std::string::npos ? 0 : lineStart + 1,
+                                   at - (lineStart == std::string::npos ? 0 : lineStart + 1));
+                named = true;
+            }
+        }
+    }
+    if (named) return FsckDamage("its branch names commit " + id.substr(0, 12) + ", which cannot be read");
+    // No branch yet: a history that has recorded nothing, unless commits are there all the same.
+    const GitRun objects = Git({"cat-file", "--batch-all-objects", "--batch-check=%(objecttype)"});
+    if (objects.status != 0) return FsckDamage("its objects cannot be listed");
+    int commits = 0;
+    for (std::size_t at = objects.out.find("commit"); at != std::string::npos;
+         at = objects.out.find("commit", at + 1))
+        ++commits;
+    if (commits > 0)
+        return Damage("its branch " + branch + " is missing, though it stores " + std::to_string(commits) +
+                      (commits == 1 ? " commit" : " commits"));
+    return HistoryResult::Ok();
 }
 
 HistoryResult GitHistory::Ensure() {
@@ -310,6 +440,9 @@ HistoryResult GitHistory::Record(const HistoryRecord& record, HistoryEntry& entr
     FolderLock lock(location_ + ".lock");
     if (!lock.Held())
         return HistoryResult::Fail("Cannot lock the history " + location_ + ": " + std::strerror(errno));
+    // A commit on a damaged history would start it over and hide every entry before it.
+    bool hasEntries = false;
+    if (HistoryResult readable = CheckReadable(hasEntries); !readable.ok) return readable;
     if (HistoryResult ensured = Ensure(); !ensured.ok) return ensured;
     Recover();
 
@@ -326,6 +459,9 @@ HistoryResult GitHistory::Record(const HistoryRecord& record, HistoryEntry& entr
     made.port = record.port;
     made.source = record.source;
     made.verify = record.verify;
+    made.ending = record.ending;
+    made.framesSent = record.framesSent;
+    made.framesInFile = record.framesInFile;
 
     const std::string incoming = location_ + "/.git/kdmxp-incoming";
     if (!WriteFile(incoming, record.contents))
@@ -365,11 +501,13 @@ HistoryResult GitHistory::Record(const HistoryRecord& record, HistoryEntry& entr
 
 HistoryResult GitHistory::List(std::vector<HistoryEntry>& entries) {
     entries.clear();
-    if (location_.empty() || !Exists()) return HistoryResult::Ok();
-    if (Resolve("HEAD").empty()) return HistoryResult::Ok();
+    bool hasEntries = false;
+    if (HistoryResult readable = CheckReadable(hasEntries); !readable.ok) return readable;
+    if (!hasEntries) return HistoryResult::Ok();
     // Record separator before each commit, unit separator between its id and its message.
     const GitRun run = Git({"log", "--no-merges", "--format=%x1e%H%x1f%B", "HEAD"});
-    if (run.status != 0) return HistoryResult::Fail(Why("Cannot read the history " + location_, run));
+    if (run.status == -1) return HistoryResult::Fail(Why("Cannot read the history " + location_, run));
+    if (run.status != 0) return FsckDamage(Why("its entries cannot be read", run));
     std::string_view rest = run.out;
     while (!rest.empty()) {
         const std::size_t start = rest.find('\x1e');
@@ -413,8 +551,11 @@ HistoryResult GitHistory::ReadContents(const HistoryEntry& entry, std::string& c
     if (!IsEntryIdPrefix(entry.id) || entry.file.empty() || entry.file.front() == '/')
         return HistoryResult::Fail("No such history entry");
     GitRun run = Git({"cat-file", "blob", entry.id + ":" + entry.file});
-    if (run.status != 0)
+    if (run.status == -1)
         return HistoryResult::Fail(Why("Cannot read " + entry.file + " of entry " + entry.ShortId(), run));
+    if (run.status != 0)
+        return FsckDamage(
+            Why("the data file " + entry.file + " of entry " + entry.ShortId() + " cannot be read", run));
     contents = std::move(run.out);
     return HistoryResult::Ok();
 }
@@ -479,6 +620,10 @@ HistoryResult GitHistory::MergeRemote(int& received) {
 
 HistoryResult GitHistory::Sync(SyncReport& report, const std::function<void(SyncStage)>& stage) {
     report = SyncReport{};
+    // Merging into a damaged history could hide what it holds behind what the remote sends, and
+    // sending from one spreads the damage.
+    bool hasEntries = false;
+    if (HistoryResult readable = CheckReadable(hasEntries, true); !readable.ok) return readable;
     std::string url;
     if (HistoryResult known = Remote(url); !known.ok) return known;
     if (url.empty()) return HistoryResult::Fail("No remote is set for the history");

@@ -18,6 +18,9 @@
 // killed process (a stale git lock, a half-done merge) is cleared by the next one.
 #pragma once
 
+#include <sys/types.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,10 @@ class GitHistory final : public IHistory {
     // Rounds of fetch, merge and push a sync tries while other laptops keep pushing in between.
     static constexpr int kMaxSyncRounds = 8;
 
+    // Told the process id of each git program as it starts, and 0 before it is waited for: a program
+    // that ends at once on a signal can end the git program with it, which then clears its own locks.
+    void SetRunWatch(std::function<void(pid_t)> watch) { runWatch_ = std::move(watch); }
+
   private:
     struct GitRun {
         int status = -1;  // exit status; -1 when git could not be started or died of a signal
@@ -66,6 +73,16 @@ class GitHistory final : public IHistory {
     // The sentence for a failed run: what we tried, and git's own last words.
     static std::string Why(const std::string& what, const GitRun& run);
     bool Exists() const;
+    // Whether the history can be read: Ok for an absent one, one that has recorded nothing yet
+    // (`hasEntries` false) and a sound one; a damaged result naming what is wrong otherwise. Reads
+    // .git/HEAD and the branch itself, since git sees no repository at all behind a broken HEAD.
+    // `walk` also reads every entry's commit, as a sync must before it merges or sends anything.
+    HistoryResult CheckReadable(bool& hasEntries, bool walk = false) const;
+    // A damaged result: the repository's path, what is wrong, and what to do.
+    HistoryResult Damage(const std::string& what) const;
+    // The same with the most telling line of git fsck added.
+    HistoryResult FsckDamage(const std::string& what) const;
+    std::string FsckFinding() const;
     // Creates the repository when it is missing. Call with the lock held.
     HistoryResult Ensure();
     // Clears what a killed process left behind. Call with the lock held.
@@ -78,6 +95,7 @@ class GitHistory final : public IHistory {
     std::string location_;
     HistoryIdentity identity_;
     std::vector<std::string> environment_;
+    std::function<void(pid_t)> runWatch_;
 };
 
 }  // namespace kdm

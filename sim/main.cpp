@@ -43,7 +43,7 @@ Line faults (--fault CLASS@K:OFFSET, may be repeated):
 A hang-up (--hangup-after-byte or the hangup fault) closes the pseudo-terminal and removes the port
 name, as an unplugged adapter would; the simulator then exits with status 3.
 
-Exit status: 0 after SIGTERM/SIGINT or --once, 1 when it cannot start, 2 for a bad command line,
+Exit status: 0 after SIGTERM/SIGINT/SIGHUP or --once, 1 when it cannot start, 2 for a bad command line,
 3 after a hang-up.)";
 
 // Stop signals only interrupt the wait of the line; the handler itself has nothing to do.

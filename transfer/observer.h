@@ -6,6 +6,7 @@
 // ETX, and each display renders control bytes in its own way.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "link/waits.h"
@@ -19,6 +20,22 @@ struct ReadCounts {
     int programs = 0;    // program telegrams ('P') stored
     int mismatches = 0;  // records marked " !!!"
     int damaged = 0;     // of those, frames damaged on the line (cut short, without STX or ETX)
+};
+
+// Why a write ended after sending some of its frames but before every one was acknowledged.
+enum class WriteEnd : std::uint8_t {
+    kStopped,      // a stop command (Esc, Cancel, a stop signal on the command line)
+    kDeviceError,  // the device answered a frame with an error number
+    kNoResponse,   // no acknowledgement came: a silent device, a cut line, a port that went away
+};
+
+// A write that ended part-way: the device now holds an incomplete parameter set, the file's first
+// `framesSent` frames (the last of them perhaps not taken) over what it held before.
+struct IncompleteWrite {
+    int framesSent = 0;
+    int framesInFile = 0;
+    WriteEnd end = WriteEnd::kStopped;
+    int errorNumber = 0;  // the device's error number; 300 (no 'F' telegram) for kNoResponse
 };
 
 class ITransferObserver {
@@ -58,9 +75,10 @@ class ITransferObserver {
     virtual void OnRemaining(int characters) { (void)characters; }
     // Every frame was acknowledged: the write says "communication terminated".
     virtual void OnWriteComplete() {}
-    // After the error of a failed acknowledgement: the write stopped after `framesSent` of the file's
-    // `framesInFile` frames, and the device holds an incomplete parameter set.
-    virtual void OnWriteFailed(int framesSent, int framesInFile) { (void)framesSent, (void)framesInFile; }
+    // The write ended after at least one frame and before the last acknowledgement: a failed
+    // acknowledgement (in place of the error box, whose text DeviceErrorText gives), or a stop. Each
+    // front end says that the device holds an incomplete parameter set, and how much of the file.
+    virtual void OnWriteIncomplete(const IncompleteWrite& write) { (void)write; }
 
     // Error box (title "KDM XP Error", exclamation icon).
     virtual void ShowError(const std::string& text) = 0;

@@ -43,6 +43,7 @@ void TransferJob::Stop(StopCommand command) {
     link_.ClosePort();
     stoppedBy_ = command;
     End(JobOutcome::kStopped);
+    OnStopped();
 }
 
 void TransferJob::RequestStop(StopCommand command) {

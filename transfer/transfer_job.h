@@ -83,6 +83,8 @@ class TransferJob {
     void End(JobOutcome outcome);
     // What a job holds besides the port, given up before the port is closed by a stop or a failure.
     virtual void Release() {}
+    // After a stop was performed (port closed, outcome kStopped), on the thread that performed it.
+    virtual void OnStopped() {}
 
     Link& link_;
     IClock& clock_;

@@ -16,9 +16,26 @@
 
 namespace kdm {
 
-std::string WriteFailedText(int framesSent, int framesInFile) {
-    return "Write failed at frame " + std::to_string(framesSent) + " of " + std::to_string(framesInFile) +
-           ": the device holds an incomplete parameter set; write the file again";
+std::string DeviceErrorText(int errorNumber) {
+    std::string text(LoadString(sid::kDeviceErrorNo));
+    if (errorNumber == kNoDeviceResponse) {
+        text += LoadString(sid::kNoDeviceResponse);
+    } else {
+        text += "  " + std::to_string(errorNumber);
+    }
+    return text;
+}
+
+WriteEnding HistoryEnding(WriteEnd end) {
+    switch (end) {
+        case WriteEnd::kStopped:
+            return WriteEnding::kStopped;
+        case WriteEnd::kDeviceError:
+            return WriteEnding::kDeviceError;
+        case WriteEnd::kNoResponse:
+            return WriteEnding::kNoResponse;
+    }
+    return WriteEnding::kOther;
 }
 
 WriteEngine::WriteEngine(Link& link, IClock& clock, ITransferObserver& observer)
@@ -44,6 +61,7 @@ int WriteEngine::Begin(const std::string& path) {
     framesSent_ = 0;
     framesInFile_ = 0;
     lastError_ = 0;
+    incomplete_.reset();
 
     std::string reason;
     long length = 0;
@@ -122,6 +140,22 @@ std::int32_t WriteEngine::NextFrame(std::int32_t from) const {
     return kdm::NextFrame(fileText_, from);
 }
 
+void WriteEngine::EndIncomplete(WriteEnd end, int errorNumber) {
+    IncompleteWrite write;
+    write.framesSent = framesSent_;
+    write.framesInFile = framesInFile_;
+    write.end = end;
+    write.errorNumber = errorNumber;
+    incomplete_ = write;
+    observer_.OnWriteIncomplete(write);
+}
+
+void WriteEngine::OnStopped() {
+    // A stop before the first frame leaves the device as it was; after it, the device holds part of the
+    // file, and says so however the stop came (a key, a button, a signal).
+    if (framesSent_ > 0 && !incomplete_) EndIncomplete(WriteEnd::kStopped, 0);
+}
+
 void WriteEngine::OnTimer() {
     if (!Running()) return;
     if (StopIfRequested()) return;
@@ -147,15 +181,10 @@ void WriteEngine::OnTimer() {
             lastError_ = errorNumber;
             StopTicking();
             link_.ClosePort();
-            std::string text(LoadString(sid::kDeviceErrorNo));
-            if (errorNumber == kNoDeviceResponse) {
-                text += LoadString(sid::kNoDeviceResponse);
-            } else {
-                text += "  " + std::to_string(errorNumber);
-            }
-            observer_.ShowError(text);
-            // Not "communication terminated": that is what a complete write ends with.
-            observer_.OnWriteFailed(framesSent_, framesInFile_);
+            // Not "communication terminated": that is what a complete write ends with. The error and
+            // what the device now holds go up as one event, so that a window can show them in one box.
+            EndIncomplete(errorNumber == kNoDeviceResponse ? WriteEnd::kNoResponse : WriteEnd::kDeviceError,
+                          errorNumber);
             End(JobOutcome::kFailed);
             return;
         }

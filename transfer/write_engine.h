@@ -3,14 +3,18 @@
 //
 // Every complete frame (an STX and the 15 bytes after it) that follows the identification record is
 // sent, in file order, unchanged; the write ends with "communication terminated" only after each of
-// them was acknowledged. Before any port is opened, a file longer than kMinimumWriteLength must pass
-// CheckFileForWriting (data/write_check.h): a damaged one is refused with the list of what is wrong
-// (ShowError), and records marked " !!!" go out only when AskWriteMarkedRecords says yes.
+// them was acknowledged. A write that ends after sending some of them (a failed acknowledgement, a
+// stop) tells the observer so with OnWriteIncomplete. Before any port is opened, a file longer than
+// kMinimumWriteLength must pass CheckFileForWriting (data/write_check.h): a damaged one is refused with the
+// list of what is wrong (ShowError), and records marked " !!!" go out only when AskWriteMarkedRecords says
+// yes.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/history.h"
 #include "transfer/transfer_job.h"
 
 namespace kdm {
@@ -19,9 +23,13 @@ namespace kdm {
 // The progress bar runs this far beyond the file length.
 inline constexpr int kProgressOverhang = 200;
 
-// The status line after an acknowledgement failed: the write did not complete, and the device holds
-// what it took before.
-std::string WriteFailedText(int framesSent, int framesInFile);
+// The error box of a failed acknowledgement: "Device error no:" and the device's error number, or
+// "No device response" when no 'F' telegram came.
+std::string DeviceErrorText(int errorNumber);
+
+// How the device history names such an end. A hang-up of the command line's terminal is a stop to the
+// engine; only the command line can tell it apart.
+WriteEnding HistoryEnding(WriteEnd end);
 
 class WriteEngine final : public TransferJob {
   public:
@@ -39,9 +47,13 @@ class WriteEngine final : public TransferJob {
     // Frames the file holds, all of which a complete write sends (known once the file was read).
     int FramesInFile() const { return framesInFile_; }
     int LastErrorNumber() const { return lastError_; }
+    // Set once the write ended after some frames but not all (OnWriteIncomplete told the observer).
+    const std::optional<IncompleteWrite>& Incomplete() const { return incomplete_; }
 
   private:
     int Start() override { return StartWrite(); }
+    void OnStopped() override;
+    void EndIncomplete(WriteEnd end, int errorNumber);
     int Begin(const std::string& path);
     // The check of the whole file before the search; false when the write ended there.
     bool FileFitForDevice();
@@ -55,6 +67,7 @@ class WriteEngine final : public TransferJob {
     int framesSent_ = 0;
     int framesInFile_ = 0;
     int lastError_ = 0;
+    std::optional<IncompleteWrite> incomplete_;
 };
 
 }  // namespace kdm

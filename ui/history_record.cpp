@@ -4,6 +4,7 @@
 
 #include "files/data_file.h"
 #include "link/link.h"
+#include "transfer/write_engine.h"
 
 bool BackupBeforeWriteEnabled(kdm::ISettingsStore& settings) {
     kdm::StoredValue value;
@@ -33,7 +34,7 @@ std::string IdentificationOfSet(const kdm::ParameterSet& set) {
 
 kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& contents,
                                    const std::string& port, const std::string& source,
-                                   kdm::HistoryEntry& entry) {
+                                   kdm::HistoryEntry& entry, const kdm::IncompleteWrite* incomplete) {
     const kdm::ParameterSet set = kdm::ParseParameterSet(contents).set;
     kdm::HistoryRecord record;
     record.kind = kind;
@@ -44,11 +45,17 @@ kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind
     record.time = kdm::FormatHistoryTime(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
     record.port = port;
     record.source = source;
+    if (incomplete != nullptr) {
+        record.ending = kdm::HistoryEnding(incomplete->end);
+        record.framesSent = incomplete->framesSent;
+        record.framesInFile = incomplete->framesInFile;
+    }
     return history.Record(record, entry);
 }
 
 kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& path,
-                                       const std::string& port, kdm::HistoryEntry& entry) {
+                                       const std::string& port, kdm::HistoryEntry& entry,
+                                       const kdm::IncompleteWrite* incomplete) {
     std::string text;
     std::string reason;
     long length = 0;
@@ -59,5 +66,5 @@ kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind 
         const std::string directory = kdm::CurrentDirectory();
         if (!directory.empty()) source = directory + "/" + source;
     }
-    return RecordInHistory(history, kind, text, port, source, entry);
+    return RecordInHistory(history, kind, text, port, source, entry, incomplete);
 }

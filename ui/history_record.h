@@ -10,6 +10,7 @@
 #include "data/parameter_model.h"
 #include "platform/history.h"
 #include "platform/settings_store.h"
+#include "transfer/observer.h"
 
 namespace kdm {
 class Link;
@@ -31,10 +32,13 @@ std::string FoundPortOf(const kdm::Link& link);
 std::string IdentificationOfSet(const kdm::ParameterSet& set);
 
 // Adds an entry of `kind` for the data file text `contents`, found on `port`; `source` is the file it
-// was saved to or written from (empty for a backup). `entry` is filled on success.
+// was saved to or written from (empty for a backup); `incomplete` marks a write that ended part-way.
+// `entry` is filled on success.
 kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& contents,
                                    const std::string& port, const std::string& source,
-                                   kdm::HistoryEntry& entry);
+                                   kdm::HistoryEntry& entry,
+                                   const kdm::IncompleteWrite* incomplete = nullptr);
 // The same for the data file at `path`, which becomes the source.
 kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& path,
-                                       const std::string& port, kdm::HistoryEntry& entry);
+                                       const std::string& port, kdm::HistoryEntry& entry,
+                                       const kdm::IncompleteWrite* incomplete = nullptr);

@@ -33,6 +33,10 @@ QString KindText(const kdm::HistoryEntry& entry) {
     if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
         text += QCoreApplication::translate("History", ", verify ") +
                 FromBytes(std::string(kdm::VerifyOutcomeName(entry.verify)));
+    if (entry.Incomplete())
+        text += QCoreApplication::translate("History", ", incomplete: %1 of %2 frames")
+                    .arg(entry.framesSent)
+                    .arg(entry.framesInFile);
     return text;
 }
 

@@ -34,9 +34,6 @@ class TransferControlsObserver : public ITransferObserver {
     // The write's status line shows each frame as it goes out.
     void OnFrameSent(const std::string& frame) override { OnStatusText(frame); }
     void OnRemaining(int characters) override { OnControlText(kCtlProgramNo, std::to_string(characters)); }
-    void OnWriteFailed(int framesSent, int framesInFile) override {
-        OnStatusText(WriteFailedText(framesSent, framesInFile));
-    }
 };
 
 }  // namespace kdm

@@ -61,6 +61,14 @@ QString TerminatedText(int checksumMismatches) {
     return text;
 }
 
+QString IncompleteWriteText(const kdm::IncompleteWrite& write) {
+    return QCoreApplication::translate("Transfer",
+                                       "The device now holds an incomplete parameter set (%1 of %2 frames): "
+                                       "write the file again or restore a backup.")
+        .arg(write.framesSent)
+        .arg(write.framesInFile);
+}
+
 TransferWorker::TransferWorker(CKDM_XPApp& app, Job job, ITransferView& view, QObject* parent)
     : QObject(parent), app_(app), kind_(job), view_(view) {
     if (kind_ == Job::kRead) {
@@ -95,6 +103,9 @@ void TransferWorker::Run() {
     if (kind_ == Job::kRead && !savedPath_.empty()) RecordEntry(kdm::HistoryKind::kRead, savedPath_);
     if (kind_ == Job::kWrite && job_->Outcome() == kdm::JobOutcome::kCompleted)
         RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_);
+    // The next technician must find what the device holds in the history too.
+    if (kind_ == Job::kWrite && incomplete_)
+        RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_, &*incomplete_);
 }
 
 bool TransferWorker::BackUpBeforeWrite() {
@@ -176,14 +187,16 @@ void TransferWorker::ShowBackupPhase(bool backingUp) {
     });
 }
 
-void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path) {
+void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path,
+                                 const kdm::IncompleteWrite* incomplete) {
     kdm::HistoryEntry entry;
     const kdm::HistoryResult kept =
-        RecordFileInHistory(app_.history, kind, path, FoundPortOf(app_.link), entry);
+        RecordFileInHistory(app_.history, kind, path, FoundPortOf(app_.link), entry, incomplete);
     if (kept.ok) return;
-    const QString what = kind == kdm::HistoryKind::kRead
-                             ? QCoreApplication::translate("Transfer", "The data file was saved")
-                             : QCoreApplication::translate("Transfer", "The file was written");
+    const QString what =
+        kind == kdm::HistoryKind::kRead ? QCoreApplication::translate("Transfer", "The data file was saved")
+        : incomplete != nullptr ? QCoreApplication::translate("Transfer", "Part of the file was written")
+                                : QCoreApplication::translate("Transfer", "The file was written");
     const QString shown =
         what + QCoreApplication::translate("Transfer", ", but the device history could not keep a copy.");
     const QString why = FromBytes(kept.reason);
@@ -416,6 +429,33 @@ void TransferWorker::OnWriteComplete() {
         QMessageBox box(QMessageBox::Information, FromBytes(kdm::kInformationTitle),
                         FromBytes(kdm::LoadString(kdm::sid::kTerminated)), QMessageBox::Ok, view_.Window());
         box.setObjectName(QStringLiteral("KdmInformationBox"));
+        box.exec();
+    });
+}
+
+void TransferWorker::OnWriteIncomplete(const kdm::IncompleteWrite& write) {
+    incomplete_ = write;
+    QString held = IncompleteWriteText(write);
+    status_ = held;
+    Update([&held](Pending& p) {
+        p.statusDirty = true;
+        p.status = held;
+    });
+    const bool stopped = write.end == kdm::WriteEnd::kStopped;
+    QString text;
+    if (stopped) {
+        text = QCoreApplication::translate("Transfer", "The write was stopped.");
+    } else {
+        text = ui_language::Text(kdm::sid::kDeviceErrorNo) +
+               (write.end == kdm::WriteEnd::kNoResponse ? ui_language::Text(kdm::sid::kNoDeviceResponse)
+                                                        : QStringLiteral("  %1").arg(write.errorNumber));
+    }
+    // The window closes once the worker ends: the box is where this can still be read.
+    OnUiThread([this, &text, &held, stopped] {
+        QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), text, QMessageBox::Ok,
+                        view_.Window());
+        box.setObjectName(stopped ? QStringLiteral("KdmIncompleteWriteBox") : QStringLiteral("KdmErrorBox"));
+        box.setInformativeText(held);
         box.exec();
     });
 }

@@ -20,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/history.h"
@@ -35,6 +36,9 @@ class QWidget;
 // The status line's text at the end of a read: "communication terminated", followed by the number of
 // telegrams whose checksum did not match when there are any.
 QString TerminatedText(int checksumMismatches);
+
+// What the device holds after a write that ended part-way, in the user's language.
+QString IncompleteWriteText(const kdm::IncompleteWrite& write);
 
 // How far a read got, as its events tell the worker thread.
 struct TransferCounts {
@@ -117,6 +121,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     void OnRecordStored(const kdm::ReadCounts& counts) override;
     void OnSaved(const std::string& path) override;
     void OnWriteComplete() override;
+    // One box: the device's error (or that the write was stopped) and what the device now holds.
+    void OnWriteIncomplete(const kdm::IncompleteWrite& write) override;
     void ShowError(const std::string& text) override;
     std::string SearchAttemptLines(const std::string& text) const;
     bool ChooseSavePath(std::string& path) override;
@@ -153,7 +159,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     void FailBackup(const std::string& text);
     void ShowBackupPhase(bool backingUp);
     // Worker side: the entry for a saved read or a completed write; a box when it cannot be kept.
-    void RecordEntry(kdm::HistoryKind kind, const std::string& path);
+    void RecordEntry(kdm::HistoryKind kind, const std::string& path,
+                     const kdm::IncompleteWrite* incomplete = nullptr);
     void OnThreadFinished();
     // Worker side: note a change and post one apply call if none is on its way.
     template <typename Change>
@@ -191,6 +198,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     std::string identification_;
     int mismatches_ = 0;
     std::string savedPath_;
+    // A write that ended part-way (worker thread).
+    std::optional<kdm::IncompleteWrite> incomplete_;
     // The status line's text apart from wait notices, shown again when a wait is over (worker thread).
     QString status_;
 };

@@ -80,6 +80,7 @@ struct BoxCase {
     const char* text;
     QMessageBox::Icon icon;
     QDialog::DialogCode result;
+    const char* informative = nullptr;  // checked when given
 };
 
 class WriteBoxes : public WriteFixture, public ::testing::WithParamInterface<BoxCase> {};
@@ -90,10 +91,14 @@ TEST_P(WriteBoxes, EachEndOfAWriteShowsItsBoxAndClosesTheWindowAndThePort) {
     const std::string file = work_.File("file.KDM");
     WriteFile(file, DataFile(c.fileCode));
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString informative;
     QString statusWhenBoxCame;
     CDownload dialog(App(), nullptr);
     guitest::BoxWatcher watcher([&](QWidget* window) {
-        if (auto* box = qobject_cast<QMessageBox*>(window)) icon = box->icon();
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            icon = box->icon();
+            informative = box->informativeText();
+        }
         statusWhenBoxCame = dialog.StatusText();
         guitest::Reject(window);
     });
@@ -110,6 +115,9 @@ TEST_P(WriteBoxes, EachEndOfAWriteShowsItsBoxAndClosesTheWindowAndThePort) {
     EXPECT_EQ(watcher.seen[0].text.toStdString(), c.text);
     EXPECT_EQ(watcher.seen[0].parent, &dialog);
     EXPECT_EQ(icon, c.icon);
+    if (c.informative != nullptr) {
+        EXPECT_EQ(informative.toStdString(), c.informative);
+    }
     EXPECT_FALSE(App().link.IsPortOpen());
     if (std::string(c.name) == "WrongDeviceType") {
         EXPECT_EQ(statusWhenBoxCame.toStdString(), "Checking file and device type");
@@ -126,20 +134,26 @@ INSTANTIATE_TEST_SUITE_P(Ends, WriteBoxes,
                                                    "file type is not device typ",
                                                    QMessageBox::Warning,
                                                    QDialog::Rejected},
+                                           // The box of a failed acknowledgement says, below the
+                                           // device's error, how much of the file the device holds.
                                            BoxCase{"NoAcknowledgement",
                                                    {"--no-ack", "4"},
                                                    "I1P",
                                                    "KDM XP Error",
                                                    "Device error no:No device response",
                                                    QMessageBox::Warning,
-                                                   QDialog::Rejected},
+                                                   QDialog::Rejected,
+                                                   "The device now holds an incomplete parameter set (2 of 6 "
+                                                   "frames): write the file again or restore a backup."},
                                            BoxCase{"AcknowledgementError",
                                                    {"--ack-error", "12"},
                                                    "I1P",
                                                    "KDM XP Error",
                                                    "Device error no:  12",
                                                    QMessageBox::Warning,
-                                                   QDialog::Rejected},
+                                                   QDialog::Rejected,
+                                                   "The device now holds an incomplete parameter set (1 of 6 "
+                                                   "frames): write the file again or restore a backup."},
                                            BoxCase{"StatusRefusedInTheSearch",
                                                    {"--status-error", "7"},
                                                    "I1P",
@@ -241,6 +255,55 @@ TEST_F(WriteFixture, MarkedRecordsAreWrittenOnlyAfterYes) {
             EXPECT_EQ(stored.find(program), std::string::npos) << "No still wrote the file";
         }
     }
+}
+
+// Esc while the write waits for an acknowledgement: the window says what the device now holds before it
+// closes, and the device history keeps the write, marked incomplete.
+TEST_F(WriteFixture, AWriteStoppedPartWaySaysWhatTheDeviceHoldsAndIsKeptInTheHistory) {
+    kdmtest::TempDir dataHome;
+    guitest::ScopedEnv home("XDG_DATA_HOME", QString::fromStdString(dataHome.Path()));
+    StartSim({"--no-ack", "4"});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P"));
+    QString informative;
+    guitest::BoxWatcher watcher([&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) informative = box->informativeText();
+        guitest::Reject(window);
+    });
+    CDownload dialog(App(), nullptr);
+    dialog.Worker().SetRecordInHistory(true);
+    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+        chosen = QString::fromStdString(file);
+        return true;
+    });
+    bool pressed = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (pressed ||
+            !dialog.StatusText().startsWith(QStringLiteral("Waiting for the device to acknowledge")))
+            return;
+        pressed = true;
+        guitest::PressKey(&dialog, Qt::Key_Escape);
+    });
+    poll.start();
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    poll.stop();
+
+    ASSERT_TRUE(pressed);
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(watcher.seen[0].objectName.toStdString(), "KdmIncompleteWriteBox");
+    EXPECT_EQ(watcher.seen[0].text.toStdString(), "The write was stopped.");
+    EXPECT_EQ(informative.toStdString(),
+              "The device now holds an incomplete parameter set (2 of 6 frames): write the file again or "
+              "restore a backup.");
+    std::vector<kdm::HistoryEntry> entries;
+    ASSERT_TRUE(App().history.List(entries).ok);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, kdm::HistoryKind::kWrite);
+    EXPECT_EQ(entries[0].ending, kdm::WriteEnding::kStopped);
+    EXPECT_EQ(entries[0].framesSent, 2);
+    EXPECT_EQ(entries[0].framesInFile, 6);
 }
 
 TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {

@@ -257,6 +257,10 @@ class Recorder final : public kdm::ITransferObserver {
     explicit Recorder(std::string savePath) : savePath_(std::move(savePath)) {}
     void OnStatus(int stringId) override { lastStatus = stringId; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
+    // A failed acknowledgement is the device's error box and what the device now holds, in one event.
+    void OnWriteIncomplete(const kdm::IncompleteWrite& write) override {
+        errors.push_back(kdm::DeviceErrorText(write.errorNumber));
+    }
     void OnWriteComplete() override { ++completions; }
     bool ChooseSavePath(std::string& path) override {
         if (offered_) return false;

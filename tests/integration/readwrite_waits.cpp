@@ -1,12 +1,8 @@
 // `kdmxp-cli` against devices that keep the tool waiting: one that identifies itself and then stays
 // silent, one that never stops sending, and Ctrl-C while the tool waits. Each case checks what the user
 // is told and what is left in KDM.tmp; the interrupts come once the program has said what it waits for.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,8 +14,6 @@
 #include "support/file_bytes.h"
 #include "support/sim_process.h"
 #include "transfer/read_engine.h"
-
-extern char** environ;
 
 namespace kdmtest {
 namespace {
@@ -44,59 +38,12 @@ std::string SmallDeviceFile() {
 
 // kdmxp-cli in the background with its stderr in a file, so that a test can wait for what it says and
 // then interrupt it.
-class BackgroundCli {
-  public:
-    BackgroundCli(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                  const std::string& errPath)
-        : errPath_(errPath) {
-        std::vector<std::string> argv = {KDMXP_CLI_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<std::string> envText = env;
-        for (char** e = environ; *e != nullptr; ++e)
-            envText.emplace_back(*e);
-        std::vector<char*> argp, envp;
-        for (auto& a : argv)
-            argp.push_back(a.data());
-        argp.push_back(nullptr);
-        for (auto& e : envText)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, argp.data(), envp.data()) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~BackgroundCli() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            Wait();
-        }
-    }
-    BackgroundCli(const BackgroundCli&) = delete;
-    BackgroundCli& operator=(const BackgroundCli&) = delete;
-
-    bool Started() const { return pid_ > 0; }
-    // True once stderr holds `text` (within a bound meant for a loaded machine only).
-    bool Says(const std::string& text) { return WaitForText(errPath_, text, 1, 60000); }
-    void Interrupt() { ::kill(pid_, SIGINT); }
-    // The exit code, or 128 + the signal.
-    int Wait() {
-        int status = 0;
-        const pid_t waited = ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        if (waited < 0) return -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    std::string Err() const { return Slurp(errPath_); }
-
-  private:
-    std::string errPath_;
-    pid_t pid_ = -1;
-};
+BackgroundProcess::Options BackgroundCli(const std::vector<std::string>& args,
+                                         const std::vector<std::string>& env, const std::string& errPath) {
+    std::vector<std::string> argv = {KDMXP_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return {argv, env, errPath, false};
+}
 
 class WaitsCli : public ::testing::Test {
   protected:
@@ -186,14 +133,18 @@ TEST_F(WaitsCli, CtrlCWhileAWriteWaitsForAnAcknowledgementIsAStopNotADeviceError
     StartSim({"--no-pacing", "--load", root.File("device.KDM"), "--no-ack", "4"});
     Spit(work + "/file.KDM", device);
 
-    BackgroundCli cli({"write", work + "/file.KDM"}, Env(), root.File("err"));
+    BackgroundProcess cli(BackgroundCli({"write", work + "/file.KDM"}, Env(), root.File("err")));
     ASSERT_TRUE(cli.Started());
     ASSERT_TRUE(cli.Says("Waiting for the device to acknowledge the frame (2 s)\n")) << cli.Err();
-    cli.Interrupt();
-    EXPECT_EQ(cli.Wait(), 130);
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(60000), 130);
 
     const std::string err = cli.Err();
-    EXPECT_TRUE(Contains(err, "Stopped after 2 frames\n")) << err;
+    EXPECT_TRUE(
+        Contains(err,
+                 "Stopped: the device now holds an incomplete parameter set (2 of 9 frames): write the "
+                 "file again or restore a backup\n"))
+        << err;
     EXPECT_FALSE(Contains(err, "Device error")) << err;
     EXPECT_FALSE(Contains(err, "communication terminated")) << err;
 }
@@ -202,11 +153,11 @@ TEST_F(WaitsCli, CtrlCDuringTheSearchOfAReadLeavesAnEarlierKDMtmpAlone) {
     StartSim({"--no-pacing", "--silent-after", "0"});
     Spit(temp, "earlier read");
 
-    BackgroundCli cli({"read", "-o", work + "/out.KDM"}, Env(), root.File("err"));
+    BackgroundProcess cli(BackgroundCli({"read", "-o", work + "/out.KDM"}, Env(), root.File("err")));
     ASSERT_TRUE(cli.Started());
     ASSERT_TRUE(cli.Says("Waiting for a device to identify itself on COM1 (2 s)\n")) << cli.Err();
-    cli.Interrupt();
-    EXPECT_EQ(cli.Wait(), 130);
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Wait(60000), 130);
 
     const std::string err = cli.Err();
     EXPECT_TRUE(
@@ -225,9 +176,10 @@ TEST_F(WaitsCli, AFailedWriteSaysWhatTheDeviceHoldsInsteadOfCommunicationTermina
     const CliResult r = Cli({"write", work + "/file.KDM"});
 
     EXPECT_EQ(r.exitCode, 1) << r.err;
-    EXPECT_TRUE(Contains(r.err,
-                         "Device error no:  12\nWrite failed at frame 2 of 9: the device holds an incomplete "
-                         "parameter set; write the file again\n"))
+    EXPECT_TRUE(
+        Contains(r.err,
+                 "Device error no:  12\nWrite failed: the device now holds an incomplete parameter set (2 "
+                 "of 9 frames): write the file again or restore a backup\n"))
         << r.err;
     EXPECT_FALSE(Contains(r.err, "communication terminated")) << r.err;
 }

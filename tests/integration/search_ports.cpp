@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
+#include "support/dump_builder.h"
 #include "support/fake_sysfs.h"
 #include "support/file_bytes.h"
 #include "support/sim_process.h"
@@ -105,13 +106,21 @@ TEST_F(AdapterMachine, APortNobodyCanOpenNamesWhoHoldsItOrWhatIsMissing) {
     kdm::PortMap map(nullptr);
     kdm::PosixSerialPort holder(map, clock);
     ASSERT_TRUE(holder.Open(Dev("ttyS0")).Ok());
-    const CliResult result = Cli({"search", "-q"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(Contains(result.err, "No COM-IO found\n")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "COM2 " + Dev("ttyUSB0") + ": missing")) << result.err;
-    // The simulator may hold its own end for a moment too; the test's hold must be named.
-    EXPECT_TRUE(Contains(result.err, "COM1 " + Dev("ttyS0") + ": held by another program (")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "pid " + std::to_string(getpid()) + " search_tests")) << result.err;
+    const std::string file = root.File("file.KDM");
+    Spit(file, DumpBuilder("I1P").Add('a', Value(1)).Add('b', Value(2)).Text());
+    // Each command that searches says the same; a plain write said "No COM-IO found" alone.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"search", "-q"}, {"read", "-q", "-o", root.File("out.KDM")}, {"write", "-q", file}}) {
+        SCOPED_TRACE(args.front());
+        const CliResult result = Cli(args);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(Contains(result.err, "No COM-IO found\n")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "COM2 " + Dev("ttyUSB0") + ": missing")) << result.err;
+        // The simulator may hold its own end for a moment too; the test's hold must be named.
+        EXPECT_TRUE(Contains(result.err, "COM1 " + Dev("ttyS0") + ": held by another program ("))
+            << result.err;
+        EXPECT_TRUE(Contains(result.err, "pid " + std::to_string(getpid()) + " search_tests")) << result.err;
+    }
 }
 
 TEST_F(AdapterMachine, NoPermissionSaysHowToGetIt) {

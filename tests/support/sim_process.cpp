@@ -289,6 +289,109 @@ CliResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
     return result;
 }
 
+// --- BackgroundProcess
+
+BackgroundProcess::BackgroundProcess(Options options) : errPath_(options.errPath) {
+    int errFds[2] = {-1, -1};
+    int outFds[2] = {-1, -1};
+    int errFd = -1;
+    if (errPath_.empty()) {
+        if (pipe2(errFds, O_CLOEXEC) != 0) return;
+        errPipe_ = errFds[0];
+        errFd = errFds[1];
+    } else {
+        errFd = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    }
+    int outFd = -1;
+    if (options.stdoutUnread) {
+        if (pipe2(outFds, O_CLOEXEC) == 0) {
+            outPipe_ = outFds[0];
+            outFd = outFds[1];
+        }
+    } else {
+        outFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    }
+    if (errFd >= 0 && outFd >= 0)
+        pid_ = Spawn(options.argv, EnvironmentWith(options.environment), outFd, errFd);
+    if (errFd >= 0) close(errFd);
+    if (outFd >= 0) close(outFd);
+}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        WaitWithin(pid_, kProcessWaitMs);
+    }
+    if (errPipe_ >= 0) close(errPipe_);
+    if (outPipe_ >= 0) close(outPipe_);
+}
+
+void BackgroundProcess::Drain(int timeoutMs) {
+    if (errPipe_ < 0) return;
+    pollfd entry{errPipe_, POLLIN, 0};
+    while (poll(&entry, 1, timeoutMs) > 0) {
+        char buffer[4096];
+        const ssize_t got = read(errPipe_, buffer, sizeof buffer);
+        if (got <= 0) return;
+        err_.append(buffer, static_cast<std::size_t>(got));
+        timeoutMs = 0;
+    }
+}
+
+bool BackgroundProcess::Says(const std::string& text, int timeoutMs) {
+    if (!errPath_.empty()) return WaitForText(errPath_, text, 1, timeoutMs);
+    const std::int64_t deadline = NowMs() + timeoutMs;
+    while (err_.find(text) == std::string::npos) {
+        const int left = MsLeft(deadline);
+        if (left == 0 || errPipe_ < 0) return false;
+        const std::size_t before = err_.size();
+        Drain(left);
+        if (err_.size() == before) return err_.find(text) != std::string::npos;
+    }
+    return true;
+}
+
+std::string BackgroundProcess::Err() {
+    if (!errPath_.empty()) return ReadWhole(errPath_);
+    Drain(0);
+    return err_;
+}
+
+void BackgroundProcess::CloseErr() {
+    Drain(0);
+    if (errPipe_ >= 0) close(errPipe_);
+    errPipe_ = -1;
+}
+
+void BackgroundProcess::Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+}
+
+bool BackgroundProcess::HasRead(long long bytes, int timeoutMs) {
+    const std::int64_t deadline = NowMs() + timeoutMs;
+    const std::string path = "/proc/" + std::to_string(pid_) + "/io";
+    while (pid_ > 0) {
+        std::ifstream io(path);
+        std::string name;
+        long long value = 0;
+        while (io >> name >> value)
+            if (name == "rchar:" && value >= bytes) return true;
+        if (MsLeft(deadline) == 0) return false;
+        usleep(2000);
+    }
+    return false;
+}
+
+int BackgroundProcess::Wait(int timeoutMs) {
+    if (pid_ < 0) return exitCode_;
+    const int code = WaitWithin(pid_, timeoutMs);
+    if (code >= 0) {
+        pid_ = -1;
+        exitCode_ = code;
+    }
+    return code;
+}
+
 // --- RawLine
 
 RawLine::~RawLine() {

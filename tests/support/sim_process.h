@@ -78,6 +78,48 @@ CliResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
 CliResult RunCli(const std::vector<std::string>& args, const std::string& portDir,
                  const std::string& settingsDir, int timeoutMs = 120000);
 
+// A program running in the background, so that a test can wait for what it says (or does) and signal it
+// at that point. Its stderr goes into a file, or into a pipe this object reads (and may close, to stand
+// for a reader that went away); its stdout into /dev/null, or into a pipe nobody reads, in which the
+// program's output stops it once the pipe is full.
+class BackgroundProcess {
+  public:
+    struct Options {
+        std::vector<std::string> argv;         // argv[0] a path
+        std::vector<std::string> environment;  // "NAME=value", in place of this process's variables
+        std::string errPath;                   // empty: stderr into a pipe
+        bool stdoutUnread = false;
+    };
+    explicit BackgroundProcess(Options options);
+    ~BackgroundProcess();  // SIGKILL and reaped when still running
+    BackgroundProcess(const BackgroundProcess&) = delete;
+    BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
+    // True once stderr holds `text`, within `timeoutMs`.
+    bool Says(const std::string& text, int timeoutMs = 60000);
+    // What stderr held so far.
+    std::string Err();
+    // Closes the reading end of the stderr pipe: the program's next write into it fails.
+    void CloseErr();
+    void Signal(int signal);
+    // True once the program has read at least `bytes` bytes (/proc/PID/io), within `timeoutMs`.
+    bool HasRead(long long bytes, int timeoutMs = 60000);
+    // Waits at most `timeoutMs` for the exit: its code, or 128 + the signal that ended it; -1 when it is
+    // still running then.
+    int Wait(int timeoutMs);
+
+  private:
+    void Drain(int timeoutMs);
+    pid_t pid_ = -1;
+    int exitCode_ = -1;
+    std::string errPath_;
+    int errPipe_ = -1;
+    int outPipe_ = -1;
+    std::string err_;
+};
+
 // A port opened the way a simple terminal program would: raw, no echo, byte reads with a bound.
 class RawLine {
   public:

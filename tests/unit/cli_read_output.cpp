@@ -1,5 +1,5 @@
-// kdmxp-cli read -o with something at the name that is not a regular file: refused at once, before any
-// port is searched, and left as it was.
+// kdmxp-cli read -o with something at the name that is not a regular file, or in a directory that is
+// missing or cannot be written: refused at once, before any port is searched, and left as it was.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -70,6 +70,33 @@ TEST_F(ReadOutput, ANameThatIsNotARegularFileIsRefusedBeforeTheSearch) {
     std::string kept;
     std::getline(in, kept);
     EXPECT_EQ(kept, "keep me");
+}
+
+TEST_F(ReadOutput, ADirectoryThatIsMissingOrCannotBeWrittenIsRefusedBeforeTheSearch) {
+    std::ofstream(root_.File("plain")) << "a file, not a directory";
+    struct Case {
+        std::string output;
+        std::string says;
+    };
+    std::vector<Case> cases = {
+        {root_.File("missing/out.KDM"), "its directory " + root_.File("missing") + " does not exist"},
+        {root_.File("plain/out.KDM"), "Not a directory"},
+    };
+    // Root writes into any directory; a read-only one stops everybody else.
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::mkdir(root_.File("locked").c_str(), 0555), 0);
+        cases.push_back(
+            {root_.File("locked/out.KDM"), "its directory " + root_.File("locked") + " cannot be written"});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const kdmtest::CliResult run = kdmtest::RunCli({"read", "-q", "-o", c.output}, ports_, settings_);
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find("cannot save " + c.output + ": " + c.says), std::string::npos) << run.err;
+        // Refused before any port was tried, so that no read is lost to it.
+        EXPECT_EQ(run.err.find("COM1"), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(work_ + "/KDM.tmp"));
+    }
 }
 
 }  // namespace

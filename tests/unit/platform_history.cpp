@@ -54,6 +54,9 @@ void ExpectSameEntry(const HistoryEntry& a, const HistoryEntry& b) {
     EXPECT_EQ(a.file, b.file);
     EXPECT_EQ(a.source, b.source);
     EXPECT_EQ(a.verify, b.verify);
+    EXPECT_EQ(a.ending, b.ending);
+    EXPECT_EQ(a.framesSent, b.framesSent);
+    EXPECT_EQ(a.framesInFile, b.framesInFile);
 }
 
 // --- The text form -------------------------------------------------------------------------------
@@ -98,6 +101,37 @@ TEST(HistoryMessage, ReadsBackEveryFieldWhateverBytesTheyHold) {
             ExpectSameEntry(parsed, expected);
         }
     }
+}
+
+TEST(HistoryMessage, AWriteCutShortIsMarkedWhileEveryOtherEntryKeepsTheLayoutOlderVersionsWrote) {
+    HistoryEntry cut = FullEntry();
+    cut.verify = VerifyOutcome::kNotAsked;
+    cut.ending = kdm::WriteEnding::kHangUp;
+    cut.framesSent = 2;
+    cut.framesInFile = 9;
+    const std::string text = kdm::FormatHistoryMessage(cut);
+    // git log's summary says it; the lines an older version passes over follow all the others.
+    EXPECT_EQ(text.rfind("incomplete write t2-+I1P000-- by anna@laptop-a\n\n", 0), 0u) << text;
+    EXPECT_NE(text.find("verify: not-asked\nending: hang-up\nframes-sent: 2\nframes-in-file: 9\n"),
+              std::string::npos)
+        << text;
+    HistoryEntry parsed;
+    ASSERT_TRUE(kdm::ParseHistoryMessage(text, parsed));
+    ExpectSameEntry(parsed, cut);
+    EXPECT_TRUE(parsed.Incomplete());
+
+    // An entry of an older version (no such lines) is a complete one.
+    ASSERT_TRUE(kdm::ParseHistoryMessage(kdm::FormatHistoryMessage(FullEntry()), parsed));
+    EXPECT_FALSE(parsed.Incomplete());
+    EXPECT_EQ(parsed.framesInFile, 0);
+    // A way of ending a later version names still reads as an incomplete write.
+    std::string later = text;
+    later.replace(later.find("ending: hang-up"), 15, "ending: power-cut");
+    ASSERT_TRUE(kdm::ParseHistoryMessage(later, parsed));
+    EXPECT_EQ(parsed.ending, kdm::WriteEnding::kOther);
+    std::string garbled = text;
+    garbled.replace(garbled.find("frames-sent: 2"), 14, "frames-sent: x");
+    EXPECT_FALSE(kdm::ParseHistoryMessage(garbled, parsed));
 }
 
 TEST(HistoryMessage, CommitsThatAreNoEntriesArePassedOver) {
@@ -421,6 +455,31 @@ TEST_F(GitHistoryTest, WhatAKilledProcessLeftBehindDoesNotStopTheNextEntry) {
     std::vector<HistoryEntry> entries;
     ASSERT_TRUE(history.List(entries).ok);
     EXPECT_EQ(entries.size(), 2u);
+}
+
+TEST_F(GitHistoryTest, NoEntryIsRecordedOverAHistoryWhoseBranchIsGone) {
+    kdm::GitHistory history(Location("a"), {"laptop-a", "anna"});
+    HistoryEntry e1, e2;
+    ASSERT_TRUE(history.Record(RecordOf(DataFile("I1P", 1), "I1P", 2), e1).ok);
+    const std::string branch = Location("a") + "/.git/refs/heads/main";
+    const std::string id = ReadWhole(branch);
+    std::filesystem::remove(branch);
+
+    std::vector<HistoryEntry> entries;
+    const kdm::HistoryResult listed = history.List(entries);
+    EXPECT_FALSE(listed.ok);
+    EXPECT_TRUE(listed.damaged);
+    EXPECT_TRUE(entries.empty());
+    // Before, this entry started the history over, and the one before it was no longer listed.
+    const kdm::HistoryResult recorded = history.Record(RecordOf(DataFile("I1P", 2), "I1P", 2), e2);
+    EXPECT_FALSE(recorded.ok);
+    EXPECT_TRUE(recorded.damaged);
+    EXPECT_NE(recorded.reason.find(Location("a")), std::string::npos) << recorded.reason;
+
+    { std::ofstream(branch) << id; }
+    ASSERT_TRUE(history.List(entries).ok);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].id, e1.id);
 }
 
 TEST_F(GitHistoryTest, AFolderThatCannotBeCreatedIsReportedNotThrown) {

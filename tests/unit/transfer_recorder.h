@@ -11,6 +11,7 @@
 
 #include "data/strings.h"
 #include "support/fakes.h"
+#include "transfer/write_engine.h"
 #include "ui/transfer_controls.h"
 
 namespace kdmtest {
@@ -28,7 +29,8 @@ struct ShownEvent {
         kSave,
         kDiscard,
         kOpen,
-        kWait
+        kWait,
+        kIncomplete
     };
     Kind kind;
     int id = 0;    // string id, control id, port number, range low, position or seconds waited
@@ -54,6 +56,12 @@ class RecordingObserver final : public kdm::TransferControlsObserver {
         Add({ShownEvent::kWait, notice.seconds, static_cast<int>(notice.kind), kdm::DescribeWait(notice)});
     }
     void ShowError(const std::string& text) override { Add({ShownEvent::kError, 0, 0, text}); }
+    // A write that ended part-way: frames sent and in the file, and the device's error box or "stopped".
+    void OnWriteIncomplete(const kdm::IncompleteWrite& write) override {
+        Add({ShownEvent::kIncomplete, write.framesSent, write.framesInFile,
+             write.end == kdm::WriteEnd::kStopped ? std::string("stopped")
+                                                  : kdm::DeviceErrorText(write.errorNumber)});
+    }
     // The information box that a complete write ends with.
     void OnWriteComplete() override {
         Add({ShownEvent::kInfo, 0, 0,

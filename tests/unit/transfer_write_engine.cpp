@@ -403,16 +403,18 @@ TEST_P(WriteAckTest, FailedAcknowledgementEndsTheWriteWithTheDeviceError) {
         port.OnWrite(1, telegrams[1], Frame(Tel(c.ackError == 12 ? "0F+000012--" : "0F+000000--")), 1);
     ASSERT_EQ(Run(DataFile(telegrams)), 1);
 
-    EXPECT_EQ(shown.Texts(Kind::kError), std::vector<std::string>{c.message});
-    // Not "communication terminated", which only a complete write ends with: the status line says
-    // the device now holds part of the file, after the error box.
+    // Not "communication terminated", which only a complete write ends with: the error and what the
+    // device now holds (2 of the 3 frames) go up as one event, the last one.
     EXPECT_EQ(shown.IndexOf(Kind::kStatus, 341), -1);
+    EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_EQ(engine.FramesInFile(), 3);
     ASSERT_FALSE(shown.events.empty());
-    EXPECT_EQ(shown.events.back().kind, Kind::kStatusText);
-    EXPECT_EQ(shown.events.back().text,
-              "Write failed at frame 2 of 3: the device holds an incomplete "
-              "parameter set; write the file again");
+    EXPECT_EQ(shown.events.back().kind, Kind::kIncomplete);
+    EXPECT_EQ(shown.events.back().text, c.message);
+    EXPECT_EQ(shown.events.back().id, 2);
+    EXPECT_EQ(shown.events.back().high, 3);
+    ASSERT_TRUE(engine.Incomplete().has_value());
+    EXPECT_EQ(engine.Incomplete()->end, c.answer ? kdm::WriteEnd::kDeviceError : kdm::WriteEnd::kNoResponse);
     EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
     EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
     EXPECT_FALSE(engine.Completed());
@@ -427,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(Acks, WriteAckTest,
                                                    "Device error no:No device response"}),
                          CaseName());
 
-TEST_F(WriteEngineTest, StopDuringTransferEndsWithoutMessage) {
+TEST_F(WriteEngineTest, AStopDuringTheTransferSaysHowMuchOfTheFileTheDeviceHolds) {
     const auto telegrams = Parameters(5);
     Device(telegrams);
     shown.onEvent = [this, &telegrams](const ShownEvent& e) {
@@ -441,6 +443,12 @@ TEST_F(WriteEngineTest, StopDuringTransferEndsWithoutMessage) {
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(shown.Texts(Kind::kError).empty());
     EXPECT_TRUE(shown.Texts(Kind::kInfo).empty());
+    // No error box, but the device holds 2 of the 5 frames: the stop says so.
+    EXPECT_EQ(shown.Texts(Kind::kIncomplete), std::vector<std::string>{"stopped"});
+    ASSERT_TRUE(engine.Incomplete().has_value());
+    EXPECT_EQ(engine.Incomplete()->framesSent, 2);
+    EXPECT_EQ(engine.Incomplete()->framesInFile, 5);
+    EXPECT_EQ(engine.Incomplete()->end, kdm::WriteEnd::kStopped);
 }
 
 TEST_F(WriteEngineTest, AStopThatReachesOnlyTheLinkDuringAnAcknowledgementIsAStop) {

@@ -245,6 +245,18 @@
         <translation>Die Datei wurde geschrieben</translation>
     </message>
     <message>
+        <source>Part of the file was written</source>
+        <translation>Ein Teil der Datei wurde geschrieben</translation>
+    </message>
+    <message>
+        <source>The device now holds an incomplete parameter set (%1 of %2 frames): write the file again or restore a backup.</source>
+        <translation>Das Gerät enthält jetzt einen unvollständigen Parametersatz (%1 von %2 Telegrammen): schreiben Sie die Datei erneut oder spielen Sie eine Sicherung zurück.</translation>
+    </message>
+    <message>
+        <source>The write was stopped.</source>
+        <translation>Das Schreiben wurde abgebrochen.</translation>
+    </message>
+    <message>
         <source>, but the device history could not keep a copy.</source>
         <translation>, aber der Geräteverlauf konnte keine Kopie aufbewahren.</translation>
     </message>
@@ -294,6 +306,10 @@
     <message>
         <source>, verify </source>
         <translation>, Prüfung </translation>
+    </message>
+    <message>
+        <source>, incomplete: %1 of %2 frames</source>
+        <translation>, unvollständig: %1 von %2 Telegrammen</translation>
     </message>
     <message>
         <source>Asking the remote what it holds...</source>

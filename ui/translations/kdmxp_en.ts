@@ -245,6 +245,18 @@
         <translation>The file was written</translation>
     </message>
     <message>
+        <source>Part of the file was written</source>
+        <translation>Part of the file was written</translation>
+    </message>
+    <message>
+        <source>The device now holds an incomplete parameter set (%1 of %2 frames): write the file again or restore a backup.</source>
+        <translation>The device now holds an incomplete parameter set (%1 of %2 frames): write the file again or restore a backup.</translation>
+    </message>
+    <message>
+        <source>The write was stopped.</source>
+        <translation>The write was stopped.</translation>
+    </message>
+    <message>
         <source>, but the device history could not keep a copy.</source>
         <translation>, but the device history could not keep a copy.</translation>
     </message>
@@ -294,6 +306,10 @@
     <message>
         <source>, verify </source>
         <translation>, verify </translation>
+    </message>
+    <message>
+        <source>, incomplete: %1 of %2 frames</source>
+        <translation>, incomplete: %1 of %2 frames</translation>
     </message>
     <message>
         <source>Asking the remote what it holds...</source>
