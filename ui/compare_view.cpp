@@ -19,6 +19,7 @@
 #include "files/data_file.h"
 #include "ui/app.h"
 #include "ui/ctable.h"
+#include "ui/display_text.h"
 #include "ui/table_window.h"
 #include "ui/upload_dialog.h"
 
@@ -31,7 +32,7 @@ QString FromLocal(const std::string& text) {
 QString ValueText(const kdm::DiffSide& side) {
     if (!side.value) return QCoreApplication::translate("Compare", "(none)");
     QString text =
-        side.value->empty() ? QCoreApplication::translate("Compare", "(blank)") : DisplayTextOf(*side.value);
+        side.value->empty() ? QCoreApplication::translate("Compare", "(blank)") : CellText(*side.value);
     if (side.suspect == kdm::Suspect::kMismatch)
         text += QCoreApplication::translate("Compare", " (checksum mismatch)");
     if (side.suspect == kdm::Suspect::kDamaged)
@@ -292,9 +293,9 @@ void CompareView::ShowComparison(const kdm::ParameterSet& shown, const kdm::Para
                             : QCoreApplication::translate("Compare", "Program %1")
                                   .arg(d.program ? QString::number(*d.program)
                                                  : QCoreApplication::translate("Compare", "(no number)"));
-        const QString name =
-            d.name.empty() ? DisplayTextOf(d.letter)
-                           : QStringLiteral("%1 (%2)").arg(DisplayTextOf(d.name), DisplayTextOf(d.letter));
+        const QString name = d.name.empty()
+                                 ? CellText(d.letter)
+                                 : QStringLiteral("%1 (%2)").arg(CellText(d.name), CellText(d.letter));
         QString text;
         switch (d.Kind()) {
             case kdm::DiffKind::kChanged:

@@ -11,13 +11,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "link/visible_text.h"
-
-QString DisplayTextOf(std::string_view text) {
-    // Control pictures keep a cell one line high and each control byte one character wide.
-    return QString::fromStdString(kdm::VisibleText(
-        text, {.names = kdm::VisibleStyle::Names::kPictures, .hexUpTo = 0x7F, .utf8 = true}));
-}
+#include "ui/display_text.h"
 
 CTable::CTable(int headerRows, QWidget* parent) : QTableWidget(parent), headerRows_(headerRows) {
     // The grid's own header rows are cells of the table, so Qt's headers stay hidden.
@@ -94,7 +88,7 @@ void CTable::StyleHeaderItem(int row, QTableWidgetItem* cell) const {
 void CTable::SetText(std::string_view text) {
     QTableWidgetItem* cell = CurrentItem();
     if (cell == nullptr) return;
-    cell->setText(DisplayTextOf(text));
+    cell->setText(CellText(text));
     // Header names are often wider than their 1000-twip columns: the whole name on hover.
     if (row_ < headerRows_) cell->setToolTip(cell->text());
 }

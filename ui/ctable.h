@@ -8,9 +8,6 @@
 
 #include "data/grid.h"
 
-// Cell text as shown: the bytes as Latin-1, control bytes as their visible control pictures.
-QString DisplayTextOf(std::string_view text);
-
 class CTable final : public QTableWidget, public kdm::IGrid {
     Q_OBJECT
   public:

@@ -22,7 +22,7 @@
 #include "ui/app.h"
 #include "ui/history_record.h"
 #include "ui/language.h"
-#include "ui/visible_text.h"
+#include "ui/display_text.h"
 
 namespace {
 
@@ -301,7 +301,7 @@ void TransferWorker::OnStatus(int stringId) {
 }
 
 void TransferWorker::OnStatusText(const std::string& text) {
-    QString shown = VisibleText(text);
+    QString shown = DisplayText(text);
     status_ = shown;
     Update([&shown](Pending& p) {
         p.statusDirty = true;
@@ -320,7 +320,7 @@ void TransferWorker::OnWait(const kdm::WaitNotice& notice) {
 }
 
 void TransferWorker::OnControlText(int controlId, const std::string& text) {
-    QString shown = VisibleText(text);
+    QString shown = DisplayText(text);
     Update([controlId, &shown](Pending& p) { p.controls[controlId] = std::move(shown); });
 }
 

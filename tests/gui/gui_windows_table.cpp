@@ -17,6 +17,7 @@
 #include "gui_support.h"
 #include "ui/app.h"
 #include "ui/ctable.h"
+#include "ui/display_text.h"
 #include "ui/table_window.h"
 
 namespace {
@@ -82,7 +83,7 @@ void ExpectSameCells(const CTable& shown, const kdm::MemoryGrid& expected) {
             const QTableWidgetItem* cell = shown.item(r, c);
             const QString text = cell != nullptr ? cell->text() : QString();
             const bool suspect = cell != nullptr && cell->toolTip() == QLatin1String(CTable::kSuspectToolTip);
-            if (text != DisplayTextOf(expected.Cell(r, c)) || suspect != expected.Suspect(r, c)) {
+            if (text != CellText(expected.Cell(r, c)) || suspect != expected.Suspect(r, c)) {
                 if (++mismatches <= 5) {
                     ADD_FAILURE() << "cell " << r << "," << c << ": shown \"" << text.toStdString()
                                   << "\" expected \"" << expected.Cell(r, c) << "\"";
@@ -282,7 +283,7 @@ TEST(CTableGrid, EightBitTextShowsAsLatin1WithVisibleControlBytes) {
         {std::string("a\0b", 3), QString(QLatin1Char('a')) + QChar(0x2400) + QLatin1Char('b')},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DisplayTextOf(c.bytes), c.shown);
+        EXPECT_EQ(CellText(c.bytes), c.shown);
 }
 
 TEST(CTableGrid, ProgramTableAcceptsInputAsSelectionAndCopyButStaysReadOnly) {
