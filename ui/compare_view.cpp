@@ -222,8 +222,7 @@ void CompareView::PlaceCells(const kdm::ParameterSet& shown) {
     CTable* systemTable = window_.SystemTable();
     CTable* programTable = window_.ProgramTable();
     auto inTable = [](CTable* table, int row, int col) -> std::optional<Cell> {
-        if (row < 0 || col < 0 || row >= table->rowCount() || col >= table->columnCount())
-            return std::nullopt;
+        if (row < 0 || col < 0 || row >= table->Rows() || col >= table->Cols()) return std::nullopt;
         return Cell{table, row, col};
     };
     cells_.clear();
@@ -256,18 +255,7 @@ void CompareView::PlaceCells(const kdm::ParameterSet& shown) {
 }
 
 void CompareView::MarkCell(const Cell& cell, const QString& toolTip) {
-    QTableWidgetItem* item = cell.table->item(cell.row, cell.col);
-    const bool created = item == nullptr;
-    if (created) {
-        item = new QTableWidgetItem;
-        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-        cell.table->setItem(cell.row, cell.col, item);
-    }
-    marks_.push_back(
-        {cell.table, cell.row, cell.col, created, item->toolTip(), item->data(Qt::BackgroundRole)});
-    item->setBackground(MarkBrush());
-    // A suspect cell keeps its own note above the comparison's.
-    item->setToolTip(item->toolTip().isEmpty() ? toolTip : item->toolTip() + QLatin1Char('\n') + toolTip);
+    cell.table->SetMark(cell.row, cell.col, MarkBrush(), toolTip);
 }
 
 void CompareView::ShowComparison(const kdm::ParameterSet& shown, const kdm::ParameterSet& other,
@@ -368,8 +356,9 @@ void CompareView::JumpTo(int row) {
     if (index < 0) return;
     const std::optional<Cell> cell = CellOf(static_cast<std::size_t>(index));
     if (!cell) return;
-    cell->table->setCurrentCell(cell->row, cell->col);
-    cell->table->scrollToItem(cell->table->item(cell->row, cell->col));
+    const QModelIndex shown = cell->table->Cell(cell->row, cell->col);
+    cell->table->setCurrentIndex(shown);
+    cell->table->scrollTo(shown);
 }
 
 QBrush CompareView::MarkBrush() {
@@ -377,17 +366,8 @@ QBrush CompareView::MarkBrush() {
 }
 
 void CompareView::Clear() {
-    for (auto mark = marks_.rbegin(); mark != marks_.rend(); ++mark) {
-        if (mark->created) {
-            delete mark->table->takeItem(mark->row, mark->col);
-            continue;
-        }
-        if (QTableWidgetItem* item = mark->table->item(mark->row, mark->col)) {
-            item->setToolTip(mark->toolTip);
-            item->setData(Qt::BackgroundRole, mark->background);
-        }
-    }
-    marks_.clear();
+    window_.SystemTable()->ClearMarks();
+    window_.ProgramTable()->ClearMarks();
     cells_.clear();
     list_->clear();
     diff_ = kdm::ParameterDiff();

@@ -79,14 +79,6 @@ class CompareView final : public QWidget {
     std::function<void(QWidget* readWindow)> onReadWindow;
 
   private:
-    struct Mark {
-        CTable* table;
-        int row;
-        int col;
-        bool created;  // the item was made for the mark (an empty cell)
-        QString toolTip;
-        QVariant background;
-    };
     void AddMenu();
     void AddToWindowLayout();
     void PlaceCells(const kdm::ParameterSet& shown);
@@ -101,5 +93,4 @@ class CompareView final : public QWidget {
     QString otherName_;
     QString failure_;
     std::vector<std::optional<Cell>> cells_;  // one per difference
-    std::vector<Mark> marks_;
 };

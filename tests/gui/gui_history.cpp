@@ -169,7 +169,7 @@ TEST_F(HistoryFixture, AReadAddsAnEntryTheWindowListsAndOpens) {
     window.onTableWindow = [&](CKDM_XPDlg& tableWindow) {
         shown = ReadFile(tableWindow.FileName());
         QTimer::singleShot(0, &tableWindow, [&tableWindow, &systemRows] {
-            systemRows = tableWindow.SystemTable()->rowCount();
+            systemRows = tableWindow.SystemTable()->Rows();
             tableWindow.reject();
         });
     };

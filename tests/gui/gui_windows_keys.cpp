@@ -258,7 +258,7 @@ TEST_F(KeysTest, DroppingADataFileOpensItOnEitherWindow) {
         }
         shownOverTable = QString::fromStdString(table->FileName());
         EXPECT_EQ(table->parentWidget(), firstTable);
-        EXPECT_EQ(table->SystemTable()->rowCount(), 25);
+        EXPECT_EQ(table->SystemTable()->Rows(), 25);
         guitest::Reject(window);
         QTimer::singleShot(0, firstTable, [w = firstTable] { guitest::Reject(w); });
     });

@@ -135,7 +135,7 @@ TEST_F(MenuTest, OpenShowsTheChosenFileInAModalTableWindowAndMakesItCurrent) {
     };
     int systemRows = -1;
     ModalWatcher watcher([&](QWidget* window, int) {
-        if (auto* table = qobject_cast<CKDM_XPDlg*>(window)) systemRows = table->SystemTable()->rowCount();
+        if (auto* table = qobject_cast<CKDM_XPDlg*>(window)) systemRows = table->SystemTable()->Rows();
         guitest::Reject(window);
     });
     FindMenuAction(&start, menu_id::kFileOpen)->trigger();
