@@ -11,6 +11,7 @@
 
 #include "files/data_file.h"
 #include "files/data_file_name.h"
+#include "ui/document.h"
 #include "ui/help.h"
 #include "ui/history_record.h"
 #include "ui/history_window.h"
@@ -107,8 +108,11 @@ bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {
 }
 
 void CKDM_XPApp::ShowDataFileWindow(const std::string& path, QWidget* parent) {
-    CKDM_XPDlg window(*this, parent);
-    window.SetFileName(path);
+    // The document lives as long as its window; a file that cannot be opened still gets its window,
+    // which says why.
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(*this, document, parent);
     window.exec();
 }
 

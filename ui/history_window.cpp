@@ -18,6 +18,7 @@
 #include "data/strings.h"
 #include "ui/app.h"
 #include "ui/compare_view.h"
+#include "ui/document.h"
 #include "ui/pictures.h"
 #include "ui/table_window.h"
 
@@ -249,8 +250,9 @@ std::string HistoryWindow::WriteOut(const kdm::HistoryEntry& entry) {
 
 void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry* previous,
                               const std::string& previousPath) {
-    CKDM_XPDlg window(app_, this);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app_, document, this);
     if (previous != nullptr) {
         window.OnInitDialog();
         const QString label = QCoreApplication::translate("History", "entry %1 (%2, %3)")

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "data/parameter_model.h"
 #include "data/strings.h"
 #include "data/tables.h"
 #include "data/write_check.h"
@@ -40,7 +39,8 @@ QSize DialogUnits(const QWidget& widget, int x, int y) {
 
 }  // namespace
 
-CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
+CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, DataDocument& document, QWidget* parent)
+    : QDialog(parent), app_(app), document_(document) {
     setObjectName(QStringLiteral("CKDM_XPDlg"));
     system_ = new CTable(1, this);
     system_->setObjectName(QStringLiteral("id1000"));
@@ -58,6 +58,18 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     CreateLayout();
     setAcceptDrops(true);
     compare_ = new CompareView(app_, *this);
+    // Edits, their undo and redo: the tables show the text as it now is, and a comparison made before
+    // no longer speaks of it.
+    connect(&document_, &DataDocument::changed, this, [this] {
+        if (!initialised_) return;
+        compare_->Clear();
+        const QList<int> systemWidths = system_->ColumnWidths();
+        const QList<int> programWidths = program_->ColumnWidths();
+        ShowDocument();
+        system_->ApplyColumnWidths(systemWidths);
+        program_->ApplyColumnWidths(programWidths);
+    });
+    connect(&document_, &DataDocument::renamed, this, &CKDM_XPDlg::ShowTitle);
 }
 
 void CKDM_XPDlg::CreateLayout() {
@@ -116,14 +128,10 @@ void CKDM_XPDlg::dropEvent(QDropEvent* event) {
     OpenDroppedDataFile(app_, this, event);
 }
 
-void CKDM_XPDlg::SetFileName(const std::string& path) {
-    fileName_ = path;
-}
-
 void CKDM_XPDlg::showEvent(QShowEvent* event) {
     if (!initialised_) OnInitDialog();
     QDialog::showEvent(event);
-    if (!readFailure_.empty() && !failureReported_) {
+    if (!document_.Loaded() && !failureReported_) {
         // After the window is up, so the message stands over the (empty) tables it speaks of.
         QTimer::singleShot(0, this, &CKDM_XPDlg::ReportReadFailure);
     }
@@ -133,45 +141,32 @@ void CKDM_XPDlg::OnInitDialog() {
     if (initialised_) return;
     initialised_ = true;
     setWindowIcon(AppIcon());
-    setWindowTitle(FromLatin1(kdm::kVersionTitle) + QString::fromLocal8Bit(fileName_.c_str()));
-    ShowDataFile(fileName_);
+    ShowTitle();
+    ShowDocument();
+    // Widths the user chose last time, where the table has the same columns.
+    system_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("system")));
+    program_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("program")));
+    if (document_.Loaded()) app_.uiState.AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
 }
 
-int CKDM_XPDlg::ShowDataFile(const std::string& path) {
-    std::string text;
-    long length = 0;
-    std::string reason;
-    readFailure_.clear();
+void CKDM_XPDlg::ShowTitle() {
+    setWindowTitle(FromLatin1(kdm::kVersionTitle) + QString::fromLocal8Bit(document_.Path().c_str()));
+}
+
+void CKDM_XPDlg::ShowDocument() {
     suspect_ = 0;
     programsLeftOut_ = 0;
-    if (kdm::ReadWholeFile(path, text, length, reason) == 0) {
+    if (!document_.Loaded()) {
         // Nothing loaded: the tables stay empty.
-        readFailure_ = reason.empty() ? "The file " + path + " cannot be read." : reason;
         status_->hide();
-        return 0;
-    }
-    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
-    if (!parsed.ok) {
-        readFailure_ = path + ": " + parsed.reason;
-        status_->hide();
-        return 0;
-    }
-    if (!kdm::HasIdentificationTelegram(parsed.set)) {
-        // Tables of device type 0 would pass for an empty device.
-        readFailure_ = path + ": not a data file (it does not begin with an identification telegram)";
-        status_->hide();
-        return 0;
+        return;
     }
     system_->BeginUpdate();
     program_->BeginUpdate();
     kdm::ParameterTables tables(*system_, *program_);
-    tables.ShowParameterSet(parsed.set);
-    // Widths the user chose last time, where the table has the same columns.
-    system_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("system")));
-    program_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("program")));
+    tables.ShowParameterSet(document_.Parameters());
     program_->EndUpdate();
     system_->EndUpdate();
-    app_.uiState.AddRecentFile(QString::fromLocal8Bit(path.c_str()));
 
     suspect_ = tables.SuspectValues();
     programsLeftOut_ = tables.ProgramsLeftOut();
@@ -191,14 +186,13 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     }
     status_->setText(notes.join(QLatin1Char('\n')));
     status_->setVisible(!notes.isEmpty());
-    return 0;
 }
 
 void CKDM_XPDlg::ReportReadFailure() {
-    if (readFailure_.empty() || failureReported_) return;
+    if (document_.Loaded() || failureReported_) return;
     failureReported_ = true;
     QMessageBox box(QMessageBox::Warning, FromLatin1(kdm::kErrorTitle),
-                    QString::fromLocal8Bit(readFailure_.c_str()), QMessageBox::Ok, this);
+                    QString::fromLocal8Bit(document_.LoadFailure().c_str()), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("readFailureBox"));
     box.exec();
 }

@@ -5,7 +5,6 @@
 #include "ui/app.h"
 #include "ui/download_dialog.h"
 #include "ui/history_record.h"
-#include "ui/table_window.h"
 #include "ui/upload_dialog.h"
 
 void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks) {
@@ -17,10 +16,8 @@ void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& 
         dialog.exec();
         saved = dialog.SavedPath();
     }
-    if (saved.empty()) return;
-    CKDM_XPDlg table(app, parent);
-    table.SetFileName(saved);
-    table.exec();
+    // The read hands its new file to the application, which opens it as a document.
+    if (!saved.empty()) app.ShowDataFileWindow(saved, parent);
 }
 
 void RunReadDialog(CKDM_XPApp& app, QWidget* parent) {

@@ -151,8 +151,9 @@ int main(int argc, char** argv) {
         QElapsedTimer open;
         open.start();
         {
-            CKDM_XPDlg table(app, nullptr);
-            table.SetFileName(largest.toStdString());
+            DataDocument document;
+            document.Open(largest.toStdString());
+            CKDM_XPDlg table(app, document, nullptr);
             table.show();
             QApplication::processEvents();
             openMs.push_back(static_cast<double>(open.nsecsElapsed()) / 1e6);

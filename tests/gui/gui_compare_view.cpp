@@ -72,8 +72,9 @@ TEST(CompareView, MarksEachDifferenceInTheTablesAndListsIt) {
     const std::string a = Write(dir, "a.KDM", Dump(false, false));
     const std::string b = Write(dir, "b.KDM", Dump(true, true));
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(a);
+    DataDocument document;
+    document.Open(a);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     CompareView* compare = window.Compare();
     ASSERT_NE(compare, nullptr);
@@ -155,8 +156,9 @@ TEST(CompareView, SuspectValuesKeepTheirNoteAndAnotherTypeComesFirst) {
     other += TelegramRecord('h', "+000002--");
     const std::string b = Write(dir, "b.KDM", other);
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(a);
+    DataDocument document;
+    document.Open(a);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     CompareView* compare = window.Compare();
     ASSERT_TRUE(compare->CompareWithFile(b, QStringLiteral("b.KDM"))) << compare->Failure().toStdString();
@@ -189,8 +191,9 @@ TEST(CompareView, ComparesWithTheDeviceThroughTheReadWindow) {
 
     CKDM_XPApp app;
     app.tempFilePath = work.File("KDM.tmp");
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(a);
+    DataDocument document;
+    document.Open(a);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     CompareView* compare = window.Compare();
     guitest::BoxWatcher boxes;  // the read window closes by itself; any box is a failure

@@ -112,8 +112,9 @@ TEST_F(KeysTest, StandardShortcutsSitOnTheirCommands) {
     };
     const std::string path = WriteFile("keys.kdm");
     CKDMXPMain start(app);
-    CKDM_XPDlg table(app, &start);
-    table.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg table(app, document, &start);
     table.OnInitDialog();
     for (QWidget* window : {static_cast<QWidget*>(&start), static_cast<QWidget*>(&table)}) {
         for (const auto& c : kShortcuts) {

@@ -43,11 +43,11 @@ class LayoutTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("full.KDM")).toStdString();
         std::ofstream(path, std::ios::binary) << FullDump(40);
+        document.Open(path);
     }
     // A window over the file, shown at `size`, its layout settled.
     std::unique_ptr<CKDM_XPDlg> Show(CKDM_XPApp& application, QSize size = QSize()) {
-        auto window = std::make_unique<CKDM_XPDlg>(application, nullptr);
-        window->SetFileName(path);
+        auto window = std::make_unique<CKDM_XPDlg>(application, document, nullptr);
         window->OnInitDialog();
         if (size.isValid()) window->resize(size);
         window->show();
@@ -60,6 +60,7 @@ class LayoutTest : public ::testing::Test {
     guitest::ScopedEnv settingsEnv{"KDMXP_SETTINGS_DIR", dir.filePath(QStringLiteral("settings"))};
     CKDM_XPApp app;
     std::string path;
+    DataDocument document;
 };
 
 TEST_F(LayoutTest, ATallWindowShowsEverySystemRowAndGivesTheRestToThePrograms) {
@@ -95,7 +96,8 @@ TEST_F(LayoutTest, AShortWindowScrollsTheSystemTableDownToItsOldSizeOnly) {
 }
 
 TEST_F(LayoutTest, TheFirstWindowOpensAtItsOldSize) {
-    CKDM_XPDlg window(app, nullptr);
+    DataDocument none;
+    CKDM_XPDlg window(app, none, nullptr);
     EXPECT_EQ(window.size(), DialogUnits(window, 608, 398));
 }
 

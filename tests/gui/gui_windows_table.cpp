@@ -111,8 +111,9 @@ TEST_P(TableWindowFiles, CellsEqualTheCoreGridFilledFromTheSameFile) {
     tables.ShowDump(dump);
 
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     EXPECT_TRUE(window.ReadFailure().empty());
     ExpectSameCells(*window.SystemTable(), system);
@@ -150,8 +151,9 @@ TEST(TableWindow, SuspectCellsAreRedWithTheirReason) {
     const std::string path = dir.filePath(QStringLiteral("suspect.kdm")).toStdString();
     std::ofstream(path, std::ios::binary) << dump;
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     ASSERT_GT(window.SuspectValues(), 0);
     int red = 0;
@@ -175,8 +177,9 @@ TEST(TableWindow, UnreadableFileReportsWhyAndLeavesTheTablesEmpty) {
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("missing.kdm")).toStdString();
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app, document, nullptr);
     guitest::ModalWatcher watcher([&window](QWidget* shown, int) {
         if (qobject_cast<QMessageBox*>(shown) == nullptr) return;  // the table window itself
         guitest::Reject(shown);
@@ -211,8 +214,9 @@ TEST(TableWindow, FileWithoutIdentificationIsNotADataFile) {
         const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
         std::ofstream(path, std::ios::binary) << content;
         CKDM_XPApp app;
-        CKDM_XPDlg window(app, nullptr);
-        window.SetFileName(path);
+        DataDocument document;
+        document.Open(path);
+        CKDM_XPDlg window(app, document, nullptr);
         window.OnInitDialog();
         EXPECT_NE(window.ReadFailure().find("not a data file"), std::string::npos) << window.ReadFailure();
         EXPECT_EQ(window.SystemTable()->Rows(), 0);
