@@ -17,11 +17,10 @@
 #include "data/catalogue.h"
 #include "data/strings.h"
 #include "files/data_file.h"
-#include "ui/app.h"
+#include "ui/app_services.h"
 #include "ui/ctable.h"
 #include "ui/display_text.h"
-#include "ui/table_window.h"
-#include "ui/upload_dialog.h"
+#include "ui/document.h"
 
 namespace {
 
@@ -78,7 +77,14 @@ Places PlacesOf(const kdm::ParameterSet& set) {
 
 }  // namespace
 
-CompareView::CompareView(CKDM_XPApp& app, CKDM_XPDlg& window) : QWidget(&window), app_(app), window_(window) {
+CompareView::CompareView(AppServices& services, QWidget& window, const DataDocument& document,
+                         CTable& systemTable, CTable& programTable)
+    : QWidget(&window),
+      services_(services),
+      window_(window),
+      document_(document),
+      systemTable_(systemTable),
+      programTable_(programTable) {
     setObjectName(QStringLiteral("compareView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -140,7 +146,7 @@ bool CompareView::OnCompareWithFile() {
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilters({QStringLiteral("KDM DataFiles (*.KDM *.kdm)"),
                                QCoreApplication::translate("Compare", "All files (*)")});
-        dialog.setDirectory(QFileInfo(FromLocal(window_.FileName())).absolutePath());
+        dialog.setDirectory(QFileInfo(FromLocal(document_.Path())).absolutePath());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = dialog.selectedFiles().constFirst();
     }
@@ -175,10 +181,13 @@ bool LoadSet(const std::string& path, kdm::ParameterSet& set, QString& failure) 
 
 bool CompareView::CompareWithFile(const std::string& path, const QString& otherName) {
     failure_.clear();
-    kdm::ParameterSet shown;
+    if (!document_.Loaded()) {
+        failure_ = FromLocal(document_.LoadFailure());
+        return false;
+    }
     kdm::ParameterSet other;
-    if (!LoadSet(window_.FileName(), shown, failure_) || !LoadSet(path, other, failure_)) return false;
-    ShowComparison(shown, other, otherName);
+    if (!LoadSet(path, other, failure_)) return false;
+    ShowComparison(document_.Parameters(), other, otherName);
     return true;
 }
 
@@ -191,22 +200,15 @@ bool CompareView::OnCompareWithDevice() {
         return false;
     }
     const QString savePath = scratch.filePath(QStringLiteral("device.KDM"));
-    std::string saved;
-    {
-        // The read engine takes its temporary file's path when the read window is made: that one read
-        // goes to the scratch directory, every other read still to the start-up directory.
-        const std::string kept = app_.tempFilePath;
-        app_.tempFilePath = scratch.filePath(QStringLiteral("KDM.tmp")).toLocal8Bit().toStdString();
-        CUpload read(app_, &window_);
-        app_.tempFilePath = kept;
-        read.Worker().SetSaveChooser([savePath](QWidget*, QString& path) {
-            path = savePath;
-            return true;
-        });
-        if (onReadWindow) onReadWindow(&read);
-        read.exec();
-        saved = read.SavedPath();
-    }
+    // This one read goes to the scratch directory; every other read still to the start-up directory.
+    ReadRequest request;
+    request.tempFilePath = scratch.filePath(QStringLiteral("KDM.tmp")).toLocal8Bit().toStdString();
+    request.chooseSavePath = [savePath](QWidget*, QString& path) {
+        path = savePath;
+        return true;
+    };
+    request.onReadWindow = onReadWindow;
+    const std::string saved = services_.RunRead(&window_, request);
     if (saved.empty()) return false;
     const bool compared = CompareWithFile(saved, QCoreApplication::translate("Compare", "the device"));
     if (!compared) {
@@ -219,8 +221,8 @@ void CompareView::PlaceCells(const kdm::ParameterSet& shown) {
     const Places places = PlacesOf(shown);
     const kdm::Layout* systemLayout = kdm::SystemLayout(shown.DeviceType());
     const kdm::Layout* programLayout = kdm::ProgramLayout(shown.DeviceType());
-    CTable* systemTable = window_.SystemTable();
-    CTable* programTable = window_.ProgramTable();
+    CTable* systemTable = &systemTable_;
+    CTable* programTable = &programTable_;
     auto inTable = [](CTable* table, int row, int col) -> std::optional<Cell> {
         if (row < 0 || col < 0 || row >= table->Rows() || col >= table->Cols()) return std::nullopt;
         return Cell{table, row, col};
@@ -366,8 +368,8 @@ QBrush CompareView::MarkBrush() {
 }
 
 void CompareView::Clear() {
-    window_.SystemTable()->ClearMarks();
-    window_.ProgramTable()->ClearMarks();
+    systemTable_.ClearMarks();
+    programTable_.ClearMarks();
     cells_.clear();
     list_->clear();
     diff_ = kdm::ParameterDiff();

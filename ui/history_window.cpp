@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "data/strings.h"
-#include "ui/app.h"
+#include "ui/app_services.h"
 #include "ui/compare_view.h"
 #include "ui/document.h"
 #include "ui/pictures.h"
@@ -56,8 +56,8 @@ QString EntriesText(int count) {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(CKDM_XPApp& app, kdm::IHistory& history, QWidget* parent)
-    : QDialog(parent), app_(app), history_(history) {
+HistoryWindow::HistoryWindow(AppServices& services, kdm::IHistory& history, QWidget* parent)
+    : QDialog(parent), services_(services), history_(history) {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QCoreApplication::translate("History", "Device history"));
     setWindowIcon(AppIcon());
@@ -252,7 +252,7 @@ void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry* 
                               const std::string& previousPath) {
     DataDocument document;
     document.Open(path);
-    CKDM_XPDlg window(app_, document, this);
+    CKDM_XPDlg window(services_, document, this);
     if (previous != nullptr) {
         window.OnInitDialog();
         const QString label = QCoreApplication::translate("History", "entry %1 (%2, %3)")

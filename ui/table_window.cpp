@@ -15,14 +15,14 @@
 #include "data/tables.h"
 #include "data/write_check.h"
 #include "files/data_file.h"
-#include "ui/app.h"
-#include "ui/com_select.h"
+#include "ui/app_services.h"
 #include "ui/compare_view.h"
 #include "ui/ctable.h"
 #include "ui/file_drop.h"
 #include "ui/help.h"
 #include "ui/menu.h"
 #include "ui/pictures.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ QSize DialogUnits(const QWidget& widget, int x, int y) {
 
 }  // namespace
 
-CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, DataDocument& document, QWidget* parent)
-    : QDialog(parent), app_(app), document_(document) {
+CKDM_XPDlg::CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* parent)
+    : QDialog(parent), services_(services), document_(document) {
     setObjectName(QStringLiteral("CKDM_XPDlg"));
     system_ = new CTable(1, this);
     system_->setObjectName(QStringLiteral("id1000"));
@@ -57,7 +57,7 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, DataDocument& document, QWidget* parent)
     status_->hide();
     CreateLayout();
     setAcceptDrops(true);
-    compare_ = new CompareView(app_, *this);
+    compare_ = new CompareView(services_, *this, document_, *system_, *program_);
     // Edits, their undo and redo: the tables show the text as it now is, and a comparison made before
     // no longer speaks of it.
     connect(&document_, &DataDocument::changed, this, [this] {
@@ -74,7 +74,7 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, DataDocument& document, QWidget* parent)
 
 void CKDM_XPDlg::CreateLayout() {
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(app_.CreateMenu(this, {menu_id::kHelpEnglish, menu_id::kHelpGerman}));
+    layout->setMenuBar(services_.CreateMenu(this, {menu_id::kHelpEnglish, menu_id::kHelpGerman}));
     connect(FindMenuAction(this, menu_id::kHelpEnglish), &QAction::triggered, this,
             &CKDM_XPDlg::OnHelpEnglish);
     connect(FindMenuAction(this, menu_id::kHelpGerman), &QAction::triggered, this, &CKDM_XPDlg::OnHelpGerman);
@@ -100,18 +100,18 @@ void CKDM_XPDlg::CreateLayout() {
         connect(table, &CTable::columnWidthChangedByUser, this, [this] { columnsChanged_ = true; });
 
     resize(DialogUnits(*this, 608, 398));
-    const QSize remembered = app_.uiState.WindowSize(objectName());
+    const QSize remembered = services_.State().WindowSize(objectName());
     if (remembered.isValid()) resize(remembered);
     setSizeGripEnabled(true);
 }
 
 void CKDM_XPDlg::done(int result) {
     // Kept for the next window: its size, and the column widths the user set.
-    app_.uiState.SetWindowSize(objectName(),
-                               isMaximized() || isFullScreen() ? normalGeometry().size() : size());
+    services_.State().SetWindowSize(objectName(),
+                                    isMaximized() || isFullScreen() ? normalGeometry().size() : size());
     if (columnsChanged_) {
-        app_.uiState.SetColumnWidths(QStringLiteral("system"), system_->ColumnWidths());
-        app_.uiState.SetColumnWidths(QStringLiteral("program"), program_->ColumnWidths());
+        services_.State().SetColumnWidths(QStringLiteral("system"), system_->ColumnWidths());
+        services_.State().SetColumnWidths(QStringLiteral("program"), program_->ColumnWidths());
     }
     QDialog::done(result);
 }
@@ -125,7 +125,7 @@ void CKDM_XPDlg::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CKDM_XPDlg::dropEvent(QDropEvent* event) {
-    OpenDroppedDataFile(app_, this, event);
+    OpenDroppedDataFile(services_, this, event);
 }
 
 void CKDM_XPDlg::showEvent(QShowEvent* event) {
@@ -144,9 +144,9 @@ void CKDM_XPDlg::OnInitDialog() {
     ShowTitle();
     ShowDocument();
     // Widths the user chose last time, where the table has the same columns.
-    system_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("system")));
-    program_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("program")));
-    if (document_.Loaded()) app_.uiState.AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
+    system_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("system")));
+    program_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("program")));
+    if (document_.Loaded()) services_.State().AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
 }
 
 void CKDM_XPDlg::ShowTitle() {
@@ -207,5 +207,5 @@ void CKDM_XPDlg::OnHelpGerman() {
 }
 
 void CKDM_XPDlg::OnPortSelect() {
-    RunPortSelect(app_, this);
+    services_.SelectPort(this);
 }

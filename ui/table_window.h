@@ -8,7 +8,7 @@
 
 #include "ui/document.h"
 
-class CKDM_XPApp;
+class AppServices;
 class CTable;
 class CompareView;
 class QLabel;
@@ -18,7 +18,7 @@ class CKDM_XPDlg final : public QDialog {
     Q_OBJECT
   public:
     // Shows `document`, which must outlive the window.
-    CKDM_XPDlg(CKDM_XPApp& app, DataDocument& document, QWidget* parent);
+    CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* parent);
 
     DataDocument& Document() const { return document_; }
     const std::string& FileName() const { return document_.Path(); }
@@ -61,7 +61,7 @@ class CKDM_XPDlg final : public QDialog {
 
     void ShowTitle();
 
-    CKDM_XPApp& app_;
+    AppServices& services_;
     DataDocument& document_;
     CTable* system_;
     CTable* program_;
