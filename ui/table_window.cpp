@@ -105,7 +105,24 @@ void CKDM_XPDlg::CreateLayout() {
     setSizeGripEnabled(true);
 }
 
+// The recent files are kept in a file that is flushed to disk on every change, which on a busy disk can
+// take longer than a frame: the window is painted first, and the file remembered right after (or as the
+// window closes, should it close before it ever painted).
+void CKDM_XPDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (rememberPosted_ || fileRemembered_) return;
+    rememberPosted_ = true;
+    QTimer::singleShot(0, this, &CKDM_XPDlg::RememberFile);
+}
+
+void CKDM_XPDlg::RememberFile() {
+    if (fileRemembered_ || !initialised_ || !document_.Loaded()) return;
+    fileRemembered_ = true;
+    services_.State().AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
+}
+
 void CKDM_XPDlg::done(int result) {
+    RememberFile();
     // Kept for the next window: its size, and the column widths the user set.
     services_.State().SetWindowSize(objectName(),
                                     isMaximized() || isFullScreen() ? normalGeometry().size() : size());
@@ -146,7 +163,6 @@ void CKDM_XPDlg::OnInitDialog() {
     // Widths the user chose last time, where the table has the same columns.
     system_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("system")));
     program_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("program")));
-    if (document_.Loaded()) services_.State().AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
 }
 
 void CKDM_XPDlg::ShowTitle() {

@@ -51,6 +51,7 @@ class CKDM_XPDlg final : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -60,6 +61,8 @@ class CKDM_XPDlg final : public QDialog {
     void CreateLayout();
 
     void ShowTitle();
+    // Puts the file at the top of "Recent files" (once).
+    void RememberFile();
 
     AppServices& services_;
     DataDocument& document_;
@@ -70,6 +73,8 @@ class CKDM_XPDlg final : public QDialog {
     QPushButton* ok_;
     bool initialised_ = false;
     bool failureReported_ = false;
+    bool fileRemembered_ = false;
+    bool rememberPosted_ = false;
     bool columnsChanged_ = false;
     int suspect_ = 0;
     int programsLeftOut_ = 0;
