@@ -49,6 +49,7 @@ DataDocument::~DataDocument() {
 
 bool DataDocument::Open(const std::string& path) {
     undoStack_.clear();
+    const bool renaming = path != path_;
     path_ = path;
     text_.clear();
     cutAtNul_ = false;
@@ -69,6 +70,7 @@ bool DataDocument::Open(const std::string& path) {
         text_ = std::move(text);
         set_ = std::move(parsed.set);
     }
+    if (renaming) emit renamed();
     emit changed();
     return Loaded();
 }

@@ -69,7 +69,7 @@ class DataDocument final : public QObject {
     void changed();
     // The text is on disk at Path().
     void saved();
-    // Save As gave the document a new path.
+    // The document has a new path: Save As, or Open of another file.
     void renamed();
     // The unsaved state changed (the undo stack's clean state).
     void cleanChanged(bool clean);
