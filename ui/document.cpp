@@ -43,8 +43,8 @@ DataDocument::DataDocument(QObject* parent) : QObject(parent) {
 }
 
 DataDocument::~DataDocument() {
-    // The commands refer to the document: they go first.
-    undoStack_.clear();
+    // The stack's own destructor clears it, and would tell this half-destroyed document it is clean.
+    disconnect(&undoStack_, nullptr, this, nullptr);
 }
 
 bool DataDocument::Open(const std::string& path) {
