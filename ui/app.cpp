@@ -11,6 +11,9 @@
 
 #include "files/data_file.h"
 #include "files/data_file_name.h"
+#include "ui/com_select.h"
+#include "ui/document.h"
+#include "ui/download_dialog.h"
 #include "ui/help.h"
 #include "ui/history_record.h"
 #include "ui/history_window.h"
@@ -20,6 +23,7 @@
 #include "ui/report.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
+#include "ui/upload_dialog.h"
 
 CKDM_XPApp::CKDM_XPApp()
     : portMap(&settings, &discovery),
@@ -107,9 +111,41 @@ bool CKDM_XPApp::PromptForDataFile(QWidget* parent, QString& path) {
 }
 
 void CKDM_XPApp::ShowDataFileWindow(const std::string& path, QWidget* parent) {
-    CKDM_XPDlg window(*this, parent);
-    window.SetFileName(path);
+    // The document lives as long as its window; a file that cannot be opened still gets its window,
+    // which says why.
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(*this, document, parent);
     window.exec();
+}
+
+std::string CKDM_XPApp::RunRead(QWidget* parent, const ReadRequest& request) {
+    CUpload read(*this, parent, request.tempFilePath);
+    read.Worker().SetSaveChooser(request.chooseSavePath);
+    read.Worker().SetRecordInHistory(request.recordInHistory);
+    if (request.onReadWindow) request.onReadWindow(&read);
+    read.exec();
+    return read.SavedPath();
+}
+
+void CKDM_XPApp::RunWrite(QWidget* parent, const WriteRequest& request) {
+    CDownload write(*this, parent);
+    write.Worker().SetOpenChooser(request.chooseFileToWrite);
+    write.Worker().SetRecordInHistory(request.recordInHistory);
+    write.Worker().SetBackupBeforeWrite(BackupBeforeWriteEnabled(settings));
+    write.exec();
+}
+
+TransferContext CKDM_XPApp::Transfers() {
+    return TransferContext{link, clock, portMap, history, tempFilePath};
+}
+
+void CKDM_XPApp::SetTempFileDirectory(const std::string& directory) {
+    tempFilePath = kdm::InitTempFilePath(directory);
+}
+
+void CKDM_XPApp::SelectPort(QWidget* parent) {
+    RunPortSelect(settings, portMap, parent);
 }
 
 void CKDM_XPApp::OpenDataFile(const QString& path, QWidget* parent) {

@@ -1,9 +1,11 @@
 // The application object: everything the windows share for the life of the process (the open-port state
 // of the link, the stored settings, the start-up directory, the temporary file path, the current data
-// file) and the handlers of the menu commands, which it connects to each window's menu.
+// file) and the handlers of the menu commands, which it connects to each window's menu. It opens every
+// data file as a document, each in its own table window, and runs the reads and writes.
 //
 // It is a plain object, not the QApplication: main() creates the QApplication first and this object
-// second, and the dialogs receive it by reference.
+// second. Windows and dialogs receive it as AppServices (ui/app_services.h) and know nothing else of
+// it; only main.cpp and app.cpp include this header.
 #pragma once
 
 #include <QString>
@@ -18,12 +20,13 @@
 #include "platform/port_discovery.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
+#include "ui/app_services.h"
 #include "ui/ui_state.h"
 
 class QMenuBar;
 class QWidget;
 
-class CKDM_XPApp {
+class CKDM_XPApp final : public AppServices {
   public:
     CKDM_XPApp();
     CKDM_XPApp(const CKDM_XPApp&) = delete;
@@ -33,10 +36,16 @@ class CKDM_XPApp {
     // working directory cannot be read (the program then runs with an empty start-up directory).
     bool InitInstance();
 
-    // The menu bar of `window`, a start or table window: each command's action is connected to its
-    // handler below, and "Recent files" lists and opens this application's files. Port selection and
-    // the commands in `ownCommands` are left for the window to connect to its own handlers.
-    QMenuBar* CreateMenu(QWidget* window, std::initializer_list<int> ownCommands = {});
+    // AppServices. CreateMenu connects each command's action to its handler below.
+    QMenuBar* CreateMenu(QWidget* window, std::initializer_list<int> ownCommands = {}) override;
+    void SelectPort(QWidget* parent) override;
+    UiState& State() override { return uiState; }
+    void OpenDataFile(const QString& path, QWidget* parent) override;
+    void ShowDataFileWindow(const std::string& path, QWidget* parent) override;
+    std::string RunRead(QWidget* parent, const ReadRequest& request) override;
+    void RunWrite(QWidget* parent, const WriteRequest& request) override;
+    TransferContext Transfers() override;
+    void SetTempFileDirectory(const std::string& directory) override;
 
     // Menu handlers. `parent` is the window whose menu was used.
     void OnFileOpen(QWidget* parent);
@@ -62,12 +71,6 @@ class CKDM_XPApp {
     // Asks for a data file with the open dialog (or the test hook). On success `path` holds the chosen
     // file's full path and currentDataFile is set to it; false when the user cancelled.
     bool PromptForDataFile(QWidget* parent, QString& path);
-
-    // Opens `path` in a new modal table window above `parent` and returns when it is closed.
-    void ShowDataFileWindow(const std::string& path, QWidget* parent);
-    // A file dropped on a window or chosen from "Recent files": it becomes the current data file, as
-    // with Open, and is shown in a table window above `parent`.
-    void OpenDataFile(const QString& path, QWidget* parent);
 
     kdm::SystemClock clock;
     kdm::FileSettingsStore settings;

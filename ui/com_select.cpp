@@ -22,7 +22,6 @@
 #include "platform/port_map.h"
 #include "platform/port_mapping.h"
 #include "platform/settings_store.h"
-#include "ui/app.h"
 #include "ui/language.h"
 #include "ui/pictures.h"
 #include "ui/port_watch.h"
@@ -396,9 +395,9 @@ void CMapDevice::accept() {
     QDialog::accept();
 }
 
-void RunPortSelect(CKDM_XPApp& app, QWidget* parent) {
+void RunPortSelect(kdm::ISettingsStore& settings, kdm::PortMap& portMap, QWidget* parent) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    CComSelect dialog(app.settings, app.portMap, parent);
+    CComSelect dialog(settings, portMap, parent);
     QApplication::restoreOverrideCursor();
     dialog.exec();
 }

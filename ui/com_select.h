@@ -15,7 +15,6 @@
 #include "platform/port_discovery.h"
 #include "platform/posix_serial_port.h"
 
-class CKDM_XPApp;
 class PortWatch;
 class QButtonGroup;
 class QComboBox;
@@ -122,4 +121,4 @@ class CMapDevice final : public QDialog {
 };
 
 // "Port Auswahl" from either window: the dialog under the wait cursor while it probes, then modal.
-void RunPortSelect(CKDM_XPApp& app, QWidget* parent);
+void RunPortSelect(kdm::ISettingsStore& settings, kdm::PortMap& portMap, QWidget* parent);

@@ -17,10 +17,10 @@
 #include "data/catalogue.h"
 #include "data/strings.h"
 #include "files/data_file.h"
-#include "ui/app.h"
+#include "ui/app_services.h"
 #include "ui/ctable.h"
-#include "ui/table_window.h"
-#include "ui/upload_dialog.h"
+#include "ui/display_text.h"
+#include "ui/document.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ QString FromLocal(const std::string& text) {
 QString ValueText(const kdm::DiffSide& side) {
     if (!side.value) return QCoreApplication::translate("Compare", "(none)");
     QString text =
-        side.value->empty() ? QCoreApplication::translate("Compare", "(blank)") : DisplayTextOf(*side.value);
+        side.value->empty() ? QCoreApplication::translate("Compare", "(blank)") : CellText(*side.value);
     if (side.suspect == kdm::Suspect::kMismatch)
         text += QCoreApplication::translate("Compare", " (checksum mismatch)");
     if (side.suspect == kdm::Suspect::kDamaged)
@@ -77,7 +77,14 @@ Places PlacesOf(const kdm::ParameterSet& set) {
 
 }  // namespace
 
-CompareView::CompareView(CKDM_XPApp& app, CKDM_XPDlg& window) : QWidget(&window), app_(app), window_(window) {
+CompareView::CompareView(AppServices& services, QWidget& window, const DataDocument& document,
+                         CTable& systemTable, CTable& programTable)
+    : QWidget(&window),
+      services_(services),
+      window_(window),
+      document_(document),
+      systemTable_(systemTable),
+      programTable_(programTable) {
     setObjectName(QStringLiteral("compareView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -139,7 +146,7 @@ bool CompareView::OnCompareWithFile() {
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilters({QStringLiteral("KDM DataFiles (*.KDM *.kdm)"),
                                QCoreApplication::translate("Compare", "All files (*)")});
-        dialog.setDirectory(QFileInfo(FromLocal(window_.FileName())).absolutePath());
+        dialog.setDirectory(QFileInfo(FromLocal(document_.Path())).absolutePath());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         path = dialog.selectedFiles().constFirst();
     }
@@ -174,10 +181,13 @@ bool LoadSet(const std::string& path, kdm::ParameterSet& set, QString& failure) 
 
 bool CompareView::CompareWithFile(const std::string& path, const QString& otherName) {
     failure_.clear();
-    kdm::ParameterSet shown;
+    if (!document_.Loaded()) {
+        failure_ = FromLocal(document_.LoadFailure());
+        return false;
+    }
     kdm::ParameterSet other;
-    if (!LoadSet(window_.FileName(), shown, failure_) || !LoadSet(path, other, failure_)) return false;
-    ShowComparison(shown, other, otherName);
+    if (!LoadSet(path, other, failure_)) return false;
+    ShowComparison(document_.Parameters(), other, otherName);
     return true;
 }
 
@@ -190,22 +200,15 @@ bool CompareView::OnCompareWithDevice() {
         return false;
     }
     const QString savePath = scratch.filePath(QStringLiteral("device.KDM"));
-    std::string saved;
-    {
-        // The read engine takes its temporary file's path when the read window is made: that one read
-        // goes to the scratch directory, every other read still to the start-up directory.
-        const std::string kept = app_.tempFilePath;
-        app_.tempFilePath = scratch.filePath(QStringLiteral("KDM.tmp")).toLocal8Bit().toStdString();
-        CUpload read(app_, &window_);
-        app_.tempFilePath = kept;
-        read.Worker().SetSaveChooser([savePath](QWidget*, QString& path) {
-            path = savePath;
-            return true;
-        });
-        if (onReadWindow) onReadWindow(&read);
-        read.exec();
-        saved = read.SavedPath();
-    }
+    // This one read goes to the scratch directory; every other read still to the start-up directory.
+    ReadRequest request;
+    request.tempFilePath = scratch.filePath(QStringLiteral("KDM.tmp")).toLocal8Bit().toStdString();
+    request.chooseSavePath = [savePath](QWidget*, QString& path) {
+        path = savePath;
+        return true;
+    };
+    request.onReadWindow = onReadWindow;
+    const std::string saved = services_.RunRead(&window_, request);
     if (saved.empty()) return false;
     const bool compared = CompareWithFile(saved, QCoreApplication::translate("Compare", "the device"));
     if (!compared) {
@@ -218,11 +221,10 @@ void CompareView::PlaceCells(const kdm::ParameterSet& shown) {
     const Places places = PlacesOf(shown);
     const kdm::Layout* systemLayout = kdm::SystemLayout(shown.DeviceType());
     const kdm::Layout* programLayout = kdm::ProgramLayout(shown.DeviceType());
-    CTable* systemTable = window_.SystemTable();
-    CTable* programTable = window_.ProgramTable();
+    CTable* systemTable = &systemTable_;
+    CTable* programTable = &programTable_;
     auto inTable = [](CTable* table, int row, int col) -> std::optional<Cell> {
-        if (row < 0 || col < 0 || row >= table->rowCount() || col >= table->columnCount())
-            return std::nullopt;
+        if (row < 0 || col < 0 || row >= table->Rows() || col >= table->Cols()) return std::nullopt;
         return Cell{table, row, col};
     };
     cells_.clear();
@@ -255,18 +257,7 @@ void CompareView::PlaceCells(const kdm::ParameterSet& shown) {
 }
 
 void CompareView::MarkCell(const Cell& cell, const QString& toolTip) {
-    QTableWidgetItem* item = cell.table->item(cell.row, cell.col);
-    const bool created = item == nullptr;
-    if (created) {
-        item = new QTableWidgetItem;
-        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-        cell.table->setItem(cell.row, cell.col, item);
-    }
-    marks_.push_back(
-        {cell.table, cell.row, cell.col, created, item->toolTip(), item->data(Qt::BackgroundRole)});
-    item->setBackground(MarkBrush());
-    // A suspect cell keeps its own note above the comparison's.
-    item->setToolTip(item->toolTip().isEmpty() ? toolTip : item->toolTip() + QLatin1Char('\n') + toolTip);
+    cell.table->SetMark(cell.row, cell.col, MarkBrush(), toolTip);
 }
 
 void CompareView::ShowComparison(const kdm::ParameterSet& shown, const kdm::ParameterSet& other,
@@ -292,9 +283,9 @@ void CompareView::ShowComparison(const kdm::ParameterSet& shown, const kdm::Para
                             : QCoreApplication::translate("Compare", "Program %1")
                                   .arg(d.program ? QString::number(*d.program)
                                                  : QCoreApplication::translate("Compare", "(no number)"));
-        const QString name =
-            d.name.empty() ? DisplayTextOf(d.letter)
-                           : QStringLiteral("%1 (%2)").arg(DisplayTextOf(d.name), DisplayTextOf(d.letter));
+        const QString name = d.name.empty()
+                                 ? CellText(d.letter)
+                                 : QStringLiteral("%1 (%2)").arg(CellText(d.name), CellText(d.letter));
         QString text;
         switch (d.Kind()) {
             case kdm::DiffKind::kChanged:
@@ -367,8 +358,9 @@ void CompareView::JumpTo(int row) {
     if (index < 0) return;
     const std::optional<Cell> cell = CellOf(static_cast<std::size_t>(index));
     if (!cell) return;
-    cell->table->setCurrentCell(cell->row, cell->col);
-    cell->table->scrollToItem(cell->table->item(cell->row, cell->col));
+    const QModelIndex shown = cell->table->Cell(cell->row, cell->col);
+    cell->table->setCurrentIndex(shown);
+    cell->table->scrollTo(shown);
 }
 
 QBrush CompareView::MarkBrush() {
@@ -376,17 +368,8 @@ QBrush CompareView::MarkBrush() {
 }
 
 void CompareView::Clear() {
-    for (auto mark = marks_.rbegin(); mark != marks_.rend(); ++mark) {
-        if (mark->created) {
-            delete mark->table->takeItem(mark->row, mark->col);
-            continue;
-        }
-        if (QTableWidgetItem* item = mark->table->item(mark->row, mark->col)) {
-            item->setToolTip(mark->toolTip);
-            item->setData(Qt::BackgroundRole, mark->background);
-        }
-    }
-    marks_.clear();
+    systemTable_.ClearMarks();
+    programTable_.ClearMarks();
     cells_.clear();
     list_->clear();
     diff_ = kdm::ParameterDiff();

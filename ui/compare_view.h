@@ -8,6 +8,9 @@
 //
 // The device is read by the read window and its worker, as "Read Dorvik device" does, but into a
 // private temporary directory: the start-up directory's KDM.tmp keeps the last real read.
+//
+// It compares what the window's document holds, and marks the window's two tables; it knows the window
+// only as the widget whose layout and menu bar it joins.
 #pragma once
 
 #include <QBrush>
@@ -21,9 +24,9 @@
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 
-class CKDM_XPApp;
-class CKDM_XPDlg;
+class AppServices;
 class CTable;
+class DataDocument;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -32,19 +35,20 @@ class QMenu;
 class CompareView final : public QWidget {
     Q_OBJECT
   public:
-    // Becomes part of `window`: its menu in the window's menu bar, its panel in the window's layout
-    // (hidden until the first comparison).
-    CompareView(CKDM_XPApp& app, CKDM_XPDlg& window);
+    // Becomes part of `window`, which shows `document` in `systemTable` and `programTable`: its menu in
+    // the window's menu bar, its panel in the window's layout (hidden until the first comparison).
+    CompareView(AppServices& services, QWidget& window, const DataDocument& document, CTable& systemTable,
+                CTable& programTable);
 
-    // Asks for a data file (or the test hook) and compares the window's file with it. False when
+    // Asks for a data file (or the test hook) and compares the window's document with it. False when
     // nothing was compared (cancelled, or a file that cannot be read: a box says why).
     bool OnCompareWithFile();
-    // Reads the connected device in the read window and compares the window's file with it. False when
-    // nothing was compared (the read window told why).
+    // Reads the connected device in the read window and compares the window's document with it. False
+    // when nothing was compared (the read window told why).
     bool OnCompareWithDevice();
 
-    // Compares the window's file with the data file at `path`, labelled `otherName`. False (with the
-    // reason in Failure()) when either file cannot be read.
+    // Compares the window's document with the data file at `path`, labelled `otherName`. False (with
+    // the reason in Failure()) when the file cannot be read or the document holds none.
     bool CompareWithFile(const std::string& path, const QString& otherName);
     // Marks the differences between what the window shows (`shown`) and `other` (labelled
     // `otherName`), fills the list and the count line.
@@ -79,21 +83,16 @@ class CompareView final : public QWidget {
     std::function<void(QWidget* readWindow)> onReadWindow;
 
   private:
-    struct Mark {
-        CTable* table;
-        int row;
-        int col;
-        bool created;  // the item was made for the mark (an empty cell)
-        QString toolTip;
-        QVariant background;
-    };
     void AddMenu();
     void AddToWindowLayout();
     void PlaceCells(const kdm::ParameterSet& shown);
     void MarkCell(const Cell& cell, const QString& toolTip);
 
-    CKDM_XPApp& app_;
-    CKDM_XPDlg& window_;
+    AppServices& services_;
+    QWidget& window_;
+    const DataDocument& document_;
+    CTable& systemTable_;
+    CTable& programTable_;
     QMenu* menu_ = nullptr;
     QLabel* count_ = nullptr;
     QListWidget* list_ = nullptr;
@@ -101,5 +100,4 @@ class CompareView final : public QWidget {
     QString otherName_;
     QString failure_;
     std::vector<std::optional<Cell>> cells_;  // one per difference
-    std::vector<Mark> marks_;
 };

@@ -11,15 +11,10 @@
 #include <cstdlib>
 #include <map>
 
-#include "link/visible_text.h"
+#include "ui/display_text.h"
 
-QString DisplayTextOf(std::string_view text) {
-    // Control pictures keep a cell one line high and each control byte one character wide.
-    return QString::fromStdString(kdm::VisibleText(
-        text, {.names = kdm::VisibleStyle::Names::kPictures, .hexUpTo = 0x7F, .utf8 = true}));
-}
-
-CTable::CTable(int headerRows, QWidget* parent) : QTableWidget(parent), headerRows_(headerRows) {
+CTable::CTable(int headerRows, QWidget* parent)
+    : QTableView(parent), cells_(new GridModel(headerRows, this)), headerRows_(headerRows) {
     // The grid's own header rows are cells of the table, so Qt's headers stay hidden.
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -27,8 +22,12 @@ CTable::CTable(int headerRows, QWidget* parent) : QTableWidget(parent), headerRo
     cellFont.setStyleHint(QFont::SansSerif);  // most desktops have no Tahoma: take their sans font
     cellFont.setPointSize(8);
     setFont(cellFont);
+    QFont bold = cellFont;
+    bold.setBold(true);
+    cells_->SetHeaderFont(bold);
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(QFontMetrics(cellFont).height() + 4);
+    setModel(cells_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     setWordWrap(false);
@@ -43,22 +42,41 @@ void CTable::BeginUpdate() {
         setUpdatesEnabled(false);
         blockSignals(true);
     }
+    cells_->BeginFill();
 }
 
 void CTable::EndUpdate() {
-    if (updateDepth_ > 0 && --updateDepth_ == 0) {
+    if (updateDepth_ == 0) return;
+    cells_->EndFill();
+    if (--updateDepth_ == 0) {
         blockSignals(false);
         setUpdatesEnabled(true);
         viewport()->update();
     }
 }
 
+int CTable::Rows() const {
+    return cells_->rowCount();
+}
+
+int CTable::Cols() const {
+    return cells_->columnCount();
+}
+
+QModelIndex CTable::Cell(int row, int col) const {
+    return cells_->index(row, col);
+}
+
+bool CTable::Written(int row, int col) const {
+    return cells_->Written(row, col);
+}
+
 void CTable::SetRows(int rows) {
-    setRowCount(std::max(0, rows));
+    cells_->SetRows(rows);
 }
 
 void CTable::SetCols(int cols) {
-    setColumnCount(std::max(0, cols));
+    cells_->SetCols(cols);
 }
 
 int CTable::TwipsToPixels(int twips) const {
@@ -66,42 +84,15 @@ int CTable::TwipsToPixels(int twips) const {
 }
 
 void CTable::SetColWidth(int col, int widthTwips) {
-    if (col < 0 || col >= columnCount()) return;
+    if (col < 0 || col >= Cols()) return;
     setColumnWidth(col, TwipsToPixels(std::max(0, widthTwips)));
 }
 
-QTableWidgetItem* CTable::CurrentItem() {
-    // Writes outside the table are dropped, as the grid control rejected them.
-    if (row_ < 0 || col_ < 0 || row_ >= rowCount() || col_ >= columnCount()) return nullptr;
-    QTableWidgetItem* cell = item(row_, col_);
-    if (cell == nullptr) {
-        cell = new QTableWidgetItem;
-        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        StyleHeaderItem(row_, cell);
-        setItem(row_, col_, cell);
-    }
-    return cell;
-}
-
-void CTable::StyleHeaderItem(int row, QTableWidgetItem* cell) const {
-    if (row >= headerRows_) return;
-    QFont bold = font();
-    bold.setBold(true);
-    cell->setFont(bold);
-    cell->setBackground(QColor(224, 224, 224));
-}
-
 void CTable::SetText(std::string_view text) {
-    QTableWidgetItem* cell = CurrentItem();
-    if (cell == nullptr) return;
-    cell->setText(DisplayTextOf(text));
-    // Header names are often wider than their 1000-twip columns: the whole name on hover.
-    if (row_ < headerRows_) cell->setToolTip(cell->text());
+    cells_->SetText(row_, col_, text);
 }
 
 void CTable::SetCellAlignment(short alignment) {
-    QTableWidgetItem* cell = CurrentItem();
-    if (cell == nullptr) return;
     // The grid's codes: 0-2 left, 3-5 centre, 6-8 right; each triple top, centre, bottom.
     static const std::map<int, Qt::Alignment> kAlignments = {
         {0, Qt::AlignLeft | Qt::AlignTop},
@@ -117,7 +108,7 @@ void CTable::SetCellAlignment(short alignment) {
     const auto found = kAlignments.find(alignment);
     const Qt::Alignment chosen =
         found != kAlignments.end() ? found->second : (Qt::AlignLeft | Qt::AlignVCenter);
-    cell->setTextAlignment(chosen);
+    cells_->SetAlignment(row_, col_, chosen);
 }
 
 void CTable::SetEnabled(bool enabled) {
@@ -129,15 +120,15 @@ void CTable::SetEnabled(bool enabled) {
 }
 
 void CTable::SetCellSuspect(bool suspect) {
-    QTableWidgetItem* cell = CurrentItem();
-    if (cell == nullptr) return;
-    if (suspect) {
-        cell->setForeground(QColor(200, 0, 0));
-        cell->setToolTip(QString::fromLatin1(kSuspectToolTip));
-    } else {
-        cell->setData(Qt::ForegroundRole, QVariant());
-        cell->setToolTip(QString());
-    }
+    cells_->SetSuspect(row_, col_, suspect);
+}
+
+void CTable::SetMark(int row, int col, const QBrush& background, const QString& note) {
+    cells_->SetMark(row, col, background, note);
+}
+
+void CTable::ClearMarks() {
+    cells_->ClearMarks();
 }
 
 QString CTable::SelectionAsText() const {
@@ -164,8 +155,7 @@ QString CTable::SelectionAsText() const {
             row = index.row();
             line = QStringList(right - left + 1, QString());
         }
-        const QTableWidgetItem* cell = item(index.row(), index.column());
-        line[index.column() - left] = cell != nullptr ? cell->text() : QString();
+        line[index.column() - left] = index.data().toString();
     }
     flush();
     return text;
@@ -177,7 +167,7 @@ void CTable::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTableWidget::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 namespace {
@@ -191,7 +181,7 @@ constexpr int kNarrowestColumn = 8;
 int CTable::HeaderBorderAt(const QPoint& pos) const {
     const int row = rowAt(pos.y());
     if (row < 0 || row >= headerRows_) return -1;
-    for (int col = 0; col < columnCount(); ++col) {
+    for (int col = 0; col < Cols(); ++col) {
         const int right = columnViewportPosition(col) + columnWidth(col);
         if (std::abs(pos.x() - right) <= kBorderGrip) return col;
     }
@@ -199,12 +189,14 @@ int CTable::HeaderBorderAt(const QPoint& pos) const {
 }
 
 void CTable::FitColumnToHeader(int col) {
-    if (col < 0 || col >= columnCount()) return;
+    if (col < 0 || col >= Cols()) return;
     int widest = 0;
-    for (int row = 0; row < std::min(headerRows_, rowCount()); ++row) {
-        const QTableWidgetItem* cell = item(row, col);
-        if (cell == nullptr) continue;
-        widest = std::max(widest, QFontMetrics(cell->font()).horizontalAdvance(cell->text()));
+    for (int row = 0; row < std::min(headerRows_, Rows()); ++row) {
+        if (!Written(row, col)) continue;
+        const QModelIndex cell = Cell(row, col);
+        const QFont cellFont =
+            cell.data(Qt::FontRole).isValid() ? cell.data(Qt::FontRole).value<QFont>() : font();
+        widest = std::max(widest, QFontMetrics(cellFont).horizontalAdvance(cell.data().toString()));
     }
     if (widest == 0) return;
     // Room for the cell's margins and the grid line, as the cells are drawn.
@@ -215,24 +207,24 @@ void CTable::FitColumnToHeader(int col) {
 
 QList<int> CTable::ColumnWidths() const {
     QList<int> widths;
-    for (int col = 0; col < columnCount(); ++col)
+    for (int col = 0; col < Cols(); ++col)
         widths.append(columnWidth(col));
     return widths;
 }
 
 bool CTable::ApplyColumnWidths(const QList<int>& widths) {
-    if (widths.size() != columnCount()) return false;
-    for (int col = 0; col < columnCount(); ++col)
+    if (widths.size() != Cols()) return false;
+    for (int col = 0; col < Cols(); ++col)
         setColumnWidth(col, std::max(kNarrowestColumn, widths[col]));
     return true;
 }
 
 QSize CTable::FullContentSize() const {
     int width = 0;
-    for (int col = 0; col < columnCount(); ++col)
+    for (int col = 0; col < Cols(); ++col)
         width += columnWidth(col);
     int height = 0;
-    for (int row = 0; row < rowCount(); ++row)
+    for (int row = 0; row < Rows(); ++row)
         height += rowHeight(row);
     const int frame = 2 * frameWidth();
     return QSize(width + frame + (showGrid() ? 1 : 0), height + frame + (showGrid() ? 1 : 0));
@@ -250,7 +242,7 @@ void CTable::SetWantsWholeTable(bool wants) {
 }
 
 QSize CTable::sizeHint() const {
-    if (!wantsWholeTable_) return QTableWidget::sizeHint();
+    if (!wantsWholeTable_) return QTableView::sizeHint();
     QSize full = FullContentSize();
     if (verticalScrollBar()->maximum() > 0) full.rwidth() += verticalScrollBar()->sizeHint().width();
     return full.expandedTo(minimumSize());
@@ -265,7 +257,7 @@ void CTable::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTableWidget::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
 }
 
 void CTable::mouseMoveEvent(QMouseEvent* event) {
@@ -281,7 +273,7 @@ void CTable::mouseMoveEvent(QMouseEvent* event) {
     } else {
         viewport()->unsetCursor();
     }
-    QTableWidget::mouseMoveEvent(event);
+    QTableView::mouseMoveEvent(event);
 }
 
 void CTable::mouseReleaseEvent(QMouseEvent* event) {
@@ -292,7 +284,7 @@ void CTable::mouseReleaseEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTableWidget::mouseReleaseEvent(event);
+    QTableView::mouseReleaseEvent(event);
 }
 
 void CTable::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -303,5 +295,5 @@ void CTable::mouseDoubleClickEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTableWidget::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
 }

@@ -1,17 +1,16 @@
-// CTable: one parameter table of the table window, a QTableWidget driven through the core's write-only
-// grid interface. The first `headerRows` rows are ordinary cells that the table filling writes header
-// texts into; they are drawn bold on grey so they read as headers.
+// CTable: one parameter table of the table window, a table view driven through the core's write-only
+// grid interface. Its cells live in a GridModel (ui/grid_model.h), which the view asks for the cells in
+// sight only. The first `headerRows` rows are ordinary cells that the table filling writes header texts
+// into; they are drawn bold on grey so they read as headers.
 #pragma once
 
-#include <QTableWidget>
+#include <QTableView>
 #include <string_view>
 
 #include "data/grid.h"
+#include "ui/grid_model.h"
 
-// Cell text as shown: the bytes as Latin-1, control bytes as their visible control pictures.
-QString DisplayTextOf(std::string_view text);
-
-class CTable final : public QTableWidget, public kdm::IGrid {
+class CTable final : public QTableView, public kdm::IGrid {
     Q_OBJECT
   public:
     CTable(int headerRows, QWidget* parent);
@@ -19,6 +18,15 @@ class CTable final : public QTableWidget, public kdm::IGrid {
     // Suspends painting while a table is filled; pairs nest.
     void BeginUpdate();
     void EndUpdate();
+
+    // The cells.
+    GridModel* Cells() const { return cells_; }
+    int Rows() const;
+    int Cols() const;
+    // The model index of a cell, for its data in any role; invalid outside the table.
+    QModelIndex Cell(int row, int col) const;
+    // The table filling wrote the cell (an empty text included).
+    bool Written(int row, int col) const;
 
     // kdm::IGrid
     void SetRows(int rows) override;
@@ -37,7 +45,12 @@ class CTable final : public QTableWidget, public kdm::IGrid {
     // The selected cells as tab-separated lines (rows in order, one line per selected row).
     QString SelectionAsText() const;
 
-    static constexpr const char* kSuspectToolTip = "checksum mismatch or damage in this telegram";
+    static constexpr const char* kSuspectToolTip = GridModel::kSuspectToolTip;
+
+    // A comparison's mark on a cell: a background, and `note` under the cell's own tooltip. Marks leave
+    // what the filling wrote as it was; ClearMarks removes them all.
+    void SetMark(int row, int col, const QBrush& background, const QString& note);
+    void ClearMarks();
 
     // Column widths as the user sets them: the border at the right of a column, within the header
     // rows, can be dragged, and a double click on it fits the column to its header texts.
@@ -68,9 +81,7 @@ class CTable final : public QTableWidget, public kdm::IGrid {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
-    QTableWidgetItem* CurrentItem();
-    void StyleHeaderItem(int row, QTableWidgetItem* item) const;
-
+    GridModel* cells_;
     int headerRows_;
     int row_ = 0;
     int col_ = 0;

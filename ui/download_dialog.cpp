@@ -8,13 +8,15 @@
 #include <QPushButton>
 
 #include "transfer/write_engine.h"
-#include "ui/app.h"
+#include "ui/app_services.h"
 #include "ui/pictures.h"
 #include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
+#include "ui/ui_state.h"
 
-CDownload::CDownload(CKDM_XPApp& app, QWidget* parent)
-    : TransferDialogBase(app, TransferWorker::Job::kWrite, parent), app_(app) {
+CDownload::CDownload(AppServices& services, QWidget* parent)
+    : TransferDialogBase(services.Transfers(), TransferWorker::Job::kWrite, parent),
+      state_(services.State()) {
     setObjectName(QStringLiteral("CDownload"));
     setWindowTitle(QCoreApplication::translate("Transfer", "Write data to Dorvik-device"));
     setWindowIcon(AppIcon());
@@ -123,8 +125,7 @@ void CDownload::ShowBackingUp(bool backingUp) {
 void CDownload::ShowCounts(const TransferCounts& counts) {
     if (!backingUp_) return;
     UiState::ReadSize last;
-    const bool known =
-        !counts.identification.isEmpty() && app_.uiState.LastReadSize(counts.identification, last);
+    const bool known = !counts.identification.isEmpty() && state_.LastReadSize(counts.identification, last);
     const ReadBar bar = ReadBarFor(counts, false, known, last);
     progress_->setRange(0, bar.maximum);
     progress_->setValue(bar.value);

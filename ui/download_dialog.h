@@ -7,14 +7,16 @@
 
 #include "ui/transfer_worker.h"
 
+class AppServices;
 class QLabel;
 class QPushButton;
 class TransferTimeLabel;
+class UiState;
 
 class CDownload final : public TransferDialogBase {
     Q_OBJECT
   public:
-    CDownload(CKDM_XPApp& app, QWidget* parent);
+    CDownload(AppServices& services, QWidget* parent);
 
     int ProgressMinimum() const;
     int ProgressMaximum() const;
@@ -35,7 +37,7 @@ class CDownload final : public TransferDialogBase {
     void showEvent(QShowEvent* event) override;
 
   private:
-    CKDM_XPApp& app_;
+    UiState& state_;
     QLabel* heading_;
     TransferTimeLabel* time_;
     bool backingUp_ = false;

@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "ui/app.h"
+#include "ui/app_services.h"
 
 QString DroppedDataFile(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) return QString();
@@ -38,12 +38,12 @@ void AcceptDataFileDrag(QDragMoveEvent* event) {
     event->acceptProposedAction();
 }
 
-void OpenDroppedDataFile(CKDM_XPApp& app, QWidget* window, QDropEvent* event) {
+void OpenDroppedDataFile(AppServices& services, QWidget* window, QDropEvent* event) {
     const QString path = DroppedDataFile(event->mimeData());
     if (path.isEmpty()) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    QTimer::singleShot(0, window, [&app, window, path] { app.OpenDataFile(path, window); });
+    QTimer::singleShot(0, window, [&services, window, path] { services.OpenDataFile(path, window); });
 }

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-class CKDM_XPApp;
+class AppServices;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -18,4 +18,4 @@ QString DroppedDataFile(const QMimeData* mime);
 // above `window` once the drop itself is over (a modal window must not start inside it).
 void AcceptDataFileDrag(QDragEnterEvent* event);
 void AcceptDataFileDrag(QDragMoveEvent* event);
-void OpenDroppedDataFile(CKDM_XPApp& app, QWidget* window, QDropEvent* event);
+void OpenDroppedDataFile(AppServices& services, QWidget* window, QDropEvent* event);

@@ -16,8 +16,9 @@
 #include <QVBoxLayout>
 
 #include "data/strings.h"
-#include "ui/app.h"
+#include "ui/app_services.h"
 #include "ui/compare_view.h"
+#include "ui/document.h"
 #include "ui/pictures.h"
 #include "ui/table_window.h"
 
@@ -59,8 +60,8 @@ QString EntriesText(int count) {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(CKDM_XPApp& app, kdm::IHistory& history, QWidget* parent)
-    : QDialog(parent), app_(app), history_(history) {
+HistoryWindow::HistoryWindow(AppServices& services, kdm::IHistory& history, QWidget* parent)
+    : QDialog(parent), services_(services), history_(history) {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QCoreApplication::translate("History", "Device history"));
     setWindowIcon(AppIcon());
@@ -253,8 +254,9 @@ std::string HistoryWindow::WriteOut(const kdm::HistoryEntry& entry) {
 
 void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry* previous,
                               const std::string& previousPath) {
-    CKDM_XPDlg window(app_, this);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(services_, document, this);
     if (previous != nullptr) {
         window.OnInitDialog();
         const QString label = QCoreApplication::translate("History", "entry %1 (%2, %3)")

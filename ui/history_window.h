@@ -15,7 +15,7 @@
 
 #include "platform/history.h"
 
-class CKDM_XPApp;
+class AppServices;
 class CKDM_XPDlg;
 class QLabel;
 class QProgressBar;
@@ -29,7 +29,7 @@ class HistoryWindow final : public QDialog {
     // Columns of the table.
     enum Column { kTime, kKind, kDevice, kType, kHost, kUser, kPort, kEntry, kColumnCount };
 
-    HistoryWindow(CKDM_XPApp& app, kdm::IHistory& history, QWidget* parent);
+    HistoryWindow(AppServices& services, kdm::IHistory& history, QWidget* parent);
     // Waits for a running synchronisation.
     ~HistoryWindow() override;
 
@@ -78,7 +78,7 @@ class HistoryWindow final : public QDialog {
     void ShowStage(kdm::SyncStage stage);
     void OnSyncFinished();
 
-    CKDM_XPApp& app_;
+    AppServices& services_;
     kdm::IHistory& history_;
     std::vector<kdm::HistoryEntry> entries_;
     QTableWidget* table_;

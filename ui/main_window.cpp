@@ -10,17 +10,16 @@
 
 #include "data/strings.h"
 #include "files/data_file.h"
-#include "ui/app.h"
-#include "ui/com_select.h"
+#include "ui/app_services.h"
 #include "ui/file_drop.h"
 #include "ui/menu.h"
 #include "ui/pictures.h"
 
-CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
+CKDMXPMain::CKDMXPMain(AppServices& services, QWidget* parent) : QDialog(parent), services_(services) {
     setObjectName(QStringLiteral("CKDMXPMain"));
     auto* layout = new QVBoxLayout(this);
     // Help documents here come from the start-up directory: the application's handlers do that.
-    layout->setMenuBar(app_.CreateMenu(this));
+    layout->setMenuBar(services_.CreateMenu(this));
     connect(FindMenuAction(this, menu_id::kPortSelect), &QAction::triggered, this, &CKDMXPMain::OnPortSelect);
 
     QFont large = font();
@@ -48,7 +47,7 @@ CKDMXPMain::CKDMXPMain(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     setWindowTitle(
         QString::fromLatin1(kdm::kVersionTitle.data(), static_cast<qsizetype>(kdm::kVersionTitle.size())));
     // The window opens from the directory current at this moment, which need not be the start-up one.
-    app_.tempFilePath = kdm::InitTempFilePath(kdm::CurrentDirectory());
+    services_.SetTempFileDirectory(kdm::CurrentDirectory());
     setAcceptDrops(true);
 }
 
@@ -61,11 +60,11 @@ void CKDMXPMain::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CKDMXPMain::dropEvent(QDropEvent* event) {
-    OpenDroppedDataFile(app_, this, event);
+    OpenDroppedDataFile(services_, this, event);
 }
 
 void CKDMXPMain::OnPortSelect() {
-    RunPortSelect(app_, this);
+    services_.SelectPort(this);
 }
 
 void CKDMXPMain::keyPressEvent(QKeyEvent* event) {

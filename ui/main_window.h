@@ -3,13 +3,13 @@
 
 #include <QDialog>
 
-class CKDM_XPApp;
+class AppServices;
 class QLabel;
 
 class CKDMXPMain final : public QDialog {
     Q_OBJECT
   public:
-    CKDMXPMain(CKDM_XPApp& app, QWidget* parent = nullptr);
+    CKDMXPMain(AppServices& services, QWidget* parent = nullptr);
 
     static constexpr const char* kText =
         QT_TRANSLATE_NOOP("Start", "\n  KDM XP \n  Data store / restore for  Q4400-devices");
@@ -24,5 +24,5 @@ class CKDMXPMain final : public QDialog {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    CKDM_XPApp& app_;
+    AppServices& services_;
 };

@@ -15,7 +15,7 @@
 #include "files/data_file_name.h"
 #include "files/print_layout.h"
 #include "platform/atomic_save.h"
-#include "ui/visible_text.h"
+#include "ui/display_text.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ int DrawPrintout(QPagedPaintDevice& device, int resolution, const std::string& t
         // The layout's y is the top of the line, as for a printer's text output.
         // The header shows a path (UTF-8); everything else is the file's own bytes.
         const QString shown = item.kind == kdm::PrintItemKind::kHeader ? QString::fromStdString(item.text)
-                                                                       : VisibleText(item.text);
+                                                                       : DisplayText(item.text);
         painter.drawText(QPointF(item.x, item.y + ascent), shown);
     }
     // Pages at the end that hold nothing after their header still count: the layout asks for them.

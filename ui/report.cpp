@@ -26,7 +26,7 @@
 #include "data/write_check.h"
 #include "files/data_file.h"
 #include "platform/atomic_save.h"
-#include "ui/visible_text.h"
+#include "ui/display_text.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ struct ReportContent {
 
 // A cell's bytes as the report shows them: without the blanks the table pads with, control bytes named.
 QString Shown(const std::string& bytes) {
-    return VisibleText(bytes).trimmed();
+    return DisplayText(bytes).trimmed();
 }
 
 QString NameOf(int stringId) {

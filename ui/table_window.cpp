@@ -11,19 +11,18 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "data/parameter_model.h"
 #include "data/strings.h"
 #include "data/tables.h"
 #include "data/write_check.h"
 #include "files/data_file.h"
-#include "ui/app.h"
-#include "ui/com_select.h"
+#include "ui/app_services.h"
 #include "ui/compare_view.h"
 #include "ui/ctable.h"
 #include "ui/file_drop.h"
 #include "ui/help.h"
 #include "ui/menu.h"
 #include "ui/pictures.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -40,7 +39,8 @@ QSize DialogUnits(const QWidget& widget, int x, int y) {
 
 }  // namespace
 
-CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_(app) {
+CKDM_XPDlg::CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* parent)
+    : QDialog(parent), services_(services), document_(document) {
     setObjectName(QStringLiteral("CKDM_XPDlg"));
     system_ = new CTable(1, this);
     system_->setObjectName(QStringLiteral("id1000"));
@@ -57,12 +57,24 @@ CKDM_XPDlg::CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent) : QDialog(parent), app_
     status_->hide();
     CreateLayout();
     setAcceptDrops(true);
-    compare_ = new CompareView(app_, *this);
+    compare_ = new CompareView(services_, *this, document_, *system_, *program_);
+    // Edits, their undo and redo: the tables show the text as it now is, and a comparison made before
+    // no longer speaks of it.
+    connect(&document_, &DataDocument::changed, this, [this] {
+        if (!initialised_) return;
+        compare_->Clear();
+        const QList<int> systemWidths = system_->ColumnWidths();
+        const QList<int> programWidths = program_->ColumnWidths();
+        ShowDocument();
+        system_->ApplyColumnWidths(systemWidths);
+        program_->ApplyColumnWidths(programWidths);
+    });
+    connect(&document_, &DataDocument::renamed, this, &CKDM_XPDlg::ShowTitle);
 }
 
 void CKDM_XPDlg::CreateLayout() {
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(app_.CreateMenu(this, {menu_id::kHelpEnglish, menu_id::kHelpGerman}));
+    layout->setMenuBar(services_.CreateMenu(this, {menu_id::kHelpEnglish, menu_id::kHelpGerman}));
     connect(FindMenuAction(this, menu_id::kHelpEnglish), &QAction::triggered, this,
             &CKDM_XPDlg::OnHelpEnglish);
     connect(FindMenuAction(this, menu_id::kHelpGerman), &QAction::triggered, this, &CKDM_XPDlg::OnHelpGerman);
@@ -88,18 +100,35 @@ void CKDM_XPDlg::CreateLayout() {
         connect(table, &CTable::columnWidthChangedByUser, this, [this] { columnsChanged_ = true; });
 
     resize(DialogUnits(*this, 608, 398));
-    const QSize remembered = app_.uiState.WindowSize(objectName());
+    const QSize remembered = services_.State().WindowSize(objectName());
     if (remembered.isValid()) resize(remembered);
     setSizeGripEnabled(true);
 }
 
+// The recent files are kept in a file that is flushed to disk on every change, which on a busy disk can
+// take longer than a frame: the window is painted first, and the file remembered right after (or as the
+// window closes, should it close before it ever painted).
+void CKDM_XPDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (rememberPosted_ || fileRemembered_) return;
+    rememberPosted_ = true;
+    QTimer::singleShot(0, this, &CKDM_XPDlg::RememberFile);
+}
+
+void CKDM_XPDlg::RememberFile() {
+    if (fileRemembered_ || !initialised_ || !document_.Loaded()) return;
+    fileRemembered_ = true;
+    services_.State().AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
+}
+
 void CKDM_XPDlg::done(int result) {
+    RememberFile();
     // Kept for the next window: its size, and the column widths the user set.
-    app_.uiState.SetWindowSize(objectName(),
-                               isMaximized() || isFullScreen() ? normalGeometry().size() : size());
+    services_.State().SetWindowSize(objectName(),
+                                    isMaximized() || isFullScreen() ? normalGeometry().size() : size());
     if (columnsChanged_) {
-        app_.uiState.SetColumnWidths(QStringLiteral("system"), system_->ColumnWidths());
-        app_.uiState.SetColumnWidths(QStringLiteral("program"), program_->ColumnWidths());
+        services_.State().SetColumnWidths(QStringLiteral("system"), system_->ColumnWidths());
+        services_.State().SetColumnWidths(QStringLiteral("program"), program_->ColumnWidths());
     }
     QDialog::done(result);
 }
@@ -113,17 +142,13 @@ void CKDM_XPDlg::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CKDM_XPDlg::dropEvent(QDropEvent* event) {
-    OpenDroppedDataFile(app_, this, event);
-}
-
-void CKDM_XPDlg::SetFileName(const std::string& path) {
-    fileName_ = path;
+    OpenDroppedDataFile(services_, this, event);
 }
 
 void CKDM_XPDlg::showEvent(QShowEvent* event) {
     if (!initialised_) OnInitDialog();
     QDialog::showEvent(event);
-    if (!readFailure_.empty() && !failureReported_) {
+    if (!document_.Loaded() && !failureReported_) {
         // After the window is up, so the message stands over the (empty) tables it speaks of.
         QTimer::singleShot(0, this, &CKDM_XPDlg::ReportReadFailure);
     }
@@ -133,45 +158,31 @@ void CKDM_XPDlg::OnInitDialog() {
     if (initialised_) return;
     initialised_ = true;
     setWindowIcon(AppIcon());
-    setWindowTitle(FromLatin1(kdm::kVersionTitle) + QString::fromLocal8Bit(fileName_.c_str()));
-    ShowDataFile(fileName_);
+    ShowTitle();
+    ShowDocument();
+    // Widths the user chose last time, where the table has the same columns.
+    system_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("system")));
+    program_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("program")));
 }
 
-int CKDM_XPDlg::ShowDataFile(const std::string& path) {
-    std::string text;
-    long length = 0;
-    std::string reason;
-    readFailure_.clear();
+void CKDM_XPDlg::ShowTitle() {
+    setWindowTitle(FromLatin1(kdm::kVersionTitle) + QString::fromLocal8Bit(document_.Path().c_str()));
+}
+
+void CKDM_XPDlg::ShowDocument() {
     suspect_ = 0;
     programsLeftOut_ = 0;
-    if (kdm::ReadWholeFile(path, text, length, reason) == 0) {
+    if (!document_.Loaded()) {
         // Nothing loaded: the tables stay empty.
-        readFailure_ = reason.empty() ? "The file " + path + " cannot be read." : reason;
         status_->hide();
-        return 0;
-    }
-    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
-    if (!parsed.ok) {
-        readFailure_ = path + ": " + parsed.reason;
-        status_->hide();
-        return 0;
-    }
-    if (!kdm::HasIdentificationTelegram(parsed.set)) {
-        // Tables of device type 0 would pass for an empty device.
-        readFailure_ = path + ": not a data file (it does not begin with an identification telegram)";
-        status_->hide();
-        return 0;
+        return;
     }
     system_->BeginUpdate();
     program_->BeginUpdate();
     kdm::ParameterTables tables(*system_, *program_);
-    tables.ShowParameterSet(parsed.set);
-    // Widths the user chose last time, where the table has the same columns.
-    system_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("system")));
-    program_->ApplyColumnWidths(app_.uiState.ColumnWidths(QStringLiteral("program")));
+    tables.ShowParameterSet(document_.Parameters());
     program_->EndUpdate();
     system_->EndUpdate();
-    app_.uiState.AddRecentFile(QString::fromLocal8Bit(path.c_str()));
 
     suspect_ = tables.SuspectValues();
     programsLeftOut_ = tables.ProgramsLeftOut();
@@ -191,14 +202,13 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
     }
     status_->setText(notes.join(QLatin1Char('\n')));
     status_->setVisible(!notes.isEmpty());
-    return 0;
 }
 
 void CKDM_XPDlg::ReportReadFailure() {
-    if (readFailure_.empty() || failureReported_) return;
+    if (document_.Loaded() || failureReported_) return;
     failureReported_ = true;
     QMessageBox box(QMessageBox::Warning, FromLatin1(kdm::kErrorTitle),
-                    QString::fromLocal8Bit(readFailure_.c_str()), QMessageBox::Ok, this);
+                    QString::fromLocal8Bit(document_.LoadFailure().c_str()), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("readFailureBox"));
     box.exec();
 }
@@ -213,5 +223,5 @@ void CKDM_XPDlg::OnHelpGerman() {
 }
 
 void CKDM_XPDlg::OnPortSelect() {
-    RunPortSelect(app_, this);
+    services_.SelectPort(this);
 }

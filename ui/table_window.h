@@ -1,11 +1,14 @@
-// CKDM_XPDlg: the table window. Shows one data file in two tables (system parameters above, program
-// parameters below), carries the menu, and nests: commands chosen here open their windows on top of it.
+// CKDM_XPDlg: the table window, a view of one data file's document. Shows it in two tables (system
+// parameters above, program parameters below), carries the menu, and nests: commands chosen here open
+// their windows on top of it.
 #pragma once
 
 #include <QDialog>
 #include <string>
 
-class CKDM_XPApp;
+#include "ui/document.h"
+
+class AppServices;
 class CTable;
 class CompareView;
 class QLabel;
@@ -14,18 +17,18 @@ class QPushButton;
 class CKDM_XPDlg final : public QDialog {
     Q_OBJECT
   public:
-    CKDM_XPDlg(CKDM_XPApp& app, QWidget* parent);
+    // Shows `document`, which must outlive the window.
+    CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* parent);
 
-    // The data file to show; set before the window is shown.
-    void SetFileName(const std::string& path);
-    const std::string& FileName() const { return fileName_; }
+    DataDocument& Document() const { return document_; }
+    const std::string& FileName() const { return document_.Path(); }
 
     // Title, icon and tables. Runs once, when the window is first shown (tests may call it earlier).
     void OnInitDialog();
 
-    // Reads `path` and fills both tables from it. Returns 0 like the table filling always did; a file
-    // that cannot be read leaves the tables empty and reports why (shown once the window is up).
-    int ShowDataFile(const std::string& path);
+    // Fills both tables from the document. A document whose file could not be opened leaves the tables
+    // empty; why is reported once the window is up.
+    void ShowDocument();
 
     void OnHelpEnglish();
     void OnHelpGerman();
@@ -40,7 +43,7 @@ class CKDM_XPDlg final : public QDialog {
     // Programs of the file shown that the program table has no row for (past the 255th).
     int ProgramsLeftOut() const { return programsLeftOut_; }
     // Why the file could not be read; empty when it could.
-    const std::string& ReadFailure() const { return readFailure_; }
+    const std::string& ReadFailure() const { return document_.LoadFailure(); }
 
   public slots:
     // Remembers the window's size and the column widths the user set, then closes.
@@ -48,6 +51,7 @@ class CKDM_XPDlg final : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -56,8 +60,12 @@ class CKDM_XPDlg final : public QDialog {
     void ReportReadFailure();
     void CreateLayout();
 
-    CKDM_XPApp& app_;
-    std::string fileName_;
+    void ShowTitle();
+    // Puts the file at the top of "Recent files" (once).
+    void RememberFile();
+
+    AppServices& services_;
+    DataDocument& document_;
     CTable* system_;
     CTable* program_;
     CompareView* compare_ = nullptr;
@@ -65,8 +73,9 @@ class CKDM_XPDlg final : public QDialog {
     QPushButton* ok_;
     bool initialised_ = false;
     bool failureReported_ = false;
+    bool fileRemembered_ = false;
+    bool rememberPosted_ = false;
     bool columnsChanged_ = false;
     int suspect_ = 0;
     int programsLeftOut_ = 0;
-    std::string readFailure_;
 };

@@ -2,39 +2,28 @@
 
 #include <string>
 
-#include "ui/app.h"
-#include "ui/download_dialog.h"
-#include "ui/history_record.h"
-#include "ui/table_window.h"
-#include "ui/upload_dialog.h"
+#include "ui/app_services.h"
 
-void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks) {
-    std::string saved;
-    {
-        CUpload dialog(app, parent);
-        dialog.Worker().SetSaveChooser(hooks.chooseSavePath);
-        dialog.Worker().SetRecordInHistory(true);
-        dialog.exec();
-        saved = dialog.SavedPath();
-    }
-    if (saved.empty()) return;
-    CKDM_XPDlg table(app, parent);
-    table.SetFileName(saved);
-    table.exec();
+void RunReadDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks) {
+    ReadRequest request;
+    request.chooseSavePath = hooks.chooseSavePath;
+    request.recordInHistory = true;
+    const std::string saved = services.RunRead(parent, request);
+    // The read hands its new file to the application, which opens it as a document.
+    if (!saved.empty()) services.ShowDataFileWindow(saved, parent);
 }
 
-void RunReadDialog(CKDM_XPApp& app, QWidget* parent) {
-    RunReadDialog(app, parent, TransferDialogHooks());
+void RunReadDialog(AppServices& services, QWidget* parent) {
+    RunReadDialog(services, parent, TransferDialogHooks());
 }
 
-void RunWriteDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks) {
-    CDownload dialog(app, parent);
-    dialog.Worker().SetOpenChooser(hooks.chooseFileToWrite);
-    dialog.Worker().SetRecordInHistory(true);
-    dialog.Worker().SetBackupBeforeWrite(BackupBeforeWriteEnabled(app.settings));
-    dialog.exec();
+void RunWriteDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks) {
+    WriteRequest request;
+    request.chooseFileToWrite = hooks.chooseFileToWrite;
+    request.recordInHistory = true;
+    services.RunWrite(parent, request);
 }
 
-void RunWriteDialog(CKDM_XPApp& app, QWidget* parent) {
-    RunWriteDialog(app, parent, TransferDialogHooks());
+void RunWriteDialog(AppServices& services, QWidget* parent) {
+    RunWriteDialog(services, parent, TransferDialogHooks());
 }

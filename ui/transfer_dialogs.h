@@ -1,10 +1,10 @@
-// The read and write windows as the menu commands run them.
+// The read and write windows as the menu commands run them, over the application's services.
 #pragma once
 
 #include <QString>
 #include <functional>
 
-class CKDM_XPApp;
+class AppServices;
 class QWidget;
 
 // Replacements for the file dialogs of the transfers (tests, screenshots): true with a path, false for
@@ -16,10 +16,10 @@ struct TransferDialogHooks {
 
 // "Read Dorvik device": the read window, and after a successful save a table window for the saved file
 // (opened once the read window has closed). The saved read goes into the device history.
-void RunReadDialog(CKDM_XPApp& app, QWidget* parent);
-void RunReadDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks);
+void RunReadDialog(AppServices& services, QWidget* parent);
+void RunReadDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks);
 
 // "Write Dorvik device": the write window; first the backup read when "Back up the device before
 // writing" is on. A completed write goes into the device history.
-void RunWriteDialog(CKDM_XPApp& app, QWidget* parent);
-void RunWriteDialog(CKDM_XPApp& app, QWidget* parent, const TransferDialogHooks& hooks);
+void RunWriteDialog(AppServices& services, QWidget* parent);
+void RunWriteDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks);

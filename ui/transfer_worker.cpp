@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QThread>
+#include <utility>
 
 #include "data/strings.h"
 #include "files/data_file.h"
@@ -19,10 +20,9 @@
 #include "transfer/pacing.h"
 #include "transfer/read_engine.h"
 #include "transfer/write_engine.h"
-#include "ui/app.h"
+#include "ui/display_text.h"
 #include "ui/history_record.h"
 #include "ui/language.h"
-#include "ui/visible_text.h"
 
 namespace {
 
@@ -69,12 +69,12 @@ QString IncompleteWriteText(const kdm::IncompleteWrite& write) {
         .arg(write.framesInFile);
 }
 
-TransferWorker::TransferWorker(CKDM_XPApp& app, Job job, ITransferView& view, QObject* parent)
-    : QObject(parent), app_(app), kind_(job), view_(view) {
+TransferWorker::TransferWorker(TransferContext context, Job job, ITransferView& view, QObject* parent)
+    : QObject(parent), context_(std::move(context)), kind_(job), view_(view) {
     if (kind_ == Job::kRead) {
-        job_ = std::make_unique<kdm::ReadEngine>(app_.link, app_.clock, *this, app_.tempFilePath);
+        job_ = std::make_unique<kdm::ReadEngine>(context_.link, context_.clock, *this, context_.tempFilePath);
     } else {
-        job_ = std::make_unique<kdm::WriteEngine>(app_.link, app_.clock, *this);
+        job_ = std::make_unique<kdm::WriteEngine>(context_.link, context_.clock, *this);
     }
 }
 
@@ -128,7 +128,7 @@ bool TransferWorker::BackUpBeforeWrite() {
     ShowBackupPhase(true);
     backingUp_.store(true);
     {
-        kdm::ReadEngine reader(app_.link, app_.clock, *this,
+        kdm::ReadEngine reader(context_.link, context_.clock, *this,
                                scratch.filePath(QStringLiteral("KDM.tmp")).toStdString());
         {
             QMutexLocker lock(&backupMutex_);
@@ -159,8 +159,8 @@ bool TransferWorker::BackUpBeforeWrite() {
         return false;
     }
     kdm::HistoryEntry entry;
-    const kdm::HistoryResult kept = RecordInHistory(app_.history, kdm::HistoryKind::kBackup, deviceText,
-                                                    FoundPortOf(app_.link), std::string(), entry);
+    const kdm::HistoryResult kept = RecordInHistory(context_.history, kdm::HistoryKind::kBackup, deviceText,
+                                                    FoundPortOf(context_.link), std::string(), entry);
     if (!kept.ok) {
         FailBackup("The device history could not keep the backup: " + kept.reason);
         return false;
@@ -191,7 +191,7 @@ void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path,
                                  const kdm::IncompleteWrite* incomplete) {
     kdm::HistoryEntry entry;
     const kdm::HistoryResult kept =
-        RecordFileInHistory(app_.history, kind, path, FoundPortOf(app_.link), entry, incomplete);
+        RecordFileInHistory(context_.history, kind, path, FoundPortOf(context_.link), entry, incomplete);
     if (kept.ok) return;
     const QString what =
         kind == kdm::HistoryKind::kRead ? QCoreApplication::translate("Transfer", "The data file was saved")
@@ -314,7 +314,7 @@ void TransferWorker::OnStatus(int stringId) {
 }
 
 void TransferWorker::OnStatusText(const std::string& text) {
-    QString shown = VisibleText(text);
+    QString shown = DisplayText(text);
     status_ = shown;
     Update([&shown](Pending& p) {
         p.statusDirty = true;
@@ -333,7 +333,7 @@ void TransferWorker::OnWait(const kdm::WaitNotice& notice) {
 }
 
 void TransferWorker::OnControlText(int controlId, const std::string& text) {
-    QString shown = VisibleText(text);
+    QString shown = DisplayText(text);
     Update([controlId, &shown](Pending& p) { p.controls[controlId] = std::move(shown); });
 }
 
@@ -391,12 +391,12 @@ std::string TransferWorker::SearchAttemptLines(const std::string& text) const {
     for (const int result : {0, -1, -2, -3})
         searchFailed = searchFailed || text.rfind(kdm::SearchErrorText(result), 0) == 0;
     if (!searchFailed) return {};
-    const std::vector<kdm::SearchAttempt>& attempts = app_.link.LastSearchAttempts();
+    const std::vector<kdm::SearchAttempt>& attempts = context_.link.LastSearchAttempts();
     for (const kdm::SearchAttempt& attempt : attempts) {
         if (attempt.outcome == kdm::PortOutcome::kFound) return {};
     }
     std::string lines;
-    for (const std::string& line : kdm::DescribeSearchAttempts(attempts, app_.portMap)) {
+    for (const std::string& line : kdm::DescribeSearchAttempts(attempts, context_.portMap)) {
         if (!lines.empty()) lines += '\n';
         lines += line;
     }
@@ -528,9 +528,9 @@ bool TransferWorker::AskWriteMarkedRecords(const std::string& text) {
     return write;
 }
 
-TransferDialogBase::TransferDialogBase(CKDM_XPApp& app, TransferWorker::Job job, QWidget* parent)
+TransferDialogBase::TransferDialogBase(TransferContext context, TransferWorker::Job job, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      worker_(new TransferWorker(app, job, *this, this)) {
+      worker_(new TransferWorker(std::move(context), job, *this, this)) {
     connect(worker_, &TransferWorker::finished, this, &TransferDialogBase::OnWorkerFinished);
 }
 

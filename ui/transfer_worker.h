@@ -25,9 +25,9 @@
 
 #include "platform/history.h"
 #include "transfer/transfer_job.h"
+#include "ui/transfer_context.h"
 #include "ui/transfer_controls.h"
 
-class CKDM_XPApp;
 class QLabel;
 class QProgressBar;
 class QThread;
@@ -74,7 +74,7 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // A file dialog: true with a path, false when cancelled. Runs on the user-interface thread.
     using FileChooser = std::function<bool(QWidget* parent, QString& path)>;
 
-    TransferWorker(CKDM_XPApp& app, Job job, ITransferView& view, QObject* parent = nullptr);
+    TransferWorker(TransferContext context, Job job, ITransferView& view, QObject* parent = nullptr);
     ~TransferWorker() override;
 
     // Replace the file dialogs (tests); null restores the real ones.
@@ -169,7 +169,7 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // Runs `call` on the user-interface thread and waits for it; not at all once the worker closes.
     bool OnUiThread(const std::function<void()>& call);
 
-    CKDM_XPApp& app_;
+    TransferContext context_;
     Job kind_;
     ITransferView& view_;
     FileChooser chooseSave_;
@@ -210,7 +210,7 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
 class TransferDialogBase : public QDialog, public ITransferView {
     Q_OBJECT
   public:
-    TransferDialogBase(CKDM_XPApp& app, TransferWorker::Job job, QWidget* parent);
+    TransferDialogBase(TransferContext context, TransferWorker::Job job, QWidget* parent);
     ~TransferDialogBase() override;
 
     // Texts as shown (tests, screenshots).

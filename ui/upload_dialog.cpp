@@ -7,13 +7,25 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "ui/app.h"
+#include "ui/app_services.h"
 #include "ui/pictures.h"
 #include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
+#include "ui/ui_state.h"
 
-CUpload::CUpload(CKDM_XPApp& app, QWidget* parent)
-    : TransferDialogBase(app, TransferWorker::Job::kRead, parent), app_(app) {
+namespace {
+
+TransferContext WithTempFile(TransferContext context, const std::string& tempFilePath) {
+    if (!tempFilePath.empty()) context.tempFilePath = tempFilePath;
+    return context;
+}
+
+}  // namespace
+
+CUpload::CUpload(AppServices& services, QWidget* parent, const std::string& tempFilePath)
+    : TransferDialogBase(WithTempFile(services.Transfers(), tempFilePath), TransferWorker::Job::kRead,
+                         parent),
+      state_(services.State()) {
     setObjectName(QStringLiteral("CUpload"));
     setWindowTitle(QCoreApplication::translate("Transfer", "Read data from Dorvik-device"));
     setWindowIcon(AppIcon());
@@ -99,8 +111,8 @@ void CUpload::ShowStatus(const QString& text) {
     if (!complete_ && text.startsWith(terminated)) {
         complete_ = true;
         if (!counts_.identification.isEmpty()) {
-            app_.uiState.SetLastReadSize(counts_.identification,
-                                         UiState::ReadSize{counts_.programs, counts_.stored});
+            state_.SetLastReadSize(counts_.identification,
+                                   UiState::ReadSize{counts_.programs, counts_.stored});
         }
         time_->Finish();
     }
@@ -109,8 +121,7 @@ void CUpload::ShowStatus(const QString& text) {
 
 void CUpload::ShowBar() {
     UiState::ReadSize last;
-    const bool known =
-        !counts_.identification.isEmpty() && app_.uiState.LastReadSize(counts_.identification, last);
+    const bool known = !counts_.identification.isEmpty() && state_.LastReadSize(counts_.identification, last);
     const ReadBar bar = ReadBarFor(counts_, complete_, known, last);
     progress_->setRange(0, bar.maximum);
     progress_->setValue(bar.value);

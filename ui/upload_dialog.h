@@ -8,12 +8,17 @@
 
 #include "ui/transfer_worker.h"
 
+class AppServices;
+class UiState;
+
 class TransferTimeLabel;
 
 class CUpload final : public TransferDialogBase {
     Q_OBJECT
   public:
-    CUpload(CKDM_XPApp& app, QWidget* parent);
+    // The read stores its records in `tempFilePath`, or when that is empty in the application's
+    // temporary file.
+    CUpload(AppServices& services, QWidget* parent, const std::string& tempFilePath = std::string());
 
     // Where the read saved its data file; empty when it saved nothing. Valid after exec().
     std::string SavedPath() const { return Worker().SavedPath(); }
@@ -35,7 +40,7 @@ class CUpload final : public TransferDialogBase {
   private:
     void ShowBar();
 
-    CKDM_XPApp& app_;
+    UiState& state_;
     TransferTimeLabel* time_;
     TransferCounts counts_;
     bool complete_ = false;

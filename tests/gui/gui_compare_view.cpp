@@ -51,19 +51,17 @@ std::string Write(const kdmtest::TempDir& dir, const std::string& name, const st
 }
 
 bool Marked(const CTable* table, int row, int col) {
-    const QTableWidgetItem* item = table->item(row, col);
-    return item != nullptr && item->background() == CompareView::MarkBrush();
+    return table->Cell(row, col).data(Qt::BackgroundRole).value<QBrush>() == CompareView::MarkBrush();
 }
 
 QString ToolTip(const CTable* table, int row, int col) {
-    const QTableWidgetItem* item = table->item(row, col);
-    return item != nullptr ? item->toolTip() : QStringLiteral("(no item)");
+    return table->Cell(row, col).data(Qt::ToolTipRole).toString();
 }
 
 int MarkedCells(const CTable* table) {
     int count = 0;
-    for (int r = 0; r < table->rowCount(); ++r) {
-        for (int c = 0; c < table->columnCount(); ++c)
+    for (int r = 0; r < table->Rows(); ++r) {
+        for (int c = 0; c < table->Cols(); ++c)
             count += Marked(table, r, c) ? 1 : 0;
     }
     return count;
@@ -74,8 +72,9 @@ TEST(CompareView, MarksEachDifferenceInTheTablesAndListsIt) {
     const std::string a = Write(dir, "a.KDM", Dump(false, false));
     const std::string b = Write(dir, "b.KDM", Dump(true, true));
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(a);
+    DataDocument document;
+    document.Open(a);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     CompareView* compare = window.Compare();
     ASSERT_NE(compare, nullptr);
@@ -112,14 +111,14 @@ TEST(CompareView, MarksEachDifferenceInTheTablesAndListsIt) {
     EXPECT_EQ(ToolTip(system, 1, 2).toStdString(), "Not in b.KDM");
     EXPECT_TRUE(Marked(system, 4, 2));
     EXPECT_EQ(ToolTip(system, 4, 2).toStdString(), "In b.KDM: 000007");
-    EXPECT_EQ(system->item(4, 2)->text().toStdString(), " 000002  ");
+    EXPECT_EQ(system->Cell(4, 2).data().toString().toStdString(), " 000002  ");
     EXPECT_TRUE(Marked(program, 2, 2));
     EXPECT_EQ(ToolTip(program, 2, 2).toStdString(), "In b.KDM: -000012");
     EXPECT_TRUE(Marked(program, 3, 3));
     EXPECT_EQ(ToolTip(program, 3, 3).toStdString(), "In b.KDM: 000230");
     // Only there: the empty cell where this window would show it.
     EXPECT_TRUE(Marked(program, 2, 4));
-    EXPECT_EQ(program->item(2, 4)->text().toStdString(), "");
+    EXPECT_FALSE(program->Written(2, 4));
     EXPECT_EQ(ToolTip(program, 2, 4).toStdString(), "In b.KDM: 000014");
     // Nothing else is marked.
     EXPECT_EQ(MarkedCells(system), 2);
@@ -131,16 +130,18 @@ TEST(CompareView, MarksEachDifferenceInTheTablesAndListsIt) {
     for (int i = 0; i < compare->List()->count(); ++i) {
         compare->List()->setCurrentRow(i);
         const auto& [table, cell] = expected[static_cast<std::size_t>(i)];
-        EXPECT_EQ(table->currentRow(), cell.first) << "entry " << i;
-        EXPECT_EQ(table->currentColumn(), cell.second) << "entry " << i;
+        EXPECT_EQ(table->currentIndex().row(), cell.first) << "entry " << i;
+        EXPECT_EQ(table->currentIndex().column(), cell.second) << "entry " << i;
     }
 
     // Clearing leaves the tables as they were filled.
     compare->Clear();
     EXPECT_EQ(MarkedCells(system), 0);
     EXPECT_EQ(MarkedCells(program), 0);
-    EXPECT_EQ(program->item(2, 4), nullptr);
+    EXPECT_FALSE(program->Written(2, 4));
+    EXPECT_FALSE(program->Cell(2, 4).data(Qt::ToolTipRole).isValid());
     EXPECT_EQ(ToolTip(system, 4, 2).toStdString(), "");
+    EXPECT_EQ(system->Cell(4, 2).data().toString().toStdString(), " 000002  ");
     EXPECT_FALSE(compare->isVisibleTo(&window));
 }
 
@@ -155,8 +156,9 @@ TEST(CompareView, SuspectValuesKeepTheirNoteAndAnotherTypeComesFirst) {
     other += TelegramRecord('h', "+000002--");
     const std::string b = Write(dir, "b.KDM", other);
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(a);
+    DataDocument document;
+    document.Open(a);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     CompareView* compare = window.Compare();
     ASSERT_TRUE(compare->CompareWithFile(b, QStringLiteral("b.KDM"))) << compare->Failure().toStdString();
@@ -189,8 +191,9 @@ TEST(CompareView, ComparesWithTheDeviceThroughTheReadWindow) {
 
     CKDM_XPApp app;
     app.tempFilePath = work.File("KDM.tmp");
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(a);
+    DataDocument document;
+    document.Open(a);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     CompareView* compare = window.Compare();
     guitest::BoxWatcher boxes;  // the read window closes by itself; any box is a failure

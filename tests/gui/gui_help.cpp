@@ -136,8 +136,9 @@ TEST_F(HelpTest, MenuCommandsShowThePageOfTheirDirectoryInTheHelpWindow) {
     CKDMXPMain start(app);
     const QString data = elsewhere.filePath(QStringLiteral("help.kdm"));
     WriteText(data, QByteArray::fromStdString(SmallDataFile()));
-    CKDM_XPDlg table(app, &start);
-    table.SetFileName(data.toStdString());
+    DataDocument document;
+    document.Open(data.toStdString());
+    CKDM_XPDlg table(app, document, &start);
     table.OnInitDialog();
 
     const ScopedCurrentDir back;

@@ -169,7 +169,7 @@ TEST_F(HistoryFixture, AReadAddsAnEntryTheWindowListsAndOpens) {
     window.onTableWindow = [&](CKDM_XPDlg& tableWindow) {
         shown = ReadFile(tableWindow.FileName());
         QTimer::singleShot(0, &tableWindow, [&tableWindow, &systemRows] {
-            systemRows = tableWindow.SystemTable()->rowCount();
+            systemRows = tableWindow.SystemTable()->Rows();
             tableWindow.reject();
         });
     };
@@ -305,7 +305,8 @@ TEST_F(HistoryFixture, TheBackupSwitchIsInTheDataMenuOnByDefaultAndRemembered) {
     ASSERT_NE(backup, nullptr);
     EXPECT_FALSE(backup->isChecked());
     // Switched on again in a table window, the start window shows it when its menu opens.
-    CKDM_XPDlg table(App(), &start);
+    DataDocument none;
+    CKDM_XPDlg table(App(), none, &start);
     FindMenuAction(&table, menu_id::kBackupBeforeWrite)->trigger();
     EXPECT_TRUE(BackupBeforeWriteEnabled(App().settings));
     auto* dataMenu = qobject_cast<QMenu*>(backup->parent());

@@ -33,8 +33,9 @@ TEST(ReportMenu, TheTableWindowExportsTheFileItShows) {
     CKDM_XPApp app;
     // Another file is current (opened earlier, deeper in the stack of windows): not the one exported.
     app.currentDataFile = WriteDataFile(dir, QStringLiteral("current.KDM")).toStdString();
-    CKDM_XPDlg table(app, nullptr);
-    table.SetFileName(shown.toStdString());
+    DataDocument document;
+    document.Open(shown.toStdString());
+    CKDM_XPDlg table(app, document, nullptr);
     table.OnInitDialog();
     QString proposed;
     app.chooseReportDestination = [&](QString& destination) {

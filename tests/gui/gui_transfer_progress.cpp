@@ -15,10 +15,10 @@
 #include "support/dump_builder.h"
 #include "support/sim_process.h"
 #include "ui/app.h"
+#include "ui/display_text.h"
 #include "ui/download_dialog.h"
 #include "ui/transfer_progress.h"
 #include "ui/upload_dialog.h"
-#include "ui/visible_text.h"
 
 namespace {
 

@@ -112,8 +112,9 @@ TEST_F(KeysTest, StandardShortcutsSitOnTheirCommands) {
     };
     const std::string path = WriteFile("keys.kdm");
     CKDMXPMain start(app);
-    CKDM_XPDlg table(app, &start);
-    table.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg table(app, document, &start);
     table.OnInitDialog();
     for (QWidget* window : {static_cast<QWidget*>(&start), static_cast<QWidget*>(&table)}) {
         for (const auto& c : kShortcuts) {
@@ -258,7 +259,7 @@ TEST_F(KeysTest, DroppingADataFileOpensItOnEitherWindow) {
         }
         shownOverTable = QString::fromStdString(table->FileName());
         EXPECT_EQ(table->parentWidget(), firstTable);
-        EXPECT_EQ(table->SystemTable()->rowCount(), 25);
+        EXPECT_EQ(table->SystemTable()->Rows(), 25);
         guitest::Reject(window);
         QTimer::singleShot(0, firstTable, [w = firstTable] { guitest::Reject(w); });
     });

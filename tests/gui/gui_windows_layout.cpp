@@ -43,11 +43,11 @@ class LayoutTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("full.KDM")).toStdString();
         std::ofstream(path, std::ios::binary) << FullDump(40);
+        document.Open(path);
     }
     // A window over the file, shown at `size`, its layout settled.
     std::unique_ptr<CKDM_XPDlg> Show(CKDM_XPApp& application, QSize size = QSize()) {
-        auto window = std::make_unique<CKDM_XPDlg>(application, nullptr);
-        window->SetFileName(path);
+        auto window = std::make_unique<CKDM_XPDlg>(application, document, nullptr);
         window->OnInitDialog();
         if (size.isValid()) window->resize(size);
         window->show();
@@ -60,17 +60,18 @@ class LayoutTest : public ::testing::Test {
     guitest::ScopedEnv settingsEnv{"KDMXP_SETTINGS_DIR", dir.filePath(QStringLiteral("settings"))};
     CKDM_XPApp app;
     std::string path;
+    DataDocument document;
 };
 
 TEST_F(LayoutTest, ATallWindowShowsEverySystemRowAndGivesTheRestToThePrograms) {
     auto window = Show(app, QSize(1280, 800));
     CTable* system = window->SystemTable();
     CTable* program = window->ProgramTable();
-    ASSERT_EQ(system->rowCount(), 25);
+    ASSERT_EQ(system->Rows(), 25);
     // Every row and every column in sight: no scrolling.
     EXPECT_EQ(system->verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(system->horizontalScrollBar()->maximum(), 0);
-    const QRect lastRow = system->visualItemRect(system->item(24, 0));
+    const QRect lastRow = system->visualRect(system->Cell(24, 0));
     EXPECT_LE(lastRow.bottom(), system->viewport()->height());
     // The program table reaches down to the OK row and across the window.
     auto* ok = window->findChild<QPushButton*>(QStringLiteral("id1"));
@@ -95,7 +96,8 @@ TEST_F(LayoutTest, AShortWindowScrollsTheSystemTableDownToItsOldSizeOnly) {
 }
 
 TEST_F(LayoutTest, TheFirstWindowOpensAtItsOldSize) {
-    CKDM_XPDlg window(app, nullptr);
+    DataDocument none;
+    CKDM_XPDlg window(app, none, nullptr);
     EXPECT_EQ(window.size(), DialogUnits(window, 608, 398));
 }
 
@@ -122,17 +124,18 @@ TEST_F(LayoutTest, ColumnsResizeByDragAndFitTheirHeaderOnADoubleClick) {
     EXPECT_EQ(changed, 1);
 
     // The header text of this column is wider than its old width ("Lower l..." on screen).
-    const QTableWidgetItem* header = program->item(0, col);
-    ASSERT_NE(header, nullptr);
-    const int textWidth = QFontMetrics(header->font()).horizontalAdvance(header->text());
-    ASSERT_GT(textWidth, before) << header->text().toStdString();
+    ASSERT_TRUE(program->Written(0, col));
+    const QModelIndex header = program->Cell(0, col);
+    const QString name = header.data().toString();
+    const int textWidth = QFontMetrics(header.data(Qt::FontRole).value<QFont>()).horizontalAdvance(name);
+    ASSERT_GT(textWidth, before) << name.toStdString();
     const QPoint moved(program->columnViewportPosition(col) + program->columnWidth(col), y);
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, moved);
     EXPECT_GE(program->columnWidth(col), textWidth);
     EXPECT_LT(program->columnWidth(col), textWidth + 30);
     EXPECT_EQ(changed, 2);
     // The full name stays in the tooltip.
-    EXPECT_EQ(header->toolTip(), header->text());
+    EXPECT_EQ(header.data(Qt::ToolTipRole).toString(), name);
 }
 
 TEST_F(LayoutTest, WindowSizeAndTheUsersColumnWidthsComeBackInTheNextWindow) {
@@ -162,7 +165,7 @@ TEST_F(LayoutTest, WindowSizeAndTheUsersColumnWidthsComeBackInTheNextWindow) {
     }
     auto second = Show(untouched);
     CTable* program = second->ProgramTable();
-    for (int c = 0; c < program->columnCount(); ++c)
+    for (int c = 0; c < program->Cols(); ++c)
         EXPECT_EQ(program->columnWidth(c), program->TwipsToPixels(1000)) << c;
 }
 

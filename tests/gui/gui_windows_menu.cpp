@@ -103,8 +103,9 @@ TEST_F(MenuTest, StartWindowCarriesTheFullMenuAndTitle) {
 
 TEST_F(MenuTest, TableWindowCarriesTheSameMenuAndTitleWithFullPath) {
     const std::string path = WriteFile(dir, "small.kdm", SmallDataFile());
-    CKDM_XPDlg table(app, nullptr);
-    table.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg table(app, document, nullptr);
     table.OnInitDialog();
     ExpectMenu(table);
     // Exactly one blank between "1.6" and the path.
@@ -135,7 +136,7 @@ TEST_F(MenuTest, OpenShowsTheChosenFileInAModalTableWindowAndMakesItCurrent) {
     };
     int systemRows = -1;
     ModalWatcher watcher([&](QWidget* window, int) {
-        if (auto* table = qobject_cast<CKDM_XPDlg*>(window)) systemRows = table->SystemTable()->rowCount();
+        if (auto* table = qobject_cast<CKDM_XPDlg*>(window)) systemRows = table->SystemTable()->Rows();
         guitest::Reject(window);
     });
     FindMenuAction(&start, menu_id::kFileOpen)->trigger();
@@ -211,8 +212,9 @@ const HelpCase kHelpCases[] = {
 TEST_F(MenuTest, HelpAndPortCommandsOpenTheirWindowsFromBothWindows) {
     const std::string path = WriteFile(dir, "help.kdm", SmallDataFile());
     CKDMXPMain start(app);
-    CKDM_XPDlg table(app, &start);
-    table.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg table(app, document, &start);
     table.OnInitDialog();
     for (QWidget* window : {static_cast<QWidget*>(&start), static_cast<QWidget*>(&table)}) {
         for (const HelpCase& c : kHelpCases) {

@@ -17,6 +17,7 @@
 #include "gui_support.h"
 #include "ui/app.h"
 #include "ui/ctable.h"
+#include "ui/display_text.h"
 #include "ui/table_window.h"
 
 namespace {
@@ -71,18 +72,19 @@ int NonEmptyCells(const kdm::MemoryGrid& grid) {
 }
 
 void ExpectSameCells(const CTable& shown, const kdm::MemoryGrid& expected) {
-    ASSERT_EQ(shown.rowCount(), expected.Rows());
-    ASSERT_EQ(shown.columnCount(), expected.Cols());
+    ASSERT_EQ(shown.Rows(), expected.Rows());
+    ASSERT_EQ(shown.Cols(), expected.Cols());
     for (int c = 0; c < expected.Cols(); ++c) {
         EXPECT_EQ(shown.columnWidth(c), shown.TwipsToPixels(expected.ColWidth(c))) << "column " << c;
     }
     int mismatches = 0;
     for (int r = 0; r < expected.Rows(); ++r) {
         for (int c = 0; c < expected.Cols(); ++c) {
-            const QTableWidgetItem* cell = shown.item(r, c);
-            const QString text = cell != nullptr ? cell->text() : QString();
-            const bool suspect = cell != nullptr && cell->toolTip() == QLatin1String(CTable::kSuspectToolTip);
-            if (text != DisplayTextOf(expected.Cell(r, c)) || suspect != expected.Suspect(r, c)) {
+            const QModelIndex cell = shown.Cell(r, c);
+            const QString text = cell.data().toString();
+            const bool suspect =
+                cell.data(Qt::ToolTipRole).toString() == QLatin1String(CTable::kSuspectToolTip);
+            if (text != CellText(expected.Cell(r, c)) || suspect != expected.Suspect(r, c)) {
                 if (++mismatches <= 5) {
                     ADD_FAILURE() << "cell " << r << "," << c << ": shown \"" << text.toStdString()
                                   << "\" expected \"" << expected.Cell(r, c) << "\"";
@@ -109,8 +111,9 @@ TEST_P(TableWindowFiles, CellsEqualTheCoreGridFilledFromTheSameFile) {
     tables.ShowDump(dump);
 
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     EXPECT_TRUE(window.ReadFailure().empty());
     ExpectSameCells(*window.SystemTable(), system);
@@ -148,18 +151,20 @@ TEST(TableWindow, SuspectCellsAreRedWithTheirReason) {
     const std::string path = dir.filePath(QStringLiteral("suspect.kdm")).toStdString();
     std::ofstream(path, std::ios::binary) << dump;
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app, document, nullptr);
     window.OnInitDialog();
     ASSERT_GT(window.SuspectValues(), 0);
     int red = 0;
     for (CTable* table : {window.SystemTable(), window.ProgramTable()}) {
-        for (int r = 0; r < table->rowCount(); ++r) {
-            for (int c = 0; c < table->columnCount(); ++c) {
-                const QTableWidgetItem* cell = table->item(r, c);
-                if (cell == nullptr) continue;
-                const bool marked = cell->toolTip() == QLatin1String(CTable::kSuspectToolTip);
-                const bool isRed = cell->foreground().color() == QColor(200, 0, 0);
+        for (int r = 0; r < table->Rows(); ++r) {
+            for (int c = 0; c < table->Cols(); ++c) {
+                if (!table->Written(r, c)) continue;
+                const QModelIndex cell = table->Cell(r, c);
+                const bool marked =
+                    cell.data(Qt::ToolTipRole).toString() == QLatin1String(CTable::kSuspectToolTip);
+                const bool isRed = cell.data(Qt::ForegroundRole).value<QBrush>().color() == QColor(200, 0, 0);
                 EXPECT_EQ(marked, isRed) << r << "," << c;
                 red += isRed ? 1 : 0;
             }
@@ -172,8 +177,9 @@ TEST(TableWindow, UnreadableFileReportsWhyAndLeavesTheTablesEmpty) {
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("missing.kdm")).toStdString();
     CKDM_XPApp app;
-    CKDM_XPDlg window(app, nullptr);
-    window.SetFileName(path);
+    DataDocument document;
+    document.Open(path);
+    CKDM_XPDlg window(app, document, nullptr);
     guitest::ModalWatcher watcher([&window](QWidget* shown, int) {
         if (qobject_cast<QMessageBox*>(shown) == nullptr) return;  // the table window itself
         guitest::Reject(shown);
@@ -189,8 +195,8 @@ TEST(TableWindow, UnreadableFileReportsWhyAndLeavesTheTablesEmpty) {
     EXPECT_TRUE(box->text.contains(QStringLiteral("missing.kdm"))) << box->text.toStdString();
     EXPECT_EQ(box->parent, &window);
     EXPECT_FALSE(window.ReadFailure().empty());
-    EXPECT_EQ(window.SystemTable()->rowCount(), 0);
-    EXPECT_EQ(window.ProgramTable()->rowCount(), 0);
+    EXPECT_EQ(window.SystemTable()->Rows(), 0);
+    EXPECT_EQ(window.ProgramTable()->Rows(), 0);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("KDM XP  V 1.6 ") + QString::fromStdString(path));
 }
 
@@ -208,12 +214,13 @@ TEST(TableWindow, FileWithoutIdentificationIsNotADataFile) {
         const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
         std::ofstream(path, std::ios::binary) << content;
         CKDM_XPApp app;
-        CKDM_XPDlg window(app, nullptr);
-        window.SetFileName(path);
+        DataDocument document;
+        document.Open(path);
+        CKDM_XPDlg window(app, document, nullptr);
         window.OnInitDialog();
         EXPECT_NE(window.ReadFailure().find("not a data file"), std::string::npos) << window.ReadFailure();
-        EXPECT_EQ(window.SystemTable()->rowCount(), 0);
-        EXPECT_EQ(window.ProgramTable()->rowCount(), 0);
+        EXPECT_EQ(window.SystemTable()->Rows(), 0);
+        EXPECT_EQ(window.ProgramTable()->Rows(), 0);
     }
 }
 
@@ -228,18 +235,20 @@ TEST(CTableGrid, WritesInsideTheSizeLandAndOthersAreDropped) {
     table.SetTextMatrix(-1, 0, "negative");
     table.SetTextMatrix(3, 1, "first");
     table.SetTextMatrix(3, 1, "second");
-    EXPECT_EQ(table.rowCount(), 25);
-    ASSERT_NE(table.item(24, 2), nullptr);
-    EXPECT_EQ(table.item(24, 2)->text(), QStringLiteral("last"));
-    EXPECT_EQ(table.item(3, 1)->text(), QStringLiteral("second"));
-    EXPECT_EQ(table.item(3, 1)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
-    EXPECT_EQ(table.item(5, 0), nullptr);  // never written: empty
-    int items = 0;
-    for (int r = 0; r < table.rowCount(); ++r) {
-        for (int c = 0; c < table.columnCount(); ++c)
-            items += table.item(r, c) != nullptr ? 1 : 0;
+    EXPECT_EQ(table.Rows(), 25);
+    ASSERT_TRUE(table.Written(24, 2));
+    EXPECT_EQ(table.Cell(24, 2).data().toString(), QStringLiteral("last"));
+    EXPECT_EQ(table.Cell(3, 1).data().toString(), QStringLiteral("second"));
+    EXPECT_EQ(table.Cell(3, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::AlignLeft | Qt::AlignVCenter);
+    EXPECT_FALSE(table.Written(5, 0));  // never written: empty
+    EXPECT_FALSE(table.Cell(5, 0).data().isValid());
+    int written = 0;
+    for (int r = 0; r < table.Rows(); ++r) {
+        for (int c = 0; c < table.Cols(); ++c)
+            written += table.Written(r, c) ? 1 : 0;
     }
-    EXPECT_EQ(items, 2);
+    EXPECT_EQ(written, 2);
 }
 
 TEST(CTableGrid, WidthsInTwipsBecomePixelsAtTheWidgetResolution) {
@@ -260,12 +269,17 @@ TEST(CTableGrid, HeaderRowsLookLikeHeaders) {
     table.SetRows(3);
     for (int r = 0; r < 3; ++r)
         table.SetTextMatrix(r, 0, "x");
-    EXPECT_TRUE(table.item(0, 0)->font().bold());
-    EXPECT_EQ(table.item(0, 0)->toolTip(), QStringLiteral("x"));  // names wider than their column
-    EXPECT_TRUE(table.item(2, 0)->toolTip().isEmpty());
-    EXPECT_TRUE(table.item(1, 0)->font().bold());
-    EXPECT_FALSE(table.item(2, 0)->font().bold());
-    EXPECT_NE(table.item(1, 0)->background(), table.item(2, 0)->background());
+    const auto font = [&table](int row) { return table.Cell(row, 0).data(Qt::FontRole).value<QFont>(); };
+    const auto background = [&table](int row) {
+        return table.Cell(row, 0).data(Qt::BackgroundRole).value<QBrush>();
+    };
+    const auto tip = [&table](int row) { return table.Cell(row, 0).data(Qt::ToolTipRole).toString(); };
+    EXPECT_TRUE(font(0).bold());
+    EXPECT_EQ(tip(0), QStringLiteral("x"));  // names wider than their column
+    EXPECT_TRUE(tip(2).isEmpty());
+    EXPECT_TRUE(font(1).bold());
+    EXPECT_FALSE(font(2).bold());
+    EXPECT_NE(background(1), background(2));
 }
 
 TEST(CTableGrid, EightBitTextShowsAsLatin1WithVisibleControlBytes) {
@@ -282,7 +296,7 @@ TEST(CTableGrid, EightBitTextShowsAsLatin1WithVisibleControlBytes) {
         {std::string("a\0b", 3), QString(QLatin1Char('a')) + QChar(0x2400) + QLatin1Char('b')},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DisplayTextOf(c.bytes), c.shown);
+        EXPECT_EQ(CellText(c.bytes), c.shown);
 }
 
 TEST(CTableGrid, ProgramTableAcceptsInputAsSelectionAndCopyButStaysReadOnly) {
@@ -295,8 +309,9 @@ TEST(CTableGrid, ProgramTableAcceptsInputAsSelectionAndCopyButStaysReadOnly) {
             table.SetTextMatrix(r, c, std::to_string(r) + std::to_string(c));
     }
     EXPECT_EQ(table.editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_FALSE(table.item(2, 1)->flags().testFlag(Qt::ItemIsEditable));
-    table.setRangeSelected(QTableWidgetSelectionRange(1, 1, 2, 2), true);
+    EXPECT_FALSE(table.Cell(2, 1).flags().testFlag(Qt::ItemIsEditable));
+    table.selectionModel()->select(QItemSelection(table.Cell(1, 1), table.Cell(2, 2)),
+                                   QItemSelectionModel::Select);
     EXPECT_EQ(table.SelectionAsText(), QStringLiteral("11\t12\n21\t22\n"));
 
     QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);

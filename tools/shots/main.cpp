@@ -313,8 +313,9 @@ int main(int argc, char** argv) {
     // A table window compared with an altered copy of the file read, its second difference chosen.
     {
         const QString altered = work.filePath(QStringLiteral("altered.KDM"));
-        CKDM_XPDlg table(app, &start);
-        table.SetFileName(saved.toStdString());
+        DataDocument document;
+        document.Open(saved.toStdString());
+        CKDM_XPDlg table(app, document, &start);
         table.OnInitDialog();
         if (WriteAlteredCopy(saved.toStdString(), altered.toStdString()) &&
             table.Compare()->CompareWithFile(altered.toStdString(), QStringLiteral("altered.KDM"))) {
