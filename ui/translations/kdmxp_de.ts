@@ -664,4 +664,13 @@ Wirklich abbrechen?</translation>
         <translation>Sie wird erst nach Ihrer Bestätigung in ein Gerät geschrieben.</translation>
     </message>
 </context>
+<context>
+    <name>Print</name>
+    <message>
+        <source>The PDF could not be saved.
+%1</source>
+        <translation>Die PDF-Datei konnte nicht gespeichert werden.
+%1</translation>
+    </message>
+</context>
 </TS>

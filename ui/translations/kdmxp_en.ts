@@ -664,4 +664,13 @@ Do you realy want to break?</translation>
         <translation>It is written into a device only after you confirm.</translation>
     </message>
 </context>
+<context>
+    <name>Print</name>
+    <message>
+        <source>The PDF could not be saved.
+%1</source>
+        <translation>The PDF could not be saved.
+%1</translation>
+    </message>
+</context>
 </TS>
