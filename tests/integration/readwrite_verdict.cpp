@@ -94,6 +94,9 @@ TEST_P(VerdictEverywhere, ShowDiffTheWriteCheckAndTheWriteAgree) {
     const std::string log = root.File("sim.log");
     ASSERT_TRUE(sim.Start(ports, 1, {"--no-pacing", "--log", log}, &error)) << error;
     const CliResult plain = Cli({"write", file});
+    // A backup is a read of the device: none goes ahead of a write that sends nothing.
+    const CliResult backup =
+        c.verdict == kdm::FileVerdict::kWritable ? CliResult{} : Cli({"write", "--backup", file});
     const CliResult allowed = Cli({"write", "--allow-suspect", file});
     // Ended before the check of the last write, so that the log is whole.
     sim.Stop();
@@ -111,13 +114,15 @@ TEST_P(VerdictEverywhere, ShowDiffTheWriteCheckAndTheWriteAgree) {
             EXPECT_TRUE(Contains(plain.err, "\n" + c.listed + "\n")) << plain.err;
             EXPECT_TRUE(Contains(plain.err, "add --allow-suspect")) << plain.err;
             EXPECT_FALSE(Contains(plain.err, "Wrote")) << plain.err;
+            EXPECT_EQ(backup.exitCode, 1) << backup.err;
+            EXPECT_TRUE(Contains(backup.err, "add --allow-suspect")) << backup.err;
             EXPECT_EQ(allowed.exitCode, 0) << allowed.err;
             EXPECT_TRUE(Contains(allowed.err, wrote)) << allowed.err;
             // Only the allowed write reached the device.
             EXPECT_EQ(Occurrences(traffic, "port opened"), 1) << traffic;
             break;
         case kdm::FileVerdict::kRefused:
-            for (const CliResult& run : {plain, allowed}) {
+            for (const CliResult& run : {plain, backup, allowed}) {
                 EXPECT_EQ(run.exitCode, 1) << run.err;
                 EXPECT_EQ(run.err.rfind("Nothing was sent: the file cannot be written as it stands", 0), 0u)
                     << run.err;
