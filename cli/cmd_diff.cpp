@@ -15,6 +15,7 @@
 #include "cli/scratch_directory.h"
 #include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
+#include "data/file_verdict.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 #include "files/data_file.h"
@@ -128,16 +129,26 @@ int RunDiff(Context& context, const DiffOptions& options) {
     }
 
     const kdm::ParameterDiff diff = kdm::CompareParameterSets(*a, b);
+    // A file that a write would refuse, or send only when allowed, is not the same as a sound one,
+    // however its parameters compare. The device's side is what it sent: its marks are differences.
+    const kdm::FileJudgement judgementA = kdm::JudgeDataFile(*a);
+    std::optional<kdm::FileJudgement> judgementB;
+    if (!options.device) judgementB = kdm::JudgeDataFile(b);
+    const kdm::FileJudgement* sideB = judgementB ? &*judgementB : nullptr;
+    const bool filesSound = judgementA.verdict == kdm::FileVerdict::kWritable &&
+                            (!judgementB || judgementB->verdict == kdm::FileVerdict::kWritable);
     if (options.format == "json") {
         nlohmann::ordered_json document = ParameterDiffJson(diff, options.fileA, labelB);
         if (options.device) document["port"] = port;
+        document["files"] = FileJudgementsJson(&judgementA, sideB);
         std::cout << document.dump() << '\n';
     } else {
         std::cout << ParameterDiffText(diff, options.fileA,
-                                       options.device && !port.empty() ? "device on " + port : labelB);
+                                       options.device && !port.empty() ? "device on " + port : labelB,
+                                       &judgementA, sideB);
     }
     std::cout.flush();
-    return diff.Same() ? kDiffSame : kDiffDifferent;
+    return diff.Same() && filesSound ? kDiffSame : kDiffDifferent;
 }
 
 }  // namespace
@@ -149,8 +160,10 @@ void RegisterDiff(CLI::App& app, Context& context, int& exitCode) {
         "Compare two data files, or a data file with the connected device (--device), parameter by\n"
         "parameter: system parameters by letter, program parameters by program number and letter. Each\n"
         "difference is listed once: changed, only in A or only in B; a value whose telegram failed its\n"
-        "checksum or was damaged always counts as a difference. Exit status 0 when both hold the same\n"
-        "parameters, 1 when they differ, 2 on trouble (a file that cannot be read, no device), 130 when\n"
+        "checksum or was damaged always counts as a difference. A file that a write would refuse or\n"
+        "send only with --allow-suspect (cut short, bytes that are no record ...) is named with what is\n"
+        "wrong with it. Exit status 0 when both hold the same parameters and both files are as a read\n"
+        "stores them, 1 otherwise, 2 on trouble (a file that cannot be read, no device), 130 when\n"
         "stopped with Ctrl-C or SIGTERM, 129 on SIGHUP.");
     diff->add_option("A", options->fileA, "Data file (.KDM)")->required();
     diff->add_option("B", options->fileB, "Data file (.KDM) to compare with A");
@@ -159,7 +172,7 @@ void RegisterDiff(CLI::App& app, Context& context, int& exitCode) {
                    "temporary directory, never to KDM.tmp");
     diff->add_option("--format", options->format,
                      "text (default): a table of the differences;\n"
-                     "json: one object {\"a\", \"b\", \"deviceType\", \"differences\": [...]}")
+                     "json: one object {\"a\", \"b\", \"deviceType\", \"differences\": [...], \"files\"}")
         ->check(CLI::IsMember({"text", "json"}));
     diff->add_option("--port", options->port, "With --device: use this port alone (COMn or a device path)")
         ->type_name("COMn|PATH");

@@ -11,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "cli/parameter_output.h"
+#include "data/file_verdict.h"
 #include "data/parameter_model.h"
 #include "data/tables.h"
 #include "data/write_check.h"
@@ -138,6 +139,8 @@ int RunShow(const ShowOptions& options) {
                   << ": not a data file (it does not begin with an identification telegram)\n";
         return kExitFailure;
     }
+    // The write's own judgement, so that show never calls a file sound that a write refuses.
+    const kdm::FileJudgement judgement = kdm::JudgeDataFile(set);
     const kdm::FilledTables tables = kdm::FillTables(set);
     const kdm::TableContents& system = tables.system;
     const kdm::TableContents& program = tables.program;
@@ -145,8 +148,18 @@ int RunShow(const ShowOptions& options) {
     const std::string& heading = set.Heading();
 
     if (options.format == "json") {
-        std::cout << ParameterSetJson(set).dump() << '\n';
+        nlohmann::ordered_json document = ParameterSetJson(set);
+        document["write"] = FileJudgementJson(judgement);
+        std::cout << document.dump() << '\n';
         return kExitOk;
+    }
+    // Beside a document for scripts the verdict is one line on stderr; the text lists the findings.
+    if (options.format != "text" && judgement.verdict != kdm::FileVerdict::kWritable) {
+        std::cerr << "kdmxp-cli show: " << options.file << ": "
+                  << (judgement.verdict == kdm::FileVerdict::kRefused
+                          ? "cannot be written into a device as it stands"
+                          : "is written into a device only when the user allows it (--allow-suspect)")
+                  << "; --format text lists why\n";
     }
     if (options.format == "csv") {
         const CsvBlocks blocks = options.table == "system"    ? CsvBlocks::kSystem
@@ -203,6 +216,7 @@ int RunShow(const ShowOptions& options) {
                "stores it\n";
     }
     if (leftOut > 0) out += leftOutText + "\n";
+    out += FileJudgementText(judgement, "This file");
     if (options.table != "program") out += "\n" + TextTable(system);
     if (options.table != "system") out += "\n" + TextTable(program);
     std::cout << out;

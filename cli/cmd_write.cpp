@@ -13,6 +13,7 @@
 #include "cli/port_option.h"
 #include "cli/scratch_directory.h"
 #include "cli/transfer_cli.h"
+#include "data/file_verdict.h"
 #include "data/strings.h"
 #include "files/data_file.h"
 #include "files/data_file_name.h"
@@ -79,9 +80,22 @@ int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watc
     return kExitOk;
 }
 
+// False when the write engine will refuse the file before it opens a port: no backup read goes ahead
+// of that refusal. A file that cannot be read, or is too short to be judged, is left to the engine.
+bool WriteWouldSend(const WriteOptions& options) {
+    std::string text;
+    std::string reason;
+    long length = 0;
+    if (!kdm::ReadWholeFile(options.file, text, length, reason) || length <= kdm::kMinimumWriteLength)
+        return true;
+    const kdm::FileVerdict verdict = kdm::JudgeDataFile(kdm::ParseParameterSet(text).set).verdict;
+    return verdict == kdm::FileVerdict::kWritable ||
+           (verdict == kdm::FileVerdict::kAsk && options.allowSuspect);
+}
+
 int RunWrite(Context& context, const WriteOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
-    if (options.backup) {
+    if (options.backup && WriteWouldSend(options)) {
         const int backedUp = BackupBeforeWrite(context, options.file, options.port, options.quiet);
         if (backedUp != kExitOk) return backedUp;
     }
@@ -165,8 +179,9 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
                     "difference is printed on stdout as \"record N: file ... device ...\"; a value marked\n"
                     "\" !!!\" or damaged on either side counts as a difference");
     write->add_flag("--allow-suspect", options->allowSuspect,
-                    "Write records the read marked \" !!!\" (checksum mismatch) as they are; without it a\n"
-                    "file holding any is refused before the port is opened. Damaged frames are never sent");
+                    "Write records the read marked \" !!!\" (checksum mismatch) as they are, and a file cut\n"
+                    "short after whole frames; without it such a file is refused before the port is opened.\n"
+                    "Damaged frames and bytes that are no record are never let through");
     write->add_flag("--backup", options->backup,
                     "First read the device (the same search, the same type check) into the history; when\n"
                     "that read fails, or the history cannot keep it, nothing is written");

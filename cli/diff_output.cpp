@@ -164,3 +164,23 @@ std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a
 }
 
 }  // namespace kdmcli
+
+namespace kdmcli {
+
+std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b,
+                              const kdm::FileJudgement* judgementA, const kdm::FileJudgement* judgementB) {
+    std::string files;
+    if (judgementA != nullptr) files += FileJudgementText(*judgementA, "A");
+    if (judgementB != nullptr) files += FileJudgementText(*judgementB, "B");
+    if (files.empty()) return ParameterDiffText(diff, a, b);
+    if (!diff.Same()) return ParameterDiffText(diff, a, b) + "\n" + files;
+    return "A: " + Legible(a) + "\nB: " + Legible(b) + "\nThe parameters agree, but not the files:\n" + files;
+}
+
+nlohmann::ordered_json FileJudgementsJson(const kdm::FileJudgement* judgementA,
+                                          const kdm::FileJudgement* judgementB) {
+    return {{"a", judgementA != nullptr ? FileJudgementJson(*judgementA) : nlohmann::ordered_json(nullptr)},
+            {"b", judgementB != nullptr ? FileJudgementJson(*judgementB) : nlohmann::ordered_json(nullptr)}};
+}
+
+}  // namespace kdmcli

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/file_verdict.h"
 #include "data/parameter_diff.h"
 
 namespace kdmcli {
@@ -24,6 +25,16 @@ nlohmann::ordered_json ParameterDiffJson(const kdm::ParameterDiff& diff, std::st
 // be trusted; then a count. "No differences" and nothing else when the sets agree. Control bytes are
 // shown by name (<STX>).
 std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b);
+
+// The same, followed by what the write check says of A and of B (null: not a file, or not asked) when
+// it says anything (FileJudgementText). Parameters that agree in files that are not as a read stores
+// them are not "No differences": the text says they agree, then what is wrong with the files.
+std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b,
+                              const kdm::FileJudgement* judgementA, const kdm::FileJudgement* judgementB);
+
+// {"a": FileJudgementJson or null, "b": ...}: the "files" member of the JSON document.
+nlohmann::ordered_json FileJudgementsJson(const kdm::FileJudgement* judgementA,
+                                          const kdm::FileJudgement* judgementB);
 
 // "changed", "onlyA", "onlyB" or "suspect": the word scripts get.
 std::string_view DiffKindName(kdm::DiffKind kind);

@@ -127,6 +127,31 @@ nlohmann::ordered_json ParameterSetJson(const kdm::ParameterSet& set) {
             {"programs", std::move(programs)}};
 }
 
+nlohmann::ordered_json FileJudgementJson(const kdm::FileJudgement& judgement) {
+    nlohmann::ordered_json findings = nlohmann::ordered_json::array();
+    for (const kdm::WriteFinding& finding : judgement.check.findings) {
+        findings.push_back({{"record", finding.record},
+                            {"program", Latin1ToUtf8(finding.program)},
+                            {"letter", Latin1ToUtf8(finding.letter)},
+                            {"kind", kdm::WriteProblemName(finding.problem)},
+                            {"bytes", finding.bytes},
+                            {"overridable", finding.overridable},
+                            {"reason", Latin1ToUtf8(finding.reason)}});
+    }
+    return {{"verdict", kdm::FileVerdictName(judgement.verdict)}, {"findings", std::move(findings)}};
+}
+
+std::string FileJudgementText(const kdm::FileJudgement& judgement, std::string_view subject) {
+    if (judgement.verdict == kdm::FileVerdict::kWritable) return {};
+    std::string text(subject);
+    text += judgement.verdict == kdm::FileVerdict::kRefused
+                ? " cannot be written into a device as it stands:\n"
+                : " is written into a device only when the user allows it (--allow-suspect):\n";
+    for (const kdm::WriteFinding& finding : judgement.check.findings)
+        text += "  " + Latin1ToUtf8(kdm::DescribeWriteFinding(finding)) + "\n";
+    return text;
+}
+
 std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks) {
     std::string out = "block,program,letter,name,value,suspect\n";
     if (blocks != CsvBlocks::kProgram) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/file_verdict.h"
 #include "data/parameter_model.h"
 
 namespace kdmcli {
@@ -29,6 +30,16 @@ enum class CsvBlocks { kBoth, kSystem, kProgram };
 // "<CR>": link/visible_text.h); fields quoted as RFC 4180 asks when they hold a comma or a quote;
 // every line ends with LF.
 std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks);
+
+// What the write check says of a file, for scripts: {"verdict": "writable"|"ask"|"refused",
+// "findings": [{"record", "program", "letter", "kind", "bytes", "overridable", "reason"}, ...]}.
+nlohmann::ordered_json FileJudgementJson(const kdm::FileJudgement& judgement);
+
+// What the write check says of a file, for a terminal: nothing for a writable file; otherwise a line
+// "<subject> cannot be written into a device as it stands:" (or "... only when the user allows it
+// (--allow-suspect):") and one line per finding, indented by two blanks, control bytes by name. Every
+// line ends with LF.
+std::string FileJudgementText(const kdm::FileJudgement& judgement, std::string_view subject);
 
 // One CSV field, quoted when it must be; its bytes as they are (grid-csv keeps CR LF in a cell).
 std::string CsvField(std::string_view bytes);

@@ -38,11 +38,12 @@ std::vector<std::string> ProgramsOfRecords(const ParameterSet& set) {
     return programs;
 }
 
-// What is wrong with the frame of one telegram record past the identification, if anything.
-bool ExamineFrame(const Record& record, WriteProblem& problem, std::string& reason) {
+// What is wrong with the frame of one telegram record past the identification, if anything. `atEnd`:
+// the record is the last one and the text ends inside it, so nothing follows its bytes.
+bool ExamineFrame(const Record& record, bool atEnd, WriteProblem& problem, std::string& reason) {
     // A telegram record keeps its frame apart from the annotation; any other record keeps every byte.
     const std::string& bytes = record.Bytes();
-    if (bytes.size() < kFrameBytes - 1) {
+    if (bytes.size() < kFrameBytes - 1 || (atEnd && bytes.size() < kFrameBytes)) {
         problem = WriteProblem::kCutShort;
         reason = "the frame is cut short (" + std::to_string(bytes.size()) + " of its " +
                  std::to_string(kFrameBytes) + " bytes)";
@@ -73,6 +74,39 @@ bool ExamineFrame(const Record& record, WriteProblem& problem, std::string& reas
     return false;
 }
 
+// A number of bytes in words: "1 byte ... is", "300 bytes ... are".
+std::string NoRecordText(std::size_t count, std::string_view where) {
+    return std::to_string(count) + (count == 1 ? " byte " : " bytes ") + std::string(where) +
+           (count == 1 ? " is no record" : " are no record");
+}
+
+// Why a record that begins with a whole, well-summed frame and ends with its terminator is still not
+// as a read stores it: bytes after its annotation, or an annotation a read would not have written.
+// The record is kept raw, so Bytes() holds all of it.
+void ExamineAnnotation(const Record& record, WriteFinding& finding) {
+    const std::string_view body =
+        std::string_view(record.Bytes()).substr(0, record.Bytes().size() - kRecordTerminator.size());
+    const std::string_view frame = body.substr(0, kFrameBytes);
+    std::string annotation(kChecksumSeparator);
+    annotation += ComputeChecksum(frame);
+    const std::string_view after = body.substr(kFrameBytes);
+    if (after.starts_with(annotation) && after.size() > annotation.size()) {
+        std::string_view rest = after.substr(annotation.size());
+        if (rest.starts_with(kMismatchMark)) rest.remove_prefix(kMismatchMark.size());
+        if (!rest.empty()) {
+            finding.problem = WriteProblem::kAfterAnnotation;
+            finding.bytes = rest.size();
+            finding.reason = std::to_string(rest.size()) + (rest.size() == 1 ? " byte" : " bytes") +
+                             " after its annotation \"" + annotation.substr(1) +
+                             "\": a read stores nothing there";
+            return;
+        }
+    }
+    finding.problem = WriteProblem::kAnnotation;
+    finding.reason =
+        "its annotation is not the \"" + annotation.substr(1) + "\" a read writes after this frame";
+}
+
 }  // namespace
 
 int WriteCheck::Blocking() const {
@@ -82,6 +116,11 @@ int WriteCheck::Blocking() const {
 
 int WriteCheck::Overridable() const {
     return static_cast<int>(findings.size()) - Blocking();
+}
+
+int WriteCheck::Count(WriteProblem problem) const {
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(),
+                                          [problem](const WriteFinding& f) { return f.problem == problem; }));
 }
 
 WriteCheck CheckFileForWriting(const ParameterSet& set) {
@@ -95,21 +134,71 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         check.findings.push_back(std::move(finding));
     }
     const std::vector<std::string> programs = ProgramsOfRecords(set);
+    // The records after the last one that begins with STX hold no telegram: bytes after the last record.
+    std::size_t trailingFrom = records.size();
+    while (trailingFrom > 1 && !records[trailingFrom - 1].StartsWithStx())
+        --trailingFrom;
     std::size_t programPastLimit = 0;
     // The write sends from the STX after the identification's 'g' on; every record past the first
     // that begins with STX is one frame it sends.
     for (std::size_t k = 1; k < records.size(); ++k) {
         const Record& record = records[k];
-        if (!record.StartsWithStx()) continue;
+        const auto add = [&](WriteFinding finding) {
+            finding.record = static_cast<int>(k + 1);
+            finding.program = programs[k];
+            finding.letter = std::string(record.Letter());
+            check.findings.push_back(std::move(finding));
+        };
+        if (!record.StartsWithStx()) {
+            // Not sent, but no part of a file a read stores either.
+            WriteFinding finding;
+            if (k < trailingFrom) {
+                finding.problem = WriteProblem::kNotARecord;
+                finding.bytes = record.Size();
+                finding.reason = NoRecordText(record.Size(), "between two records");
+            } else if (k == trailingFrom) {
+                for (std::size_t t = k; t < records.size(); ++t)
+                    check.trailingBytes += records[t].Size();
+                finding.problem = WriteProblem::kTrailingBytes;
+                finding.bytes = check.trailingBytes;
+                finding.reason = NoRecordText(check.trailingBytes, "after the last record");
+            } else {
+                continue;
+            }
+            add(std::move(finding));
+            continue;
+        }
         ++check.frames;
         if (IsLetter(record.Letter(), 'P') && ++check.programs == kMaxPrograms + 1) programPastLimit = k;
-        WriteFinding finding;
-        if (!ExamineFrame(record, finding.problem, finding.reason)) continue;
-        finding.record = static_cast<int>(k + 1);
-        finding.program = programs[k];
-        finding.letter = std::string(record.Letter());
-        finding.overridable = finding.problem == WriteProblem::kMarked;
-        check.findings.push_back(std::move(finding));
+        const bool terminated = record.Form() != RecordForm::kRaw ||
+                                std::string_view(record.Bytes()).ends_with(kRecordTerminator);
+        const bool atEnd = !terminated && k + 1 == records.size();
+        WriteFinding frame;
+        const bool frameFault = ExamineFrame(record, atEnd, frame.problem, frame.reason);
+        if (frameFault) {
+            frame.bytes = frame.problem == WriteProblem::kCutShort ? record.Bytes().size() : 0;
+            frame.overridable = frame.problem == WriteProblem::kMarked;
+            add(std::move(frame));
+        }
+        // Only a record kept byte for byte can be damaged apart from its frame.
+        if (record.Form() != RecordForm::kRaw) continue;
+        if (atEnd) {
+            WriteFinding cut;
+            cut.problem = WriteProblem::kFileCutShort;
+            cut.reason = "the file ends inside a record: it was cut short";
+            cut.overridable = true;
+            check.cutShort = true;
+            add(std::move(cut));
+        } else if (!frameFault && !terminated) {
+            WriteFinding run;
+            run.problem = WriteProblem::kNoTerminator;
+            run.reason = "it runs into the next record without its line end (CR LF CR)";
+            add(std::move(run));
+        } else if (!frameFault) {
+            WriteFinding annotation;
+            ExamineAnnotation(record, annotation);
+            add(std::move(annotation));
+        }
     }
     if (check.programs > kMaxPrograms) {
         WriteFinding finding;
@@ -117,6 +206,7 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         finding.program = programs[programPastLimit];
         finding.letter = "P";
         finding.problem = WriteProblem::kTooManyPrograms;
+        finding.programs = check.programs;
         finding.reason = "the file holds " + std::to_string(check.programs) +
                          " programs; a device holds at most " + std::to_string(kMaxPrograms) +
                          ", and this is the first one past them";
@@ -143,17 +233,26 @@ std::string DescribeWriteFinding(const WriteFinding& finding) {
 std::string DescribeWriteCheck(const WriteCheck& check) {
     if (check.findings.empty()) return {};
     const int blocking = check.Blocking();
-    const int marked = check.Overridable();
+    const int marked = check.Count(WriteProblem::kMarked);
     std::string text;
     if (blocking > 0) {
         text = "Nothing was sent: the file cannot be written as it stands (" + std::to_string(blocking) +
                (blocking == 1 ? " fault" : " faults");
         if (marked > 0)
             text += ", " + std::to_string(marked) + " marked " + (marked == 1 ? "record" : "records");
+        if (check.cutShort) text += ", cut short";
         text += "):";
-    } else {
+    } else if (!check.cutShort) {
         text = std::to_string(marked) + (marked == 1 ? " record is" : " records are") +
                " marked \" !!!\": the value a device would get may not be the one it sent:";
+    } else if (marked == 0) {
+        text =
+            "The file was cut short: a device would get only the frames before the cut and keep its own "
+            "values for whatever followed:";
+    } else {
+        text = std::to_string(marked) + (marked == 1 ? " record is" : " records are") +
+               " marked \" !!!\" and the file was cut short: the values a device would get may not be the "
+               "ones it sent, and it would keep its own for whatever followed the cut:";
     }
     for (const WriteFinding& finding : check.findings)
         text += "\n" + DescribeWriteFinding(finding);

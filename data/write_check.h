@@ -8,9 +8,17 @@
 // sent only when the user says so; a file without parameters or with more programs than a device holds
 // is refused whole.
 //
+// Beyond the frames, every record the parameter model calls damaged is a finding, so that the write
+// never sends a file that `show` and the table window call damaged: bytes that are no record (between
+// records or after the last one), a record with bytes after its annotation or with an annotation a read
+// would not have written, a record that runs into the next one without its terminator. All of them are
+// refused. A file that ends inside its last record (a copy that stopped, a full disk) is listed and may
+// be written knowingly, like a marked record: its frames may be whole, but nobody knows what followed.
+//
 // Thread safety: pure, no shared state.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,6 +40,12 @@ enum class WriteProblem : std::uint8_t {
     kChangedAfterRead,  // marked, but the frame no longer is what the read marked
     kNoParameters,      // no telegram follows the identification
     kTooManyPrograms,   // a program past the kMaxPrograms-th
+    kFileCutShort,      // the last record has no terminator: the file ends inside it (overridable)
+    kTrailingBytes,     // bytes after the last record that are no record (`bytes` counts them)
+    kNotARecord,        // bytes between two records that are no record (`bytes` counts them)
+    kAfterAnnotation,   // bytes after the record's " QS nnn" annotation (`bytes` counts them)
+    kAnnotation,        // what follows the frame is not the annotation a read writes for it
+    kNoTerminator,      // the record runs into the next one without its CR LF CR
 };
 
 struct WriteFinding {
@@ -43,9 +57,15 @@ struct WriteFinding {
     std::string program;
     std::string letter;  // telegram position 1 as stored, empty when there is none
     WriteProblem problem = WriteProblem::kNoIdentification;
+    // The bytes the problem is about: the bytes that are no record (kTrailingBytes, kNotARecord), those
+    // after the annotation (kAfterAnnotation), the frame's (kCutShort); 0 otherwise.
+    std::size_t bytes = 0;
+    // kTooManyPrograms: the programs the file holds; 0 otherwise.
+    int programs = 0;
     std::string reason;  // the words the user reads, in English
-    // The user may have it sent knowingly (--allow-suspect, or Yes to the question). Only a whole
-    // frame that the read marked and that nobody changed since; never a damaged one.
+    // The user may have it sent knowingly (--allow-suspect, or Yes to the question): a whole frame
+    // that the read marked and that nobody changed since, and the end of a file cut short; never a
+    // damaged frame.
     bool overridable = false;
 };
 
@@ -54,11 +74,17 @@ struct WriteCheck {
     std::vector<WriteFinding> findings;
     int frames = 0;    // frames the write would send
     int programs = 0;  // 'P' frames among them
+    // Bytes after the last record that are no record; 0 when the file ends with a record.
+    std::size_t trailingBytes = 0;
+    // The file ends inside its last record.
+    bool cutShort = false;
 
     // Findings nobody may override.
     int Blocking() const;
     // Findings a user may override.
     int Overridable() const;
+    // Findings of one kind.
+    int Count(WriteProblem problem) const;
 };
 
 // Every finding of `set`, as parsed from the file text the write would send.
@@ -68,8 +94,8 @@ WriteCheck CheckFileForWriting(const ParameterSet& set);
 std::string DescribeWriteFinding(const WriteFinding& finding);
 
 // What the user reads before anything is sent: a first line saying what is wrong (nothing may be
-// sent, or only marked records were found, on which the user may decide), then one line per finding.
-// Empty when there are no findings.
+// sent, or only marked records or a cut were found, on which the user may decide), then one line per
+// finding. Empty when there are no findings.
 std::string DescribeWriteCheck(const WriteCheck& check);
 
 // True when the text begins with an identification telegram: its first record starts with STX and

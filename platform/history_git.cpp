@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+#include "platform/atomic_save.h"
+
 namespace kdm {
 namespace {
 
@@ -40,21 +42,11 @@ std::string Parent(const std::string& path) {
     return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
+// Every file the history writes itself goes through the one atomic save: a full disk or a kill leaves
+// the previous file or none, never a torn one, and a name taken by anything but a regular file (a
+// symbolic link, a FIFO) is refused rather than written through.
+bool WriteFile(const std::string& path, const std::string& bytes, std::string& reason) {
+    return SaveBytesAtomically(path, bytes, reason) == 1;
 }
 
 std::string Trimmed(std::string text) {
@@ -416,7 +408,8 @@ HistoryResult GitHistory::Ensure() {
     Git({"symbolic-ref", "HEAD", kBranchRef});
     Git({"config", "core.autocrlf", "false"});
     // Data files are records ended by CR LF CR: never converted, never merged line by line.
-    WriteFile(location_ + "/.git/info/attributes", "*.KDM binary\n");
+    std::string reason;
+    WriteFile(location_ + "/.git/info/attributes", "*.KDM binary\n", reason);
     return HistoryResult::Ok();
 }
 
@@ -464,9 +457,9 @@ HistoryResult GitHistory::Record(const HistoryRecord& record, HistoryEntry& entr
     made.framesInFile = record.framesInFile;
 
     const std::string incoming = location_ + "/.git/kdmxp-incoming";
-    if (!WriteFile(incoming, record.contents))
-        return HistoryResult::Fail("Cannot write into the history " + location_ + ": " +
-                                   std::strerror(errno));
+    std::string reason;
+    if (!WriteFile(incoming, record.contents, reason))
+        return HistoryResult::Fail("Cannot write into the history " + location_ + ": " + reason);
     GitRun run = Git({"hash-object", "-w", "--no-filters", incoming});
     const std::string blob = Trimmed(run.out);
     if (run.status != 0 || blob.size() < 12) {
@@ -478,18 +471,15 @@ HistoryResult GitHistory::Record(const HistoryRecord& record, HistoryEntry& entr
     // The folder holds the file too, so that it opens in any program; the same contents are the same
     // file, which is kept.
     const std::string target = location_ + "/" + made.file;
-    if (!PathExists(target) && MakeDirectories(location_ + "/" + folder)) {
-        if (::rename(incoming.c_str(), target.c_str()) != 0) ::unlink(incoming.c_str());
-    } else {
-        ::unlink(incoming.c_str());
-    }
+    if (!PathExists(target) && MakeDirectories(location_ + "/" + folder))
+        WriteFile(target, record.contents, reason);
+    ::unlink(incoming.c_str());
     run = Git({"update-index", "--add", "--cacheinfo", "100644," + blob + "," + made.file});
     if (run.status != 0) return HistoryResult::Fail(Why("Cannot add the data file to the history", run));
 
     const std::string messagePath = location_ + "/.git/kdmxp-message";
-    if (!WriteFile(messagePath, FormatHistoryMessage(made)))
-        return HistoryResult::Fail("Cannot write into the history " + location_ + ": " +
-                                   std::strerror(errno));
+    if (!WriteFile(messagePath, FormatHistoryMessage(made), reason))
+        return HistoryResult::Fail("Cannot write into the history " + location_ + ": " + reason);
     run = Git({"commit", "--quiet", "--allow-empty", "--no-verify", "--no-gpg-sign", "-F", messagePath});
     ::unlink(messagePath.c_str());
     if (run.status != 0) return HistoryResult::Fail(Why("Cannot record the entry in the history", run));

@@ -1,5 +1,6 @@
 #include "platform/port_map.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -34,6 +35,42 @@ std::string CanonicalName(int portNumber) {
 
 std::string FixedRulePath(int portNumber) {
     return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+// A remembered name holds every identity its adapter was seen with, one a line, the one it has with
+// udev's by-id link first (a single identity is what older versions stored).
+constexpr char kIdentitySeparator = '\n';
+
+bool Holds(std::string_view slot, std::string_view identity) {
+    while (!slot.empty()) {
+        const std::size_t end = slot.find(kIdentitySeparator);
+        if (slot.substr(0, end) == identity) return true;
+        if (end == std::string_view::npos) break;
+        slot.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+// What an adapter is known by: its identity now (PortIdentity: the by-id name when udev has made the
+// link, else the serial number), then what it is known by without the link, so that the name given
+// in the moment between the kernel's device and udev's link stays the adapter's once the link is
+// there, and the other way round. A USB adapter without serial number is known without the link by
+// its kind alone ("usb:067b:2303::if00"), which only finds a name it had with its link: on its own it
+// tells two such adapters no better than their by-id names do. Empty strings for what it lacks.
+std::vector<std::string> AdapterIdentities(const DetectedPort& port) {
+    std::vector<std::string> identities = {PortIdentity(port)};
+    if (port.kind != PortKind::kUsb) return identities;
+    DetectedPort withoutLink = port;
+    withoutLink.byIdPath.clear();
+    std::string bare = PortIdentity(withoutLink);
+    if (bare.empty()) {
+        char kind[32];
+        std::snprintf(kind, sizeof kind, "usb:%04x:%04x::if", static_cast<unsigned>(port.vendorId),
+                      static_cast<unsigned>(port.productId));
+        bare = kind + port.interfaceNumber;
+    }
+    if (bare != identities.front()) identities.push_back(bare);
+    return identities;
 }
 
 }  // namespace
@@ -167,25 +204,40 @@ PortTable PortMap::Table() const {
             }
         }
     }
-    // An identity two present ports share tells neither apart: neither uses the memory.
-    std::vector<std::string> identities;
+    // An identity two present ports share tells neither apart: neither uses it.
+    std::vector<std::vector<std::string>> identities;
     std::map<std::string, int> uses;
     for (const DetectedPort* port : adapters) {
-        identities.push_back(PortIdentity(*port));
-        ++uses[identities.back()];
+        identities.push_back(AdapterIdentities(*port));
+        for (const std::string& identity : identities.back())
+            ++uses[identity];
     }
-    for (std::string& identity : identities) {
-        if (uses[identity] > 1) identity.clear();
+    for (std::vector<std::string>& known : identities) {
+        for (std::string& identity : known) {
+            if (uses[identity] > 1) identity.clear();
+        }
     }
 
-    // First the adapters coming back to a name they had.
+    // First the adapters coming back to a name they had: by the identity they have now, then (an
+    // adapter seen before udev made its by-id link, or after) by the other one they were known by.
     std::vector<bool> done(adapters.size(), false);
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        if (identities[i].empty()) continue;
-        for (int n = 1; n <= kMaxPortNumber && !done[i]; ++n) {
-            if (remembered[static_cast<std::size_t>(n)] == identities[i] && isFree(n)) {
-                give(n, *adapters[i], PortSource::kAdapter);
-                done[i] = true;
+    for (const bool primary : {true, false}) {
+        for (std::size_t i = 0; i < adapters.size(); ++i) {
+            if (done[i]) continue;
+            const std::size_t from = primary ? 0 : 1;
+            const std::size_t to = primary ? 1 : identities[i].size();
+            for (std::size_t k = from; k < to && !done[i]; ++k) {
+                const std::string& identity = identities[i][k];
+                if (identity.empty()) continue;
+                for (int n = 1; n <= kMaxPortNumber && !done[i]; ++n) {
+                    if (!isFree(n) || !Holds(remembered[static_cast<std::size_t>(n)], identity)) continue;
+                    give(n, *adapters[i], PortSource::kAdapter);
+                    done[i] = true;
+                    // The memory learns an identity it lacked (the by-id name udev has made since).
+                    if (!identities[i][0].empty() &&
+                        !Holds(remembered[static_cast<std::size_t>(n)], identities[i][0]))
+                        Remember(n, identities[i], remembered);
+                }
             }
         }
     }
@@ -214,15 +266,28 @@ PortTable PortMap::Table() const {
     return table;
 }
 
-void PortMap::Remember(int portNumber, const std::string& identity,
+void PortMap::Remember(int portNumber, const std::vector<std::string>& identities,
                        std::vector<std::string>& remembered) const {
+    // Without an identity of its own (a USB adapter without serial number, before or without udev) an
+    // adapter is not told apart from another of its kind: nothing is remembered.
+    if (identities.empty() || identities.front().empty()) return;
     if (settings_ == nullptr || !settings_->CreateKey(kAdapterMemoryKey, false)) return;
+    std::string known;
+    for (const std::string& identity : identities) {
+        if (identity.empty()) continue;
+        if (!known.empty()) known += kIdentitySeparator;
+        known += identity;
+    }
     // One name per identity: a name the adapter had before, now held by something else, is forgotten.
     for (int n = 1; n <= kMaxPortNumber; ++n) {
         std::string& slot = remembered[static_cast<std::size_t>(n)];
-        const bool wanted = n == portNumber ? slot != identity : !identity.empty() && slot == identity;
+        bool wanted = n == portNumber && slot != known;
+        if (n != portNumber) {
+            for (const std::string& identity : identities)
+                wanted = wanted || (!identity.empty() && Holds(slot, identity));
+        }
         if (!wanted) continue;
-        slot = n == portNumber ? identity : std::string();
+        slot = n == portNumber ? known : std::string();
         settings_->WriteValue(kAdapterMemoryKey, CanonicalName(n), TextValue(slot));
     }
 }

@@ -6,9 +6,10 @@
 //    device path) decides first. For names not mapped there:
 //      * with port discovery: a real UART ttyS(n) is COM(n+1); every other detected port (USB and
 //        CDC-ACM adapters first) gets the lowest COM1..COM9 name nothing else holds (COM10..COM30 when
-//        those are gone), remembered by the adapter's identity under kAdapterMemoryKey so that it keeps
-//        its name when it comes back, in any socket. Names that hold nothing lead nowhere: a phantom
-//        UART holds no name.
+//        those are gone), remembered by the adapter's identities under kAdapterMemoryKey so that it
+//        keeps its name when it comes back, in any socket, and in the moment after plugging in before
+//        udev has made its by-id link (a refresh then does not rename it). Names that hold nothing
+//        lead nowhere: a phantom UART holds no name.
 //      * without discovery (none given, or the system offers none): /dev/ttyS(n-1).
 #pragma once
 
@@ -22,7 +23,8 @@
 namespace kdm {
 
 inline constexpr std::string_view kPortMapKey = "Software\\Dorvik\\KDM_XP\\Ports";
-// Lasting: text value "COMn" holding the identity (PortIdentity) of the adapter last given COMn.
+// Lasting: text value "COMn" holding the identities of the adapter last given COMn, one a line: its
+// PortIdentity with udev's by-id link, then the one without (serial number, or vendor and product).
 inline constexpr std::string_view kAdapterMemoryKey = "Software\\Dorvik\\KDM_XP\\Adapters";
 inline constexpr int kMaxPortNumber = 30;
 // Adapters get names among COM1..COM9 first: the device search scans those.
@@ -80,8 +82,10 @@ class PortMap {
 
   private:
     std::string UserMapping(int portNumber) const;
-    // Records that `identity` now has the name COM<portNumber>; keeps `remembered` in step.
-    void Remember(int portNumber, const std::string& identity, std::vector<std::string>& remembered) const;
+    // Records that the adapter known by `identities` (its own first) now has the name COM<portNumber>;
+    // keeps `remembered` in step. Nothing for an adapter without an identity of its own.
+    void Remember(int portNumber, const std::vector<std::string>& identities,
+                  std::vector<std::string>& remembered) const;
     ISettingsStore* settings_;
     IPortDiscovery* discovery_;
 };

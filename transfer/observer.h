@@ -88,8 +88,9 @@ class ITransferObserver {
     virtual bool AskDiscardUnsaved() = 0;
     // Write: the file-open dialog; true with a path, false when cancelled.
     virtual bool ChooseFileToWrite(std::string& path) = 0;
-    // Write, before any port is opened: the file holds records marked " !!!", listed in `text`, and
-    // nothing else is wrong with it. True sends them as they are; the answer when nobody says so is No.
+    // Write, before any port is opened: the file holds records marked " !!!" or was cut short after
+    // whole frames, listed in `text`, and nothing else is wrong with it. True sends it as it is; the
+    // answer when nobody says so is No.
     virtual bool AskWriteMarkedRecords(const std::string& text) {
         (void)text;
         return false;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "data/file_verdict.h"
 #include "data/parameter_model.h"
 #include "data/strings.h"
 #include "data/write_check.h"
@@ -123,10 +124,10 @@ bool WriteEngine::FileFitForDevice() {
     // A file too short to write keeps its refusal after the type check; any longer one is checked
     // whole before a port is opened, so that no frame of a damaged file reaches a device.
     if (fileLength_ <= kMinimumWriteLength) return true;
-    const WriteCheck check = CheckFileForWriting(ParseParameterSet(fileText_).set);
-    if (check.findings.empty()) return true;
-    const std::string text = DescribeWriteCheck(check);
-    if (check.Blocking() > 0) {
+    const FileJudgement judgement = JudgeDataFile(ParseParameterSet(fileText_).set);
+    if (judgement.verdict == FileVerdict::kWritable) return true;
+    const std::string text = DescribeWriteCheck(judgement.check);
+    if (judgement.verdict == FileVerdict::kRefused) {
         Fail(text);
         return false;
     }

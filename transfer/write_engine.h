@@ -5,9 +5,9 @@
 // sent, in file order, unchanged; the write ends with "communication terminated" only after each of
 // them was acknowledged. A write that ends after sending some of them (a failed acknowledgement, a
 // stop) tells the observer so with OnWriteIncomplete. Before any port is opened, a file longer than
-// kMinimumWriteLength must pass CheckFileForWriting (data/write_check.h): a damaged one is refused with the
-// list of what is wrong (ShowError), and records marked " !!!" go out only when AskWriteMarkedRecords says
-// yes.
+// kMinimumWriteLength is judged as `show` judges it (JudgeDataFile, data/file_verdict.h): a damaged one
+// is refused with the list of what is wrong (ShowError), and one with records marked " !!!" or cut short
+// after whole frames goes out only when AskWriteMarkedRecords says yes.
 #pragma once
 
 #include <cstdint>

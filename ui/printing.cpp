@@ -1,9 +1,11 @@
 #include "ui/printing.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "data/strings.h"
 #include "files/data_file.h"
 #include "files/data_file_name.h"
 #include "files/print_layout.h"
@@ -107,6 +110,38 @@ int PrintText(QPrinter& printer, const std::string& text, const std::string& pat
     return DrawPrintout(printer, printer.resolution(), text, path);
 }
 
+namespace {
+
+// The printout as a PDF document in memory, laid out for `layout` at `resolution` dots per inch: made
+// whole before anything reaches the disk. Returns false when the document could not be started.
+bool RenderPdf(const QPageLayout& layout, int resolution, const std::string& text, const std::string& path,
+               QByteArray& pdf) {
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(resolution);
+    writer.setPageLayout(layout);
+    writer.setTitle(QString::fromLatin1(kPrintDocumentName));
+    return DrawPrintout(writer, writer.resolution(), text, path) != 0;
+}
+
+// Saves the printout into `pdfPath` through the atomic path, as --print-pdf does: the PDF printer
+// would write its file in place, so a full disk or a kill left a torn PDF over the previous one.
+int SavePdf(const QPageLayout& layout, int resolution, const std::string& text, const std::string& path,
+            const std::string& pdfPath, std::string& reason) {
+    // Refused before any work when the name is taken by something that is not a regular file.
+    if (!kdm::CheckSaveDestination(pdfPath, reason)) return 0;
+    QByteArray pdf;
+    if (!RenderPdf(layout, resolution, text, path, pdf)) {
+        reason = pdfPath + ": the document cannot be started";
+        return 0;
+    }
+    return kdm::SaveBytesAtomically(
+        pdfPath, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), reason);
+}
+
+}  // namespace
+
 void PrintDataFile(const std::string& path, QWidget* parent,
                    const std::function<bool(QPrinter& printer, QWidget* parent)>& choosePrinter) {
     std::string text;
@@ -129,7 +164,21 @@ void PrintDataFile(const std::string& path, QWidget* parent,
         dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
         if (dialog.exec() != QDialog::Accepted) return;
     }
-    PrintText(printer, text, path);
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty()) {
+        PrintText(printer, text, path);
+        return;
+    }
+    // Printing into a file: a file like any other this program saves, and a failure is said.
+    const std::string pdfPath = printer.outputFileName().toLocal8Bit().toStdString();
+    if (SavePdf(printer.pageLayout(), printer.resolution(), text, path, pdfPath, reason)) return;
+    QMessageBox box(
+        QMessageBox::Warning,
+        QString::fromLatin1(kdm::kErrorTitle.data(), static_cast<qsizetype>(kdm::kErrorTitle.size())),
+        QCoreApplication::translate("Print", "The PDF could not be saved.\n%1")
+            .arg(QString::fromLocal8Bit(reason.c_str())),
+        QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("printToFileFailureBox"));
+    box.exec();
 }
 
 void PrintDataFile(const std::string& path, QWidget* parent) {
@@ -149,19 +198,5 @@ int PrintDataFileToPdf(const std::string& path, const std::string& pdfPath, std:
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(printer.resolution());
-        writer.setPageLayout(printer.pageLayout());
-        writer.setTitle(QString::fromLatin1(kPrintDocumentName));
-        if (DrawPrintout(writer, writer.resolution(), text, path) == 0) {
-            reason = pdfPath + ": the document cannot be started";
-            return 0;
-        }
-    }
-    const QByteArray& pdf = buffer.data();
-    return kdm::SaveBytesAtomically(
-        pdfPath, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), reason);
+    return SavePdf(printer.pageLayout(), printer.resolution(), text, path, pdfPath, reason);
 }

@@ -7,8 +7,10 @@
 class QPrinter;
 class QWidget;
 
-// Reads the file and prints it through the print dialog. Silent throughout: a file that cannot be
+// Reads the file and prints it through the print dialog. Silent for the printer: a file that cannot be
 // read, a cancelled dialog or a document that cannot be started print nothing and show nothing.
+// Printing into a file (the dialog's PDF printer) saves the PDF as PrintDataFileToPdf does, through
+// kdm::SaveBytesAtomically, and says so in an error box when that fails: the previous file stays.
 void PrintDataFile(const std::string& path, QWidget* parent);
 
 // The same with the print dialog replaced (tests): `choosePrinter` sets the printer up and returns

@@ -172,6 +172,7 @@ void CKDM_XPDlg::ShowTitle() {
 void CKDM_XPDlg::ShowDocument() {
     suspect_ = 0;
     programsLeftOut_ = 0;
+    verdict_ = kdm::FileVerdict::kRefused;
     if (!document_.Loaded()) {
         // Nothing loaded: the tables stay empty.
         status_->hide();
@@ -199,6 +200,23 @@ void CKDM_XPDlg::ShowDocument() {
                      "Table", "%1 program(s) past the %2th are not shown: the table has no rows for them.")
                      .arg(programsLeftOut_)
                      .arg(kdm::kMaxPrograms);
+    }
+    // The write's own judgement: a file this window shows as damaged is never written without a word.
+    const kdm::FileJudgement judgement = kdm::JudgeDataFile(document_.Parameters());
+    verdict_ = judgement.verdict;
+    if (judgement.check.cutShort) {
+        notes << QCoreApplication::translate("Table", "The file ends inside a record: it was cut short.");
+    }
+    if (judgement.check.trailingBytes > 0) {
+        notes << QCoreApplication::translate("Table", "%1 bytes after the last record are no record.")
+                     .arg(static_cast<qulonglong>(judgement.check.trailingBytes));
+    }
+    if (verdict_ == kdm::FileVerdict::kRefused) {
+        notes << QCoreApplication::translate("Table",
+                                             "It cannot be written into a device as it stands (%1 fault(s)).")
+                     .arg(judgement.check.Blocking());
+    } else if (verdict_ == kdm::FileVerdict::kAsk) {
+        notes << QCoreApplication::translate("Table", "It is written into a device only after you confirm.");
     }
     status_->setText(notes.join(QLatin1Char('\n')));
     status_->setVisible(!notes.isEmpty());

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <string>
 
+#include "data/file_verdict.h"
 #include "ui/document.h"
 
 class AppServices;
@@ -42,6 +43,8 @@ class CKDM_XPDlg final : public QDialog {
     int SuspectValues() const { return suspect_; }
     // Programs of the file shown that the program table has no row for (past the 255th).
     int ProgramsLeftOut() const { return programsLeftOut_; }
+    // What a write would do with the file shown, as `kdmxp-cli show` and the write itself judge it.
+    kdm::FileVerdict FileVerdict() const { return verdict_; }
     // Why the file could not be read; empty when it could.
     const std::string& ReadFailure() const { return document_.LoadFailure(); }
 
@@ -78,4 +81,5 @@ class CKDM_XPDlg final : public QDialog {
     bool columnsChanged_ = false;
     int suspect_ = 0;
     int programsLeftOut_ = 0;
+    kdm::FileVerdict verdict_ = kdm::FileVerdict::kWritable;
 };

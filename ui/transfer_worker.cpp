@@ -13,6 +13,7 @@
 #include <QThread>
 #include <utility>
 
+#include "data/file_verdict.h"
 #include "data/strings.h"
 #include "files/data_file.h"
 #include "files/data_file_name.h"
@@ -116,8 +117,12 @@ bool TransferWorker::BackUpBeforeWrite() {
     std::string fileText;
     std::string reason;
     long length = 0;
-    // Without a file, or with one that cannot be read, the write engine ends as it always did.
+    // Without a file, or with one that cannot be read, the write engine ends as it always did; so it
+    // does, before any port is opened, with a file it refuses: no backup read goes ahead of that.
     if (!fileChosen_ || !kdm::ReadWholeFile(fileToWrite_, fileText, length, reason)) return true;
+    if (length > kdm::kMinimumWriteLength &&
+        kdm::JudgeDataFile(kdm::ParseParameterSet(fileText).set).verdict == kdm::FileVerdict::kRefused)
+        return true;
 
     QTemporaryDir scratch;
     if (!scratch.isValid()) {

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "data/file_verdict.h"
 #include "data/parameter_model.h"
 #include "data/tables.h"
 #include "data/write_check.h"
+#include "link/visible_text.h"
 #include "support/dump_builder.h"
 
 namespace {
@@ -108,10 +110,43 @@ INSTANTIATE_TEST_SUITE_P(
     Files, WriteCheckCases,
     ::testing::Values(
         CheckCase{"asARead", Sample(), {}},
-        // The write sends a last frame that lost only its annotation and line end: it is whole.
+        // A last frame that lost only its annotation and line end is whole, but the file was cut: what
+        // followed is unknown. The user may write it knowingly.
         CheckCase{"lastFrameWithoutAnnotation",
                   Sample() + "\x02" + kdmtest::TelegramChars('B', Value(44)) + "\x03",
-                  {}},
+                  {{6, "000001", "B", WriteProblem::kFileCutShort, true}}},
+        CheckCase{"cutInsideTheLastAnnotation",
+                  Sample().substr(0, Sample().size() - 5),
+                  {{5, "000001", "A", WriteProblem::kFileCutShort, true}}},
+        CheckCase{"cutInsideTheLastTerminator",
+                  Sample().substr(0, Sample().size() - 1),
+                  {{5, "000001", "A", WriteProblem::kFileCutShort, true}}},
+        CheckCase{"markedAndCut",
+                  Sample(true).substr(0, Sample(true).size() - 3),
+                  {{3, "system", "b", WriteProblem::kMarked, true},
+                   {5, "000001", "A", WriteProblem::kFileCutShort, true}}},
+        CheckCase{"garbageAfterTheLastRecord",
+                  Sample() + std::string(300, 'x'),
+                  {{6, "", "", WriteProblem::kTrailingBytes, false}}},
+        // A text editor's blank lines between records: bytes the write skips, but no record either.
+        CheckCase{
+            "bytesBetweenRecords",
+            Replaced(Sample(), "\r\n\r\x02" + std::string("0P"), "\r\n\r\r\n\r\x02" + std::string("0P")),
+            {{4, "", "", WriteProblem::kNotARecord, false}}},
+        CheckCase{
+            "bytesAfterTheAnnotation",
+            Replaced(Sample(), "\r\n\r\x02" + std::string("0P"), " by hand\r\n\r\x02" + std::string("0P")),
+            {{3, "system", "b", WriteProblem::kAfterAnnotation, false}}},
+        CheckCase{
+            "annotationNotTheFramesChecksum",
+            Replaced(Sample(), " QS " + kdm::ComputeChecksum("\x02" + kdmtest::TelegramChars('a', Value(11))),
+                     " QS 000"),
+            {{2, "system", "a", WriteProblem::kAnnotation, false}}},
+        CheckCase{"terminatorLostBeforeTheNextRecord",
+                  Replaced(Sample(), "\r\n\r\x02" + std::string("0P"), "\x02" + std::string("0P")),
+                  {{3, "system", "b", WriteProblem::kNoTerminator, false}}},
+        // `cat a.KDM b.KDM`: the second identification is a frame without ETX to the write.
+        CheckCase{"joinedFiles", Sample() + Sample(), {{6, "", "g", WriteProblem::kNoEtx, false}}},
         CheckCase{"marked", Sample(true), {{3, "system", "b", WriteProblem::kMarked, true}}},
         // Its value was changed after the read marked it: no longer what the device sent either.
         CheckCase{"markedThenChanged",
@@ -141,12 +176,16 @@ INSTANTIATE_TEST_SUITE_P(
                       .Add('d', Value(12))
                       .Text(),
                   {{3, "system", "c", WriteProblem::kCutShort, false}}},
+        // Cut inside the frame: it is not sent, so the cut alone might be let through, but the frame is
+        // damaged and that is never let through.
         CheckCase{"cutByTheEndOfTheFile",
                   Sample() + "\x02" + "0B+0004",
-                  {{6, "000001", "B", WriteProblem::kCutShort, false}}},
+                  {{6, "000001", "B", WriteProblem::kCutShort, false},
+                   {6, "000001", "B", WriteProblem::kFileCutShort, true}}},
         CheckCase{"identificationAndNoParameter",
                   DumpBuilder("I1P").Raw("written by hand\r\n\r").Text(),
-                  {{0, "", "", WriteProblem::kNoParameters, false}}},
+                  {{2, "", "", WriteProblem::kTrailingBytes, false},
+                   {0, "", "", WriteProblem::kNoParameters, false}}},
         CheckCase{"noIdentification",
                   std::string("PK\x03\x04 a zip archive, not a data file at all"),
                   {{1, "", "", WriteProblem::kNoIdentification, false},
@@ -166,11 +205,18 @@ TEST(WriteCheck, NoiseAfterAValidIdentificationIsRefusedFrameByFrame) {
     const std::string text = DumpBuilder("I1P").Text() + Noise(600);
     const kdm::WriteCheck check = kdm::CheckFileForWriting(Parse(text));
     ASSERT_GT(check.frames, 10);
-    // Not one frame of it is fit to be sent, and none may be let through by the user either.
-    EXPECT_EQ(check.Blocking(), check.frames);
-    EXPECT_EQ(check.Overridable(), 0);
-    for (const kdm::WriteFinding& finding : check.findings)
+    // Not one frame of it is fit to be sent, and none may be let through by the user either; the user
+    // may only be told that the noise ends inside a record.
+    int frameFaults = 0;
+    for (const kdm::WriteFinding& finding : check.findings) {
         EXPECT_NE(finding.problem, WriteProblem::kMarked);
+        EXPECT_EQ(finding.overridable, finding.problem == WriteProblem::kFileCutShort);
+        for (const WriteProblem frame :
+             {WriteProblem::kCutShort, WriteProblem::kNoEtx, WriteProblem::kChecksum})
+            frameFaults += finding.problem == frame ? 1 : 0;
+    }
+    EXPECT_EQ(frameFaults, check.frames);
+    EXPECT_EQ(kdm::VerdictOf(check), kdm::FileVerdict::kRefused);
 }
 
 TEST(WriteCheck, TheListNamesRecordProgramLetterAndReason) {
@@ -189,6 +235,102 @@ TEST(WriteCheck, TheListNamesRecordProgramLetterAndReason) {
         << text;
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(kdm::DescribeWriteCheck(kdm::CheckFileForWriting(Parse(Sample()))), "");
+}
+
+TEST(WriteCheck, DamageBesideTheFramesIsNamedInATechniciansWords) {
+    const kdm::WriteCheck garbage = kdm::CheckFileForWriting(Parse(Sample() + std::string(300, 'x')));
+    EXPECT_EQ(garbage.trailingBytes, 300u);
+    EXPECT_FALSE(garbage.cutShort);
+    ASSERT_EQ(garbage.findings.size(), 1u);
+    EXPECT_EQ(garbage.findings[0].bytes, 300u);
+    EXPECT_EQ(kdm::DescribeWriteCheck(garbage),
+              "Nothing was sent: the file cannot be written as it stands (1 fault):\n"
+              "record 6: 300 bytes after the last record are no record");
+    EXPECT_EQ(kdm::DescribeWriteFinding(kdm::CheckFileForWriting(Parse(Sample() + "x")).findings.at(0)),
+              "record 6: 1 byte after the last record is no record");
+
+    const kdm::WriteCheck cut = kdm::CheckFileForWriting(Parse(Sample().substr(0, Sample().size() - 5)));
+    EXPECT_TRUE(cut.cutShort);
+    EXPECT_EQ(cut.trailingBytes, 0u);
+    EXPECT_EQ(kdm::DescribeWriteCheck(cut),
+              "The file was cut short: a device would get only the frames before the cut and keep its own "
+              "values for whatever followed:\n"
+              "record 5, program 000001, letter A: the file ends inside a record: it was cut short");
+    const kdm::WriteCheck markedCut =
+        kdm::CheckFileForWriting(Parse(Sample(true).substr(0, Sample(true).size() - 5)));
+    const std::string marked = kdm::DescribeWriteCheck(markedCut);
+    EXPECT_EQ(marked.substr(0, marked.find('\n')),
+              "1 record is marked \" !!!\" and the file was cut short: the values a device would get may not "
+              "be the ones it sent, and it would keep its own for whatever followed the cut:");
+    // A cut with a damaged frame elsewhere: refused, and the header still says it was cut.
+    const std::string both = Replaced(Sample(), Value(22), Value(23));
+    const std::string refused =
+        kdm::DescribeWriteCheck(kdm::CheckFileForWriting(Parse(both.substr(0, both.size() - 5))));
+    EXPECT_EQ(refused.substr(0, refused.find('\n')),
+              "Nothing was sent: the file cannot be written as it stands (1 fault, cut short):");
+
+    const std::string sumB = kdm::ComputeChecksum("\x02" + kdmtest::TelegramChars('b', Value(22)));
+    const kdm::WriteCheck after = kdm::CheckFileForWriting(
+        Parse(Replaced(Sample(), " QS " + sumB + "\r\n\r", " QS " + sumB + " by hand\r\n\r")));
+    ASSERT_EQ(after.findings.size(), 1u);
+    EXPECT_EQ(after.findings[0].bytes, 8u);
+    EXPECT_EQ(kdm::DescribeWriteFinding(after.findings[0]),
+              "record 3, system, letter b: 8 bytes after its annotation \"QS " + sumB +
+                  "\": a read stores nothing there");
+    const kdm::WriteCheck between = kdm::CheckFileForWriting(
+        Parse(Replaced(Sample(), " QS " + sumB + "\r\n\r", " QS " + sumB + "\r\n\r\r\n\r")));
+    EXPECT_EQ(kdm::DescribeWriteFinding(between.findings.at(0)),
+              "record 4: 3 bytes between two records are no record");
+}
+
+// Every record the model calls damaged or marked is named by a finding (bytes after the last record by
+// the one finding that counts them), so the write's verdict can never be "writable" for a file the
+// tables mark. Walked over every cut of a file and every byte of it replaced by a byte that damages.
+TEST(FileVerdict, EveryRecordTheModelDistrustsIsNamedByAFinding) {
+    std::vector<std::string> texts;
+    for (const std::string& whole : {Sample(), Sample(true)}) {
+        for (std::size_t cut = 0; cut <= whole.size(); ++cut)
+            texts.push_back(whole.substr(0, cut));
+        for (std::size_t at = 0; at < whole.size(); ++at) {
+            for (const char byte : {'x', kdm::STX, '\r', kdm::ETX}) {
+                std::string damaged = whole;
+                damaged[at] = byte;
+                texts.push_back(damaged);
+            }
+        }
+    }
+    int refused = 0;
+    int asked = 0;
+    for (const std::string& text : texts) {
+        const kdm::ParameterSet set = Parse(text);
+        const kdm::FileJudgement judgement = kdm::JudgeDataFile(set);
+        std::vector<bool> named(set.Records().size() + 1, false);
+        std::size_t trailingFrom = set.Records().size() + 1;
+        for (const kdm::WriteFinding& finding : judgement.check.findings) {
+            named[static_cast<std::size_t>(finding.record)] = true;
+            if (finding.problem == WriteProblem::kTrailingBytes)
+                trailingFrom = static_cast<std::size_t>(finding.record);
+        }
+        for (std::size_t k = 0; k < set.Records().size(); ++k) {
+            if (set.Records()[k].Suspicion() == kdm::Suspect::kNone) continue;
+            EXPECT_TRUE(named[k + 1] || k + 1 >= trailingFrom)
+                << "record " << k + 1 << " of " << kdm::VisibleText(text) << "\n"
+                << kdm::DescribeWriteCheck(judgement.check);
+        }
+        if (judgement.verdict == kdm::FileVerdict::kWritable) {
+            EXPECT_EQ(set.SuspectRecords(), 0);
+        }
+        // Whatever the user may override is a mark or the end of a cut file.
+        for (const kdm::WriteFinding& finding : judgement.check.findings) {
+            EXPECT_EQ(finding.overridable, finding.problem == WriteProblem::kMarked ||
+                                               finding.problem == WriteProblem::kFileCutShort);
+        }
+        refused += judgement.verdict == kdm::FileVerdict::kRefused ? 1 : 0;
+        asked += judgement.verdict == kdm::FileVerdict::kAsk ? 1 : 0;
+    }
+    // The walk meets every verdict.
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(asked, 10);
 }
 
 TEST(WriteCheck, DataFilesBeginWithAnIdentificationTelegram) {

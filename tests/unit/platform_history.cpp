@@ -16,6 +16,7 @@
 
 #include "platform/history.h"
 #include "platform/history_git.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
@@ -480,6 +481,31 @@ TEST_F(GitHistoryTest, NoEntryIsRecordedOverAHistoryWhoseBranchIsGone) {
     ASSERT_TRUE(history.List(entries).ok);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].id, e1.id);
+}
+
+// The history's own files are saved as every finished file is: a name someone linked elsewhere is
+// refused, never written through, and the entry fails with a reason instead of clobbering the file
+// behind the link. With the link gone the next entry is recorded.
+TEST_F(GitHistoryTest, ItsOwnFilesAreNeverWrittenThroughALink) {
+    kdm::GitHistory history(Location("a"), {"laptop-a", "anna"});
+    HistoryEntry entry;
+    ASSERT_TRUE(history.Record(RecordOf(DataFile("I1P", 1), "I1P", 2), entry).ok);
+    const std::string outside = root.File("precious.txt");
+    Spit(outside, "keep me");
+    for (const char* name : {"kdmxp-incoming", "kdmxp-message"}) {
+        const std::string link = Location("a") + "/.git/" + name;
+        ASSERT_EQ(::symlink(outside.c_str(), link.c_str()), 0) << name;
+        const kdm::HistoryResult result = history.Record(RecordOf(DataFile("I1P", 2), "I1P", 2), entry);
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_NE(result.reason.find("not a regular file"), std::string::npos) << result.reason;
+        EXPECT_EQ(Slurp(outside), "keep me") << name;
+        ASSERT_EQ(::unlink(link.c_str()), 0);
+    }
+    ASSERT_TRUE(history.Record(RecordOf(DataFile("I1P", 2), "I1P", 2), entry).ok);
+    std::vector<HistoryEntry> entries;
+    ASSERT_TRUE(history.List(entries).ok);
+    EXPECT_EQ(entries.size(), 2u);
+    EXPECT_EQ(DeviceFiles(Location("a")).size(), 2u);
 }
 
 TEST_F(GitHistoryTest, AFolderThatCannotBeCreatedIsReportedNotThrown) {

@@ -194,9 +194,11 @@ TEST(DefaultPortMap, UartsKeepTheirNamesAdaptersTakeFreeOnesAndPhantomsHoldNone)
 
     // The names are remembered, in the lasting part of the store.
     EXPECT_FALSE(m.store.keys[std::string(kdm::kAdapterMemoryKey)].isVolatile);
-    EXPECT_EQ(m.Remembered(2), std::string("by-id:") + kAcmById);
-    EXPECT_EQ(m.Remembered(3), std::string("by-id:") + kFtdiById);
-    EXPECT_EQ(m.Remembered(4), std::string("by-id:") + kPl2303ById);
+    // By the by-id name first, then by what tells the adapter apart before udev has made the link.
+    EXPECT_EQ(m.Remembered(2),
+              std::string("by-id:") + kAcmById + "\nusb:2341:0043:75833353035351B0A1F1:if00");
+    EXPECT_EQ(m.Remembered(3), std::string("by-id:") + kFtdiById + "\nusb:0403:6001:A50285BI:if00");
+    EXPECT_EQ(m.Remembered(4), std::string("by-id:") + kPl2303ById + "\nusb:067b:2303::if00");
     EXPECT_EQ(m.Remembered(1), "");
 }
 
@@ -228,6 +230,67 @@ TEST(DefaultPortMap, AnAdapterKeepsItsNameAcrossUnpluggingAndSockets) {
     EXPECT_EQ(Held(m.Table()),
               (std::vector<std::string>{"COM1=" + m.Dev("ttyS0"), "COM2=" + m.Dev("ttyUSB2"),
                                         "COM3=" + m.Dev("ttyUSB0"), "COM4=" + m.Dev("ttyUSB1")}));
+}
+
+// The kernel makes ttyUSB0 before udev makes its /dev/serial/by-id link; a refresh in between (the
+// port dialog watches /dev) sees the adapter without the link. Whichever way round the adapter was
+// first seen, its name stays the same once the link is there, and the next time it is plugged in.
+TEST(DefaultPortMap, AnAdapterSeenBeforeItsByIdLinkKeepsOneName) {
+    struct Plug {
+        const char* tty;
+        const char* socket;
+        bool link;
+        const char* name;  // the name it must hold
+    };
+    struct Case {
+        const char* what;
+        bool serial;  // FTDI with serial number, or a PL2303 without
+        std::vector<Plug> plugs;
+    };
+    const std::vector<Case> cases = {
+        {"first seen without the link",
+         true,
+         {{"ttyUSB0", "1-2", false, "COM2"}, {"ttyUSB0", "1-2", true, "COM2"}}},
+        {"without serial, first seen without the link",
+         false,
+         {{"ttyUSB0", "1-2", false, "COM2"}, {"ttyUSB0", "1-2", true, "COM2"}}},
+        {"known by its link, plugged in again",
+         true,
+         {{"ttyUSB0", "1-2", true, "COM2"},
+          {"ttyUSB1", "2-1", false, "COM2"},
+          {"ttyUSB1", "2-1", true, "COM2"}}},
+        {"without serial, known by its link, plugged in again",
+         false,
+         {{"ttyUSB0", "1-2", true, "COM2"},
+          {"ttyUSB3", "1-3", false, "COM2"},
+          {"ttyUSB3", "1-3", true, "COM2"}}},
+    };
+    const std::string otherById = "usb-FTDI_FT232R_USB_UART_FT9XQ2LM-if00-port0";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine m;
+        // An absent adapter had COM3, remembered as an older version stored it: the name is spared.
+        m.store.CreateKey(kdm::kAdapterMemoryKey, false);
+        m.store.WriteValue(kdm::kAdapterMemoryKey, "COM3", kdm::TextValue("by-id:" + otherById));
+        std::string present;
+        for (const Plug& plug : c.plugs) {
+            if (!present.empty() && present != plug.tty) m.system.Remove(present);
+            if (present != plug.tty) {
+                m.system.AddUsbSerial(c.serial ? Adapter(plug.tty, plug.socket, "A50285BI")
+                                               : Prolific(plug.tty, plug.socket));
+            }
+            present = plug.tty;
+            if (plug.link) m.system.AddByIdLink(c.serial ? kFtdiById : kPl2303ById, plug.tty);
+            EXPECT_EQ(Held(m.Table()),
+                      (std::vector<std::string>{"COM1=" + m.Dev("ttyS0"),
+                                                std::string(plug.name) + "=" + m.Dev(plug.tty)}))
+                << plug.tty << (plug.link ? " with" : " without") << " its link";
+        }
+        // Once the link was there the adapter is remembered by it, and COM3 stays the absent one's.
+        EXPECT_EQ(m.Remembered(2).rfind(std::string("by-id:") + (c.serial ? kFtdiById : kPl2303ById), 0), 0u)
+            << m.Remembered(2);
+        EXPECT_EQ(m.Remembered(3), "by-id:" + otherById);
+    }
 }
 
 TEST(DefaultPortMap, WithoutUdevTheSerialNumberIsTheMemory) {

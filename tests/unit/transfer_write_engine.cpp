@@ -265,14 +265,25 @@ TEST_F(WriteEngineTest, ProgramFramesShowTheProgramNumber) {
     EXPECT_EQ(shown.events[static_cast<std::size_t>(programStatus) + 2].text, Frame(telegrams[1]));
 }
 
-TEST_F(WriteEngineTest, AFrameThatEndsExactlyAtTheEndOfTheFileIsSent) {
+TEST_F(WriteEngineTest, AFrameThatEndsExactlyAtTheEndOfTheFileIsSentOnlyWhenTheUserSaysSo) {
     // A file cut right after the last frame's ETX, before its " QS" annotation and record terminator:
-    // the frame is whole, and the device must get it.
+    // the frame is whole, but nobody knows what followed it. Asked before any port is opened, No
+    // sends nothing; Yes sends every whole frame.
     const auto telegrams = Parameters(2);
     Device(telegrams);
     const std::string file = DataFile({telegrams[0]}) + Frame(telegrams[1]);
     ASSERT_EQ(file.size(), 18u + 26u + 16u);
     ASSERT_EQ(file.back(), kdm::ETX);
+    EXPECT_EQ(Run(file), 0);
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(engine.Outcome(), JobOutcome::kDeclined);
+    ASSERT_EQ(shown.markedQuestions.size(), 1u);
+    EXPECT_EQ(shown.markedQuestions[0],
+              "The file was cut short: a device would get only the frames before the cut and keep its own "
+              "values for whatever followed:\n"
+              "record 3, system, letter b: the file ends inside a record: it was cut short");
+
+    shown.answerMarked = [](const std::string&) { return true; };
     ASSERT_EQ(Run(file), 1);
     EXPECT_EQ(FramesWritten(), (std::vector<std::string>{Frame(telegrams[0]), Frame(telegrams[1])}));
     EXPECT_EQ(engine.FramesSent(), 2);
@@ -372,12 +383,16 @@ TEST_F(WriteEngineTest, SecondStatusRequestFailingShowsDownloadNotStarted) {
 }
 
 TEST_F(WriteEngineTest, ThirtySixBytesPassTheLengthCheck) {
-    // Identification record, one frame and two bytes: 36 bytes.
+    // Identification record, one frame and two bytes: 36 bytes, checked whole, and cut short.
     const std::string telegram = Tel("0a+001000--");
     const std::string file = DataFile({}) + Frame(telegram) + "\r\n";
     ASSERT_EQ(file.size(), 36u);
     Device({telegram});
+    shown.answerMarked = [](const std::string&) { return true; };
     ASSERT_EQ(Run(file), 1);
+    ASSERT_EQ(shown.markedQuestions.size(), 1u);
+    EXPECT_NE(shown.markedQuestions[0].find(": the file ends inside a record: it was cut short"),
+              std::string::npos);
     EXPECT_EQ(FramesWritten(), std::vector<std::string>{Frame(telegram)});
     EXPECT_TRUE(engine.Completed());
 }

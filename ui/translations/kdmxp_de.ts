@@ -663,5 +663,30 @@ Wirklich abbrechen?</translation>
         <source>%1 program(s) past the %2th are not shown: the table has no rows for them.</source>
         <translation>%1 Programm(e) nach dem %2. werden nicht angezeigt: die Tabelle hat keine Zeilen dafür.</translation>
     </message>
+    <message>
+        <source>The file ends inside a record: it was cut short.</source>
+        <translation>Die Datei endet mitten in einem Datensatz: sie wurde abgeschnitten.</translation>
+    </message>
+    <message>
+        <source>%1 bytes after the last record are no record.</source>
+        <translation>%1 Bytes nach dem letzten Datensatz sind kein Datensatz.</translation>
+    </message>
+    <message>
+        <source>It cannot be written into a device as it stands (%1 fault(s)).</source>
+        <translation>So kann sie in kein Gerät geschrieben werden (%1 Fehler).</translation>
+    </message>
+    <message>
+        <source>It is written into a device only after you confirm.</source>
+        <translation>Sie wird erst nach Ihrer Bestätigung in ein Gerät geschrieben.</translation>
+    </message>
+</context>
+<context>
+    <name>Print</name>
+    <message>
+        <source>The PDF could not be saved.
+%1</source>
+        <translation>Die PDF-Datei konnte nicht gespeichert werden.
+%1</translation>
+    </message>
 </context>
 </TS>

@@ -663,5 +663,30 @@ Do you realy want to break?</translation>
         <source>%1 program(s) past the %2th are not shown: the table has no rows for them.</source>
         <translation>%1 program(s) past the %2th are not shown: the table has no rows for them.</translation>
     </message>
+    <message>
+        <source>The file ends inside a record: it was cut short.</source>
+        <translation>The file ends inside a record: it was cut short.</translation>
+    </message>
+    <message>
+        <source>%1 bytes after the last record are no record.</source>
+        <translation>%1 bytes after the last record are no record.</translation>
+    </message>
+    <message>
+        <source>It cannot be written into a device as it stands (%1 fault(s)).</source>
+        <translation>It cannot be written into a device as it stands (%1 fault(s)).</translation>
+    </message>
+    <message>
+        <source>It is written into a device only after you confirm.</source>
+        <translation>It is written into a device only after you confirm.</translation>
+    </message>
+</context>
+<context>
+    <name>Print</name>
+    <message>
+        <source>The PDF could not be saved.
+%1</source>
+        <translation>The PDF could not be saved.
+%1</translation>
+    </message>
 </context>
 </TS>
