@@ -44,7 +44,7 @@ std::optional<kdm::ParameterSet> LoadSet(const std::string& path) {
         std::fprintf(stderr, "kdmxp-cli diff: %s\n", reason.c_str());
         return std::nullopt;
     }
-    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    kdm::ParsedParameterSet parsed = kdm::ParseParameterSetInPlace(std::move(text));
     if (!parsed.ok) {
         std::fprintf(stderr, "kdmxp-cli diff: %s: %s\n", path.c_str(), parsed.reason.c_str());
         return std::nullopt;
@@ -125,12 +125,13 @@ int RunDiff(Context& context, const DiffOptions& options) {
 
     const kdm::ParameterDiff diff = kdm::CompareParameterSets(*a, b);
     if (options.format == "json") {
-        nlohmann::ordered_json document = ParameterDiffJson(diff, options.fileA, labelB);
-        if (options.device) document["port"] = port;
-        std::cout << document.dump() << '\n';
+        nlohmann::ordered_json more = nlohmann::ordered_json::object();
+        if (options.device) more["port"] = port;
+        WriteParameterDiffJson(std::cout, diff, options.fileA, labelB, more);
+        std::cout << '\n';
     } else {
-        std::cout << ParameterDiffText(diff, options.fileA,
-                                       options.device && !port.empty() ? "device on " + port : labelB);
+        WriteParameterDiffText(std::cout, diff, options.fileA,
+                               options.device && !port.empty() ? "device on " + port : labelB);
     }
     std::cout.flush();
     return diff.Same() ? kDiffSame : kDiffDifferent;

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -16,14 +17,23 @@ namespace kdmcli {
 // {"block": "system"|"program", "program": N|null, "letter", "name", "a": VALUE|null, "b": VALUE|null,
 //  "kind": "changed"|"onlyA"|"onlyB"|"suspect", "suspect": {"a": null|"mismatch"|"damaged", "b": ...}},
 // values and names as the tables show them without the blanks around them, in UTF-8 (bytes as Latin-1).
+// When some parameters were not compared (ParameterDiff::AllCompared), "notCompared": {"a": N, "b": M}
+// follows "differences".
 nlohmann::ordered_json ParameterDiffJson(const kdm::ParameterDiff& diff, std::string_view a,
                                          std::string_view b);
+// The same document on one line (no line end), written difference by difference, with the members of
+// the object `more` after the others: the bytes of ParameterDiffJson's dump() after adding them.
+void WriteParameterDiffJson(std::ostream& out, const kdm::ParameterDiff& diff, std::string_view a,
+                            std::string_view b, const nlohmann::ordered_json& more = {});
 
 // Lines for a terminal, LF-ended: what A and B are; the device types when they differ; a table of the
 // differences (block, program, letter, name, value in A, value in B), " !!!" after a value that cannot
 // be trusted; then a count. "No differences" and nothing else when the sets agree. Control bytes are
-// shown by name (<STX>).
+// shown by name (<STX>). Parameters left uncompared are counted in a last line.
 std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b);
+// The same text, written row by row.
+void WriteParameterDiffText(std::ostream& out, const kdm::ParameterDiff& diff, std::string_view a,
+                            std::string_view b);
 
 // "changed", "onlyA", "onlyB" or "suspect": the word scripts get.
 std::string_view DiffKindName(kdm::DiffKind kind);

@@ -2,7 +2,9 @@
 #include "data/parameter_diff.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
+#include <utility>
 
 namespace kdm {
 namespace {
@@ -11,27 +13,6 @@ std::string Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-// The parameter the table shows for `letter`: the last of several.
-const Parameter* Shown(const std::vector<Parameter>& parameters, std::string_view letter) {
-    const Parameter* found = nullptr;
-    for (const Parameter& parameter : parameters) {
-        if (parameter.Letter() == letter) found = &parameter;
-    }
-    return found;
-}
-
-// Letters of `first` in order, then those only `second` has, each once.
-std::vector<std::string> Letters(const std::vector<Parameter>& first, const std::vector<Parameter>& second) {
-    std::vector<std::string> letters;
-    for (const std::vector<Parameter>* parameters : {&first, &second}) {
-        for (const Parameter& parameter : *parameters) {
-            const std::string letter(parameter.Letter());
-            if (std::find(letters.begin(), letters.end(), letter) == letters.end()) letters.push_back(letter);
-        }
-    }
-    return letters;
 }
 
 DiffSide SideOf(const Parameter* parameter) {
@@ -60,11 +41,52 @@ void CompareParameter(const Parameter* a, const Parameter* b, const ParameterDif
     out.push_back(std::move(difference));
 }
 
-void CompareParameters(const std::vector<Parameter>& a, const std::vector<Parameter>& b,
-                       const ParameterDifference& where, std::vector<ParameterDifference>& out) {
-    for (const std::string& letter : Letters(a, b))
-        CompareParameter(Shown(a, letter), Shown(b, letter), where, out);
-}
+// Pairs what two lists of parameters show, letter by letter: the letters of the first list in order,
+// then those only the second has, each once, and for each the last parameter with it (the one the
+// table shows). Its tables are kept between calls and cleared where they were used, so that comparing
+// a program costs what the program holds, not the 257 letters there can be.
+class LetterPairing {
+  public:
+    void Compare(const std::vector<Parameter>& a, const std::vector<Parameter>& b,
+                 const ParameterDifference& where, std::vector<ParameterDifference>& out) {
+        for (const Parameter& parameter : a)
+            lastInA_[Use(parameter)] = &parameter;
+        for (const Parameter& parameter : b)
+            lastInB_[Use(parameter)] = &parameter;
+        for (const std::vector<Parameter>* parameters : {&a, &b}) {
+            for (const Parameter& parameter : *parameters) {
+                const std::size_t key = KeyOf(parameter);
+                if (compared_[key]) continue;
+                compared_[key] = true;
+                CompareParameter(lastInA_[key], lastInB_[key], where, out);
+            }
+        }
+        for (const std::size_t key : used_) {
+            lastInA_[key] = nullptr;
+            lastInB_[key] = nullptr;
+            compared_[key] = false;
+        }
+        used_.clear();
+    }
+
+  private:
+    // A letter is one character or none (a telegram cut before it).
+    static constexpr std::size_t kNoLetter = 256;
+    static std::size_t KeyOf(const Parameter& parameter) {
+        const std::string_view letter = parameter.Letter();
+        return letter.empty() ? kNoLetter : static_cast<unsigned char>(letter[0]);
+    }
+    std::size_t Use(const Parameter& parameter) {
+        const std::size_t key = KeyOf(parameter);
+        if (lastInA_[key] == nullptr && lastInB_[key] == nullptr) used_.push_back(key);
+        return key;
+    }
+
+    std::array<const Parameter*, kNoLetter + 1> lastInA_{};
+    std::array<const Parameter*, kNoLetter + 1> lastInB_{};
+    std::array<bool, kNoLetter + 1> compared_{};
+    std::vector<std::size_t> used_;
+};
 
 ParameterDifference ProgramPlace(const Program& program) {
     ParameterDifference where;
@@ -75,52 +97,77 @@ ParameterDifference ProgramPlace(const Program& program) {
 }
 
 // A program one set has and the other lacks: its 'P' record stands for it; without one, each parameter.
-void AddUnpaired(const Program& program, bool inA, std::vector<ParameterDifference>& out) {
+void AddUnpaired(const Program& program, bool inA, LetterPairing& letters,
+                 std::vector<ParameterDifference>& out) {
     const ParameterDifference where = ProgramPlace(program);
-    const std::vector<Parameter> none;
     if (program.number) {
         const Parameter* number = &*program.number;
         CompareParameter(inA ? number : nullptr, inA ? nullptr : number, where, out);
         return;
     }
+    const std::vector<Parameter> none;
     if (inA) {
-        CompareParameters(program.parameters, none, where, out);
+        letters.Compare(program.parameters, none, where, out);
     } else {
-        CompareParameters(none, program.parameters, where, out);
+        letters.Compare(none, program.parameters, where, out);
     }
 }
 
-void ComparePrograms(const std::vector<Program>& a, const std::vector<Program>& b,
+// Program numbers in file order with their places, sorted by number and then place: the n-th of a
+// number in one list is the n-th program with that number in its set.
+std::vector<std::pair<std::optional<int>, std::size_t>> ByNumber(const std::vector<Program>& programs) {
+    std::vector<std::pair<std::optional<int>, std::size_t>> sorted;
+    sorted.reserve(programs.size());
+    for (std::size_t i = 0; i < programs.size(); ++i)
+        sorted.emplace_back(programs[i].Number(), i);
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+// Appends the differences of the program block in their final order: by program number (programs
+// without a number first), for each number A's programs in file order, then B's that have no partner.
+void ComparePrograms(const std::vector<Program>& a, const std::vector<Program>& b, LetterPairing& letters,
                      std::vector<ParameterDifference>& out) {
+    // The n-th program with a number in A pairs with the n-th in B: in both lists sorted by number and
+    // place, the pairs are where equal numbers meet in the same rank.
+    const auto sortedA = ByNumber(a);
+    const auto sortedB = ByNumber(b);
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> partnerOf(a.size(), kNone);
     std::vector<bool> paired(b.size(), false);
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const std::optional<int> number = a[i].Number();
-        // The n-th program with this number in A pairs with the n-th in B.
-        std::size_t occurrence = 0;
-        for (std::size_t k = 0; k < i; ++k)
-            occurrence += a[k].Number() == number ? 1u : 0u;
-        std::optional<std::size_t> partner;
-        for (std::size_t k = 0; k < b.size() && !partner; ++k) {
-            if (b[k].Number() != number) continue;
-            if (occurrence == 0) {
-                partner = k;
-            } else {
-                --occurrence;
-            }
+    for (std::size_t i = 0, j = 0; i < sortedA.size();) {
+        std::size_t groupEnd = i;
+        while (groupEnd < sortedA.size() && sortedA[groupEnd].first == sortedA[i].first)
+            ++groupEnd;
+        while (j < sortedB.size() && sortedB[j].first < sortedA[i].first)
+            ++j;
+        for (; i < groupEnd && j < sortedB.size() && sortedB[j].first == sortedA[i].first; ++i, ++j) {
+            partnerOf[sortedA[i].second] = sortedB[j].second;
+            paired[sortedB[j].second] = true;
         }
-        if (!partner) {
-            AddUnpaired(a[i], true, out);
-            continue;
-        }
-        paired[*partner] = true;
-        const Program& other = b[*partner];
-        const ParameterDifference where = ProgramPlace(a[i]);
-        CompareParameter(a[i].number ? &*a[i].number : nullptr, other.number ? &*other.number : nullptr,
-                         where, out);
-        CompareParameters(a[i].parameters, other.parameters, where, out);
+        i = groupEnd;
     }
-    for (std::size_t k = 0; k < b.size(); ++k) {
-        if (!paired[k]) AddUnpaired(b[k], false, out);
+
+    for (std::size_t i = 0, j = 0; i < sortedA.size() || j < sortedB.size();) {
+        const bool fromA =
+            j >= sortedB.size() || (i < sortedA.size() && sortedA[i].first <= sortedB[j].first);
+        const std::optional<int> number = fromA ? sortedA[i].first : sortedB[j].first;
+        for (; i < sortedA.size() && sortedA[i].first == number; ++i) {
+            const Program& program = a[sortedA[i].second];
+            const std::size_t partner = partnerOf[sortedA[i].second];
+            if (partner == kNone) {
+                AddUnpaired(program, true, letters, out);
+                continue;
+            }
+            const Program& other = b[partner];
+            const ParameterDifference where = ProgramPlace(program);
+            CompareParameter(program.number ? &*program.number : nullptr,
+                             other.number ? &*other.number : nullptr, where, out);
+            letters.Compare(program.parameters, other.parameters, where, out);
+        }
+        for (; j < sortedB.size() && sortedB[j].first == number; ++j) {
+            if (!paired[sortedB[j].second]) AddUnpaired(b[sortedB[j].second], false, letters, out);
+        }
     }
 }
 
@@ -143,14 +190,11 @@ ParameterDiff CompareParameterSets(const ParameterSet& a, const ParameterSet& b)
     ParameterDiff diff;
     diff.deviceTypeA = a.DeviceType();
     diff.deviceTypeB = b.DeviceType();
-    CompareParameters(a.SystemParameters(), b.SystemParameters(), ParameterDifference{}, diff.differences);
-    std::vector<ParameterDifference> programs;
-    ComparePrograms(a.Programs(), b.Programs(), programs);
-    std::stable_sort(
-        programs.begin(), programs.end(),
-        [](const ParameterDifference& x, const ParameterDifference& y) { return x.program < y.program; });
-    diff.differences.insert(diff.differences.end(), std::make_move_iterator(programs.begin()),
-                            std::make_move_iterator(programs.end()));
+    diff.notComparedA = a.UnlistedRecords();
+    diff.notComparedB = b.UnlistedRecords();
+    LetterPairing letters;
+    letters.Compare(a.SystemParameters(), b.SystemParameters(), ParameterDifference{}, diff.differences);
+    ComparePrograms(a.Programs(), b.Programs(), letters, diff.differences);
     return diff;
 }
 

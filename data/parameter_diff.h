@@ -12,6 +12,7 @@
 //
 // Where a set shows a letter twice in one block, the value compared is the one the table shows (the
 // last). Programs are paired by number in file order: the second program 7 of A with the second of B.
+// The work grows with the sets, not with their square.
 //
 // Thread safety: a pure function of its arguments.
 #pragma once
@@ -67,9 +68,15 @@ struct ParameterDiff {
     // System block first (in A's order, then what only B has), then the program block by program
     // number (programs without a number first), each program in A's order, then what only B has.
     std::vector<ParameterDifference> differences;
+    // Parameters of each set that were not compared because its model does not list them
+    // (ParameterSet::UnlistedRecords: a file of noise).
+    std::size_t notComparedA = 0;
+    std::size_t notComparedB = 0;
 
     bool DeviceTypeDiffers() const { return deviceTypeA != deviceTypeB; }
-    bool Same() const { return !DeviceTypeDiffers() && differences.empty(); }
+    bool AllCompared() const { return notComparedA == 0 && notComparedB == 0; }
+    // Nothing differs in what was compared, and everything was.
+    bool Same() const { return !DeviceTypeDiffers() && differences.empty() && AllCompared(); }
     int Count(DiffKind kind) const;
 };
 
