@@ -123,18 +123,20 @@ int RunDiff(Context& context, const DiffOptions& options) {
         b = std::move(*loaded);
     }
 
-    const kdm::ParameterDiff diff = kdm::CompareParameterSets(*a, b);
+    // Written as the comparison goes: two large files that differ everywhere hold more differences than
+    // bytes, and none of them is kept.
+    bool same = false;
     if (options.format == "json") {
         nlohmann::ordered_json more = nlohmann::ordered_json::object();
         if (options.device) more["port"] = port;
-        WriteParameterDiffJson(std::cout, diff, options.fileA, labelB, more);
+        same = WriteComparisonJson(std::cout, *a, b, options.fileA, labelB, more);
         std::cout << '\n';
     } else {
-        WriteParameterDiffText(std::cout, diff, options.fileA,
-                               options.device && !port.empty() ? "device on " + port : labelB);
+        same = WriteComparisonText(std::cout, *a, b, options.fileA,
+                                   options.device && !port.empty() ? "device on " + port : labelB);
     }
     std::cout.flush();
-    return diff.Same() ? kDiffSame : kDiffDifferent;
+    return same ? kDiffSame : kDiffDifferent;
 }
 
 }  // namespace

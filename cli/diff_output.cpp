@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -118,6 +119,119 @@ void WriteRow(std::ostream& out, const Row& row, const std::array<std::size_t, 6
     out << line << '\n';
 }
 
+// The differences of a comparison, one by one: from its list, or from the two sets again.
+using Visit = std::function<void(const kdm::ParameterDifference&)>;
+using Walk = std::function<void(const Visit&)>;
+
+Walk ListWalk(const kdm::ParameterDiff& diff) {
+    return [&diff](const Visit& visit) {
+        for (const kdm::ParameterDifference& difference : diff.differences)
+            visit(difference);
+    };
+}
+
+Walk SetsWalk(const kdm::ParameterSet& a, const kdm::ParameterSet& b) {
+    return [&a, &b](const Visit& visit) {
+        kdm::ForEachDifference(a, b, [&visit](kdm::ParameterDifference&& difference) { visit(difference); });
+    };
+}
+
+bool Same(const kdm::ParameterDiff& head, std::size_t differences) {
+    return !head.DeviceTypeDiffers() && differences == 0 && head.AllCompared();
+}
+
+std::size_t WriteJson(std::ostream& out, const kdm::ParameterDiff& head, const Walk& walk, std::string_view a,
+                      std::string_view b, const nlohmann::ordered_json& more) {
+    std::string text = HeadJson(head, a, b).dump();
+    text.pop_back();
+    out << text << ",\"differences\":[";
+    std::size_t count = 0;
+    walk([&](const kdm::ParameterDifference& difference) {
+        out << (count++ > 0 ? "," : "") << DifferenceJson(difference).dump();
+    });
+    out << ']';
+    if (!head.AllCompared()) out << ",\"notCompared\":" << NotComparedJson(head).dump();
+    for (const auto& [key, value] : more.items())
+        out << ',' << nlohmann::ordered_json(key).dump() << ':' << value.dump();
+    out << '}';
+    return count;
+}
+
+// Two walks, the first for the widths and the counts, so that no table of every row is held.
+std::size_t WriteText(std::ostream& out, const kdm::ParameterDiff& head, const Walk& walk, std::string_view a,
+                      std::string_view b) {
+    const Row heading = {"block", "program", "letter", "name", "A", "B"};
+    std::array<std::size_t, 6> widths{};
+    const auto widen = [&widths](const Row& row) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], Width(row[i]));
+    };
+    widen(heading);
+    std::size_t count = 0;
+    std::array<int, 4> kindCounts{};
+    bool suspect = false;
+    walk([&](const kdm::ParameterDifference& difference) {
+        ++count;
+        ++kindCounts[static_cast<std::size_t>(difference.Kind())];
+        suspect = suspect || difference.a.suspect != kdm::Suspect::kNone ||
+                  difference.b.suspect != kdm::Suspect::kNone;
+        widen(RowOf(difference));
+    });
+
+    const std::string nameA = Legible(a);
+    const std::string nameB = Legible(b);
+    if (Same(head, count)) {
+        out << "No differences between " << nameA << " and " << nameB << "\n";
+        return count;
+    }
+    out << "A: " << nameA << "\nB: " << nameB << "\n";
+    if (head.DeviceTypeDiffers()) {
+        out << "Device type differs: " << head.deviceTypeA << " in A, " << head.deviceTypeB << " in B\n";
+    }
+    if (count > 0) {
+        out << '\n';
+        WriteRow(out, heading, widths);
+        walk([&](const kdm::ParameterDifference& difference) { WriteRow(out, RowOf(difference), widths); });
+        out << '\n';
+    }
+
+    std::string summary = Plural(static_cast<int>(count), "difference");
+    std::vector<std::string> parts;
+    const struct {
+        kdm::DiffKind kind;
+        const char* words;
+    } kinds[] = {{kdm::DiffKind::kChanged, "changed"},
+                 {kdm::DiffKind::kOnlyInA, "only in A"},
+                 {kdm::DiffKind::kOnlyInB, "only in B"},
+                 {kdm::DiffKind::kSuspect, "alike but not to be trusted"}};
+    for (const auto& kind : kinds) {
+        if (const int n = kindCounts[static_cast<std::size_t>(kind.kind)]; n > 0)
+            parts.push_back(std::to_string(n) + " " + kind.words);
+    }
+    if (!parts.empty()) {
+        summary += " (";
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            summary += (i > 0 ? ", " : "") + parts[i];
+        summary += ")";
+    }
+    if (head.DeviceTypeDiffers()) {
+        summary = count == 0 ? std::string("The parameters agree; only the device type differs")
+                             : summary + ", and the device type";
+    }
+    out << summary << "\n";
+    if (suspect) {
+        out << " !!! marks a value whose telegram failed its checksum or was damaged; it cannot be\n"
+               "     trusted, so it counts as a difference even where A and B agree\n";
+    }
+    if (!head.AllCompared()) {
+        out << "Not compared: " << head.notComparedA << " parameters of A and " << head.notComparedB
+            << " of B. A file with more than " << kdm::kMaxListedShortRecords
+            << " records shorter than a frame\n"
+               "(which no read stores) is compared only up to the next one\n";
+    }
+    return count;
+}
+
 }  // namespace
 
 nlohmann::ordered_json ParameterDiffJson(const kdm::ParameterDiff& diff, std::string_view a,
@@ -131,97 +245,22 @@ nlohmann::ordered_json ParameterDiffJson(const kdm::ParameterDiff& diff, std::st
     return document;
 }
 
-void WriteParameterDiffJson(std::ostream& out, const kdm::ParameterDiff& diff, std::string_view a,
-                            std::string_view b, const nlohmann::ordered_json& more) {
-    std::string head = HeadJson(diff, a, b).dump();
-    head.pop_back();
-    out << head << ",\"differences\":[";
-    const char* separator = "";
-    for (const kdm::ParameterDifference& difference : diff.differences) {
-        out << separator << DifferenceJson(difference).dump();
-        separator = ",";
-    }
-    out << ']';
-    if (!diff.AllCompared()) out << ",\"notCompared\":" << NotComparedJson(diff).dump();
-    for (const auto& [key, value] : more.items())
-        out << ',' << nlohmann::ordered_json(key).dump() << ':' << value.dump();
-    out << '}';
-}
-
-void WriteParameterDiffText(std::ostream& out, const kdm::ParameterDiff& diff, std::string_view a,
-                            std::string_view b) {
-    const std::string nameA = Legible(a);
-    const std::string nameB = Legible(b);
-    if (diff.Same()) {
-        out << "No differences between " << nameA << " and " << nameB << "\n";
-        return;
-    }
-
-    out << "A: " << nameA << "\nB: " << nameB << "\n";
-    if (diff.DeviceTypeDiffers()) {
-        out << "Device type differs: " << diff.deviceTypeA << " in A, " << diff.deviceTypeB << " in B\n";
-    }
-    if (!diff.differences.empty()) {
-        // Two passes, the first for the widths, so that no table of every row is held.
-        const Row heading = {"block", "program", "letter", "name", "A", "B"};
-        std::array<std::size_t, 6> widths{};
-        const auto widen = [&widths](const Row& row) {
-            for (std::size_t i = 0; i < row.size(); ++i)
-                widths[i] = std::max(widths[i], Width(row[i]));
-        };
-        widen(heading);
-        for (const kdm::ParameterDifference& difference : diff.differences)
-            widen(RowOf(difference));
-        out << '\n';
-        WriteRow(out, heading, widths);
-        for (const kdm::ParameterDifference& difference : diff.differences)
-            WriteRow(out, RowOf(difference), widths);
-        out << '\n';
-    }
-
-    std::string summary = Plural(static_cast<int>(diff.differences.size()), "difference");
-    std::vector<std::string> parts;
-    const struct {
-        kdm::DiffKind kind;
-        const char* words;
-    } kinds[] = {{kdm::DiffKind::kChanged, "changed"},
-                 {kdm::DiffKind::kOnlyInA, "only in A"},
-                 {kdm::DiffKind::kOnlyInB, "only in B"},
-                 {kdm::DiffKind::kSuspect, "alike but not to be trusted"}};
-    for (const auto& kind : kinds) {
-        if (const int count = diff.Count(kind.kind); count > 0)
-            parts.push_back(std::to_string(count) + " " + kind.words);
-    }
-    if (!parts.empty()) {
-        summary += " (";
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            summary += (i > 0 ? ", " : "") + parts[i];
-        summary += ")";
-    }
-    if (diff.DeviceTypeDiffers()) {
-        summary = diff.differences.empty() ? std::string("The parameters agree; only the device type differs")
-                                           : summary + ", and the device type";
-    }
-    out << summary << "\n";
-    const bool suspect = std::any_of(diff.differences.begin(), diff.differences.end(), [](const auto& d) {
-        return d.a.suspect != kdm::Suspect::kNone || d.b.suspect != kdm::Suspect::kNone;
-    });
-    if (suspect) {
-        out << " !!! marks a value whose telegram failed its checksum or was damaged; it cannot be\n"
-               "     trusted, so it counts as a difference even where A and B agree\n";
-    }
-    if (!diff.AllCompared()) {
-        out << "Not compared: " << diff.notComparedA << " parameters of A and " << diff.notComparedB
-            << " of B. A file with more than " << kdm::kMaxListedShortRecords
-            << " records shorter than a frame\n"
-               "(which no read stores) is compared only up to the next one\n";
-    }
-}
-
 std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b) {
     std::ostringstream out;
-    WriteParameterDiffText(out, diff, a, b);
+    WriteText(out, diff, ListWalk(diff), a, b);
     return out.str();
+}
+
+bool WriteComparisonJson(std::ostream& out, const kdm::ParameterSet& setA, const kdm::ParameterSet& setB,
+                         std::string_view a, std::string_view b, const nlohmann::ordered_json& more) {
+    const kdm::ParameterDiff head = kdm::CompareHeadings(setA, setB);
+    return Same(head, WriteJson(out, head, SetsWalk(setA, setB), a, b, more));
+}
+
+bool WriteComparisonText(std::ostream& out, const kdm::ParameterSet& setA, const kdm::ParameterSet& setB,
+                         std::string_view a, std::string_view b) {
+    const kdm::ParameterDiff head = kdm::CompareHeadings(setA, setB);
+    return Same(head, WriteText(out, head, SetsWalk(setA, setB), a, b));
 }
 
 }  // namespace kdmcli

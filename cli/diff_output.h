@@ -21,19 +21,18 @@ namespace kdmcli {
 // follows "differences".
 nlohmann::ordered_json ParameterDiffJson(const kdm::ParameterDiff& diff, std::string_view a,
                                          std::string_view b);
-// The same document on one line (no line end), written difference by difference, with the members of
-// the object `more` after the others: the bytes of ParameterDiffJson's dump() after adding them.
-void WriteParameterDiffJson(std::ostream& out, const kdm::ParameterDiff& diff, std::string_view a,
-                            std::string_view b, const nlohmann::ordered_json& more = {});
-
 // Lines for a terminal, LF-ended: what A and B are; the device types when they differ; a table of the
 // differences (block, program, letter, name, value in A, value in B), " !!!" after a value that cannot
 // be trusted; then a count. "No differences" and nothing else when the sets agree. Control bytes are
 // shown by name (<STX>). Parameters left uncompared are counted in a last line.
 std::string ParameterDiffText(const kdm::ParameterDiff& diff, std::string_view a, std::string_view b);
-// The same text, written row by row.
-void WriteParameterDiffText(std::ostream& out, const kdm::ParameterDiff& diff, std::string_view a,
-                            std::string_view b);
+// The comparison of two sets written as ParameterDiffText and as ParameterDiffJson's dump() (one line,
+// no line end, then the members of the object `more`) would write it, difference by difference as it
+// is found, none of them kept. True when the sets are the same (ParameterDiff::Same).
+bool WriteComparisonText(std::ostream& out, const kdm::ParameterSet& setA, const kdm::ParameterSet& setB,
+                         std::string_view a, std::string_view b);
+bool WriteComparisonJson(std::ostream& out, const kdm::ParameterSet& setA, const kdm::ParameterSet& setB,
+                         std::string_view a, std::string_view b, const nlohmann::ordered_json& more = {});
 
 // "changed", "onlyA", "onlyB" or "suspect": the word scripts get.
 std::string_view DiffKindName(kdm::DiffKind kind);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -27,7 +29,7 @@ DiffSide SideOf(const Parameter* parameter) {
 // Adds the difference between what A and B show for one parameter, if there is one. `where` carries
 // the block and program; letter, name and sides are filled here.
 void CompareParameter(const Parameter* a, const Parameter* b, const ParameterDifference& where,
-                      std::vector<ParameterDifference>& out) {
+                      const DifferenceSink& out) {
     if (a == nullptr && b == nullptr) return;
     if (a != nullptr && b != nullptr && a->suspect == Suspect::kNone && b->suspect == Suspect::kNone &&
         a->ValueText() == b->ValueText())
@@ -38,7 +40,7 @@ void CompareParameter(const Parameter* a, const Parameter* b, const ParameterDif
     difference.name = Trimmed(named.Name());
     difference.a = SideOf(a);
     difference.b = SideOf(b);
-    out.push_back(std::move(difference));
+    out(std::move(difference));
 }
 
 // Pairs what two lists of parameters show, letter by letter: the letters of the first list in order,
@@ -48,7 +50,7 @@ void CompareParameter(const Parameter* a, const Parameter* b, const ParameterDif
 class LetterPairing {
   public:
     void Compare(const std::vector<Parameter>& a, const std::vector<Parameter>& b,
-                 const ParameterDifference& where, std::vector<ParameterDifference>& out) {
+                 const ParameterDifference& where, const DifferenceSink& out) {
         for (const Parameter& parameter : a)
             lastInA_[Use(parameter)] = &parameter;
         for (const Parameter& parameter : b)
@@ -97,8 +99,7 @@ ParameterDifference ProgramPlace(const Program& program) {
 }
 
 // A program one set has and the other lacks: its 'P' record stands for it; without one, each parameter.
-void AddUnpaired(const Program& program, bool inA, LetterPairing& letters,
-                 std::vector<ParameterDifference>& out) {
+void AddUnpaired(const Program& program, bool inA, LetterPairing& letters, const DifferenceSink& out) {
     const ParameterDifference where = ProgramPlace(program);
     if (program.number) {
         const Parameter* number = &*program.number;
@@ -113,48 +114,64 @@ void AddUnpaired(const Program& program, bool inA, LetterPairing& letters,
     }
 }
 
-// Program numbers in file order with their places, sorted by number and then place: the n-th of a
-// number in one list is the n-th program with that number in its set.
-std::vector<std::pair<std::optional<int>, std::size_t>> ByNumber(const std::vector<Program>& programs) {
-    std::vector<std::pair<std::optional<int>, std::size_t>> sorted;
-    sorted.reserve(programs.size());
-    for (std::size_t i = 0; i < programs.size(); ++i)
-        sorted.emplace_back(programs[i].Number(), i);
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
-}
+// The programs of a set sorted by number and then place (the n-th of a number in this order is the
+// n-th program with that number in the set), 12 bytes a program.
+class ProgramOrder {
+  public:
+    explicit ProgramOrder(const std::vector<Program>& programs) {
+        keys_.reserve(programs.size());
+        for (const Program& program : programs) {
+            const std::optional<int> number = program.Number();
+            // Programs without a number first, as std::optional orders them.
+            keys_.push_back(number ? *number : std::numeric_limits<std::int64_t>::min());
+        }
+        order_.resize(programs.size());
+        for (std::size_t i = 0; i < order_.size(); ++i)
+            order_[i] = static_cast<std::uint32_t>(i);
+        std::sort(order_.begin(), order_.end(), [this](std::uint32_t x, std::uint32_t y) {
+            return keys_[x] != keys_[y] ? keys_[x] < keys_[y] : x < y;
+        });
+    }
+    std::size_t Size() const { return order_.size(); }
+    // The place in the set of the r-th program in this order, and its number's key.
+    std::size_t Place(std::size_t r) const { return order_[r]; }
+    std::int64_t Key(std::size_t r) const { return keys_[order_[r]]; }
 
-// Appends the differences of the program block in their final order: by program number (programs
+  private:
+    std::vector<std::int64_t> keys_;
+    std::vector<std::uint32_t> order_;
+};
+
+// Hands on the differences of the program block in their final order: by program number (programs
 // without a number first), for each number A's programs in file order, then B's that have no partner.
 void ComparePrograms(const std::vector<Program>& a, const std::vector<Program>& b, LetterPairing& letters,
-                     std::vector<ParameterDifference>& out) {
-    // The n-th program with a number in A pairs with the n-th in B: in both lists sorted by number and
-    // place, the pairs are where equal numbers meet in the same rank.
-    const auto sortedA = ByNumber(a);
-    const auto sortedB = ByNumber(b);
-    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> partnerOf(a.size(), kNone);
+                     const DifferenceSink& out) {
+    // The n-th program with a number in A pairs with the n-th in B: in both orders, the pairs are where
+    // equal numbers meet in the same rank.
+    const ProgramOrder sortedA(a);
+    const ProgramOrder sortedB(b);
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> partnerOf(a.size(), kNone);
     std::vector<bool> paired(b.size(), false);
-    for (std::size_t i = 0, j = 0; i < sortedA.size();) {
-        std::size_t groupEnd = i;
-        while (groupEnd < sortedA.size() && sortedA[groupEnd].first == sortedA[i].first)
-            ++groupEnd;
-        while (j < sortedB.size() && sortedB[j].first < sortedA[i].first)
+    for (std::size_t i = 0, j = 0; i < sortedA.Size();) {
+        const std::int64_t key = sortedA.Key(i);
+        while (j < sortedB.Size() && sortedB.Key(j) < key)
             ++j;
-        for (; i < groupEnd && j < sortedB.size() && sortedB[j].first == sortedA[i].first; ++i, ++j) {
-            partnerOf[sortedA[i].second] = sortedB[j].second;
-            paired[sortedB[j].second] = true;
+        for (; i < sortedA.Size() && sortedA.Key(i) == key; ++i) {
+            if (j < sortedB.Size() && sortedB.Key(j) == key) {
+                partnerOf[sortedA.Place(i)] = static_cast<std::uint32_t>(sortedB.Place(j));
+                paired[sortedB.Place(j)] = true;
+                ++j;
+            }
         }
-        i = groupEnd;
     }
 
-    for (std::size_t i = 0, j = 0; i < sortedA.size() || j < sortedB.size();) {
-        const bool fromA =
-            j >= sortedB.size() || (i < sortedA.size() && sortedA[i].first <= sortedB[j].first);
-        const std::optional<int> number = fromA ? sortedA[i].first : sortedB[j].first;
-        for (; i < sortedA.size() && sortedA[i].first == number; ++i) {
-            const Program& program = a[sortedA[i].second];
-            const std::size_t partner = partnerOf[sortedA[i].second];
+    for (std::size_t i = 0, j = 0; i < sortedA.Size() || j < sortedB.Size();) {
+        const bool fromA = j >= sortedB.Size() || (i < sortedA.Size() && sortedA.Key(i) <= sortedB.Key(j));
+        const std::int64_t key = fromA ? sortedA.Key(i) : sortedB.Key(j);
+        for (; i < sortedA.Size() && sortedA.Key(i) == key; ++i) {
+            const Program& program = a[sortedA.Place(i)];
+            const std::uint32_t partner = partnerOf[sortedA.Place(i)];
             if (partner == kNone) {
                 AddUnpaired(program, true, letters, out);
                 continue;
@@ -165,8 +182,8 @@ void ComparePrograms(const std::vector<Program>& a, const std::vector<Program>& 
                              other.number ? &*other.number : nullptr, where, out);
             letters.Compare(program.parameters, other.parameters, where, out);
         }
-        for (; j < sortedB.size() && sortedB[j].first == number; ++j) {
-            if (!paired[sortedB[j].second]) AddUnpaired(b[sortedB[j].second], false, letters, out);
+        for (; j < sortedB.Size() && sortedB.Key(j) == key; ++j) {
+            if (!paired[sortedB.Place(j)]) AddUnpaired(b[sortedB.Place(j)], false, letters, out);
         }
     }
 }
@@ -186,15 +203,26 @@ int ParameterDiff::Count(DiffKind kind) const {
                                           [kind](const ParameterDifference& d) { return d.Kind() == kind; }));
 }
 
+void ForEachDifference(const ParameterSet& a, const ParameterSet& b, const DifferenceSink& visit) {
+    LetterPairing letters;
+    letters.Compare(a.SystemParameters(), b.SystemParameters(), ParameterDifference{}, visit);
+    ComparePrograms(a.Programs(), b.Programs(), letters, visit);
+}
+
 ParameterDiff CompareParameterSets(const ParameterSet& a, const ParameterSet& b) {
+    ParameterDiff diff = CompareHeadings(a, b);
+    ForEachDifference(a, b, [&diff](ParameterDifference&& difference) {
+        diff.differences.push_back(std::move(difference));
+    });
+    return diff;
+}
+
+ParameterDiff CompareHeadings(const ParameterSet& a, const ParameterSet& b) {
     ParameterDiff diff;
     diff.deviceTypeA = a.DeviceType();
     diff.deviceTypeB = b.DeviceType();
     diff.notComparedA = a.UnlistedRecords();
     diff.notComparedB = b.UnlistedRecords();
-    LetterPairing letters;
-    letters.Compare(a.SystemParameters(), b.SystemParameters(), ParameterDifference{}, diff.differences);
-    ComparePrograms(a.Programs(), b.Programs(), letters, diff.differences);
     return diff;
 }
 

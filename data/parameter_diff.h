@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,5 +82,13 @@ struct ParameterDiff {
 };
 
 ParameterDiff CompareParameterSets(const ParameterSet& a, const ParameterSet& b);
+
+// The same comparison without its list: the device types and what was not compared, then each
+// difference handed to `visit` as it is found, in the order of ParameterDiff::differences. Nothing is
+// kept, so a caller that writes them out as they come needs no memory for them (two large files that
+// differ everywhere hold more differences than bytes).
+using DifferenceSink = std::function<void(ParameterDifference&&)>;
+ParameterDiff CompareHeadings(const ParameterSet& a, const ParameterSet& b);
+void ForEachDifference(const ParameterSet& a, const ParameterSet& b, const DifferenceSink& visit);
 
 }  // namespace kdm
