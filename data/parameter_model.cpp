@@ -47,6 +47,29 @@ int ShownNameId(const Layout& layout, std::string_view letter, std::string_view 
     return sid::kUnlisted;
 }
 
+LayoutLetters::LayoutLetters(const Layout& layout) {
+    for (std::size_t c = 0; c < entries_.size(); ++c) {
+        const char letter = static_cast<char>(c);
+        entries_[c] = layout.Find(letter);
+        if (layout.PassesOver(letter)) {
+            nameIds_[c] = 0;
+        } else {
+            nameIds_[c] = entries_[c] != nullptr ? entries_[c]->nameId : kUnlistedLetter;
+        }
+    }
+}
+
+int LayoutLetters::ShownNameId(std::string_view letter, std::string_view value) const {
+    const int nameId = letter.size() == 1 ? nameIds_[static_cast<unsigned char>(letter[0])] : kUnlistedLetter;
+    if (nameId != kUnlistedLetter) return nameId;
+    // An unlisted letter with a 'g' in its value is dropped.
+    return value.find('g') != std::string_view::npos ? 0 : sid::kUnlisted;
+}
+
+const LayoutEntry* LayoutLetters::Entry(std::string_view letter) const {
+    return letter.size() == 1 ? entries_[static_cast<unsigned char>(letter[0])] : nullptr;
+}
+
 std::string_view SuspectName(Suspect suspect) {
     switch (suspect) {
         case Suspect::kMismatch:
@@ -292,14 +315,14 @@ ParameterSet ParameterSet::OfTelegrams(std::string_view identification,
 // name's string id, 0 for a 'P' record the layout passes over and -1 without layouts. Returns how many
 // it left out after the section's kMaxListedShortRecords-th record shorter than a frame.
 template <class Visit>
-std::size_t ParameterSet::WalkListed(SectionRecords section, const Layout* layout, bool programSection,
+std::size_t ParameterSet::WalkListed(SectionRecords section, const LayoutLetters* layout, bool programSection,
                                      Visit&& visit) const {
     std::size_t shortRecords = 0;
     std::size_t unlisted = 0;
     for (const std::size_t k : section) {
         const Record& record = records_[k];
         // Without layouts every record is listed, without a name.
-        const int nameId = layout == nullptr ? -1 : ShownNameId(*layout, record.Letter(), record.Value());
+        const int nameId = layout == nullptr ? -1 : layout->ShownNameId(record.Letter(), record.Value());
         const bool opensProgram = programSection && IsLetter(record.Letter(), 'P');
         if (nameId == 0 && !opensProgram) continue;
         if (unlisted == 0 && record.Size() < kFrameBytes) ++shortRecords;
@@ -345,8 +368,14 @@ void ParameterSet::Derive() {
         programEnd_ = k;
     }
 
-    const Layout* systemLayout = SystemLayout(deviceType_);
-    const Layout* programLayout = ProgramLayout(deviceType_);
+    const std::optional<LayoutLetters> systemLetters =
+        SystemLayout(deviceType_) != nullptr ? std::optional(LayoutLetters(*SystemLayout(deviceType_)))
+                                             : std::nullopt;
+    const std::optional<LayoutLetters> programLetters =
+        ProgramLayout(deviceType_) != nullptr ? std::optional(LayoutLetters(*ProgramLayout(deviceType_)))
+                                              : std::nullopt;
+    const LayoutLetters* systemLayout = systemLetters ? &*systemLetters : nullptr;
+    const LayoutLetters* programLayout = programLetters ? &*programLetters : nullptr;
     auto parameterOf = [this](std::size_t at, int nameId) {
         const Record& record = records_[at];
         return Parameter{at, record.Telegram(), record.Suspicion(), nameId < 0 ? 0 : nameId};

@@ -21,6 +21,7 @@
 // Thread safety: a ParameterSet is an immutable value; const use from several threads is safe.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -48,11 +49,27 @@ enum class Suspect : std::uint8_t {
 std::string_view SuspectName(Suspect suspect);
 
 struct Layout;
+struct LayoutEntry;
 
 // The string id of the name the tables show a record under by `layout` (165, a single blank, for a
 // letter the layout does not name), or 0 when they leave it out: a letter the layout passes over, or
 // an unlisted letter with a 'g' in its value.
 int ShownNameId(const Layout& layout, std::string_view letter, std::string_view value);
+
+// ShownNameId, and the entry naming a letter, for one layout: looked up by letter in tables made once,
+// where the layout itself is searched entry by entry. A file's every record asks.
+class LayoutLetters {
+  public:
+    explicit LayoutLetters(const Layout& layout);
+    int ShownNameId(std::string_view letter, std::string_view value) const;
+    // The entry naming `letter`, or null (also for an empty letter).
+    const LayoutEntry* Entry(std::string_view letter) const;
+
+  private:
+    static constexpr int kUnlistedLetter = -1;  // its name depends on the value
+    std::array<const LayoutEntry*, 256> entries_{};
+    std::array<int, 256> nameIds_{};
+};
 
 // Display text of a 9-character value: "--" -> two blanks (left to right, no overlap), "+" -> blank,
 // a trailing "-" -> blank. Same length; empty stays empty.
@@ -253,7 +270,7 @@ class ParameterSet {
     Record ParseRecord(std::size_t offset, std::size_t end, bool first) const;
     void Derive();
     template <class Visit>
-    std::size_t WalkListed(SectionRecords section, const Layout* layout, bool programSection,
+    std::size_t WalkListed(SectionRecords section, const LayoutLetters* layout, bool programSection,
                            Visit&& visit) const;
 
     // Shared by copies; never changed after parsing, so records may point into it.
