@@ -44,11 +44,11 @@ nlohmann::ordered_json ProgramJson(const kdm::Program& program) {
 }
 
 // The telegram the device type was read from: the first one of the text.
-const kdm::Record* FirstTelegram(const kdm::ParameterSet& set) {
-    for (const kdm::Record& record : set.Records()) {
-        if (record.StartsWithStx()) return &record;
+std::optional<kdm::Record> FirstTelegram(const kdm::ParameterSet& set) {
+    for (const kdm::Record record : set.Records()) {
+        if (record.StartsWithStx()) return record;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 // A field of the per-parameter CSV: read on terminals as often as by scripts, so a control byte in a
@@ -103,7 +103,7 @@ std::string CsvField(std::string_view bytes) {
 }
 
 void WriteParameterSetJson(std::ostream& out, const kdm::ParameterSet& set) {
-    const kdm::Record* first = FirstTelegram(set);
+    const std::optional<kdm::Record> first = FirstTelegram(set);
     const std::string& heading = set.Heading();
     const nlohmann::ordered_json head = {
         {"format", kParametersFormat},
@@ -113,8 +113,7 @@ void WriteParameterSetJson(std::ostream& out, const kdm::ParameterSet& set) {
          {{"heading", Latin1ToUtf8(heading)},
           {"deviceCode",
            Latin1ToUtf8(std::string_view(heading).substr(std::min<std::size_t>(3, heading.size()), 3))},
-          {"telegram",
-           first != nullptr ? nlohmann::ordered_json(Latin1ToUtf8(first->Telegram())) : nullptr}}},
+          {"telegram", first ? nlohmann::ordered_json(Latin1ToUtf8(first->Telegram())) : nullptr}}},
         {"records", set.Records().size()},
         {"suspectTelegrams",
          {{"mismatch", set.SuspectRecords(kdm::Suspect::kMismatch)},

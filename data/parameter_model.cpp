@@ -100,27 +100,12 @@ std::string FormatValue(std::string_view value) {
     return text;
 }
 
-Record::Record(const std::string& text, std::size_t offset, std::size_t size, RecordForm form, bool marked,
-               Suspect suspect)
-    : text_(&text),
-      offset_(static_cast<std::uint32_t>(offset)),
-      sizeAndKind_(static_cast<std::uint32_t>(size) | (static_cast<std::uint32_t>(form) << kFormShift) |
-                   (marked ? kMarkedBit : 0u) | (static_cast<std::uint32_t>(suspect) << kSuspectShift)) {}
-
-RecordForm Record::Form() const {
-    return static_cast<RecordForm>((sizeAndKind_ >> kFormShift) & 3u);
-}
-
-Suspect Record::Suspicion() const {
-    return static_cast<Suspect>((sizeAndKind_ >> kSuspectShift) & 3u);
-}
-
 std::string_view Record::Whole() const {
-    return std::string_view(*text_).substr(offset_, Size());
+    return std::string_view(*text_).substr(offset_, size_);
 }
 
 bool Record::StartsWithStx() const {
-    return Size() > 0 && (*text_)[offset_] == STX;
+    return size_ > 0 && (*text_)[offset_] == STX;
 }
 
 std::string_view Record::TelegramView() const {
@@ -151,14 +136,30 @@ void Record::AppendTo(std::string& text) const {
     text += Whole();
 }
 
-SectionRecords::Iterator::Iterator(const std::vector<Record>* records, std::size_t k, std::size_t end)
-    : records_(records), k_(k), end_(end) {
-    while (k_ < end_ && !(*records_)[k_].StartsWithStx())
+Record RecordList::operator[](std::size_t k) const {
+    const std::size_t offset = (*entries_)[k] & kRecordOffsetMask;
+    const std::size_t end =
+        k + 1 < entries_->size() ? ((*entries_)[k + 1] & kRecordOffsetMask) : text_->size();
+    return Record(text_, offset, end - offset,
+                  static_cast<std::uint8_t>((*entries_)[k] >> kRecordOffsetBits));
+}
+
+SectionRecords::Iterator::Iterator(const std::string* text, const std::vector<std::uint32_t>* entries,
+                                   std::size_t k, std::size_t end)
+    : text_(text), entries_(entries), k_(k), end_(end) {
+    SkipToStx();
+}
+
+// Every record but the last ends where the next begins, so a record starts with STX exactly when the
+// byte at its offset is one and it is not empty (no record is).
+void SectionRecords::Iterator::SkipToStx() {
+    while (k_ < end_ && (*text_)[(*entries_)[k_] & kRecordOffsetMask] != STX)
         ++k_;
 }
 
 SectionRecords::Iterator& SectionRecords::Iterator::operator++() {
-    *this = Iterator(records_, k_ + 1, end_);
+    ++k_;
+    SkipToStx();
     return *this;
 }
 
@@ -218,18 +219,18 @@ const Parameter* Program::Find(char letter) const {
 
 // A record is recognised as one of the forms a read stores only when those forms give back its exact
 // bytes and they are what a read could have stored; everything else is raw.
-Record ParameterSet::ParseRecord(std::size_t offset, std::size_t end, bool first) const {
+std::uint8_t ParameterSet::ParseRecord(std::size_t offset, std::size_t end, bool first) const {
     const std::string_view piece = std::string_view(*text_).substr(offset, end - offset);
     const bool startsWithStx = !piece.empty() && piece[0] == STX;
     const bool terminated = piece.ends_with(kRecordTerminator);
     const std::string_view body =
         terminated ? piece.substr(0, piece.size() - kRecordTerminator.size()) : piece;
     const bool markedBody = body.ends_with(kMismatchMark);
-    const Record raw(*text_, offset, piece.size(), RecordForm::kRaw, markedBody, Suspect::kDamaged);
+    const std::uint8_t raw = Record::KindOf(RecordForm::kRaw, markedBody, Suspect::kDamaged);
     if (!terminated || !startsWithStx) return raw;
 
     if (first && body.size() == kIdentificationBytes && body[2] == 'g')
-        return Record(*text_, offset, piece.size(), RecordForm::kIdentification, markedBody, Suspect::kNone);
+        return Record::KindOf(RecordForm::kIdentification, markedBody, Suspect::kNone);
     // The annotation is the last " QS ": the checksum digits and the mark after it hold none.
     const std::size_t annotation = body.rfind(kChecksumSeparator);
     if (annotation == std::string_view::npos || annotation == 0) return raw;
@@ -246,7 +247,7 @@ Record ParameterSet::ParseRecord(std::size_t offset, std::size_t end, bool first
     if (plain && (!complete || !matches)) return raw;
     const Suspect suspect =
         plain ? Suspect::kNone : (complete && !matches ? Suspect::kMismatch : Suspect::kDamaged);
-    return Record(*text_, offset, piece.size(), RecordForm::kTelegram, markedBody, suspect);
+    return Record::KindOf(RecordForm::kTelegram, markedBody, suspect);
 }
 
 // Records end after their terminator or right before the next STX, whichever comes first.
@@ -267,11 +268,12 @@ void ParameterSet::Cut() {
             if (pass == 0) {
                 ++count;
             } else {
-                records_.push_back(ParseRecord(at, end, records_.empty()));
+                const std::uint32_t kind = ParseRecord(at, end, entries_.empty());
+                entries_.push_back(static_cast<std::uint32_t>(at) | (kind << kRecordOffsetBits));
             }
             at = end;
         }
-        if (pass == 0) records_.reserve(count);
+        if (pass == 0) entries_.reserve(count);
     }
 }
 
@@ -319,8 +321,9 @@ std::size_t ParameterSet::WalkListed(SectionRecords section, const LayoutLetters
                                      Visit&& visit) const {
     std::size_t shortRecords = 0;
     std::size_t unlisted = 0;
+    const RecordList records = Records();
     for (const std::size_t k : section) {
-        const Record& record = records_[k];
+        const Record record = records[k];
         // Without layouts every record is listed, without a name.
         const int nameId = layout == nullptr ? -1 : layout->ShownNameId(record.Letter(), record.Value());
         const bool opensProgram = programSection && IsLetter(record.Letter(), 'P');
@@ -338,15 +341,17 @@ std::size_t ParameterSet::WalkListed(SectionRecords section, const LayoutLetters
 void ParameterSet::Derive() {
     const std::string_view text = *text_;
     deviceType_ = DetectDeviceType(text, heading_);
-    const std::size_t count = records_.size();
+    const RecordList records = Records();
+    const std::size_t count = records.size();
+    if (count > 0 && records[0].Form() == RecordForm::kIdentification) identification_ = records[0];
 
     // Offsets grow with the index: each section is a run of records, of which those with an STX count.
     std::size_t k = 0;
-    while (k < count && records_[k].Offset() < kFirstSystemStx)
+    while (k < count && records[k].Offset() < kFirstSystemStx)
         ++k;
     systemFirst_ = k;
     for (; k < count; ++k) {
-        const Record& record = records_[k];
+        const Record record = records[k];
         if (!record.StartsWithStx()) continue;
         // A record among the last 14 bytes, and the first program record, end the system walk.
         if (record.Offset() + kTelegramCharacters >= text.size() || IsLetter(record.Letter(), 'P')) break;
@@ -358,11 +363,11 @@ void ParameterSet::Derive() {
         // The walk starts at the first STX from four bytes before that 'P': the STX of its record when
         // the 'P' is a record's letter.
         k = 0;
-        while (k < count && records_[k].Offset() + 4 < letterP)
+        while (k < count && records[k].Offset() + 4 < letterP)
             ++k;
         programFirst_ = k;
         for (; k < count; ++k) {
-            const Record& record = records_[k];
+            const Record record = records[k];
             if (record.StartsWithStx() && IsLetter(record.Letter(), 'g')) break;
         }
         programEnd_ = k;
@@ -376,8 +381,8 @@ void ParameterSet::Derive() {
                                               : std::nullopt;
     const LayoutLetters* systemLayout = systemLetters ? &*systemLetters : nullptr;
     const LayoutLetters* programLayout = programLetters ? &*programLetters : nullptr;
-    auto parameterOf = [this](std::size_t at, int nameId) {
-        const Record& record = records_[at];
+    auto parameterOf = [&records](std::size_t at, int nameId) {
+        const Record record = records[at];
         return Parameter{at, record.Telegram(), record.Suspicion(), nameId < 0 ? 0 : nameId};
     };
 
@@ -410,8 +415,7 @@ void ParameterSet::Derive() {
 }
 
 const Record* ParameterSet::Identification() const {
-    if (records_.empty() || records_.front().Form() != RecordForm::kIdentification) return nullptr;
-    return &records_.front();
+    return identification_ ? &*identification_ : nullptr;
 }
 
 const Parameter* ParameterSet::FindSystemParameter(char letter) const {
@@ -431,14 +435,14 @@ const Program* ParameterSet::FindProgram(int number) const {
 
 int ParameterSet::SuspectRecords() const {
     int count = 0;
-    for (const Record& record : records_)
+    for (const Record record : Records())
         count += record.Suspicion() != Suspect::kNone ? 1 : 0;
     return count;
 }
 
 int ParameterSet::SuspectRecords(Suspect kind) const {
     int count = 0;
-    for (const Record& record : records_)
+    for (const Record record : Records())
         count += record.Suspicion() == kind ? 1 : 0;
     return count;
 }
@@ -446,7 +450,7 @@ int ParameterSet::SuspectRecords(Suspect kind) const {
 std::string DataFileTextOf(const ParameterSet& set) {
     std::string text;
     text.reserve(set.TextSize());
-    for (const Record& record : set.Records())
+    for (const Record record : set.Records())
         record.AppendTo(text);
     return text;
 }

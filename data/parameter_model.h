@@ -36,6 +36,10 @@ namespace kdm {
 
 // Texts longer than this are refused: they are no data file (files are read up to the same size).
 inline constexpr std::size_t kMaxParameterSetText = 64u * 1024u * 1024u;
+// A parsed set keeps 32 bits a record: its offset in this many, what the parse found in the rest.
+inline constexpr unsigned kRecordOffsetBits = 27;
+inline constexpr std::uint32_t kRecordOffsetMask = (1u << kRecordOffsetBits) - 1;
+static_assert(kMaxParameterSetText <= kRecordOffsetMask, "offsets must fit their bits");
 
 // Why a telegram cannot be trusted.
 enum class Suspect : std::uint8_t {
@@ -82,15 +86,16 @@ enum class RecordForm : std::uint8_t {
     kRaw,             // anything else, kept byte for byte
 };
 
-// One record of a parsed text. It refers to the text its set keeps (no bytes of its own, so a text of
-// a million one-byte records costs a few bytes a record): valid while that set, or a copy of it, lives.
+// One record of a parsed text: a view of the text its set keeps, made when ParameterSet::Records()
+// hands it out (the set keeps 4 bytes a record, so that a text of millions of one-byte records costs
+// a few times its size). Valid while that set, or a copy of it, lives.
 class Record {
   public:
-    RecordForm Form() const;
+    RecordForm Form() const { return static_cast<RecordForm>(kind_ & kFormMask); }
     // Index of the record's first byte in the text.
     std::size_t Offset() const { return offset_; }
     // Length of the record in bytes, terminator included.
-    std::size_t Size() const { return sizeAndKind_ & kSizeMask; }
+    std::size_t Size() const { return size_; }
     // True when the record begins with STX: only such records are telegrams to any reader.
     bool StartsWithStx() const;
     // The 14 telegram characters after the STX as every reader takes them (the tables, the write):
@@ -102,8 +107,8 @@ class Record {
     // Telegram positions 2 to 10: sign, six value characters, two suffix characters (fewer when cut).
     std::string_view Value() const;
     // Ends with " !!!" (before its terminator): the read marked it.
-    bool Marked() const { return (sizeAndKind_ & kMarkedBit) != 0; }
-    Suspect Suspicion() const;
+    bool Marked() const { return (kind_ & kMarkedBit) != 0; }
+    Suspect Suspicion() const { return static_cast<Suspect>(kind_ >> kSuspectShift); }
     // kTelegram: the telegram text as received (STX, up to 14 characters and the byte after them).
     // kIdentification: STX and the 14 characters. kRaw: every byte of the record. A copy.
     std::string Bytes() const { return std::string(BytesView()); }
@@ -112,17 +117,21 @@ class Record {
 
   private:
     friend class ParameterSet;
-    // Size in the low bits (a text is at most kMaxParameterSetText bytes), form, mark and suspicion
-    // above it: with the text pointer and the offset a record takes 16 bytes.
-    static constexpr std::uint32_t kSizeBits = 27;
-    static constexpr std::uint32_t kSizeMask = (1u << kSizeBits) - 1;
-    static constexpr std::uint32_t kFormShift = kSizeBits;  // 2 bits
-    static constexpr std::uint32_t kMarkedBit = 1u << 29;   // 1 bit
-    static constexpr std::uint32_t kSuspectShift = 30;      // 2 bits
-    static_assert(kMaxParameterSetText <= kSizeMask, "record sizes must fit their bits");
+    friend class RecordList;
+    // What the parse found, in 5 bits: form, mark, suspicion.
+    static constexpr std::uint8_t kFormMask = 3;
+    static constexpr std::uint8_t kMarkedBit = 4;
+    static constexpr std::uint8_t kSuspectShift = 3;
+    static std::uint8_t KindOf(RecordForm form, bool marked, Suspect suspect) {
+        return static_cast<std::uint8_t>(static_cast<unsigned>(form) | (marked ? kMarkedBit : 0u) |
+                                         (static_cast<unsigned>(suspect) << kSuspectShift));
+    }
 
-    Record(const std::string& text, std::size_t offset, std::size_t size, RecordForm form, bool marked,
-           Suspect suspect);
+    Record(const std::string* text, std::size_t offset, std::size_t size, std::uint8_t kind)
+        : text_(text),
+          offset_(static_cast<std::uint32_t>(offset)),
+          size_(static_cast<std::uint32_t>(size)),
+          kind_(kind) {}
     // Every byte of the record, terminator included.
     std::string_view Whole() const;
     std::string_view TelegramView() const;
@@ -130,7 +139,58 @@ class Record {
 
     const std::string* text_;
     std::uint32_t offset_;
-    std::uint32_t sizeAndKind_;
+    std::uint32_t size_;
+    std::uint8_t kind_;
+};
+
+// The records of a parsed text, in order; together they hold every byte of it. Indexable and iterable
+// like a vector, each element a Record made on the spot. A view of its set: valid while the set lives
+// where it is (a moved set hands out new lists).
+class RecordList {
+  public:
+    class Iterator {
+      public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Record;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = Record;
+
+        Iterator() = default;
+        Record operator*() const { return (*list_)[k_]; }
+        Iterator& operator++() {
+            ++k_;
+            return *this;
+        }
+        Iterator operator++(int) {
+            const Iterator before = *this;
+            ++k_;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return k_ == other.k_; }
+
+      private:
+        friend class RecordList;
+        Iterator(const RecordList* list, std::size_t k) : list_(list), k_(k) {}
+        const RecordList* list_ = nullptr;
+        std::size_t k_ = 0;
+    };
+
+    RecordList() = default;
+    std::size_t size() const { return entries_ == nullptr ? 0 : entries_->size(); }
+    bool empty() const { return size() == 0; }
+    Record operator[](std::size_t k) const;
+    Record front() const { return (*this)[0]; }
+    Record back() const { return (*this)[size() - 1]; }
+    Iterator begin() const { return Iterator(this, 0); }
+    Iterator end() const { return Iterator(this, size()); }
+
+  private:
+    friend class ParameterSet;
+    RecordList(const std::string* text, const std::vector<std::uint32_t>* entries)
+        : text_(text), entries_(entries) {}
+    const std::string* text_ = nullptr;
+    const std::vector<std::uint32_t>* entries_ = nullptr;
 };
 
 // One parameter as the tables show it.
@@ -171,8 +231,8 @@ struct Program {
 };
 
 // The records one table walks (see Sections above): the records that begin with STX among a run of
-// consecutive records, as indexes into ParameterSet::Records(), in order. A view of its set: valid
-// while the set lives.
+// consecutive records, as indexes into ParameterSet::Records(), in order. A view of its set, as
+// RecordList is.
 class SectionRecords {
   public:
     class Iterator {
@@ -191,22 +251,27 @@ class SectionRecords {
 
       private:
         friend class SectionRecords;
-        Iterator(const std::vector<Record>* records, std::size_t k, std::size_t end);
-        const std::vector<Record>* records_ = nullptr;
+        Iterator(const std::string* text, const std::vector<std::uint32_t>* entries, std::size_t k,
+                 std::size_t end);
+        void SkipToStx();
+        const std::string* text_ = nullptr;
+        const std::vector<std::uint32_t>* entries_ = nullptr;
         std::size_t k_ = 0;
         std::size_t end_ = 0;
     };
 
     SectionRecords() = default;
-    Iterator begin() const { return Iterator(records_, first_, end_); }
-    Iterator end() const { return Iterator(records_, end_, end_); }
+    Iterator begin() const { return Iterator(text_, entries_, first_, end_); }
+    Iterator end() const { return Iterator(text_, entries_, end_, end_); }
     bool empty() const { return begin() == end(); }
 
   private:
     friend class ParameterSet;
-    SectionRecords(const std::vector<Record>* records, std::size_t first, std::size_t end)
-        : records_(records), first_(first), end_(end) {}
-    const std::vector<Record>* records_ = nullptr;
+    SectionRecords(const std::string* text, const std::vector<std::uint32_t>* entries, std::size_t first,
+                   std::size_t end)
+        : text_(text), entries_(entries), first_(first), end_(end) {}
+    const std::string* text_ = nullptr;
+    const std::vector<std::uint32_t>* entries_ = nullptr;
     std::size_t first_ = 0;
     std::size_t end_ = 0;
 };
@@ -230,7 +295,7 @@ class ParameterSet {
     static ParameterSet OfTelegrams(std::string_view identification, std::span<const std::string> telegrams);
 
     // Every record of the text, in order; together they hold every byte of it.
-    const std::vector<Record>& Records() const { return records_; }
+    RecordList Records() const { return {text_.get(), &entries_}; }
     // Bytes of the text the set was parsed from.
     std::size_t TextSize() const { return text_ ? text_->size() : 0; }
 
@@ -242,8 +307,8 @@ class ParameterSet {
     const Record* Identification() const;
 
     // The records each table walks, in order (see Sections above).
-    SectionRecords SystemSection() const { return {&records_, systemFirst_, systemEnd_}; }
-    SectionRecords ProgramSection() const { return {&records_, programFirst_, programEnd_}; }
+    SectionRecords SystemSection() const { return {text_.get(), &entries_, systemFirst_, systemEnd_}; }
+    SectionRecords ProgramSection() const { return {text_.get(), &entries_, programFirst_, programEnd_}; }
 
     // The parameters the tables show, by the layouts of the device type: records whose letter the
     // layout passes over, and unlisted letters with a 'g' in their value, are left out. Without layouts
@@ -267,7 +332,7 @@ class ParameterSet {
   private:
     friend ParsedParameterSet ParseParameterSetInPlace(std::string&& text);
     void Cut();
-    Record ParseRecord(std::size_t offset, std::size_t end, bool first) const;
+    std::uint8_t ParseRecord(std::size_t offset, std::size_t end, bool first) const;
     void Derive();
     template <class Visit>
     std::size_t WalkListed(SectionRecords section, const LayoutLetters* layout, bool programSection,
@@ -275,7 +340,10 @@ class ParameterSet {
 
     // Shared by copies; never changed after parsing, so records may point into it.
     std::shared_ptr<const std::string> text_;
-    std::vector<Record> records_;
+    // Per record its offset in the low kRecordOffsetBits bits and what the parse found (Record::KindOf)
+    // above them: a record ends where the next one begins.
+    std::vector<std::uint32_t> entries_;
+    std::optional<Record> identification_;
     int deviceType_ = 0;
     std::string heading_;
     std::size_t systemFirst_ = 0;

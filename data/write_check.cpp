@@ -86,7 +86,7 @@ int WriteCheck::Overridable() const {
 
 WriteCheck CheckFileForWriting(const ParameterSet& set) {
     WriteCheck check;
-    const std::vector<Record>& records = set.Records();
+    const RecordList records = set.Records();
     if (set.Identification() == nullptr) {
         WriteFinding finding;
         finding.record = records.empty() ? 0 : 1;
@@ -161,7 +161,7 @@ std::string DescribeWriteCheck(const WriteCheck& check) {
 }
 
 bool HasIdentificationTelegram(const ParameterSet& set) {
-    const std::vector<Record>& records = set.Records();
+    const RecordList records = set.Records();
     return !records.empty() && records.front().StartsWithStx() && IsLetter(records.front().Letter(), 'g');
 }
 
