@@ -150,7 +150,7 @@ int CKDM_XPDlg::ShowDataFile(const std::string& path) {
         status_->hide();
         return 0;
     }
-    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSetInPlace(std::move(text));
     if (!parsed.ok) {
         readFailure_ = path + ": " + parsed.reason;
         status_->hide();
