@@ -232,9 +232,17 @@ struct Pass {
     std::function<double(const std::string& text, const std::string& path, const std::string& other)> run;
 };
 
+// The best of three runs, as for the passes in this process: the machine may be busy with others.
+double Child(const std::vector<std::string>& argv) {
+    double best = RunChild(argv).seconds;
+    for (int i = 1; i < 3 && best <= 1.0; ++i)
+        best = std::min(best, RunChild(argv).seconds);
+    return best;
+}
+
 double Cli(std::vector<std::string> args) {
     args.insert(args.begin(), gCli);
-    return RunChild(args).seconds;
+    return Child(args);
 }
 
 std::vector<Pass> Passes() {
@@ -282,7 +290,7 @@ std::vector<Pass> Passes() {
     if (!gTableWindow.empty()) {
         passes.push_back({"table window (bench_ui --open)",
                           [](const std::string&, const std::string& path, const std::string&) {
-                              return RunChild({gTableWindow, "--open", path}).seconds;
+                              return Child({gTableWindow, "--open", path});
                           }});
     }
     return passes;
