@@ -145,7 +145,8 @@ class Record {
 
 // The records of a parsed text, in order; together they hold every byte of it. Indexable and iterable
 // like a vector, each element a Record made on the spot. A view of its set: valid while the set lives
-// where it is (a moved set hands out new lists).
+// where it is (a moved set hands out new lists); so name the set before walking its records, as
+// `for (r : ParseParameterSet(text).set.Records())` would walk a set already gone.
 class RecordList {
   public:
     class Iterator {
