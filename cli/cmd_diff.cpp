@@ -46,7 +46,7 @@ std::optional<kdm::ParameterSet> LoadSet(const std::string& path) {
         std::fprintf(stderr, "kdmxp-cli diff: %s\n", reason.c_str());
         return std::nullopt;
     }
-    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    kdm::ParsedParameterSet parsed = kdm::ParseParameterSetInPlace(std::move(text));
     if (!parsed.ok) {
         std::fprintf(stderr, "kdmxp-cli diff: %s: %s\n", path.c_str(), parsed.reason.c_str());
         return std::nullopt;
@@ -128,7 +128,6 @@ int RunDiff(Context& context, const DiffOptions& options) {
         b = std::move(*loaded);
     }
 
-    const kdm::ParameterDiff diff = kdm::CompareParameterSets(*a, b);
     // A file that a write would refuse, or send only when allowed, is not the same as a sound one,
     // however its parameters compare. The device's side is what it sent: its marks are differences.
     const kdm::FileJudgement judgementA = kdm::JudgeDataFile(*a);
@@ -137,18 +136,22 @@ int RunDiff(Context& context, const DiffOptions& options) {
     const kdm::FileJudgement* sideB = judgementB ? &*judgementB : nullptr;
     const bool filesSound = judgementA.verdict == kdm::FileVerdict::kWritable &&
                             (!judgementB || judgementB->verdict == kdm::FileVerdict::kWritable);
+    // Written as the comparison goes: two large files that differ everywhere hold more differences than
+    // bytes, and none of them is kept.
+    bool same = false;
     if (options.format == "json") {
-        nlohmann::ordered_json document = ParameterDiffJson(diff, options.fileA, labelB);
-        if (options.device) document["port"] = port;
-        document["files"] = FileJudgementsJson(&judgementA, sideB);
-        std::cout << document.dump() << '\n';
+        nlohmann::ordered_json more = nlohmann::ordered_json::object();
+        if (options.device) more["port"] = port;
+        more["files"] = FileJudgementsJson(&judgementA, sideB);
+        same = WriteComparisonJson(std::cout, *a, b, options.fileA, labelB, more);
+        std::cout << '\n';
     } else {
-        std::cout << ParameterDiffText(diff, options.fileA,
-                                       options.device && !port.empty() ? "device on " + port : labelB,
-                                       &judgementA, sideB);
+        same = WriteComparisonText(std::cout, *a, b, options.fileA,
+                                   options.device && !port.empty() ? "device on " + port : labelB,
+                                   &judgementA, sideB);
     }
     std::cout.flush();
-    return diff.Same() && filesSound ? kDiffSame : kDiffDifferent;
+    return same && filesSound ? kDiffSame : kDiffDifferent;
 }
 
 }  // namespace

@@ -113,6 +113,12 @@ std::string TextTable(const kdm::TableContents& grid) {
     return out;
 }
 
+std::string UnlistedText(std::size_t unlisted) {
+    return std::to_string(unlisted) + (unlisted == 1 ? " parameter" : " parameters") +
+           " not listed: the file holds more than " + std::to_string(kdm::kMaxListedShortRecords) +
+           " records shorter than a frame, which no read stores, and the list stops at the next one";
+}
+
 struct ShowOptions {
     std::string file;
     std::string format = "text";
@@ -127,7 +133,7 @@ int RunShow(const ShowOptions& options) {
         std::cerr << "kdmxp-cli show: " << reason << '\n';
         return kExitFailure;
     }
-    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
+    const kdm::ParsedParameterSet parsed = kdm::ParseParameterSetInPlace(std::move(text));
     if (!parsed.ok) {
         std::cerr << "kdmxp-cli show: " << options.file << ": " << parsed.reason << '\n';
         return kExitFailure;
@@ -147,26 +153,33 @@ int RunShow(const ShowOptions& options) {
     const int type = set.DeviceType();
     const std::string& heading = set.Heading();
 
-    if (options.format == "json") {
-        nlohmann::ordered_json document = ParameterSetJson(set);
-        document["write"] = FileJudgementJson(judgement);
-        std::cout << document.dump() << '\n';
-        return kExitOk;
-    }
     // Beside a document for scripts the verdict is one line on stderr; the text lists the findings.
-    if (options.format != "text" && judgement.verdict != kdm::FileVerdict::kWritable) {
+    if (options.format != "text" && options.format != "json" &&
+        judgement.verdict != kdm::FileVerdict::kWritable) {
         std::cerr << "kdmxp-cli show: " << options.file << ": "
                   << (judgement.verdict == kdm::FileVerdict::kRefused
                           ? "cannot be written into a device as it stands"
                           : "is written into a device only when the user allows it (--allow-suspect)")
                   << "; --format text lists why\n";
     }
-    if (options.format == "csv") {
-        const CsvBlocks blocks = options.table == "system"    ? CsvBlocks::kSystem
-                                 : options.table == "program" ? CsvBlocks::kProgram
-                                                              : CsvBlocks::kBoth;
-        std::cout << ParameterSetCsv(set, blocks);
-        return kExitOk;
+    if (options.format == "json" || options.format == "csv") {
+        if (options.format == "json") {
+            nlohmann::ordered_json more = nlohmann::ordered_json::object();
+            more["write"] = FileJudgementJson(judgement);
+            WriteParameterSetJson(std::cout, set, more);
+            std::cout << '\n';
+        } else {
+            const CsvBlocks blocks = options.table == "system"    ? CsvBlocks::kSystem
+                                     : options.table == "program" ? CsvBlocks::kProgram
+                                                                  : CsvBlocks::kBoth;
+            WriteParameterSetCsv(std::cout, set, blocks);
+        }
+        std::cout.flush();
+        // Noise that would make a row of every byte is listed only so far; what was left out is said.
+        const std::size_t unlisted = set.UnlistedRecords();
+        if (unlisted == 0) return kExitOk;
+        std::cerr << "kdmxp-cli show: " << options.file << ": " << UnlistedText(unlisted) << '\n';
+        return kExitNotAllShown;
     }
     // The program table has rows for 255 programs (the parameter formats above list every program):
     // a table that leaves some out says so, and the exit status too.

@@ -2,6 +2,7 @@
 #include "cli/parameter_output.h"
 
 #include <optional>
+#include <ostream>
 
 #include "link/visible_text.h"
 
@@ -43,11 +44,11 @@ nlohmann::ordered_json ProgramJson(const kdm::Program& program) {
 }
 
 // The telegram the device type was read from: the first one of the text.
-const kdm::Record* FirstTelegram(const kdm::ParameterSet& set) {
-    for (const kdm::Record& record : set.Records()) {
-        if (record.StartsWithStx()) return &record;
+std::optional<kdm::Record> FirstTelegram(const kdm::ParameterSet& set) {
+    for (const kdm::Record record : set.Records()) {
+        if (record.StartsWithStx()) return record;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 // A field of the per-parameter CSV: read on terminals as often as by scripts, so a control byte in a
@@ -101,30 +102,43 @@ std::string CsvField(std::string_view bytes) {
     return quoted;
 }
 
-nlohmann::ordered_json ParameterSetJson(const kdm::ParameterSet& set) {
-    const kdm::Record* first = FirstTelegram(set);
+void WriteParameterSetJson(std::ostream& out, const kdm::ParameterSet& set,
+                           const nlohmann::ordered_json& more) {
+    const std::optional<kdm::Record> first = FirstTelegram(set);
     const std::string& heading = set.Heading();
-    nlohmann::ordered_json system = nlohmann::ordered_json::array();
-    for (const kdm::Parameter& parameter : set.SystemParameters())
-        system.push_back(ParameterJson(parameter));
-    nlohmann::ordered_json programs = nlohmann::ordered_json::array();
-    for (const kdm::Program& program : set.Programs())
-        programs.push_back(ProgramJson(program));
-    return {{"format", kParametersFormat},
-            {"version", kParametersVersion},
-            {"deviceType", set.DeviceType()},
-            {"identification",
-             {{"heading", Latin1ToUtf8(heading)},
-              {"deviceCode",
-               Latin1ToUtf8(std::string_view(heading).substr(std::min<std::size_t>(3, heading.size()), 3))},
-              {"telegram",
-               first != nullptr ? nlohmann::ordered_json(Latin1ToUtf8(first->Telegram())) : nullptr}}},
-            {"records", set.Records().size()},
-            {"suspectTelegrams",
-             {{"mismatch", set.SuspectRecords(kdm::Suspect::kMismatch)},
-              {"damaged", set.SuspectRecords(kdm::Suspect::kDamaged)}}},
-            {"system", std::move(system)},
-            {"programs", std::move(programs)}};
+    const nlohmann::ordered_json head = {
+        {"format", kParametersFormat},
+        {"version", kParametersVersion},
+        {"deviceType", set.DeviceType()},
+        {"identification",
+         {{"heading", Latin1ToUtf8(heading)},
+          {"deviceCode",
+           Latin1ToUtf8(std::string_view(heading).substr(std::min<std::size_t>(3, heading.size()), 3))},
+          {"telegram", first ? nlohmann::ordered_json(Latin1ToUtf8(first->Telegram())) : nullptr}}},
+        {"records", set.Records().size()},
+        {"suspectTelegrams",
+         {{"mismatch", set.SuspectRecords(kdm::Suspect::kMismatch)},
+          {"damaged", set.SuspectRecords(kdm::Suspect::kDamaged)}}}};
+    // The lists are written element by element: a document of every parameter would take many times the
+    // file's size. The bytes are those of the whole document's dump().
+    std::string text = head.dump();
+    text.pop_back();
+    out << text << ",\"system\":[";
+    const char* separator = "";
+    for (const kdm::Parameter& parameter : set.SystemParameters()) {
+        out << separator << ParameterJson(parameter).dump();
+        separator = ",";
+    }
+    out << "],\"programs\":[";
+    separator = "";
+    for (const kdm::Program& program : set.Programs()) {
+        out << separator << ProgramJson(program).dump();
+        separator = ",";
+    }
+    out << ']';
+    for (const auto& [key, value] : more.items())
+        out << ',' << nlohmann::ordered_json(key).dump() << ':' << value.dump();
+    out << '}';
 }
 
 nlohmann::ordered_json FileJudgementJson(const kdm::FileJudgement& judgement) {
@@ -152,21 +166,26 @@ std::string FileJudgementText(const kdm::FileJudgement& judgement, std::string_v
     return text;
 }
 
-std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks) {
-    std::string out = "block,program,letter,name,value,suspect\n";
+void WriteParameterSetCsv(std::ostream& out, const kdm::ParameterSet& set, CsvBlocks blocks) {
+    out << "block,program,letter,name,value,suspect\n";
+    std::string row;
     if (blocks != CsvBlocks::kProgram) {
-        for (const kdm::Parameter& parameter : set.SystemParameters())
-            AppendRow(out, "system", "", parameter);
+        for (const kdm::Parameter& parameter : set.SystemParameters()) {
+            row.clear();
+            AppendRow(row, "system", "", parameter);
+            out << row;
+        }
     }
     if (blocks != CsvBlocks::kSystem) {
         for (const kdm::Program& program : set.Programs()) {
             const std::string number = program.NumberText();
-            if (program.number) AppendRow(out, "program", number, *program.number);
+            row.clear();
+            if (program.number) AppendRow(row, "program", number, *program.number);
             for (const kdm::Parameter& parameter : program.parameters)
-                AppendRow(out, "program", number, parameter);
+                AppendRow(row, "program", number, parameter);
+            out << row;
         }
     }
-    return out;
 }
 
 }  // namespace kdmcli

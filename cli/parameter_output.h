@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,10 @@ inline constexpr int kParametersVersion = 1;
 // Bytes from a device or a file as text: each byte stands for the Latin-1 character of its value.
 std::string Latin1ToUtf8(std::string_view bytes);
 
-// The document of docs/json-schema.md, version 1.
-nlohmann::ordered_json ParameterSetJson(const kdm::ParameterSet& set);
+// The document of docs/json-schema.md, version 1, on one line (no line end), written as it is made: its
+// memory stays that of one parameter, however many the set lists.
+void WriteParameterSetJson(std::ostream& out, const kdm::ParameterSet& set,
+                           const nlohmann::ordered_json& more = nlohmann::ordered_json::object());
 
 // Which parameters ParameterSetCsv lists.
 enum class CsvBlocks { kBoth, kSystem, kProgram };
@@ -28,8 +31,8 @@ enum class CsvBlocks { kBoth, kSystem, kProgram };
 // parameters, then per program its 'P' record (letter "P", the program number as its value) and its
 // parameters. Values and names without the blanks around them, control bytes by name ("<ESC>",
 // "<CR>": link/visible_text.h); fields quoted as RFC 4180 asks when they hold a comma or a quote;
-// every line ends with LF.
-std::string ParameterSetCsv(const kdm::ParameterSet& set, CsvBlocks blocks);
+// every line ends with LF. Written line by line.
+void WriteParameterSetCsv(std::ostream& out, const kdm::ParameterSet& set, CsvBlocks blocks);
 
 // What the write check says of a file, for scripts: {"verdict": "writable"|"ask"|"refused",
 // "findings": [{"record", "program", "letter", "kind", "bytes", "overridable", "reason"}, ...]}.

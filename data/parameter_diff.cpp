@@ -2,7 +2,11 @@
 #include "data/parameter_diff.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
 #include <string_view>
+#include <utility>
 
 namespace kdm {
 namespace {
@@ -11,27 +15,6 @@ std::string Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-// The parameter the table shows for `letter`: the last of several.
-const Parameter* Shown(const std::vector<Parameter>& parameters, std::string_view letter) {
-    const Parameter* found = nullptr;
-    for (const Parameter& parameter : parameters) {
-        if (parameter.Letter() == letter) found = &parameter;
-    }
-    return found;
-}
-
-// Letters of `first` in order, then those only `second` has, each once.
-std::vector<std::string> Letters(const std::vector<Parameter>& first, const std::vector<Parameter>& second) {
-    std::vector<std::string> letters;
-    for (const std::vector<Parameter>* parameters : {&first, &second}) {
-        for (const Parameter& parameter : *parameters) {
-            const std::string letter(parameter.Letter());
-            if (std::find(letters.begin(), letters.end(), letter) == letters.end()) letters.push_back(letter);
-        }
-    }
-    return letters;
 }
 
 DiffSide SideOf(const Parameter* parameter) {
@@ -46,7 +29,7 @@ DiffSide SideOf(const Parameter* parameter) {
 // Adds the difference between what A and B show for one parameter, if there is one. `where` carries
 // the block and program; letter, name and sides are filled here.
 void CompareParameter(const Parameter* a, const Parameter* b, const ParameterDifference& where,
-                      std::vector<ParameterDifference>& out) {
+                      const DifferenceSink& out) {
     if (a == nullptr && b == nullptr) return;
     if (a != nullptr && b != nullptr && a->suspect == Suspect::kNone && b->suspect == Suspect::kNone &&
         a->ValueText() == b->ValueText())
@@ -57,14 +40,55 @@ void CompareParameter(const Parameter* a, const Parameter* b, const ParameterDif
     difference.name = Trimmed(named.Name());
     difference.a = SideOf(a);
     difference.b = SideOf(b);
-    out.push_back(std::move(difference));
+    out(std::move(difference));
 }
 
-void CompareParameters(const std::vector<Parameter>& a, const std::vector<Parameter>& b,
-                       const ParameterDifference& where, std::vector<ParameterDifference>& out) {
-    for (const std::string& letter : Letters(a, b))
-        CompareParameter(Shown(a, letter), Shown(b, letter), where, out);
-}
+// Pairs what two lists of parameters show, letter by letter: the letters of the first list in order,
+// then those only the second has, each once, and for each the last parameter with it (the one the
+// table shows). Its tables are kept between calls and cleared where they were used, so that comparing
+// a program costs what the program holds, not the 257 letters there can be.
+class LetterPairing {
+  public:
+    void Compare(const std::vector<Parameter>& a, const std::vector<Parameter>& b,
+                 const ParameterDifference& where, const DifferenceSink& out) {
+        for (const Parameter& parameter : a)
+            lastInA_[Use(parameter)] = &parameter;
+        for (const Parameter& parameter : b)
+            lastInB_[Use(parameter)] = &parameter;
+        for (const std::vector<Parameter>* parameters : {&a, &b}) {
+            for (const Parameter& parameter : *parameters) {
+                const std::size_t key = KeyOf(parameter);
+                if (compared_[key]) continue;
+                compared_[key] = true;
+                CompareParameter(lastInA_[key], lastInB_[key], where, out);
+            }
+        }
+        for (const std::size_t key : used_) {
+            lastInA_[key] = nullptr;
+            lastInB_[key] = nullptr;
+            compared_[key] = false;
+        }
+        used_.clear();
+    }
+
+  private:
+    // A letter is one character or none (a telegram cut before it).
+    static constexpr std::size_t kNoLetter = 256;
+    static std::size_t KeyOf(const Parameter& parameter) {
+        const std::string_view letter = parameter.Letter();
+        return letter.empty() ? kNoLetter : static_cast<unsigned char>(letter[0]);
+    }
+    std::size_t Use(const Parameter& parameter) {
+        const std::size_t key = KeyOf(parameter);
+        if (lastInA_[key] == nullptr && lastInB_[key] == nullptr) used_.push_back(key);
+        return key;
+    }
+
+    std::array<const Parameter*, kNoLetter + 1> lastInA_{};
+    std::array<const Parameter*, kNoLetter + 1> lastInB_{};
+    std::array<bool, kNoLetter + 1> compared_{};
+    std::vector<std::size_t> used_;
+};
 
 ParameterDifference ProgramPlace(const Program& program) {
     ParameterDifference where;
@@ -75,52 +99,92 @@ ParameterDifference ProgramPlace(const Program& program) {
 }
 
 // A program one set has and the other lacks: its 'P' record stands for it; without one, each parameter.
-void AddUnpaired(const Program& program, bool inA, std::vector<ParameterDifference>& out) {
+void AddUnpaired(const Program& program, bool inA, LetterPairing& letters, const DifferenceSink& out) {
     const ParameterDifference where = ProgramPlace(program);
-    const std::vector<Parameter> none;
     if (program.number) {
         const Parameter* number = &*program.number;
         CompareParameter(inA ? number : nullptr, inA ? nullptr : number, where, out);
         return;
     }
+    const std::vector<Parameter> none;
     if (inA) {
-        CompareParameters(program.parameters, none, where, out);
+        letters.Compare(program.parameters, none, where, out);
     } else {
-        CompareParameters(none, program.parameters, where, out);
+        letters.Compare(none, program.parameters, where, out);
     }
 }
 
-void ComparePrograms(const std::vector<Program>& a, const std::vector<Program>& b,
-                     std::vector<ParameterDifference>& out) {
+// The programs of a set sorted by number and then place (the n-th of a number in this order is the
+// n-th program with that number in the set), 12 bytes a program.
+class ProgramOrder {
+  public:
+    explicit ProgramOrder(const std::vector<Program>& programs) {
+        keys_.reserve(programs.size());
+        for (const Program& program : programs) {
+            const std::optional<int> number = program.Number();
+            // Programs without a number first, as std::optional orders them.
+            keys_.push_back(number ? *number : std::numeric_limits<std::int64_t>::min());
+        }
+        order_.resize(programs.size());
+        for (std::size_t i = 0; i < order_.size(); ++i)
+            order_[i] = static_cast<std::uint32_t>(i);
+        std::sort(order_.begin(), order_.end(), [this](std::uint32_t x, std::uint32_t y) {
+            return keys_[x] != keys_[y] ? keys_[x] < keys_[y] : x < y;
+        });
+    }
+    std::size_t Size() const { return order_.size(); }
+    // The place in the set of the r-th program in this order, and its number's key.
+    std::size_t Place(std::size_t r) const { return order_[r]; }
+    std::int64_t Key(std::size_t r) const { return keys_[order_[r]]; }
+
+  private:
+    std::vector<std::int64_t> keys_;
+    std::vector<std::uint32_t> order_;
+};
+
+// Hands on the differences of the program block in their final order: by program number (programs
+// without a number first), for each number A's programs in file order, then B's that have no partner.
+void ComparePrograms(const std::vector<Program>& a, const std::vector<Program>& b, LetterPairing& letters,
+                     const DifferenceSink& out) {
+    // The n-th program with a number in A pairs with the n-th in B: in both orders, the pairs are where
+    // equal numbers meet in the same rank.
+    const ProgramOrder sortedA(a);
+    const ProgramOrder sortedB(b);
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> partnerOf(a.size(), kNone);
     std::vector<bool> paired(b.size(), false);
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const std::optional<int> number = a[i].Number();
-        // The n-th program with this number in A pairs with the n-th in B.
-        std::size_t occurrence = 0;
-        for (std::size_t k = 0; k < i; ++k)
-            occurrence += a[k].Number() == number ? 1u : 0u;
-        std::optional<std::size_t> partner;
-        for (std::size_t k = 0; k < b.size() && !partner; ++k) {
-            if (b[k].Number() != number) continue;
-            if (occurrence == 0) {
-                partner = k;
-            } else {
-                --occurrence;
+    for (std::size_t i = 0, j = 0; i < sortedA.Size();) {
+        const std::int64_t key = sortedA.Key(i);
+        while (j < sortedB.Size() && sortedB.Key(j) < key)
+            ++j;
+        for (; i < sortedA.Size() && sortedA.Key(i) == key; ++i) {
+            if (j < sortedB.Size() && sortedB.Key(j) == key) {
+                partnerOf[sortedA.Place(i)] = static_cast<std::uint32_t>(sortedB.Place(j));
+                paired[sortedB.Place(j)] = true;
+                ++j;
             }
         }
-        if (!partner) {
-            AddUnpaired(a[i], true, out);
-            continue;
-        }
-        paired[*partner] = true;
-        const Program& other = b[*partner];
-        const ParameterDifference where = ProgramPlace(a[i]);
-        CompareParameter(a[i].number ? &*a[i].number : nullptr, other.number ? &*other.number : nullptr,
-                         where, out);
-        CompareParameters(a[i].parameters, other.parameters, where, out);
     }
-    for (std::size_t k = 0; k < b.size(); ++k) {
-        if (!paired[k]) AddUnpaired(b[k], false, out);
+
+    for (std::size_t i = 0, j = 0; i < sortedA.Size() || j < sortedB.Size();) {
+        const bool fromA = j >= sortedB.Size() || (i < sortedA.Size() && sortedA.Key(i) <= sortedB.Key(j));
+        const std::int64_t key = fromA ? sortedA.Key(i) : sortedB.Key(j);
+        for (; i < sortedA.Size() && sortedA.Key(i) == key; ++i) {
+            const Program& program = a[sortedA.Place(i)];
+            const std::uint32_t partner = partnerOf[sortedA.Place(i)];
+            if (partner == kNone) {
+                AddUnpaired(program, true, letters, out);
+                continue;
+            }
+            const Program& other = b[partner];
+            const ParameterDifference where = ProgramPlace(program);
+            CompareParameter(program.number ? &*program.number : nullptr,
+                             other.number ? &*other.number : nullptr, where, out);
+            letters.Compare(program.parameters, other.parameters, where, out);
+        }
+        for (; j < sortedB.Size() && sortedB.Key(j) == key; ++j) {
+            if (!paired[sortedB.Place(j)]) AddUnpaired(b[sortedB.Place(j)], false, letters, out);
+        }
     }
 }
 
@@ -139,18 +203,26 @@ int ParameterDiff::Count(DiffKind kind) const {
                                           [kind](const ParameterDifference& d) { return d.Kind() == kind; }));
 }
 
+void ForEachDifference(const ParameterSet& a, const ParameterSet& b, const DifferenceSink& visit) {
+    LetterPairing letters;
+    letters.Compare(a.SystemParameters(), b.SystemParameters(), ParameterDifference{}, visit);
+    ComparePrograms(a.Programs(), b.Programs(), letters, visit);
+}
+
 ParameterDiff CompareParameterSets(const ParameterSet& a, const ParameterSet& b) {
+    ParameterDiff diff = CompareHeadings(a, b);
+    ForEachDifference(a, b, [&diff](ParameterDifference&& difference) {
+        diff.differences.push_back(std::move(difference));
+    });
+    return diff;
+}
+
+ParameterDiff CompareHeadings(const ParameterSet& a, const ParameterSet& b) {
     ParameterDiff diff;
     diff.deviceTypeA = a.DeviceType();
     diff.deviceTypeB = b.DeviceType();
-    CompareParameters(a.SystemParameters(), b.SystemParameters(), ParameterDifference{}, diff.differences);
-    std::vector<ParameterDifference> programs;
-    ComparePrograms(a.Programs(), b.Programs(), programs);
-    std::stable_sort(
-        programs.begin(), programs.end(),
-        [](const ParameterDifference& x, const ParameterDifference& y) { return x.program < y.program; });
-    diff.differences.insert(diff.differences.end(), std::make_move_iterator(programs.begin()),
-                            std::make_move_iterator(programs.end()));
+    diff.notComparedA = a.UnlistedRecords();
+    diff.notComparedB = b.UnlistedRecords();
     return diff;
 }
 

@@ -12,12 +12,14 @@
 //
 // Where a set shows a letter twice in one block, the value compared is the one the table shows (the
 // last). Programs are paired by number in file order: the second program 7 of A with the second of B.
+// The work grows with the sets, not with their square.
 //
 // Thread safety: a pure function of its arguments.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,12 +69,26 @@ struct ParameterDiff {
     // System block first (in A's order, then what only B has), then the program block by program
     // number (programs without a number first), each program in A's order, then what only B has.
     std::vector<ParameterDifference> differences;
+    // Parameters of each set that were not compared because its model does not list them
+    // (ParameterSet::UnlistedRecords: a file of noise).
+    std::size_t notComparedA = 0;
+    std::size_t notComparedB = 0;
 
     bool DeviceTypeDiffers() const { return deviceTypeA != deviceTypeB; }
-    bool Same() const { return !DeviceTypeDiffers() && differences.empty(); }
+    bool AllCompared() const { return notComparedA == 0 && notComparedB == 0; }
+    // Nothing differs in what was compared, and everything was.
+    bool Same() const { return !DeviceTypeDiffers() && differences.empty() && AllCompared(); }
     int Count(DiffKind kind) const;
 };
 
 ParameterDiff CompareParameterSets(const ParameterSet& a, const ParameterSet& b);
+
+// The same comparison without its list: the device types and what was not compared, then each
+// difference handed to `visit` as it is found, in the order of ParameterDiff::differences. Nothing is
+// kept, so a caller that writes them out as they come needs no memory for them (two large files that
+// differ everywhere hold more differences than bytes).
+using DifferenceSink = std::function<void(ParameterDifference&&)>;
+ParameterDiff CompareHeadings(const ParameterSet& a, const ParameterSet& b);
+void ForEachDifference(const ParameterSet& a, const ParameterSet& b, const DifferenceSink& visit);
 
 }  // namespace kdm

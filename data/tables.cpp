@@ -39,10 +39,6 @@ bool IsLetter(std::string_view letter, char c) {
     return letter.size() == 1 && letter[0] == c;
 }
 
-const LayoutEntry* Named(const Layout& layout, std::string_view letter) {
-    return letter.size() == 1 ? layout.Find(letter[0]) : nullptr;
-}
-
 const TableCell kNoCell;
 
 TableContents Sized(int rows, int cols, std::vector<int> widths) {
@@ -102,14 +98,17 @@ TableContents FillSystemTable(const ParameterSet& set, const Layout* layout) {
     if (layout == nullptr) return table;
     Put(table, 0, 0, LoadString(sid::kSystemParameter));
 
+    const LayoutLetters letters(*layout);
     int unlisted = layout->firstUnlisted;
     for (const std::size_t k : set.SystemSection()) {
         const Record& record = set.Records()[k];
         const std::string_view letter = record.Letter();
-        const int nameId = ShownNameId(*layout, letter, record.Value());
+        const int nameId = letters.ShownNameId(letter, record.Value());
         if (nameId == 0) continue;
-        const LayoutEntry* entry = Named(*layout, letter);
+        const LayoutEntry* entry = letters.Entry(letter);
         const int row = entry != nullptr ? entry->position : unlisted++;
+        // Past the last row nothing lands (a noisy file has millions of records there).
+        if (row >= table.rows) continue;
         Put(table, row, 0, LoadString(nameId));
         Put(table, row, 1, letter);
         Put(table, row, 2, FormatValue(record.Value()));
@@ -124,6 +123,7 @@ TableContents FillProgramTable(const ParameterSet& set, const Layout* layout) {
     if (layout == nullptr) return table;
     Put(table, 0, 0, LoadString(sid::kProgramParameters));
 
+    const LayoutLetters letters(*layout);
     int unlisted = layout->firstUnlisted;
     int row = 1;
     for (const std::size_t k : set.ProgramSection()) {
@@ -132,11 +132,13 @@ TableContents FillProgramTable(const ParameterSet& set, const Layout* layout) {
         const bool program = IsLetter(letter, 'P');
         // Each 'P' record opens the next row, the first one row 2.
         if (program) ++row;
-        const int nameId = ShownNameId(*layout, letter, record.Value());
+        const int nameId = letters.ShownNameId(letter, record.Value());
         if (nameId == 0) continue;
-        const LayoutEntry* entry = Named(*layout, letter);
+        const LayoutEntry* entry = letters.Entry(letter);
         const int column = entry != nullptr ? entry->position : unlisted++;
         if (entry != nullptr && program) unlisted = layout->firstUnlisted;
+        // Outside the table nothing lands.
+        if (row >= table.rows || column >= table.cols) continue;
         // Only the first program writes the column headers.
         if (row == 2) {
             Put(table, 0, column, LoadString(nameId));

@@ -42,7 +42,7 @@ std::vector<std::string> ProgramsOfRecords(const ParameterSet& set) {
 // the record is the last one and the text ends inside it, so nothing follows its bytes.
 bool ExamineFrame(const Record& record, bool atEnd, WriteProblem& problem, std::string& reason) {
     // A telegram record keeps its frame apart from the annotation; any other record keeps every byte.
-    const std::string& bytes = record.Bytes();
+    const std::string_view bytes = record.BytesView();
     if (bytes.size() < kFrameBytes - 1 || (atEnd && bytes.size() < kFrameBytes)) {
         problem = WriteProblem::kCutShort;
         reason = "the frame is cut short (" + std::to_string(bytes.size()) + " of its " +
@@ -85,7 +85,7 @@ std::string NoRecordText(std::size_t count, std::string_view where) {
 // The record is kept raw, so Bytes() holds all of it.
 void ExamineAnnotation(const Record& record, WriteFinding& finding) {
     const std::string_view body =
-        std::string_view(record.Bytes()).substr(0, record.Bytes().size() - kRecordTerminator.size());
+        record.BytesView().substr(0, record.BytesView().size() - kRecordTerminator.size());
     const std::string_view frame = body.substr(0, kFrameBytes);
     std::string annotation(kChecksumSeparator);
     annotation += ComputeChecksum(frame);
@@ -125,7 +125,7 @@ int WriteCheck::Count(WriteProblem problem) const {
 
 WriteCheck CheckFileForWriting(const ParameterSet& set) {
     WriteCheck check;
-    const std::vector<Record>& records = set.Records();
+    const RecordList records = set.Records();
     if (set.Identification() == nullptr) {
         WriteFinding finding;
         finding.record = records.empty() ? 0 : 1;
@@ -171,12 +171,12 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         ++check.frames;
         if (IsLetter(record.Letter(), 'P') && ++check.programs == kMaxPrograms + 1) programPastLimit = k;
         const bool terminated = record.Form() != RecordForm::kRaw ||
-                                std::string_view(record.Bytes()).ends_with(kRecordTerminator);
+                                record.BytesView().ends_with(kRecordTerminator);
         const bool atEnd = !terminated && k + 1 == records.size();
         WriteFinding frame;
         const bool frameFault = ExamineFrame(record, atEnd, frame.problem, frame.reason);
         if (frameFault) {
-            frame.bytes = frame.problem == WriteProblem::kCutShort ? record.Bytes().size() : 0;
+            frame.bytes = frame.problem == WriteProblem::kCutShort ? record.BytesView().size() : 0;
             frame.overridable = frame.problem == WriteProblem::kMarked;
             add(std::move(frame));
         }
@@ -260,7 +260,7 @@ std::string DescribeWriteCheck(const WriteCheck& check) {
 }
 
 bool HasIdentificationTelegram(const ParameterSet& set) {
-    const std::vector<Record>& records = set.Records();
+    const RecordList records = set.Records();
     return !records.empty() && records.front().StartsWithStx() && IsLetter(records.front().Letter(), 'g');
 }
 

@@ -39,11 +39,11 @@ std::string TelegramOfRecord(std::string_view record) {
 }
 
 std::vector<RecordDifference> CompareParameterRecords(const ParameterSet& file, const ParameterSet& device) {
-    const auto telegramOf = [](const std::vector<Record>& records, std::size_t i) {
+    const auto telegramOf = [](const RecordList& records, std::size_t i) {
         if (i >= records.size()) return std::string();
         return records[i].StartsWithStx() ? records[i].Telegram() : RecordText(records[i]);
     };
-    const auto suspectOf = [](const std::vector<Record>& records, std::size_t i) {
+    const auto suspectOf = [](const RecordList& records, std::size_t i) {
         return i < records.size() ? records[i].Suspicion() : Suspect::kNone;
     };
     std::vector<RecordDifference> differences;

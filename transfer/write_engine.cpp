@@ -61,6 +61,7 @@ int WriteEngine::Begin(const std::string& path) {
     Reset();
     framesSent_ = 0;
     framesInFile_ = 0;
+    walkedLength_ = 0;
     lastError_ = 0;
     incomplete_.reset();
 
@@ -77,8 +78,8 @@ int WriteEngine::Begin(const std::string& path) {
         return 0;
     }
     fileLength_ = static_cast<std::int32_t>(length);
-    for (std::int32_t at = NextFrame(FindLetter(fileText_, 'g', 0)); at >= 0; at = NextFrame(at + 1))
-        ++framesInFile_;
+    walkedLength_ = static_cast<std::int32_t>(WalkedText(fileText_).size());
+    framesInFile_ = CountFrames(fileText_);
     if (!FileFitForDevice()) return 0;
 
     std::string identification;
@@ -138,7 +139,8 @@ bool WriteEngine::FileFitForDevice() {
 }
 
 std::int32_t WriteEngine::NextFrame(std::int32_t from) const {
-    return kdm::NextFrame(fileText_, from);
+    // The text up to its first NUL is known since Begin: each tick reads only up to its own frame.
+    return NextFrameIn(std::string_view(fileText_).substr(0, static_cast<std::size_t>(walkedLength_)), from);
 }
 
 void WriteEngine::EndIncomplete(WriteEnd end, int errorNumber) {

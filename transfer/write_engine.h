@@ -62,6 +62,7 @@ class WriteEngine final : public TransferJob {
 
     std::string fileText_;
     std::int32_t fileLength_ = 0;
+    std::int32_t walkedLength_ = 0;  // bytes before the first NUL: what the walk sees
     std::int32_t position_ = 0;
     std::int32_t dataEnd_ = 0;
     int framesSent_ = 0;

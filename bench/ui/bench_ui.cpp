@@ -8,6 +8,8 @@
 //    window, 20 times: time from opening the document to the end of the window's first paint.
 //
 //   bench_ui [SIMULATOR]       (prints figures; exit code 1 only when something could not run)
+//   bench_ui --open FILE       shows FILE in a table window and exits: what bench_passes measures
+//                              the table window's time and peak memory by
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -88,6 +91,15 @@ int main(int argc, char** argv) {
     ::setenv("KDMXP_PORT_DIR", ports.toLocal8Bit().constData(), 1);
     ::setenv("KDMXP_SETTINGS_DIR", work.filePath(QStringLiteral("settings")).toLocal8Bit().constData(), 1);
     QApplication application(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--open") == 0) {
+        CKDM_XPApp app;
+        DataDocument document;
+        document.Open(argv[2]);
+        CKDM_XPDlg table(app, document, nullptr);
+        table.show();
+        QApplication::processEvents();
+        return 0;
+    }
     const QString simulator = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KDMXP_SIM_PATH);
 
     // --- 1. UI-thread gaps during a search and a paced read.

@@ -189,4 +189,26 @@ TEST_F(DiffCommand, TroubleExitsTwo) {
     EXPECT_NE(noDevice.err.find("COM4"), std::string::npos) << noDevice.err;
 }
 
+// Two files of noise: each lists only its first 1024 records shorter than a frame. What was not
+// compared is counted, and such files are never called the same, not even a file and itself.
+TEST_F(DiffCommand, WhatANoisyFileLeavesUncomparedIsCounted) {
+    const std::string noise = File("noise.KDM", DumpBuilder("I10").Text() + std::string(3000, '\x02'));
+    const std::size_t unlisted = 3000 - 14 - 1024;
+
+    const CliResult text = Cli({"diff", noise, noise});
+    EXPECT_EQ(text.exitCode, 1) << text.err;
+    EXPECT_NE(text.out.find("Not compared: " + std::to_string(unlisted) + " parameters of A and " +
+                            std::to_string(unlisted) + " of B"),
+              std::string::npos)
+        << text.out;
+
+    const CliResult json = Cli({"diff", noise, File("a.KDM", Device()), "--format", "json"});
+    EXPECT_EQ(json.exitCode, 1) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(json.out)["notCompared"], (nlohmann::json{{"a", unlisted}, {"b", 0}}));
+    // A file that lists everything carries no such member.
+    const CliResult plain =
+        Cli({"diff", File("b.KDM", Device()), File("c.KDM", Device(1)), "--format", "json"});
+    EXPECT_FALSE(nlohmann::json::parse(plain.out).contains("notCompared"));
+}
+
 }  // namespace

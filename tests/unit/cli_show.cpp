@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -387,6 +388,34 @@ TEST_F(ShowCommand, ProgramsPastTheTableAreCountedAndTheExitStatusSaysSo) {
     const CliRun json = Cli({"show", path, "--format", "json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
     EXPECT_EQ(nlohmann::json::parse(json.out)["programs"].size(), 300u);
+}
+
+// A file of noise (every byte an STX) would list a parameter per byte: csv and json list the system
+// section's first 1024 records shorter than a frame, say on stderr how many more there are, and exit 2.
+// The tables have their own bounds and say nothing more.
+TEST_F(ShowCommand, NoiseIsListedOnlySoFarAndWhatIsLeftOutIsSaid) {
+    const std::string identification = kdmtest::DumpBuilder("I10").Text();
+    const std::string path = WriteFile("noise.kdm", identification + std::string(3000, '\x02'));
+    // 3000 records; the last 14 bytes are no record the system table walks.
+    const std::size_t unlisted = 3000 - 14 - 1024;
+
+    const CliRun csv = Cli({"show", path, "--format", "csv"});
+    EXPECT_EQ(csv.exitCode, 2);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(csv.out.begin(), csv.out.end(), '\n')), 1 + 1024u);
+    EXPECT_NE(csv.err.find(std::to_string(unlisted) + " parameters not listed"), std::string::npos)
+        << csv.err;
+
+    const CliRun json = Cli({"show", path, "--format", "json"});
+    EXPECT_EQ(json.exitCode, 2);
+    EXPECT_EQ(nlohmann::json::parse(json.out)["system"].size(), 1024u);
+    // The csv adds the write's verdict in a line of its own; json has it in its member "write".
+    EXPECT_TRUE(csv.err.ends_with(json.err)) << csv.err;
+    EXPECT_NE(json.err.find(std::to_string(unlisted) + " parameters not listed"), std::string::npos)
+        << json.err;
+
+    const CliRun text = Cli({"show", path});
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.err, "");
 }
 
 }  // namespace

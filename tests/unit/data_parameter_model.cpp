@@ -45,6 +45,10 @@ std::vector<std::filesystem::path> CorpusFiles() {
     return files;
 }
 
+std::vector<std::size_t> Indexes(const kdm::SectionRecords& section) {
+    return std::vector<std::size_t>(section.begin(), section.end());
+}
+
 int RawRecords(const ParameterSet& set) {
     int raw = 0;
     for (const kdm::Record& record : set.Records())
@@ -353,8 +357,8 @@ TEST(ParameterModel, DamagedSectionsAreWhatTheTablesWalk) {
     DumpBuilder dump("I10");
     dump.Add('d', Value(1)).Add('e', "+P00001--").Add('v', Value(2)).Program(3).Add('N', Value(4));
     const ParameterSet set = Parse(dump.Text());
-    EXPECT_EQ(set.SystemSection(), (std::vector<std::size_t>{1, 2, 3}));
-    EXPECT_EQ(set.ProgramSection(), (std::vector<std::size_t>{2, 3, 4, 5}));
+    EXPECT_EQ(Indexes(set.SystemSection()), (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(Indexes(set.ProgramSection()), (std::vector<std::size_t>{2, 3, 4, 5}));
     ASSERT_EQ(set.Programs().size(), 2u);
     EXPECT_FALSE(set.Programs()[0].number.has_value());
     EXPECT_EQ(set.Programs()[0].NumberText(), "");
@@ -364,7 +368,7 @@ TEST(ParameterModel, DamagedSectionsAreWhatTheTablesWalk) {
     // A 'g' record ends the program section; what follows lies in no section.
     const ParameterSet ended =
         Parse(DumpBuilder("I10").Program(1).Add('N', Value(1)).Add('g', Value(2)).Add('u', Value(3)).Text());
-    EXPECT_EQ(ended.ProgramSection(), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(Indexes(ended.ProgramSection()), (std::vector<std::size_t>{1, 2}));
     EXPECT_TRUE(ended.SystemSection().empty());
 }
 
@@ -420,6 +424,62 @@ TEST(ParameterModel, OfTelegramsIsWhatAReadStores) {
     EXPECT_EQ(set.SuspectRecords(Suspect::kMismatch), 1);
     EXPECT_EQ(set.Identification()->Telegram(), identification);
     EXPECT_EQ(set.Programs().size(), 1u);
+}
+
+// Records are views of the text their set keeps: a copy keeps it alive after the original is gone, a
+// moved set keeps its identification, and the set that took its text without a copy is the same.
+TEST(ParameterModel, CopiesAndMovedSetsKeepTheirRecords) {
+    Random random(4242);
+    const std::string original =
+        Slurp(std::filesystem::path(KDMXP_SOURCE_DIR) / "tests/fuzz/corpus/dump/sim_type1_p3.kdm");
+    for (int i = 0; i < 50; ++i) {
+        const std::string text = i == 0 ? original : Mutated(original, random);
+        std::vector<std::string> bytes;
+        const ParameterSet first = Parse(text);
+        for (const kdm::Record record : first.Records())
+            bytes.push_back(record.Bytes() + "|" + record.Telegram());
+        ParameterSet copy;
+        {
+            const ParameterSet parsed = Parse(text);
+            copy = parsed;
+        }
+        ParameterSet moved = kdm::ParseParameterSetInPlace(std::string(text)).set;
+        const ParameterSet target = std::move(moved);
+        for (const ParameterSet* set : {static_cast<const ParameterSet*>(&copy), &target}) {
+            ASSERT_EQ(kdm::DataFileTextOf(*set), text) << i;
+            std::vector<std::string> again;
+            for (const kdm::Record record : set->Records())
+                again.push_back(record.Bytes() + "|" + record.Telegram());
+            EXPECT_EQ(again, bytes) << i;
+            ASSERT_EQ(set->Identification() != nullptr, Parse(text).Identification() != nullptr) << i;
+            if (set->Identification() != nullptr) {
+                EXPECT_EQ(set->Identification()->Bytes(), text.substr(0, kdm::kIdentificationBytes));
+            }
+        }
+    }
+}
+
+// A record keeps its offset in 27 bits and its end is the next one's start: the last records of a text
+// at the size limit must come out where they stand.
+TEST(ParameterModel, RecordsAtTheEndOfTheLargestTextAreWhereTheyStand) {
+    const std::string identification = DumpBuilder("I10").Text();
+    const std::string tail =
+        DumpBuilder("I10").Add('d', Value(1)).Add('e', Value(2), true).Text().substr(identification.size());
+    std::string text = identification;
+    text.resize(kdm::kMaxParameterSetText - tail.size() - 1, 'x');
+    text += tail + "\x02";
+    ASSERT_EQ(text.size(), kdm::kMaxParameterSetText);
+    const ParameterSet set = kdm::ParseParameterSetInPlace(std::string(text)).set;
+    const kdm::RecordList records = set.Records();
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[1].Size(), text.size() - tail.size() - 1 - identification.size());
+    EXPECT_EQ(records[2].Offset(), text.size() - tail.size() - 1);
+    EXPECT_EQ(records[2].Form(), RecordForm::kTelegram);
+    EXPECT_EQ(records[2].Letter(), "d");
+    EXPECT_EQ(records[3].Suspicion(), Suspect::kMismatch);
+    EXPECT_EQ(records[4].Offset(), text.size() - 1);
+    EXPECT_EQ(records[4].Size(), 1u);
+    EXPECT_EQ(kdm::DataFileTextOf(set), text);
 }
 
 }  // namespace
