@@ -18,7 +18,8 @@ namespace kdmcli {
 // Everything the original kept process-wide, owned once by main().
 struct Context {
     Context()
-        : portMap(&settings, &discovery),
+        : clock(kdm::TimeScaleFromEnvironment()),
+          portMap(&settings, &discovery),
           port(portMap, clock),
           link(port, settings),
           history(kdm::DefaultHistoryLocation(), kdm::LocalHistoryIdentity()) {}

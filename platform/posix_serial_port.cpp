@@ -201,7 +201,7 @@ Result<unsigned char> PosixSerialPort::ReadByte() {
         // were not applied or a driver ignores them.
         const int left = RemainingMs(clock_, deadline);
         pollfd entry{fd_, POLLIN, 0};
-        const int ready = poll(&entry, 1, left);
+        const int ready = poll(&entry, 1, clock_.RealMs(left));
         if (ready < 0 && errno == EINTR) {
             if (left == 0) return Failure(kReadTimedOut, "no byte within 100 ms");
             continue;
@@ -241,7 +241,7 @@ Result<std::size_t> PosixSerialPort::Write(const void* data, std::size_t count) 
         // The descriptor blocks; without this bound a line that takes nothing would hang the caller.
         const int left = RemainingMs(clock_, deadline);
         pollfd entry{fd_, POLLOUT, 0};
-        const int ready = poll(&entry, 1, left);
+        const int ready = poll(&entry, 1, clock_.RealMs(left));
         const int pollError = ready < 0 ? errno : 0;
         if (pollError == EINTR && left > 0) continue;
         if (pollError != 0 && pollError != EINTR)

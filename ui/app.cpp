@@ -26,7 +26,8 @@
 #include "ui/upload_dialog.h"
 
 CKDM_XPApp::CKDM_XPApp()
-    : portMap(&settings, &discovery),
+    : clock(kdm::TimeScaleFromEnvironment()),
+      portMap(&settings, &discovery),
       port(portMap, clock),
       link(port, settings),
       uiState(QString::fromLocal8Bit(settings.LastingRoot().c_str())),

@@ -41,6 +41,9 @@ std::string DeviceFile(int system, int programs, int perProgram, int seed) {
     return dump.Text();
 }
 
+// The programs' clock runs this many times faster in the tests that wait out a device's time-outs.
+constexpr int kWaitOutSpeedUp = 10;
+
 class ReadWriteCli : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -127,8 +130,10 @@ TEST_F(ReadWriteCli, CorruptedChecksumIsKeptWithItsMark) {
 
 TEST_F(ReadWriteCli, SilentDeviceEndsTheReadWithErrorRs232AndKeepsWhatArrived) {
     const std::string device = DeviceFile(6, 1, 1, 3);
-    // Identification, status reply and three system parameters, then silence: six empty ticks.
+    // Identification, status reply and three system parameters, then silence: six empty ticks, a
+    // minute of the program's time.
     StartSimWith(device, {"--silent-after", "5"});
+    const FastProgramClock fast(kWaitOutSpeedUp);
     const CliResult r = Cli({"read", "-o", work + "/out.KDM"}, 120000);
 
     EXPECT_EQ(r.exitCode, 1);
@@ -161,6 +166,7 @@ struct WriteFailure {
     int fileKind;  // 0 matching file, 1 another device type, 2 35 bytes
     std::vector<std::string> simArgs;
     const char* message;
+    int clockSpeedUp = 1;  // kWaitOutSpeedUp for a failure that waits out the device's time-outs
 };
 
 class WriteFailureCli : public ReadWriteCli, public ::testing::WithParamInterface<WriteFailure> {};
@@ -169,6 +175,7 @@ TEST_P(WriteFailureCli, EachFailureGivesTheProgramsMessage) {
     const WriteFailure& c = GetParam();
     const std::string device = DeviceFile(3, 1, 1, 6);
     StartSimWith(device, c.simArgs);
+    const FastProgramClock fast(c.clockSpeedUp);
     std::string file = device;
     if (c.fileKind == 1) file = DumpBuilder("X9Z").Add('a', Value(1)).Add('b', Value(2)).Text();
     if (c.fileKind == 2) file = device.substr(0, 35);
@@ -212,7 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
                      0,
                      {"--no-ack", "4"},
                      "Device error no:No device response\nWrite failed: the device now holds an incomplete "
-                     "parameter set (2 of 5 frames): write the file again or restore a backup"}),
+                     "parameter set (2 of 5 frames): write the file again or restore a backup",
+                     kWaitOutSpeedUp}),
     [](const ::testing::TestParamInfo<WriteFailure>& param) { return std::string(param.param.name); });
 
 TEST_F(ReadWriteCli, VerifyPassesOnAGoodDevice) {

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "link/telegram.h"
+#include "platform/clock.h"
 
 extern char** environ;
 
@@ -222,6 +223,21 @@ int SimProcess::WaitExit(int timeoutMs) {
         exitCode_ = code;
     }
     return code;
+}
+
+// --- FastProgramClock
+
+FastProgramClock::FastProgramClock(int speedUp) {
+    if (const char* value = std::getenv(kdm::kTimeScaleVariable)) previous_ = value;
+    setenv(kdm::kTimeScaleVariable, std::to_string(speedUp).c_str(), 1);
+}
+
+FastProgramClock::~FastProgramClock() {
+    if (previous_) {
+        setenv(kdm::kTimeScaleVariable, previous_->c_str(), 1);
+    } else {
+        unsetenv(kdm::kTimeScaleVariable);
+    }
 }
 
 // --- RunCli, RunProcess

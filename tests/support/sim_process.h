@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,21 @@ class BackgroundProcess {
     int errPipe_ = -1;
     int outPipe_ = -1;
     std::string err_;
+};
+
+// While one lives, the programs this test starts (kdmxp-cli, and the desktop application's objects
+// made in this process) run their clocks `speedUp` times faster than real time (KDMXP_TIME_SCALE): for
+// the tests that wait out a device's time-out of up to a minute. The simulator keeps real time. The
+// variable is put back as it was when the object goes.
+class FastProgramClock {
+  public:
+    explicit FastProgramClock(int speedUp);
+    ~FastProgramClock();
+    FastProgramClock(const FastProgramClock&) = delete;
+    FastProgramClock& operator=(const FastProgramClock&) = delete;
+
+  private:
+    std::optional<std::string> previous_;
 };
 
 // A port opened the way a simple terminal program would: raw, no echo, byte reads with a bound.

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -281,6 +282,33 @@ TEST(PosixSerialPort, SignalsDoNotStretchTheWaitOfARead) {
     EXPECT_EQ(got.error(), kdm::kReadTimedOut) << got.reason();
     // Nor do they cut it short: a silent read takes its full time.
     EXPECT_GE(elapsed, 100);
+}
+
+// A test's sped-up clock (KDMXP_TIME_SCALE) shortens the real wait of a silent read, never the wait the
+// program counts: the device's time-outs, made of these reads, keep their length in the program's time.
+TEST(PosixSerialPort, OnASpedUpClockASilentReadCountsItsFullTimeInAFractionOfIt) {
+    PtyRig rig;
+    REQUIRE_PTY(rig);
+    kdm::SystemClock clock(100);
+    kdm::PosixSerialPort port(rig.map, clock);
+    ASSERT_TRUE(port.Open("COM3").Ok());
+    ASSERT_TRUE(port.ApplyLineSettings().Ok());
+    constexpr int kReads = 10;
+    const auto realStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < kReads; ++i) {
+        const std::int64_t start = clock.NowMs();
+        const kdm::Result<unsigned char> got = port.ReadByte();
+        EXPECT_EQ(got.error(), kdm::kReadTimedOut) << got.reason();
+        EXPECT_GE(clock.NowMs() - start, 100);
+    }
+    // About 10 ms; a read that waited real milliseconds would take a second in all.
+    EXPECT_LT(std::chrono::steady_clock::now() - realStart, std::chrono::milliseconds(kReads * 100));
+
+    // The line still carries bytes on that clock.
+    ASSERT_EQ(write(rig.master, "Q", 1), 1);
+    const kdm::Result<unsigned char> got = port.ReadByte();
+    ASSERT_TRUE(got.Ok()) << got.reason();
+    EXPECT_EQ(got.value(), 'Q');
 }
 
 TEST(PosixSerialPort, AWriteTheLineDoesNotTakeFailsAtItsDeadlineSignalsOrNot) {
