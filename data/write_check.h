@@ -55,7 +55,7 @@ enum class WriteProblem : std::uint8_t {
 inline constexpr std::size_t kWriteProblemKinds = static_cast<std::size_t>(WriteProblem::kNoTerminator) + 1;
 
 // Findings kept one by one; past them only their counts.
-inline constexpr std::size_t kKeptFindings = 200;
+inline constexpr std::size_t kKeptFindings = 1000;
 
 struct WriteFinding {
     // The record's number in the file, counting from 1 with the identification record (the line a

@@ -97,9 +97,9 @@ TEST_P(WriteCheckCases, FindsEveryOffendingRecordAndNothingElse) {
         EXPECT_EQ(found.record, want.record) << i;
         EXPECT_EQ(found.program, want.program) << i;
         EXPECT_EQ(found.letter, want.letter) << i;
-        EXPECT_EQ(found.problem, want.problem) << i << ": " << found.reason;
+        EXPECT_EQ(found.problem, want.problem) << i << ": " << kdm::WriteFindingReason(found);
         EXPECT_EQ(found.overridable, want.overridable) << i;
-        EXPECT_FALSE(found.reason.empty());
+        EXPECT_FALSE(kdm::WriteFindingReason(found).empty());
         overridable += want.overridable ? 1 : 0;
     }
     EXPECT_EQ(check.Overridable(), overridable);
