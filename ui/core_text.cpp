@@ -78,6 +78,25 @@ QString SearchFailureWords(int searchResult, const std::vector<kdm::SearchAttemp
     return text;
 }
 
+QString WaitWords(const kdm::WaitNotice& notice) {
+    if (notice.seconds <= 0) return {};
+    switch (notice.kind) {
+        case kdm::WaitKind::kIdentification:
+            return notice.port.empty()
+                       ? CoreText::tr("Waiting for a device to identify itself (%1 s)").arg(notice.seconds)
+                       : CoreText::tr("Waiting for a device to identify itself on %1 (%2 s)")
+                             .arg(FromBytes(notice.port))
+                             .arg(notice.seconds);
+        case kdm::WaitKind::kStatusReply:
+            return CoreText::tr("Waiting for the device's status reply (%1 s)").arg(notice.seconds);
+        case kdm::WaitKind::kAcknowledgement:
+            return CoreText::tr("Waiting for the device to acknowledge the frame (%1 s)").arg(notice.seconds);
+        case kdm::WaitKind::kTelegram:
+            return CoreText::tr("Waiting for the next telegram from the device (%1 s)").arg(notice.seconds);
+    }
+    return {};
+}
+
 QString SearchAttemptWords(const kdm::SearchAttemptReport& report) {
     QString line = FromBytes(report.portName);
     if (!report.devicePath.empty()) line += QLatin1Char(' ') + FromBytes(report.devicePath);

@@ -9,12 +9,16 @@
 #include "data/write_check.h"
 #include "link/link.h"
 #include "link/search_report.h"
+#include "link/waits.h"
 #include "platform/history.h"
 #include "transfer/observer.h"
 
 // The message of a search that found no device ("No Dorvik-device found"), with the line on the
 // missing status reply when the device that identified itself last never answered it.
 QString SearchFailureWords(int searchResult, const std::vector<kdm::SearchAttempt>& attempts);
+
+// "Waiting for a device to identify itself on COM1 (4 s)"; empty for the end of a wait.
+QString WaitWords(const kdm::WaitNotice& notice);
 
 // "COM1 /dev/ttyS0: no answer in 10 s".
 QString SearchAttemptWords(const kdm::SearchAttemptReport& report);

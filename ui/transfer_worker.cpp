@@ -335,7 +335,7 @@ void TransferWorker::OnStatusText(const std::string& text) {
 void TransferWorker::OnWait(const kdm::WaitNotice& notice) {
     // A window that does not change for seconds looks hung: the status line says what the conversation
     // waits for, and shows its status again once the wait is over.
-    QString shown = notice.seconds > 0 ? FromBytes(kdm::DescribeWait(notice)) : status_;
+    QString shown = notice.seconds > 0 ? WaitWords(notice) : status_;
     Update([&shown](Pending& p) {
         p.statusDirty = true;
         p.status = std::move(shown);

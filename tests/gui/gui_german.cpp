@@ -273,7 +273,7 @@ TEST_F(GermanTest, TheCompareMenuStandsBeforeHelpInEveryLanguage) {
     }
 }
 
-// The history's kinds and the words of the cable window and the report follow the language.
+// The history's kinds, the wait notices and the contact lines follow the language.
 TEST_F(GermanTest, SmallWordsFollowTheLanguage) {
     const struct {
         const char* language;
@@ -286,6 +286,21 @@ TEST_F(GermanTest, SmallWordsFollowTheLanguage) {
         {"de", [] { return VerifyOutcomeWords(kdm::VerifyOutcome::kPassed); }, "bestanden"},
         {"de", [] { return ContactText("", "", "+1 2", ""); }, "Telefon +1 2"},
         {"en", [] { return ContactText("", "", "+1 2", ""); }, "Phone +1 2"},
+        {"en",
+         [] {
+             return WaitWords({kdm::WaitKind::kIdentification, 4, "COM1"});
+         },
+         "Waiting for a device to identify itself on COM1 (4 s)"},
+        {"de",
+         [] {
+             return WaitWords({kdm::WaitKind::kIdentification, 4, "COM1"});
+         },
+         "Warte, bis sich ein Gerät an COM1 meldet (4 s)"},
+        {"de",
+         [] {
+             return WaitWords({kdm::WaitKind::kStatusReply, 3, ""});
+         },
+         "Warte auf die Statusantwort des Geräts (3 s)"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.expected);

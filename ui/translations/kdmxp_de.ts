@@ -1123,6 +1123,26 @@ Wirklich abbrechen?</translation>
         <source>failed</source>
         <translation>fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>Waiting for a device to identify itself (%1 s)</source>
+        <translation>Warte, bis sich ein Gerät meldet (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
+        <translation>Warte, bis sich ein Gerät an %1 meldet (%2 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device&apos;s status reply (%1 s)</source>
+        <translation>Warte auf die Statusantwort des Geräts (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
+        <translation>Warte auf die Bestätigung des Telegramms durch das Gerät (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the next telegram from the device (%1 s)</source>
+        <translation>Warte auf das nächste Telegramm des Geräts (%1 s)</translation>
+    </message>
 </context>
 <context>
     <name>Cable</name>

@@ -1123,6 +1123,26 @@ Do you realy want to break?</translation>
         <source>failed</source>
         <translation>failed</translation>
     </message>
+    <message>
+        <source>Waiting for a device to identify itself (%1 s)</source>
+        <translation>Waiting for a device to identify itself (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
+        <translation>Waiting for a device to identify itself on %1 (%2 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device&apos;s status reply (%1 s)</source>
+        <translation>Waiting for the device&apos;s status reply (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
+        <translation>Waiting for the device to acknowledge the frame (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the next telegram from the device (%1 s)</source>
+        <translation>Waiting for the next telegram from the device (%1 s)</translation>
+    </message>
 </context>
 <context>
     <name>Cable</name>
