@@ -18,6 +18,7 @@
 #include "data/strings.h"
 #include "gui_support.h"
 #include "gui_transfer_support.h"
+#include "link/telegram.h"
 #include "ui/app.h"
 #include "ui/core_text.h"
 #include "ui/download_dialog.h"
@@ -160,6 +161,54 @@ TEST_F(GermanTest, WriteFindingsAreWordedInGerman) {
     Use("en");
     for (const auto& c : kCases)
         EXPECT_EQ(WriteFindingWords(c.finding).toStdString(), kdm::DescribeWriteFinding(c.finding));
+}
+
+// In English the desktop says word for word what the command line says, for every kind of failure and
+// of port; in German none of them stays as the English.
+TEST_F(GermanTest, TransferFailuresAndPortsAreWordedLikeTheCommandLineInEnglishOnly) {
+    std::vector<kdm::TransferFailure> failures;
+    for (int t = 0; t <= static_cast<int>(kdm::TransferTrouble::kFileTooLarge); ++t) {
+        for (const char* program : {"", "000007"}) {
+            kdm::TransferFailure failure;
+            failure.trouble = static_cast<kdm::TransferTrouble>(t);
+            failure.limit = 42;
+            failure.program = program;
+            failure.path = "/tmp/KDM.tmp";
+            failure.reason = "No space left on device";
+            failures.push_back(failure);
+        }
+    }
+    std::vector<kdm::SearchAttemptReport> ports;
+    for (int o = 0; o < static_cast<int>(kdm::PortOutcome::kFound); ++o) {
+        for (int p = 0; p <= static_cast<int>(kdm::PortProblem::kOther); ++p) {
+            for (const int error : {kdm::kNoDeviceResponse, 7}) {
+                kdm::SearchAttemptReport report;
+                report.portName = "COM2";
+                report.devicePath = "/dev/ttyUSB0";
+                report.outcome = static_cast<kdm::PortOutcome>(o);
+                report.problem = static_cast<kdm::PortProblem>(p);
+                report.errorNumber = error;
+                report.silentSeconds = 10;
+                report.groupName = "dialout";
+                report.holders = p == 4 ? "pid 4711 cupsd" : "";
+                report.systemError = 5;
+                ports.push_back(report);
+            }
+        }
+    }
+    for (const char* language : kLanguages) {
+        SCOPED_TRACE(language);
+        Use(language);
+        const bool english = std::string(language) == "en";
+        for (const kdm::TransferFailure& failure : failures) {
+            const std::string core = kdm::DescribeTransferFailure(failure);
+            EXPECT_EQ(TransferFailureWords(failure).toStdString() == core, english) << core;
+        }
+        for (const kdm::SearchAttemptReport& report : ports) {
+            const std::string core = kdm::DescribeSearchAttempt(report);
+            EXPECT_EQ(SearchAttemptWords(report).toStdString() == core, english) << core;
+        }
+    }
 }
 
 // Qt's own buttons come from Qt's translation when it is there; without it the program still starts.
