@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 
@@ -79,6 +80,10 @@ void CKDM_XPDlg::CreateLayout() {
             &CKDM_XPDlg::OnHelpEnglish);
     connect(FindMenuAction(this, menu_id::kHelpGerman), &QAction::triggered, this, &CKDM_XPDlg::OnHelpGerman);
     connect(FindMenuAction(this, menu_id::kPortSelect), &QAction::triggered, this, &CKDM_XPDlg::OnPortSelect);
+    // Ctrl+W closes a window on Linux, and closes this one as its close box would.
+    auto* closeKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
+    closeKey->setObjectName(QStringLiteral("closeShortcut"));
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
 
     // The system table asks for the height of all its rows and gets it whenever the window has room;
     // with less it scrolls, down to the height it always had. The program table takes what is left.

@@ -108,6 +108,7 @@ class HistoryFixture : public ::testing::Test {
     }
     TransferDialogHooks WriteHooks(const std::string& file) {
         TransferDialogHooks hooks;
+        hooks.confirmWrite = guitest::AnswerYes;
         hooks.chooseFileToWrite = [file](QWidget*, QString& chosen) {
             chosen = QString::fromStdString(file);
             return true;

@@ -56,6 +56,7 @@ class WriteFixture : public ::testing::Test {
     }
     TransferDialogHooks Choose(const std::string& path) {
         TransferDialogHooks hooks;
+        hooks.confirmWrite = guitest::AnswerYes;
         hooks.chooseFileToWrite = [path](QWidget*, QString& chosen) {
             chosen = QString::fromStdString(path);
             return true;
@@ -97,6 +98,7 @@ TEST_P(WriteBoxes, EachEndOfAWriteShowsItsBoxAndClosesTheWindowAndThePort) {
     QString informative;
     QString statusWhenBoxCame;
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     guitest::BoxWatcher watcher([&](QWidget* window) {
         if (auto* box = qobject_cast<QMessageBox*>(window)) {
             icon = box->icon();
@@ -184,6 +186,7 @@ TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
     WriteFile(file, text);
     guitest::BoxWatcher watcher;  // the information box is answered with Esc (reject)
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
         chosen = QString::fromStdString(file);
         return true;
@@ -241,6 +244,7 @@ TEST_F(WriteFixture, MarkedRecordsAreWrittenOnlyAfterYes) {
             }
         });
         CDownload dialog(App(), nullptr);
+        dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
         dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
             chosen = QString::fromStdString(file);
             return true;
@@ -275,6 +279,7 @@ TEST_F(WriteFixture, AWriteStoppedPartWaySaysWhatTheDeviceHoldsAndIsKeptInTheHis
         guitest::Reject(window);
     });
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetRecordInHistory(true);
     dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
         chosen = QString::fromStdString(file);
@@ -316,6 +321,7 @@ TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
     WriteFile(file, IdentificationRecord("I1P"));
     guitest::BoxWatcher watcher;
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
         chosen = QString::fromStdString(file);
         return true;
