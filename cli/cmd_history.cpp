@@ -10,6 +10,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli.h"
@@ -374,13 +375,15 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     reader.SetDeviceGate([&progress, &fileText](const std::string& identification) {
         if (kdm::FileMatchesDevice(identification, fileText)) return true;
         progress.Finish();
-        std::string heading;
+        const auto typeOf = [](std::string_view text) {
+            std::string heading;
+            const int type = kdm::DetectDeviceType(text, heading);
+            return type > 0 ? "type " + std::to_string(type) : std::string("an unknown type");
+        };
         std::fprintf(stderr, "%s\n", Text(kdm::sid::kWrongDeviceType).c_str());
         std::fprintf(stderr,
-                     "The file is for devices of type %d, the device is of type %d: nothing was read or "
-                     "written\n",
-                     kdm::DetectDeviceType(fileText, heading),
-                     kdm::DetectDeviceType(identification, heading));
+                     "The file is for devices of %s, the device is of %s: nothing was read or written\n",
+                     typeOf(fileText).c_str(), typeOf(identification).c_str());
         return false;
     });
     const bool interrupted = RunInterruptibleRead(reader);
