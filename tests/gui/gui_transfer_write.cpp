@@ -16,6 +16,7 @@
 #include "support/sim_process.h"
 #include "ui/app.h"
 #include "ui/download_dialog.h"
+#include "ui/language.h"
 #include "ui/transfer_dialogs.h"
 
 namespace {
@@ -567,6 +568,27 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Verify: 1 of 6 parameters in the device differ from the file.", 1,
                                  kdm::VerifyOutcome::kFailed}),
     [](const ::testing::TestParamInfo<VerifyCase>& param) { return std::string(param.param.name); });
+
+// The question in each language, one program or several.
+TEST(WriteQuestion, NamesTheFileItsTypeItsProgramsAndThePort) {
+    const struct {
+        const char* language;
+        int programs;
+        const char* text;
+    } kCases[] = {
+        {"en", 1, "Write /d/r1.KDM (type 2, 1 program) into the device on COM3?"},
+        {"en", 12, "Write /d/r1.KDM (type 2, 12 programs) into the device on COM3?"},
+        {"de", 1, "/d/r1.KDM (Typ 2, 1 Programm) in das Gerät an COM3 schreiben?"},
+        {"de", 12, "/d/r1.KDM (Typ 2, 12 Programme) in das Gerät an COM3 schreiben?"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.language) + " " + std::to_string(c.programs));
+        ASSERT_TRUE(ui_language::Install(QString::fromLatin1(c.language)));
+        EXPECT_EQ(ConfirmWriteText(QStringLiteral("/d/r1.KDM"), 2, c.programs, QStringLiteral("COM3")),
+                  QString::fromUtf8(c.text));
+    }
+    ui_language::Install(QStringLiteral("en"));
+}
 
 TEST_F(WriteFixture, CancelledFileDialogClosesAtOnceWithoutTouchingAPort) {
     // No simulator: had the write gone on, the search would have reported "No COM-IO found".
