@@ -10,6 +10,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli.h"
@@ -20,6 +21,7 @@
 #include "cli/scratch_directory.h"
 #include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
+#include "data/dump.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 #include "data/strings.h"
@@ -368,8 +370,25 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     progress.SetSavePath(scratch.Path() + "/device.KDM");
     progress.SetTempPath(scratch.Path() + "/KDM.tmp");
     kdm::ReadEngine reader(context.link, context.clock, progress, scratch.Path() + "/KDM.tmp");
+    // The type is checked as soon as the device named it: a file meant for another type of device
+    // costs no read, and there is no backup to speak of.
+    reader.SetDeviceGate([&progress, &fileText](const std::string& identification) {
+        if (kdm::FileMatchesDevice(identification, fileText)) return true;
+        progress.Finish();
+        const auto typeOf = [](std::string_view text) {
+            std::string heading;
+            const int type = kdm::DetectDeviceType(text, heading);
+            return type > 0 ? "type " + std::to_string(type) : std::string("an unknown type");
+        };
+        std::fprintf(stderr, "%s\n", Text(kdm::sid::kWrongDeviceType).c_str());
+        std::fprintf(stderr,
+                     "The file is for devices of %s, the device is of %s: nothing was read or written\n",
+                     typeOf(fileText).c_str(), typeOf(identification).c_str());
+        return false;
+    });
     const bool interrupted = RunInterruptibleRead(reader);
     progress.Finish();
+    if (reader.Outcome() == kdm::JobOutcome::kDeclined) return kExitFailure;
     if (reader.Stopped() || interrupted) {
         if (!reader.Ended()) reader.Stop(kdm::StopCommand::kCancel);
         std::fprintf(stderr, "Backup stopped; nothing was written\n");
@@ -383,13 +402,6 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     std::string deviceText;
     if (!kdm::ReadWholeFile(reader.SavedPath(), deviceText, length, reason)) {
         std::fprintf(stderr, "Backup: %s; nothing was written\n", reason.c_str());
-        return kExitFailure;
-    }
-    // The same check the write makes, so that the backup of a device the file is not meant for is
-    // neither kept nor followed by a write.
-    const kdm::ParameterSet device = kdm::ParseParameterSet(deviceText).set;
-    if (!kdm::FileMatchesDevice(IdentificationOf(device), fileText)) {
-        std::fprintf(stderr, "%s\n", Text(kdm::sid::kWrongDeviceType).c_str());
         return kExitFailure;
     }
     const int kept = Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(),

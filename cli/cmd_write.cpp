@@ -182,9 +182,11 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
                     "Write records the read marked \" !!!\" (checksum mismatch) as they are, and a file cut\n"
                     "short after whole frames; without it such a file is refused before the port is opened.\n"
                     "Damaged frames and bytes that are no record are never let through");
-    write->add_flag("--backup", options->backup,
-                    "First read the device (the same search, the same type check) into the history; when\n"
-                    "that read fails, or the history cannot keep it, nothing is written");
+    write->add_flag(
+        "--backup", options->backup,
+        "First read the device (the same search, the same type check) into the history; when\n"
+        "that read fails, or the history cannot keep it, nothing is written. A device of another\n"
+        "type is refused before anything is read from it");
     write->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
     write
         ->add_option(

@@ -132,6 +132,13 @@ class ITransferObserver {
         (void)check;
         return false;
     }
+    // Write: the device identified itself (`identification`) as one the file is meant for, and no
+    // frame of the file has gone out. True goes on; false ends the write with the device unchanged
+    // (JobOutcome::kDeclined). The command line's write is confirmation enough: yes by default.
+    virtual bool ConfirmWrite(const std::string& identification) {
+        (void)identification;
+        return true;
+    }
 };
 
 }  // namespace kdm

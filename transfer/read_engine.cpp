@@ -86,6 +86,12 @@ int ReadEngine::StartRead() {
         return 0;
     }
 
+    if (gate_ && !gate_(identification)) {
+        link_.ClosePort();
+        End(JobOutcome::kDeclined);
+        return 0;
+    }
+
     std::string heading;
     const int type = DetectDeviceType(identification, heading);
     systemLimit_ = SystemTelegramLimit(type);

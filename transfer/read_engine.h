@@ -7,7 +7,9 @@
 // as they see fit.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "files/data_file.h"
 #include "transfer/transfer_job.h"
@@ -47,6 +49,13 @@ enum class ReadPhase {
 class ReadEngine final : public TransferJob {
   public:
     ReadEngine(Link& link, IClock& clock, ITransferObserver& observer, std::string tempPath);
+
+    // Before StartRead, for the read that backs a device up before a write: called once the device
+    // identified itself, before anything is requested from it. False ends the read at once with
+    // nothing read (port closed, JobOutcome::kDeclined); the gate has told the user why. A device of
+    // another type than the file to be written must not cost a whole read.
+    using DeviceGate = std::function<bool(const std::string& identification)>;
+    void SetDeviceGate(DeviceGate gate) { gate_ = std::move(gate); }
 
     int StartRead();  // 1 when the timer runs
     void OnTimer() override;
@@ -96,6 +105,7 @@ class ReadEngine final : public TransferJob {
     int systemLimit_ = 0;
     int programLimit_ = 0;
     bool tempFileWritten_ = false;
+    DeviceGate gate_;
 };
 
 }  // namespace kdm

@@ -33,7 +33,8 @@ enum class JobOutcome {
     kFailed,         // an error was shown
     kLineSilent,     // read: the device fell silent; what arrived stays in the temporary file
     kNothingChosen,  // write: no file was chosen
-    kDeclined,       // write: the user would not send records marked " !!!"
+    kDeclined,       // write: the user would not send records marked " !!!", or not into this device;
+                     // read: the device gate turned the device away (ReadEngine::SetDeviceGate)
 };
 
 class TransferJob {

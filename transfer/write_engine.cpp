@@ -112,6 +112,11 @@ int WriteEngine::Begin(const std::string& path) {
         return 0;
     }
     dataEnd_ = fileLength_ - static_cast<std::int32_t>(kMinimumWriteLength);
+    if (!observer_.ConfirmWrite(identification)) {
+        link_.ClosePort();
+        End(JobOutcome::kDeclined);
+        return 0;
+    }
 
     int errorNumber = 0;
     const int statusOk = link_.RequestDeviceStatus(errorNumber);

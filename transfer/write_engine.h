@@ -7,7 +7,8 @@
 // stop) tells the observer so with OnWriteIncomplete. Before any port is opened, a file longer than
 // kMinimumWriteLength is judged as `show` judges it (JudgeDataFile, data/file_verdict.h): a damaged one
 // is refused with the list of what is wrong (ShowError), and one with records marked " !!!" or cut short
-// after whole frames goes out only when AskWriteMarkedRecords says yes.
+// after whole frames goes out only when AskWriteMarkedRecords says yes. Once the device identified
+// itself as a type the file is meant for, ConfirmWrite is asked before anything else is sent.
 #pragma once
 
 #include <cstdint>

@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
 
+#include "data/strings.h"
 #include "files/data_file.h"
 #include "files/data_file_name.h"
 #include "ui/com_select.h"
@@ -45,7 +47,7 @@ bool CKDM_XPApp::InitInstance() {
 QMenuBar* CKDM_XPApp::CreateMenu(QWidget* window, std::initializer_list<int> ownCommands) {
     RecentFiles recent;
     recent.list = [this] { return uiState.RecentFiles(); };
-    recent.open = [this, window](const QString& path) { OpenDataFile(path, window); };
+    recent.open = [this, window](const QString& path) { OnRecentFile(path, window); };
     const MenuChecks checks = [this](int id) {
         return id == menu_id::kBackupBeforeWrite && BackupBeforeWriteEnabled(settings);
     };
@@ -132,6 +134,8 @@ std::string CKDM_XPApp::RunRead(QWidget* parent, const ReadRequest& request) {
 void CKDM_XPApp::RunWrite(QWidget* parent, const WriteRequest& request) {
     CDownload write(*this, parent);
     write.Worker().SetOpenChooser(request.chooseFileToWrite);
+    write.Worker().SetWriteConfirmer(request.confirmWrite);
+    write.Worker().SetOfferedFile(request.offeredFile);
     write.Worker().SetRecordInHistory(request.recordInHistory);
     write.Worker().SetBackupBeforeWrite(BackupBeforeWriteEnabled(settings));
     write.exec();
@@ -152,6 +156,22 @@ void CKDM_XPApp::SelectPort(QWidget* parent) {
 void CKDM_XPApp::OpenDataFile(const QString& path, QWidget* parent) {
     currentDataFile = QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString();
     ShowDataFileWindow(currentDataFile, parent);
+}
+
+void CKDM_XPApp::OnRecentFile(const QString& path, QWidget* parent) {
+    if (QFileInfo::exists(path)) {
+        OpenDataFile(path, parent);
+        return;
+    }
+    uiState.RemoveRecentFile(path);
+    QMessageBox box(
+        QMessageBox::Information,
+        QString::fromLatin1(kdm::kVersionTitle.data(), static_cast<qsizetype>(kdm::kVersionTitle.size())),
+        QCoreApplication::translate("Start", "%1 is no longer there: it was taken off the recent files.")
+            .arg(QDir::toNativeSeparators(path)),
+        QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("KdmRecentFileGone"));
+    box.exec();
 }
 
 void CKDM_XPApp::OnFileOpen(QWidget* parent) {
@@ -195,7 +215,11 @@ void CKDM_XPApp::OnReadDevice(QWidget* parent) {
 }
 
 void CKDM_XPApp::OnWriteDevice(QWidget* parent) {
-    RunWriteDialog(*this, parent);
+    // From a table window, the file it shows is the one most likely meant.
+    QString offered;
+    if (const auto* table = qobject_cast<CKDM_XPDlg*>(parent))
+        offered = QString::fromLocal8Bit(table->FileName().c_str());
+    RunWriteDialog(*this, parent, offered);
 }
 
 void CKDM_XPApp::OnHistory(QWidget* parent) {

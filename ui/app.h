@@ -48,6 +48,9 @@ class CKDM_XPApp final : public AppServices {
     void SetTempFileDirectory(const std::string& directory) override;
 
     // Menu handlers. `parent` is the window whose menu was used.
+    // A file picked from "Recent files": opened as with Open; one that is gone is taken off the list,
+    // and a box says so, rather than an empty table window.
+    void OnRecentFile(const QString& path, QWidget* parent);
     void OnFileOpen(QWidget* parent);
     void OnFilePrint(QWidget* parent);
     // The parameter report of the table window's own file; from the start window, of a file asked for

@@ -37,6 +37,10 @@ struct ReadRequest {
 struct WriteRequest {
     // Null: the open dialog asks for the data file to write.
     FileChooser chooseFileToWrite;
+    // The file the open dialog offers first (a table window's); empty: none.
+    QString offeredFile;
+    // Null: the question before anything is sent is a box whose default is No.
+    std::function<bool(QWidget* parent, const QString& question)> confirmWrite;
     // A completed write goes into the device history.
     bool recordInHistory = false;
 };

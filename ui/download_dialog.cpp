@@ -1,5 +1,6 @@
 #include "ui/download_dialog.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -65,6 +66,17 @@ CDownload::CDownload(AppServices& services, QWidget* parent)
     statusLine_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(statusLine_, 5, 0, 1, 3);
 
+    // May still be ticked while the frames go out: it is looked at once the last one was acknowledged.
+    verify_ = new QCheckBox(QCoreApplication::translate("Transfer", "&Verify after writing"), this);
+    verify_->setObjectName(QStringLiteral("verifyAfterWrite"));
+    verify_->setChecked(state_.VerifyAfterWrite());
+    Worker().SetVerifyAfterWrite(verify_->isChecked());
+    connect(verify_, &QCheckBox::toggled, this, [this](bool on) {
+        state_.SetVerifyAfterWrite(on);
+        Worker().SetVerifyAfterWrite(on);
+    });
+    layout->addWidget(verify_, 6, 0, 1, 3);
+
     // Present for the keyboard only: Enter ends the write like Cancel, but with OK.
     auto* ok = new QPushButton(QCoreApplication::translate("Transfer", "OK"), this);
     ok->setObjectName(QStringLiteral("id1"));
@@ -113,17 +125,33 @@ QString CDownload::HeadingText() const {
 }
 
 void CDownload::ShowBackingUp(bool backingUp) {
-    backingUp_ = backingUp;
-    heading_->setText(backingUp ? QCoreApplication::translate("Transfer", "Backing up the device...")
-                                : QCoreApplication::translate("Transfer", "Data transfer active"));
-    progress_->setRange(0, backingUp ? 0 : 100);
+    ShowReading(backingUp, QCoreApplication::translate("Transfer", "Backing up the device..."));
+}
+
+void CDownload::ShowVerifying(bool verifying) {
+    // What it asks for is under way, or over: changing it now would change nothing.
+    verify_->setEnabled(false);
+    if (verifying) {
+        ShowReading(true, QCoreApplication::translate("Transfer", "Reading the device back to verify..."));
+        return;
+    }
+    // The heading stays while the box says what the read-back found.
+    reading_ = false;
+    if (progress_->maximum() == 0) progress_->setRange(0, 1);
+    progress_->setValue(progress_->maximum());
+}
+
+void CDownload::ShowReading(bool reading, const QString& heading) {
+    reading_ = reading;
+    heading_->setText(reading ? heading : QCoreApplication::translate("Transfer", "Data transfer active"));
+    progress_->setRange(0, reading ? 0 : 100);
     progress_->setValue(0);
     // The write's time to go is judged by its own pace, not the read's.
     time_->Begin();
 }
 
 void CDownload::ShowCounts(const TransferCounts& counts) {
-    if (!backingUp_) return;
+    if (!reading_) return;
     UiState::ReadSize last;
     const bool known = !counts.identification.isEmpty() && state_.LastReadSize(counts.identification, last);
     const ReadBar bar = ReadBarFor(counts, false, known, last);

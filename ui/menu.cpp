@@ -42,7 +42,7 @@ constexpr MenuItem kFileItems[] = {
 };
 constexpr MenuItem kDataItems[] = {
     {QT_TRANSLATE_NOOP("Menu", "&Read Dorvik device..."), menu_id::kReadDevice, "Ctrl+R"},
-    {QT_TRANSLATE_NOOP("Menu", "&Write Dorvik device..."), menu_id::kWriteDevice, "Ctrl+W"},
+    {QT_TRANSLATE_NOOP("Menu", "&Write Dorvik device..."), menu_id::kWriteDevice, "Ctrl+Shift+W"},
     {QT_TRANSLATE_NOOP("Menu", "&Back up the device before writing"), menu_id::kBackupBeforeWrite, nullptr,
      true},
 };

@@ -1,9 +1,10 @@
 // The menu both windows carry: four popups with fixed texts, order and command ids. Each action keeps
 // its command id in QAction::data() and is named "id<command>" so that it can be found by id. Every
 // popup and item has a mnemonic (Alt+F, Alt+K, ...), the common commands have the usual shortcuts
-// (Ctrl+O, Ctrl+P, Ctrl+R, Ctrl+W, Ctrl+Q; F1 for the guide in the interface's language), and items
-// that ask for more before they act end in "...". The File popup holds a "Recent files" submenu when
-// the window passes the list to it.
+// (Ctrl+O, Ctrl+P, Ctrl+R, Ctrl+Q; Write takes Ctrl+Shift+W, since Ctrl+W closes a window on Linux and
+// a slip of the finger must not start a write; F1 opens the guide in the interface's language), and
+// items that ask for more before they act end in "...". The File popup holds a "Recent files" submenu
+// when the window passes the list to it.
 //
 // The menu only builds the actions: whoever handles a command connects its action's triggered(), the
 // application object most of them, the window the few it handles itself.

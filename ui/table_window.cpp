@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 
@@ -29,6 +30,9 @@ namespace {
 QString FromLatin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The least height of the program table, in dialog units.
+constexpr int kProgramTableLeastHeight = 80;
 
 // Dialog units of the window's font: a quarter of the average character width across, an eighth of
 // the line height down.
@@ -79,13 +83,18 @@ void CKDM_XPDlg::CreateLayout() {
             &CKDM_XPDlg::OnHelpEnglish);
     connect(FindMenuAction(this, menu_id::kHelpGerman), &QAction::triggered, this, &CKDM_XPDlg::OnHelpGerman);
     connect(FindMenuAction(this, menu_id::kPortSelect), &QAction::triggered, this, &CKDM_XPDlg::OnPortSelect);
+    // Ctrl+W closes a window on Linux, and closes this one as its close box would.
+    auto* closeKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
+    closeKey->setObjectName(QStringLiteral("closeShortcut"));
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
 
     // The system table asks for the height of all its rows and gets it whenever the window has room;
-    // with less it scrolls, down to the height it always had. The program table takes what is left.
+    // with less it scrolls, down to the height it always had. The program table takes what is left,
+    // and makes do with a few rows so that the whole window still fits a 640x480 screen.
     system_->setMinimumSize(DialogUnits(*this, 215, 143));
     system_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     system_->SetWantsWholeTable(true);
-    program_->setMinimumSize(DialogUnits(*this, 300, 100));
+    program_->setMinimumSize(DialogUnits(*this, 300, kProgramTableLeastHeight));
     program_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     layout->addWidget(system_, 0, Qt::AlignLeft);
     layout->addWidget(program_, 1);

@@ -17,13 +17,16 @@ void RunReadDialog(AppServices& services, QWidget* parent) {
     RunReadDialog(services, parent, TransferDialogHooks());
 }
 
-void RunWriteDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks) {
+void RunWriteDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks,
+                    const QString& offeredFile) {
     WriteRequest request;
     request.chooseFileToWrite = hooks.chooseFileToWrite;
+    request.confirmWrite = hooks.confirmWrite;
+    request.offeredFile = offeredFile;
     request.recordInHistory = true;
     services.RunWrite(parent, request);
 }
 
-void RunWriteDialog(AppServices& services, QWidget* parent) {
-    RunWriteDialog(services, parent, TransferDialogHooks());
+void RunWriteDialog(AppServices& services, QWidget* parent, const QString& offeredFile) {
+    RunWriteDialog(services, parent, TransferDialogHooks(), offeredFile);
 }

@@ -12,6 +12,8 @@ class QWidget;
 struct TransferDialogHooks {
     std::function<bool(QWidget* parent, QString& path)> chooseSavePath;
     std::function<bool(QWidget* parent, QString& path)> chooseFileToWrite;
+    // The question before a write sends anything: true for Yes.
+    std::function<bool(QWidget* parent, const QString& question)> confirmWrite;
 };
 
 // "Read Dorvik device": the read window, and after a successful save a table window for the saved file
@@ -20,6 +22,8 @@ void RunReadDialog(AppServices& services, QWidget* parent);
 void RunReadDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks);
 
 // "Write Dorvik device": the write window; first the backup read when "Back up the device before
-// writing" is on. A completed write goes into the device history.
-void RunWriteDialog(AppServices& services, QWidget* parent);
-void RunWriteDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks);
+// writing" is on. A completed write goes into the device history. `offeredFile` (a table window's
+// file) is what the open dialog offers first.
+void RunWriteDialog(AppServices& services, QWidget* parent, const QString& offeredFile = QString());
+void RunWriteDialog(AppServices& services, QWidget* parent, const TransferDialogHooks& hooks,
+                    const QString& offeredFile = QString());

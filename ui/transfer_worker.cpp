@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include "link/search_report.h"
 #include "transfer/pacing.h"
 #include "transfer/read_engine.h"
+#include "transfer/verify.h"
 #include "transfer/write_engine.h"
 #include "ui/core_text.h"
 #include "ui/display_text.h"
@@ -46,6 +48,8 @@ bool RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, QString& path)
     dialog.setNameFilter(QStringLiteral("KDM DataFiles (*.KDM)"));
     // The data file is a copy of the temporary file; saving over an older one is the usual case.
     if (mode == QFileDialog::AcceptSave) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // The file the window shows is offered first; any other may be chosen.
+    if (!path.isEmpty()) dialog.selectFile(path);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     path = dialog.selectedFiles().constFirst();
     return true;
@@ -62,6 +66,14 @@ QString TerminatedText(int checksumMismatches) {
                     .arg(checksumMismatches);
     }
     return text;
+}
+
+QString ConfirmWriteText(const QString& file, int deviceType, int programs, const QString& port) {
+    return QCoreApplication::translate("Transfer", "Write %1 (type %2, %n programs) into the device on %3?",
+                                       nullptr, programs)
+        .arg(QDir::toNativeSeparators(file))
+        .arg(deviceType)
+        .arg(port);
 }
 
 QString IncompleteWriteText(const kdm::IncompleteWrite& write) {
@@ -102,10 +114,17 @@ void TransferWorker::Start() {
 void TransferWorker::Run() {
     if (kind_ == Job::kWrite && backup_ && !BackUpBeforeWrite()) return;
     job_->Run();
+    const bool written = kind_ == Job::kWrite && job_->Outcome() == kdm::JobOutcome::kCompleted;
+    if (written && verify_.load() && !stopAsked_.load()) VerifyAfterWrite();
     if (!recordHistory_) return;
     if (kind_ == Job::kRead && !savedPath_.empty()) RecordEntry(kdm::HistoryKind::kRead, savedPath_);
-    if (kind_ == Job::kWrite && job_->Outcome() == kdm::JobOutcome::kCompleted)
-        RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_);
+    if (written) {
+        // A read-back that could not finish did not confirm anything either.
+        const kdm::VerifyOutcome verify = verified_ == VerifyResult::kNotRun   ? kdm::VerifyOutcome::kNotAsked
+                                          : verified_ == VerifyResult::kPassed ? kdm::VerifyOutcome::kPassed
+                                                                               : kdm::VerifyOutcome::kFailed;
+        RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_, nullptr, verify);
+    }
     // The next technician must find what the device holds in the history too.
     if (kind_ == Job::kWrite && incomplete_)
         RecordEntry(kdm::HistoryKind::kWrite, fileToWrite_, &*incomplete_);
@@ -132,20 +151,30 @@ bool TransferWorker::BackUpBeforeWrite() {
                    scratch.errorString());
         return false;
     }
-    backupSavePath_ = scratch.filePath(QStringLiteral("device.KDM")).toStdString();
+    readBackPath_ = scratch.filePath(QStringLiteral("device.KDM")).toStdString();
     ShowBackupPhase(true);
     backingUp_.store(true);
     {
         kdm::ReadEngine reader(context_.link, context_.clock, *this,
                                scratch.filePath(QStringLiteral("KDM.tmp")).toStdString());
-        {
-            QMutexLocker lock(&backupMutex_);
-            backupRead_ = &reader;
-        }
-        if (!stopAsked_.load()) reader.Run();
-        {
-            QMutexLocker lock(&backupMutex_);
-            backupRead_ = nullptr;
+        // The device's type is known once it identified itself: a file meant for another type, or a
+        // No to the question, ends the write there, before anything of the device is read.
+        reader.SetDeviceGate([this, &fileText](const std::string& identification) {
+            OnStatus(kdm::sid::kCheckingFile);
+            if (!kdm::FileMatchesDevice(identification, fileText)) {
+                // Nothing was read: the box says what a write without a backup says.
+                backingUp_.store(false);
+                ShowErrorBox(ui_language::Text(kdm::sid::kWrongDeviceType), QString());
+                return false;
+            }
+            return ConfirmWrite(identification);
+        });
+        RunReadBack(reader);
+        if (reader.Outcome() == kdm::JobOutcome::kDeclined) {
+            backingUp_.store(false);
+            ShowBackupPhase(false);
+            job_->Stop(kdm::StopCommand::kCancel);
+            return false;
         }
         if (stopAsked_.load() || reader.Stopped() || reader.SavedPath().empty()) {
             // A failed read said why in its own box, which named the consequence too.
@@ -155,16 +184,9 @@ bool TransferWorker::BackUpBeforeWrite() {
         }
     }
     std::string deviceText;
-    if (!kdm::ReadWholeFile(backupSavePath_, deviceText, length, reason)) {
+    if (!kdm::ReadWholeFile(readBackPath_, deviceText, length, reason)) {
         FailBackup(QCoreApplication::translate("Transfer", "The backup cannot be read back: ") +
                    FromBytes(reason));
-        return false;
-    }
-    // The same check the write makes, so that a device the file is not meant for is neither kept nor
-    // written.
-    const kdm::ParameterSet device = kdm::ParseParameterSet(deviceText).set;
-    if (!kdm::FileMatchesDevice(IdentificationOfSet(device), fileText)) {
-        FailBackup(ui_language::Text(kdm::sid::kWrongDeviceType));
         return false;
     }
     kdm::HistoryEntry entry;
@@ -184,6 +206,109 @@ bool TransferWorker::BackUpBeforeWrite() {
     return true;
 }
 
+void TransferWorker::RunReadBack(kdm::ReadEngine& reader) {
+    {
+        QMutexLocker lock(&backupMutex_);
+        backupRead_ = &reader;
+    }
+    if (!stopAsked_.load()) reader.Run();
+    {
+        QMutexLocker lock(&backupMutex_);
+        backupRead_ = nullptr;
+    }
+}
+
+void TransferWorker::VerifyAfterWrite() {
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        ShowVerifyOutcome(VerifyResult::kFailed,
+                          QCoreApplication::translate("Transfer",
+                                                      "The write was not verified: no temporary "
+                                                      "directory for the read-back."),
+                          scratch.errorString());
+        return;
+    }
+    readBackPath_ = scratch.filePath(QStringLiteral("device.KDM")).toStdString();
+    verifying_.store(true);
+    Update([](Pending& p) {
+        p.verifyDirty = true;
+        p.verifying = true;
+    });
+    std::string savedPath;
+    bool stopped = false;
+    {
+        kdm::ReadEngine reader(context_.link, context_.clock, *this,
+                               scratch.filePath(QStringLiteral("KDM.tmp")).toStdString());
+        RunReadBack(reader);
+        savedPath = reader.SavedPath();
+        stopped = stopAsked_.load() || reader.Stopped();
+    }
+    verifying_.store(false);
+    Update([](Pending& p) {
+        p.verifyDirty = true;
+        p.verifying = false;
+    });
+    std::string fileText;
+    std::string deviceText;
+    std::string reason;
+    long length = 0;
+    if (stopped || savedPath.empty() || !kdm::ReadWholeFile(fileToWrite_, fileText, length, reason) ||
+        !kdm::ReadWholeFile(savedPath, deviceText, length, reason)) {
+        // A failed read-back said why in its own box; this says what it means for the write.
+        ShowVerifyOutcome(
+            VerifyResult::kFailed,
+            QCoreApplication::translate("Transfer",
+                                        "The file was written, but the device could not be read "
+                                        "back: the write is not verified."),
+            FromBytes(reason));
+        return;
+    }
+    const std::vector<kdm::RecordDifference> differences = kdm::CompareParameterRecords(fileText, deviceText);
+    const std::size_t records = kdm::SplitRecords(fileText).size();
+    verifyParameters_ = records > 0 ? static_cast<int>(records - 1) : 0;
+    verifyDifferences_ = static_cast<int>(differences.size());
+    if (differences.empty()) {
+        ShowVerifyOutcome(VerifyResult::kPassed,
+                          QCoreApplication::translate("Transfer",
+                                                      "Verified: all %n parameters in the device "
+                                                      "match the file.",
+                                                      nullptr, verifyParameters_),
+                          QString());
+        return;
+    }
+    QString details;
+    for (const kdm::RecordDifference& difference : differences) {
+        if (!details.isEmpty()) details += QLatin1Char('\n');
+        details += FromBytes(kdm::DescribeDifference(difference));
+    }
+    ShowVerifyOutcome(VerifyResult::kDiffered,
+                      QCoreApplication::translate("Transfer",
+                                                  "Verify: %1 of %n parameters in the device differ "
+                                                  "from the file.",
+                                                  nullptr, verifyParameters_)
+                          .arg(verifyDifferences_),
+                      details);
+}
+
+void TransferWorker::ShowVerifyOutcome(VerifyResult result, const QString& text, const QString& details) {
+    verified_ = result;
+    QString shown = text;
+    status_ = shown;
+    Update([&shown](Pending& p) {
+        p.statusDirty = true;
+        p.status = shown;
+    });
+    OnUiThread([this, result, &text, &details] {
+        const bool passed = result == VerifyResult::kPassed;
+        QMessageBox box(passed ? QMessageBox::Information : QMessageBox::Warning,
+                        FromBytes(passed ? kdm::kInformationTitle : kdm::kErrorTitle), text, QMessageBox::Ok,
+                        view_.Window());
+        box.setObjectName(QStringLiteral("KdmVerifyBox"));
+        if (!details.isEmpty()) box.setDetailedText(details);
+        box.exec();
+    });
+}
+
 void TransferWorker::FailBackup(const QString& text) {
     ShowErrorBox(text, QString());
     backingUp_.store(false);
@@ -198,10 +323,10 @@ void TransferWorker::ShowBackupPhase(bool backingUp) {
 }
 
 void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path,
-                                 const kdm::IncompleteWrite* incomplete) {
+                                 const kdm::IncompleteWrite* incomplete, kdm::VerifyOutcome verify) {
     kdm::HistoryEntry entry;
-    const kdm::HistoryResult kept =
-        RecordFileInHistory(context_.history, kind, path, FoundPortOf(context_.link), entry, incomplete);
+    const kdm::HistoryResult kept = RecordFileInHistory(
+        context_.history, kind, path, FoundPortOf(context_.link), entry, incomplete, verify);
     if (kept.ok) return;
     const QString what =
         kind == kdm::HistoryKind::kRead ? QCoreApplication::translate("Transfer", "The data file was saved")
@@ -291,6 +416,7 @@ void TransferWorker::ApplyPending() {
         backingUpShown_ = now.backingUp;
         view_.ShowBackingUp(now.backingUp);
     }
+    if (now.verifyDirty) view_.ShowVerifying(now.verifying);
     if (now.countsDirty) view_.ShowCounts(now.counts);
     for (const auto& [id, text] : now.controls)
         view_.ShowControl(id, text);
@@ -383,7 +509,7 @@ void TransferWorker::OnRecordStored(const kdm::ReadCounts& counts) {
 
 void TransferWorker::OnSaved(const std::string& path) {
     // The backup keeps its own copy in the history; the window's data file is the read job's.
-    if (!backingUp_.load()) savedPath_ = path;
+    if (!ReadingBack()) savedPath_ = path;
 }
 
 void TransferWorker::OnSearchPort(int portNumber) {
@@ -486,9 +612,9 @@ void TransferWorker::OnWriteIncomplete(const kdm::IncompleteWrite& write) {
 }
 
 bool TransferWorker::ChooseSavePath(std::string& path) {
-    if (backingUp_.load()) {
-        // The backup goes to its private directory, without a question.
-        path = backupSavePath_;
+    if (ReadingBack()) {
+        // A backup or a read-back goes to its private directory, without a question.
+        path = readBackPath_;
         return true;
     }
     bool chosen = false;
@@ -505,7 +631,7 @@ bool TransferWorker::AskDiscardUnsaved() {
     // When the window is going away there is nobody to ask: the data stays in the temporary file.
     bool discard = true;
     // A backup that could not be saved was said in its box; there is nothing the user could keep.
-    if (backingUp_.load()) return true;
+    if (ReadingBack()) return true;
     OnUiThread([this, &discard] {
         QMessageBox box(QMessageBox::NoIcon, FromBytes(kdm::kVersionTitle),
                         ui_language::Text(kdm::sid::kDiscardQuestion), QMessageBox::Yes | QMessageBox::No,
@@ -523,7 +649,7 @@ bool TransferWorker::ChooseFileToWrite(std::string& path) {
         return fileChosen_;
     }
     bool chosen = false;
-    QString chosenPath;
+    QString chosenPath = offeredFile_;
     OnUiThread([this, &chosen, &chosenPath] {
         chosen = chooseOpen_ ? chooseOpen_(view_.Window(), chosenPath)
                              : RunFileDialog(view_.Window(), QFileDialog::AcceptOpen, chosenPath);
@@ -549,6 +675,35 @@ bool TransferWorker::AskWriteMarkedRecords(const kdm::WriteCheck& check) {
         write = box.exec() == QMessageBox::Yes;
     });
     return write;
+}
+
+bool TransferWorker::ConfirmWrite(const std::string& identification) {
+    (void)identification;
+    // Asked once: a write that backed up first was asked before the backup read.
+    if (writeConfirmed_) return true;
+    std::string text;
+    std::string reason;
+    long length = 0;
+    kdm::ReadWholeFile(fileToWrite_, text, length, reason);
+    const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
+    const QString question =
+        ConfirmWriteText(FromBytes(fileToWrite_), set.DeviceType(), static_cast<int>(set.Programs().size()),
+                         FromBytes(FoundPortOf(context_.link)));
+    bool yes = false;
+    OnUiThread([this, &question, &yes] {
+        if (confirmWrite_) {
+            yes = confirmWrite_(view_.Window(), question);
+            return;
+        }
+        QMessageBox box(QMessageBox::Question, FromBytes(kdm::kVersionTitle), question,
+                        QMessageBox::Yes | QMessageBox::No, view_.Window());
+        box.setObjectName(QStringLiteral("KdmConfirmWriteQuestion"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        yes = box.exec() == QMessageBox::Yes;
+    });
+    writeConfirmed_ = yes;
+    return yes;
 }
 
 TransferDialogBase::TransferDialogBase(TransferContext context, TransferWorker::Job job, QWidget* parent)

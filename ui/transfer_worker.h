@@ -29,6 +29,9 @@
 #include "ui/transfer_context.h"
 #include "ui/transfer_controls.h"
 
+namespace kdm {
+class ReadEngine;
+}
 class QLabel;
 class QProgressBar;
 class QThread;
@@ -37,6 +40,10 @@ class QWidget;
 // The status line's text at the end of a read: "communication terminated", followed by the number of
 // telegrams whose checksum did not match when there are any.
 QString TerminatedText(int checksumMismatches);
+
+// The question before a write sends anything: "Write FILE (type N, P programs) into the device on
+// COMn?".
+QString ConfirmWriteText(const QString& file, int deviceType, int programs, const QString& port);
 
 // What the device holds after a write that ended part-way, in the user's language.
 QString IncompleteWriteText(const kdm::IncompleteWrite& write);
@@ -64,6 +71,8 @@ class ITransferView {
     virtual void ShowWriteComplete() {}
     // A write's backup read begins (true) or is over (false).
     virtual void ShowBackingUp(bool backingUp) { (void)backingUp; }
+    // The read after a write that compares the device with the file begins (true) or is over (false).
+    virtual void ShowVerifying(bool verifying) { (void)verifying; }
     // The window that owns boxes and file dialogs.
     virtual QWidget* Window() = 0;
 };
@@ -74,6 +83,10 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     enum class Job { kRead, kWrite };
     // A file dialog: true with a path, false when cancelled. Runs on the user-interface thread.
     using FileChooser = std::function<bool(QWidget* parent, QString& path)>;
+    // A question box: true for Yes. Runs on the user-interface thread.
+    using Question = std::function<bool(QWidget* parent, const QString& text)>;
+    // What the read-back after a write found.
+    enum class VerifyResult { kNotRun, kPassed, kDiffered, kFailed };
 
     TransferWorker(TransferContext context, Job job, ITransferView& view, QObject* parent = nullptr);
     ~TransferWorker() override;
@@ -81,6 +94,20 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // Replace the file dialogs (tests); null restores the real ones.
     void SetSaveChooser(FileChooser chooser) { chooseSave_ = std::move(chooser); }
     void SetOpenChooser(FileChooser chooser) { chooseOpen_ = std::move(chooser); }
+    // Replace the question before a write sends anything (tests); null restores the real box, whose
+    // default is No.
+    void SetWriteConfirmer(Question confirm) { confirmWrite_ = std::move(confirm); }
+    // Before Start(): the file the open dialog offers first (the file a table window shows); the
+    // chooser gets it as the path it starts from.
+    void SetOfferedFile(const QString& path) { offeredFile_ = path; }
+    // Until the last frame is acknowledged, from the user-interface thread: a complete write is read
+    // back and compared with the file, as `kdmxp-cli write --verify` does; a box says what it found.
+    void SetVerifyAfterWrite(bool verify) { verify_.store(verify); }
+    // What the read-back found (user-interface thread, once finished).
+    VerifyResult Verified() const { return verified_; }
+    // Parameters that differed in the read-back, and all the file holds.
+    int VerifyDifferences() const { return verifyDifferences_; }
+    int VerifyParameters() const { return verifyParameters_; }
     // Before Start(). A read that saved its data file, and a write that completed, add an entry to the
     // application's device history; a history that cannot take it is said in a box, and that is all.
     void SetRecordInHistory(bool record) { recordHistory_ = record; }
@@ -135,6 +162,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     bool ChooseFileToWrite(std::string& path) override;
     // Asked before the port is opened; No is the default button and the answer of a closing window.
     bool AskWriteMarkedRecords(const kdm::WriteCheck& check) override;
+    // Asked once per window, before the backup read when there is one; the default is No.
+    bool ConfirmWrite(const std::string& identification) override;
 
   signals:
     // The conversation is over (user-interface thread); the display shows its final state.
@@ -154,6 +183,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
         TransferCounts counts;
         bool backupDirty = false;
         bool backingUp = false;
+        bool verifyDirty = false;
+        bool verifying = false;
         bool posted = false;
     };
     void Run();
@@ -166,9 +197,16 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // before a write failed.
     void ShowErrorBox(const QString& text, const QString& details);
     void ShowBackupPhase(bool backingUp);
+    // Worker side: the read-back after a complete write, its outcome said in a box.
+    void VerifyAfterWrite();
+    void ShowVerifyOutcome(VerifyResult result, const QString& text, const QString& details);
+    // Runs `reader` as the read that the window's stop reaches.
+    void RunReadBack(kdm::ReadEngine& reader);
+    bool ReadingBack() const { return backingUp_.load() || verifying_.load(); }
     // Worker side: the entry for a saved read or a completed write; a box when it cannot be kept.
     void RecordEntry(kdm::HistoryKind kind, const std::string& path,
-                     const kdm::IncompleteWrite* incomplete = nullptr);
+                     const kdm::IncompleteWrite* incomplete = nullptr,
+                     kdm::VerifyOutcome verify = kdm::VerifyOutcome::kNotAsked);
     void OnThreadFinished();
     // Worker side: note a change and post one apply call if none is on its way.
     template <typename Change>
@@ -189,8 +227,18 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     QMutex backupMutex_;
     kdm::TransferJob* backupRead_ = nullptr;
     std::atomic<bool> backingUp_{false};
+    std::atomic<bool> verifying_{false};
+    std::atomic<bool> verify_{false};
+    Question confirmWrite_;
+    QString offeredFile_;
+    // The question before sending was answered Yes (worker thread).
+    bool writeConfirmed_ = false;
+    VerifyResult verified_ = VerifyResult::kNotRun;
+    int verifyDifferences_ = 0;
+    int verifyParameters_ = 0;
     std::atomic<bool> stopAsked_{false};
-    std::string backupSavePath_;
+    // Where a backup or a read-back saves what it read: a private temporary directory.
+    std::string readBackPath_;
     // The file chosen before the backup, handed to the write engine when it asks (worker thread).
     bool fileAskedBefore_ = false;
     bool fileChosen_ = false;

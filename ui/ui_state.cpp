@@ -76,6 +76,22 @@ void UiState::AddRecentFile(const QString& path) {
     settings_->sync();
 }
 
+void UiState::RemoveRecentFile(const QString& path) {
+    QStringList files = RecentFiles();
+    if (files.removeAll(path) == 0) return;
+    settings_->setValue(QStringLiteral("recent/files"), files);
+    settings_->sync();
+}
+
+bool UiState::VerifyAfterWrite() const {
+    return settings_->value(QStringLiteral("write/verify"), false).toBool();
+}
+
+void UiState::SetVerifyAfterWrite(bool verify) {
+    settings_->setValue(QStringLiteral("write/verify"), verify);
+    settings_->sync();
+}
+
 bool UiState::LastReadSize(const QString& identification, ReadSize& size) const {
     const QString key = ReadKey(identification);
     const int programs = settings_->value(key + QStringLiteral("/programs"), -1).toInt();

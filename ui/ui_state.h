@@ -38,6 +38,12 @@ class UiState {
     static constexpr int kMaxRecentFiles = 8;
     QStringList RecentFiles() const;
     void AddRecentFile(const QString& path);
+    // Takes `path` off the list (a file that is gone).
+    void RemoveRecentFile(const QString& path);
+
+    // "Verify after writing" in the write window: off until the user turned it on.
+    bool VerifyAfterWrite() const;
+    void SetVerifyAfterWrite(bool verify);
 
     // What the last complete read of a device that identified itself with `identification` brought:
     // its programs and all telegram records stored. False when no read of it is known.

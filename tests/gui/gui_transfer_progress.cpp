@@ -278,6 +278,7 @@ TEST_F(ProgressFixture, ACompleteWriteEndsWithTheBarFullWhileItsBoxIsUp) {
         std::ofstream(file, std::ios::binary) << dump.Text();
     }
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     int valueAtBox = -1;
     int maximumAtBox = -1;
     QString timeAtBox;

@@ -10,6 +10,11 @@
 
 namespace guitest {
 
+// The question before a write sends anything, answered Yes (tests that are about something else).
+inline bool AnswerYes(QWidget*, const QString&) {
+    return true;
+}
+
 class BoxWatcher {
   public:
     // `handler` answers each box or window; without one they are rejected.

@@ -2,6 +2,7 @@
 // open (with the port) after a refused start, and the controls during the transfer.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "support/sim_process.h"
 #include "ui/app.h"
 #include "ui/download_dialog.h"
+#include "ui/language.h"
 #include "ui/transfer_dialogs.h"
 
 namespace {
@@ -25,6 +27,11 @@ using guitest::TelegramRecord;
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A data file of the given device code with a small system block and two programs.
@@ -56,6 +63,7 @@ class WriteFixture : public ::testing::Test {
     }
     TransferDialogHooks Choose(const std::string& path) {
         TransferDialogHooks hooks;
+        hooks.confirmWrite = guitest::AnswerYes;
         hooks.chooseFileToWrite = [path](QWidget*, QString& chosen) {
             chosen = QString::fromStdString(path);
             return true;
@@ -97,6 +105,7 @@ TEST_P(WriteBoxes, EachEndOfAWriteShowsItsBoxAndClosesTheWindowAndThePort) {
     QString informative;
     QString statusWhenBoxCame;
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     guitest::BoxWatcher watcher([&](QWidget* window) {
         if (auto* box = qobject_cast<QMessageBox*>(window)) {
             icon = box->icon();
@@ -184,6 +193,7 @@ TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
     WriteFile(file, text);
     guitest::BoxWatcher watcher;  // the information box is answered with Esc (reject)
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
         chosen = QString::fromStdString(file);
         return true;
@@ -241,6 +251,7 @@ TEST_F(WriteFixture, MarkedRecordsAreWrittenOnlyAfterYes) {
             }
         });
         CDownload dialog(App(), nullptr);
+        dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
         dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
             chosen = QString::fromStdString(file);
             return true;
@@ -275,6 +286,7 @@ TEST_F(WriteFixture, AWriteStoppedPartWaySaysWhatTheDeviceHoldsAndIsKeptInTheHis
         guitest::Reject(window);
     });
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetRecordInHistory(true);
     dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
         chosen = QString::fromStdString(file);
@@ -316,6 +328,7 @@ TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
     WriteFile(file, IdentificationRecord("I1P"));
     guitest::BoxWatcher watcher;
     CDownload dialog(App(), nullptr);
+    dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
         chosen = QString::fromStdString(file);
         return true;
@@ -336,6 +349,245 @@ TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
     EXPECT_TRUE(watcher.seen.empty());
     EXPECT_TRUE(portOpenWhileShown);
     EXPECT_FALSE(App().link.IsPortOpen());
+}
+
+// What reached the simulator, from its traffic log (once it has stopped): the frames it received are
+// numbered, the search's status request being the first.
+struct Traffic {
+    bool secondFrame = false;    // anything after the search's status request
+    bool systemRequest = false;  // a read asked for the system block
+};
+
+Traffic TrafficIn(const std::string& log) {
+    Traffic traffic;
+    traffic.secondFrame = log.find("rx#2") != std::string::npos;
+    traffic.systemRequest = log.find("0s+000000--584") != std::string::npos;
+    return traffic;
+}
+
+// A file meant for another type of device is refused once the device named its type: with or without
+// the backup before writing, nothing is read from the device and nothing is sent after the search, no
+// question is asked, and the box says the types differ, not that a backup failed.
+TEST_F(WriteFixture, AFileOfAnotherTypeSendsNothingAndReadsNothing) {
+    for (const bool backup : {false, true}) {
+        SCOPED_TRACE(backup ? "backup" : "no backup");
+        const std::string log = work_.File(backup ? "sim-backup.log" : "sim.log");
+        StartSim({"--log", log});
+        const std::string file = work_.File("other-type.KDM");
+        WriteFile(file, DataFile("E2P"));
+        QString informative;
+        guitest::BoxWatcher watcher([&](QWidget* window) {
+            if (auto* box = qobject_cast<QMessageBox*>(window)) informative = box->informativeText();
+            guitest::Reject(window);
+        });
+        int asked = 0;
+        CDownload dialog(App(), nullptr);
+        dialog.Worker().SetBackupBeforeWrite(backup);
+        dialog.Worker().SetWriteConfirmer([&asked](QWidget*, const QString&) {
+            ++asked;
+            return true;
+        });
+        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+            chosen = QString::fromStdString(file);
+            return true;
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+
+        ASSERT_EQ(watcher.seen.size(), 1u);
+        EXPECT_EQ(watcher.seen[0].text.toStdString(), "file type is not device typ");
+        EXPECT_EQ(informative.toStdString(), "");
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(dialog.Worker().ChecksumMismatches(), 0);
+        EXPECT_FALSE(App().link.IsPortOpen());
+        ASSERT_EQ(sim_.Stop(), 0);
+        const Traffic traffic = TrafficIn(ReadWhole(log));
+        EXPECT_FALSE(traffic.secondFrame) << ReadWhole(log);
+        EXPECT_FALSE(traffic.systemRequest);
+    }
+}
+
+// Before anything goes into a device of the file's type the user is asked, with No as the default
+// and Esc for an answer; with the backup on, the question comes before the backup read.
+struct ConfirmCase {
+    const char* name;
+    bool backup;
+    bool yes;
+    bool written;        // the device took the file
+    bool systemRequest;  // the device was read (the backup)
+};
+
+class WriteConfirm : public WriteFixture, public ::testing::WithParamInterface<ConfirmCase> {};
+
+TEST_P(WriteConfirm, NothingIsSentBeforeYes) {
+    const ConfirmCase& c = GetParam();
+    const std::string log = work_.File("sim.log");
+    const std::string saved = work_.File("sim-saved.KDM");
+    kdmtest::TempDir dataHome;
+    guitest::ScopedEnv home("XDG_DATA_HOME", QString::fromStdString(dataHome.Path()));
+    StartSim({"--log", log, "--save", saved});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P"));
+    int asked = 0;
+    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
+    QString question;
+    guitest::BoxWatcher watcher([&](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (box == nullptr || box->objectName() != QStringLiteral("KdmConfirmWriteQuestion")) {
+            guitest::Reject(window);
+            return;
+        }
+        ++asked;
+        question = box->text();
+        defaultAnswer = box->standardButton(box->defaultButton());
+        if (c.yes) {
+            box->button(QMessageBox::Yes)->click();
+        } else {
+            guitest::PressKey(box, Qt::Key_Escape);
+        }
+    });
+    CDownload dialog(App(), nullptr);
+    dialog.Worker().SetBackupBeforeWrite(c.backup);
+    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+        chosen = QString::fromStdString(file);
+        return true;
+    });
+    EXPECT_EQ(dialog.exec(), c.yes ? QDialog::Accepted : QDialog::Rejected);
+
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(defaultAnswer, QMessageBox::No);
+    EXPECT_EQ(question.toStdString(), "Write " + file + " (type 2, 2 programs) into the device on COM3?");
+    EXPECT_FALSE(App().link.IsPortOpen());
+    ASSERT_EQ(sim_.Stop(), 0);
+    const std::string traffic = ReadWhole(log);
+    EXPECT_EQ(TrafficIn(traffic).systemRequest, c.systemRequest) << traffic;
+    const std::string program = guitest::Telegram14('a', "+000302--");
+    EXPECT_EQ(ReadWhole(saved).find(program) != std::string::npos, c.written);
+    if (!c.yes) {
+        EXPECT_FALSE(TrafficIn(traffic).secondFrame) << traffic;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, WriteConfirm,
+                         ::testing::Values(ConfirmCase{"Escape", false, false, false, false},
+                                           ConfirmCase{"EscapeBeforeTheBackup", true, false, false, false},
+                                           ConfirmCase{"Yes", false, true, true, false},
+                                           ConfirmCase{"YesBacksUpThenWrites", true, true, true, true}),
+                         [](const ::testing::TestParamInfo<ConfirmCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+// "Verify after writing" reads the device back and says what it found; the choice is remembered.
+struct VerifyCase {
+    const char* name;
+    bool verify;
+    bool markedRecord;  // the file holds a value the read marked " !!!" (written after Yes)
+    TransferWorker::VerifyResult result;
+    const char* box;  // the verification's box; null: none
+    int differences;
+    kdm::VerifyOutcome kept;  // what the device history notes for the write
+};
+
+class WriteVerify : public WriteFixture, public ::testing::WithParamInterface<VerifyCase> {};
+
+TEST_P(WriteVerify, TheReadBackSaysWhetherTheDeviceHoldsTheFile) {
+    const VerifyCase& c = GetParam();
+    kdmtest::TempDir dataHome;
+    guitest::ScopedEnv home("XDG_DATA_HOME", QString::fromStdString(dataHome.Path()));
+    StartSim({});
+    const std::string file = work_.File("file.KDM");
+    std::string text = IdentificationRecord("I1P");
+    text += TelegramRecord('A', "+001000--");
+    text += TelegramRecord('B', "-000120--", c.markedRecord);
+    for (int p = 1; p <= 2; ++p) {
+        text += TelegramRecord('P', "+00000" + std::to_string(p) + "--");
+        text += TelegramRecord('a', "+000" + std::to_string(300 + p) + "--");
+    }
+    WriteFile(file, text);
+    QString verifyText;
+    QString verifyDetails;
+    QMessageBox::Icon verifyIcon = QMessageBox::NoIcon;
+    guitest::BoxWatcher watcher([&](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (box != nullptr && box->objectName() == QStringLiteral("KdmMarkedRecordsQuestion")) {
+            box->button(QMessageBox::Yes)->click();
+            return;
+        }
+        if (box != nullptr && box->objectName() == QStringLiteral("KdmVerifyBox")) {
+            verifyText = box->text();
+            verifyDetails = box->detailedText();
+            verifyIcon = box->icon();
+        }
+        guitest::Reject(window);
+    });
+    {
+        CDownload dialog(App(), nullptr);
+        dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
+        dialog.Worker().SetRecordInHistory(true);
+        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
+            chosen = QString::fromStdString(file);
+            return true;
+        });
+        ASSERT_NE(dialog.VerifyBox(), nullptr);
+        dialog.VerifyBox()->setChecked(c.verify);
+        EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Worker().Verified(), c.result);
+        EXPECT_EQ(dialog.Worker().VerifyDifferences(), c.differences);
+        if (c.verify) {
+            EXPECT_EQ(dialog.StatusText(), verifyText);
+        }
+    }
+    EXPECT_FALSE(App().link.IsPortOpen());
+    if (c.box == nullptr) {
+        EXPECT_TRUE(verifyText.isEmpty()) << verifyText.toStdString();
+    } else {
+        EXPECT_EQ(verifyText.toStdString(), c.box);
+        EXPECT_EQ(verifyIcon, c.differences == 0 ? QMessageBox::Information : QMessageBox::Warning);
+        EXPECT_EQ(verifyDetails.isEmpty(), c.differences == 0) << verifyDetails.toStdString();
+        if (c.differences > 0) {
+            EXPECT_TRUE(verifyDetails.startsWith(QStringLiteral("record 3: ")));
+        }
+    }
+    std::vector<kdm::HistoryEntry> entries;
+    ASSERT_TRUE(App().history.List(entries).ok);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, kdm::HistoryKind::kWrite);
+    EXPECT_EQ(entries[0].verify, c.kept);
+    // The next write window starts as this one was left.
+    CDownload next(App(), nullptr);
+    EXPECT_EQ(next.VerifyBox()->isChecked(), c.verify);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, WriteVerify,
+    ::testing::Values(VerifyCase{"Off", false, false, TransferWorker::VerifyResult::kNotRun, nullptr, 0,
+                                 kdm::VerifyOutcome::kNotAsked},
+                      VerifyCase{"Match", true, false, TransferWorker::VerifyResult::kPassed,
+                                 "Verified: all 6 parameters in the device match the file.", 0,
+                                 kdm::VerifyOutcome::kPassed},
+                      VerifyCase{"Mismatch", true, true, TransferWorker::VerifyResult::kDiffered,
+                                 "Verify: 1 of 6 parameters in the device differ from the file.", 1,
+                                 kdm::VerifyOutcome::kFailed}),
+    [](const ::testing::TestParamInfo<VerifyCase>& param) { return std::string(param.param.name); });
+
+// The question in each language, one program or several.
+TEST(WriteQuestion, NamesTheFileItsTypeItsProgramsAndThePort) {
+    const struct {
+        const char* language;
+        int programs;
+        const char* text;
+    } kCases[] = {
+        {"en", 1, "Write /d/r1.KDM (type 2, 1 program) into the device on COM3?"},
+        {"en", 12, "Write /d/r1.KDM (type 2, 12 programs) into the device on COM3?"},
+        {"de", 1, "/d/r1.KDM (Typ 2, 1 Programm) in das Gerät an COM3 schreiben?"},
+        {"de", 12, "/d/r1.KDM (Typ 2, 12 Programme) in das Gerät an COM3 schreiben?"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.language) + " " + std::to_string(c.programs));
+        ASSERT_TRUE(ui_language::Install(QString::fromLatin1(c.language)));
+        EXPECT_EQ(ConfirmWriteText(QStringLiteral("/d/r1.KDM"), 2, c.programs, QStringLiteral("COM3")),
+                  QString::fromUtf8(c.text));
+    }
+    ui_language::Install(QStringLiteral("en"));
 }
 
 TEST_F(WriteFixture, CancelledFileDialogClosesAtOnceWithoutTouchingAPort) {

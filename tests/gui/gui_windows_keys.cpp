@@ -7,11 +7,15 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <set>
 
@@ -107,8 +111,9 @@ TEST_F(KeysTest, StandardShortcutsSitOnTheirCommands) {
         int id;
         const char* keys;
     } kShortcuts[] = {
-        {menu_id::kFileOpen, "Ctrl+O"},   {menu_id::kFilePrint, "Ctrl+P"},   {menu_id::kFileClose, "Ctrl+Q"},
-        {menu_id::kReadDevice, "Ctrl+R"}, {menu_id::kWriteDevice, "Ctrl+W"}, {menu_id::kHelpEnglish, "F1"},
+        {menu_id::kFileOpen, "Ctrl+O"},          {menu_id::kFilePrint, "Ctrl+P"},
+        {menu_id::kFileClose, "Ctrl+Q"},         {menu_id::kReadDevice, "Ctrl+R"},
+        {menu_id::kWriteDevice, "Ctrl+Shift+W"}, {menu_id::kHelpEnglish, "F1"},
     };
     const std::string path = WriteFile("keys.kdm");
     CKDMXPMain start(app);
@@ -125,7 +130,8 @@ TEST_F(KeysTest, StandardShortcutsSitOnTheirCommands) {
 }
 
 // A key press through the shortcut map reaches the window's menu command: Ctrl+O brings up the real
-// file dialog, Ctrl+R the read window, Ctrl+W the write window and its file dialog, Alt+F the File menu.
+// file dialog, Ctrl+R the read window, Ctrl+Shift+W the write window and its file dialog, Alt+F the File
+// menu.
 TEST_F(KeysTest, CtrlOOpensTheFileDialog) {
     CKDMXPMain start(app);
     Activate(start);
@@ -159,7 +165,7 @@ TEST_F(KeysTest, CtrlOInATableWindowOpensTheFileDialogOverIt) {
     EXPECT_EQ(watcher.seen[1].parent, table);
 }
 
-TEST_F(KeysTest, CtrlRAndCtrlWStartTheTransfers) {
+TEST_F(KeysTest, CtrlRAndCtrlShiftWStartTheTransfers) {
     CKDMXPMain start(app);
     Activate(start);
     // The transfer windows ask at once, so only what they ask is sure to be seen; its owner tells which
@@ -187,8 +193,51 @@ TEST_F(KeysTest, CtrlRAndCtrlWStartTheTransfers) {
             owner = QString::fromLatin1(window->parentWidget()->metaObject()->className());
             guitest::Reject(window);
         });
-        QTest::keyClick(&start, Qt::Key_W, Qt::ControlModifier);
+        QTest::keyClick(&start, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(owner, QStringLiteral("CDownload"));
+    }
+}
+
+// Ctrl+W closes the table window, as it closes windows everywhere on Linux, and starts nothing; Write
+// from a table window offers the file it shows.
+TEST_F(KeysTest, InATableWindowCtrlWClosesItAndWriteOffersItsFile) {
+    const std::string path = WriteFile("shown.kdm");
+    CKDMXPMain start(app);
+    struct Step {
+        const char* name;
+        Qt::KeyboardModifiers modifiers;
+        bool closes;    // the table window closes at the key
+        bool asksFile;  // the write's file dialog comes up, offering the table window's file
+    };
+    for (const Step& step : {Step{"Ctrl+W", Qt::ControlModifier, true, false},
+                             Step{"Ctrl+Shift+W", Qt::ControlModifier | Qt::ShiftModifier, false, true}}) {
+        SCOPED_TRACE(step.name);
+        bool closedByKey = false;
+        bool asked = false;
+        QStringList offered;
+        ModalWatcher watcher([&](QWidget* window, int index) {
+            if (index == 0) {
+                QTimer::singleShot(0, window, [window, &step, &closedByKey] {
+                    QPointer<QWidget> table(window);
+                    // A write runs its windows within the key press; a close is over when it returns.
+                    QTest::keyClick(window, Qt::Key_W, step.modifiers);
+                    closedByKey = table.isNull() || !table->isVisible();
+                    if (!closedByKey) guitest::Reject(table);
+                });
+                return;
+            }
+            auto* dialog = qobject_cast<QFileDialog*>(window);
+            if (dialog == nullptr) return;  // the write window, which ends once its dialog is cancelled
+            asked = true;
+            offered = dialog->selectedFiles();
+            guitest::Reject(window);
+        });
+        app.ShowDataFileWindow(path, &start);
+        EXPECT_EQ(closedByKey, step.closes);
+        EXPECT_EQ(asked, step.asksFile);
+        if (step.asksFile) {
+            EXPECT_EQ(offered, QStringList{QString::fromStdString(path)});
+        }
     }
 }
 
@@ -326,6 +375,48 @@ TEST_F(KeysTest, RecentFilesListTheLatestFirstAndOpenFromTheMenu) {
     entries[1]->trigger();
     EXPECT_EQ(opened.toStdString(), second);
     EXPECT_EQ(later.currentDataFile, second);
+}
+
+// A file that is gone since it was opened is taken off the list with a word, and no empty table
+// window comes up; the files still there stay listed.
+TEST_F(KeysTest, ARecentFileThatIsGoneIsTakenOffTheListWithAWord) {
+    const std::string kept = WriteFile("kept.kdm");
+    const std::string gone = WriteFile("gone.kdm");
+    app.uiState.AddRecentFile(QString::fromStdString(kept));
+    app.uiState.AddRecentFile(QString::fromStdString(gone));
+    ASSERT_EQ(std::remove(gone.c_str()), 0);
+    CKDMXPMain start(app);
+    auto* recent = start.findChild<QMenu*>(QStringLiteral("recentFiles"));
+    ASSERT_NE(recent, nullptr);
+    const struct {
+        std::string path;
+        const char* window;  // what comes up
+        QStringList listAfter;
+    } kCases[] = {
+        {gone, "QMessageBox", {QString::fromStdString(kept)}},
+        {kept, "CKDM_XPDlg", {QString::fromStdString(kept)}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.path);
+        emit recent->aboutToShow();
+        QAction* entry = nullptr;
+        for (QAction* action : recent->actions())
+            if (action->data().toString() == QString::fromStdString(c.path)) entry = action;
+        ASSERT_NE(entry, nullptr);
+        QString text;
+        ModalWatcher watcher([&](QWidget* window, int) {
+            if (auto* box = qobject_cast<QMessageBox*>(window)) text = box->text();
+            guitest::Reject(window);
+        });
+        entry->trigger();
+        ASSERT_EQ(watcher.seen.size(), 1u);
+        EXPECT_EQ(watcher.seen[0].className, QString::fromLatin1(c.window));
+        if (watcher.seen[0].className == QStringLiteral("QMessageBox")) {
+            EXPECT_EQ(text, QString::fromStdString(c.path) +
+                                QStringLiteral(" is no longer there: it was taken off the recent files."));
+        }
+        EXPECT_EQ(app.uiState.RecentFiles(), c.listAfter);
+    }
 }
 
 TEST(UiStateStore, RecentFilesAreDistinctAndLimited) {

@@ -133,15 +133,42 @@ TEST_F(HistoryLaptops, WhenTheBackupReadFailsNothingIsWritten) {
     EXPECT_EQ(entries[0]["verify"], "not-asked");
 }
 
+// The type is known once the device named it: a file for another type costs no backup read, and what
+// is said is that the types differ, whether or not the progress is shown.
 TEST_F(HistoryLaptops, ABackupOfADeviceOfAnotherTypeIsNeitherKeptNorFollowedByAWrite) {
     StartSimWith(DeviceFile(3, 1, 2, 7));
-    WriteFile(work + "/other.KDM", DumpBuilder("X9Z").Add('a', Value(1)).Add('b', Value(2)).Text());
+    const struct {
+        const char* code;
+        const char* fileType;
+    } kFiles[] = {{"X9Z", "an unknown type"}, {"I1K", "type 3"}};
+    int opens = 0;
+    for (const auto& file : kFiles) {
+        WriteFile(work + "/other.KDM", DumpBuilder(file.code).Add('a', Value(1)).Add('b', Value(2)).Text());
+        const std::string said = std::string("file type is not device typ\n") +
+                                 "The file is for devices of " + file.fileType +
+                                 ", the device is of type 2: nothing was read or written\n";
+        for (const bool quiet : {true, false}) {
+            SCOPED_TRACE(std::string(file.code) + (quiet ? " quiet" : " progress"));
+            std::vector<std::string> args = {"write", "--backup", work + "/other.KDM"};
+            if (quiet) args.insert(args.begin() + 1, "-q");
+            const CliResult write = Cli(kLaptopA, args);
+            ++opens;
 
-    const CliResult write = Cli(kLaptopA, {"write", "--backup", "-q", work + "/other.KDM"});
-
-    EXPECT_EQ(write.exitCode, 1);
-    EXPECT_EQ(write.err, "file type is not device typ\n");
-    EXPECT_TRUE(ListJson(kLaptopA)["entries"].empty());
+            EXPECT_EQ(write.exitCode, 1);
+            if (quiet) {
+                EXPECT_EQ(write.err, said);
+            } else {
+                EXPECT_NE(write.err.find(said), std::string::npos) << write.err;
+            }
+            EXPECT_EQ(write.err.find("Backup"), std::string::npos) << write.err;
+            EXPECT_TRUE(ListJson(kLaptopA)["entries"].empty());
+        }
+    }
+    // The device was asked for its status by each search, and for nothing else.
+    ASSERT_TRUE(WaitForText(SimLog(), "port closed", opens)) << ReadWhole(SimLog());
+    const std::string log = ReadWhole(SimLog());
+    EXPECT_EQ(log.find("rx#2"), std::string::npos) << log;
+    EXPECT_EQ(log.find("0s+000000--584"), std::string::npos) << log;
 }
 
 }  // namespace

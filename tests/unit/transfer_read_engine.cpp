@@ -87,6 +87,53 @@ TEST_F(ReadEngineTest, CompleteReadStoresEveryTelegramInOrderAndSavesAByteCopy) 
     EXPECT_EQ(Requests(), (std::vector<std::string>{"0F+000000--539", "0s+000000--584", "0D+000000--537"}));
 }
 
+// The gate of a read before a write: a device it turns away costs no request and no temporary file.
+struct GateCase {
+    const char* name;
+    bool pass;
+    std::vector<std::string> requests;
+    JobOutcome outcome;
+    bool tempFile;
+};
+
+void PrintTo(const GateCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReadGateTest : public ReadEngineTest, public ::testing::WithParamInterface<GateCase> {};
+
+TEST_P(ReadGateTest, ATurnedAwayDeviceIsNotRead) {
+    const GateCase& c = GetParam();
+    ScriptDevice(port, SmallDevice(3, 2, 2));
+    shown.savePaths.push_back(dir / "out.KDM");
+    std::vector<std::string> asked;
+    engine.SetDeviceGate([&](const std::string& identification) {
+        asked.push_back(identification);
+        return c.pass;
+    });
+
+    Run();
+
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].substr(0, 1), std::string(1, kdm::STX)) << asked[0];
+    EXPECT_EQ(Requests(), c.requests);
+    EXPECT_EQ(engine.Outcome(), c.outcome);
+    EXPECT_EQ(engine.TempFileWritten(), c.tempFile);
+    EXPECT_EQ(std::filesystem::exists(tempPath), c.tempFile);
+    EXPECT_EQ(shown.Count(ShownEvent::kError), 0);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gates, ReadGateTest,
+    ::testing::Values(GateCase{"passes",
+                               true,
+                               {"0F+000000--539", "0s+000000--584", "0D+000000--537"},
+                               JobOutcome::kCompleted,
+                               true},
+                      GateCase{"turnsAway", false, {"0F+000000--539"}, JobOutcome::kDeclined, false}),
+    CaseName());
+
 TEST_F(ReadEngineTest, WaitsTwoHundredMsBeforeTheFirstTickAndAHundredOnEachSideOfTheProgramRequest) {
     ScriptDevice(port, SmallDevice(2, 1, 1));
     Run();

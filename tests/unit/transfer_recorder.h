@@ -99,12 +99,21 @@ class RecordingObserver final : public kdm::TransferControlsObserver {
         return answerMarked && answerMarked(text);
     }
 
+    // The question before a write sends anything: kept apart from the events, answered by
+    // answerConfirm (Yes when there is none, as the command line answers).
+    bool ConfirmWrite(const std::string& identification) override {
+        confirmQuestions.push_back(identification);
+        return !answerConfirm || answerConfirm(identification);
+    }
+
     // Answers, used in order; a missing save answer means Cancel, a missing discard answer Yes.
     std::deque<std::optional<std::string>> savePaths;
     std::deque<bool> discardAnswers;
     std::optional<std::string> fileToWrite;
     std::function<bool(const std::string&)> answerMarked;
     std::vector<std::string> markedQuestions;
+    std::function<bool(const std::string&)> answerConfirm;
+    std::vector<std::string> confirmQuestions;
     // Called after each event is recorded (to stop an engine at a chosen moment).
     std::function<void(const ShownEvent&)> onEvent;
 

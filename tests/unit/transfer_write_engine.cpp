@@ -370,6 +370,56 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"identificationOnly", DataFile({}), 0, {338, 346, 350}, nullptr, false, 1}),
     CaseName());
 
+// The question before sending comes once the device identified itself as the file's type, and only
+// then: No leaves the device as it was, with no further request and the port closed.
+struct ConfirmCase {
+    const char* name;
+    std::string file;
+    bool answer;
+    int questions;       // times asked
+    int framesWritten;   // frames of the file that went out
+    int statusRequests;  // the search's, and the one before sending
+    JobOutcome outcome;
+};
+
+void PrintTo(const ConfirmCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WriteConfirmTest : public WriteEngineTest, public ::testing::WithParamInterface<ConfirmCase> {};
+
+TEST_P(WriteConfirmTest, NothingOfTheFileGoesOutBeforeYes) {
+    const ConfirmCase& c = GetParam();
+    const auto telegrams = Parameters(3);
+    Device(telegrams);
+    bool portOpenWhenAsked = false;
+    shown.answerConfirm = [this, &c, &portOpenWhenAsked](const std::string&) {
+        portOpenWhenAsked = port.IsOpen();
+        EXPECT_TRUE(FramesWritten().empty());
+        return c.answer;
+    };
+    Run(c.file);
+
+    ASSERT_EQ(static_cast<int>(shown.confirmQuestions.size()), c.questions);
+    if (c.questions > 0) {
+        EXPECT_EQ(shown.confirmQuestions[0], std::string(1, kdm::STX) + kIdTelegram);
+        EXPECT_TRUE(portOpenWhenAsked);
+    }
+    EXPECT_EQ(static_cast<int>(FramesWritten().size()), c.framesWritten);
+    EXPECT_EQ(StatusRequests(), c.statusRequests);
+    EXPECT_EQ(engine.Outcome(), c.outcome);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, WriteConfirmTest,
+    ::testing::Values(ConfirmCase{"yes", DataFile(Parameters(3)), true, 1, 3, 2, JobOutcome::kCompleted},
+                      ConfirmCase{"no", DataFile(Parameters(3)), false, 1, 0, 1, JobOutcome::kDeclined},
+                      // A device of another type is refused without a question.
+                      ConfirmCase{"wrongType", DataFile(Parameters(3), Tel("0g+K13000--")), true, 0, 0, 1,
+                                  JobOutcome::kFailed}),
+    CaseName());
+
 TEST_F(WriteEngineTest, SecondStatusRequestFailingShowsDownloadNotStarted) {
     port.AddPort(1);
     port.Feed(1, Frame(kIdTelegram));

@@ -102,6 +102,10 @@
         <source>Open</source>
         <translation>Öffnen</translation>
     </message>
+    <message>
+        <source>%1 is no longer there: it was taken off the recent files.</source>
+        <translation>%1 ist nicht mehr vorhanden: die Datei wurde aus der Liste der zuletzt geöffneten Dateien genommen.</translation>
+    </message>
 </context>
 <context>
     <name>Ports</name>
@@ -279,6 +283,43 @@
     <message>
         <source>Program no.</source>
         <translation>Programm-Nr.</translation>
+    </message>
+    <message>
+        <source>&amp;Verify after writing</source>
+        <translation>&amp;Nach dem Schreiben prüfen</translation>
+    </message>
+    <message>
+        <source>Reading the device back to verify...</source>
+        <translation>Gerät wird zur Prüfung zurückgelesen...</translation>
+    </message>
+    <message numerus="yes">
+        <source>Write %1 (type %2, %n programs) into the device on %3?</source>
+        <translation>
+            <numerusform>%1 (Typ %2, %n Programm) in das Gerät an %3 schreiben?</numerusform>
+            <numerusform>%1 (Typ %2, %n Programme) in das Gerät an %3 schreiben?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The write was not verified: no temporary directory for the read-back.</source>
+        <translation>Das Schreiben wurde nicht geprüft: kein temporäres Verzeichnis für das Zurücklesen.</translation>
+    </message>
+    <message>
+        <source>The file was written, but the device could not be read back: the write is not verified.</source>
+        <translation>Die Datei wurde geschrieben, aber das Gerät konnte nicht zurückgelesen werden: das Schreiben ist nicht geprüft.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Verified: all %n parameters in the device match the file.</source>
+        <translation>
+            <numerusform>Geprüft: der %n Parameter im Gerät stimmt mit der Datei überein.</numerusform>
+            <numerusform>Geprüft: alle %n Parameter im Gerät stimmen mit der Datei überein.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Verify: %1 of %n parameters in the device differ from the file.</source>
+        <translation>
+            <numerusform>Prüfung: %1 von %n Parameter im Gerät weicht von der Datei ab.</numerusform>
+            <numerusform>Prüfung: %1 von %n Parametern im Gerät weichen von der Datei ab.</numerusform>
+        </translation>
     </message>
     <message>
         <source>No temporary directory for the backup: </source>
@@ -848,6 +889,26 @@ Wirklich abbrechen?</translation>
 <context>
     <name>CoreText</name>
     <message>
+        <source>Waiting for a device to identify itself (%1 s)</source>
+        <translation>Warte, bis sich ein Gerät meldet (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
+        <translation>Warte, bis sich ein Gerät an %1 meldet (%2 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device&apos;s status reply (%1 s)</source>
+        <translation>Warte auf die Statusantwort des Geräts (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
+        <translation>Warte auf die Bestätigung des Telegramms durch das Gerät (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the next telegram from the device (%1 s)</source>
+        <translation>Warte auf das nächste Telegramm des Geräts (%1 s)</translation>
+    </message>
+    <message>
         <source>could not be opened at the time</source>
         <translation>konnte zu dem Zeitpunkt nicht geöffnet werden</translation>
     </message>
@@ -1122,26 +1183,6 @@ Wirklich abbrechen?</translation>
     <message>
         <source>failed</source>
         <translation>fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>Waiting for a device to identify itself (%1 s)</source>
-        <translation>Warte, bis sich ein Gerät meldet (%1 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
-        <translation>Warte, bis sich ein Gerät an %1 meldet (%2 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for the device&apos;s status reply (%1 s)</source>
-        <translation>Warte auf die Statusantwort des Geräts (%1 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
-        <translation>Warte auf die Bestätigung des Telegramms durch das Gerät (%1 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for the next telegram from the device (%1 s)</source>
-        <translation>Warte auf das nächste Telegramm des Geräts (%1 s)</translation>
     </message>
 </context>
 <context>

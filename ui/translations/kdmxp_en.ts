@@ -102,6 +102,10 @@
         <source>Open</source>
         <translation>Open</translation>
     </message>
+    <message>
+        <source>%1 is no longer there: it was taken off the recent files.</source>
+        <translation>%1 is no longer there: it was taken off the recent files.</translation>
+    </message>
 </context>
 <context>
     <name>Ports</name>
@@ -279,6 +283,43 @@
     <message>
         <source>Program no.</source>
         <translation>Program no.</translation>
+    </message>
+    <message>
+        <source>&amp;Verify after writing</source>
+        <translation>&amp;Verify after writing</translation>
+    </message>
+    <message>
+        <source>Reading the device back to verify...</source>
+        <translation>Reading the device back to verify...</translation>
+    </message>
+    <message numerus="yes">
+        <source>Write %1 (type %2, %n programs) into the device on %3?</source>
+        <translation>
+            <numerusform>Write %1 (type %2, %n program) into the device on %3?</numerusform>
+            <numerusform>Write %1 (type %2, %n programs) into the device on %3?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The write was not verified: no temporary directory for the read-back.</source>
+        <translation>The write was not verified: no temporary directory for the read-back.</translation>
+    </message>
+    <message>
+        <source>The file was written, but the device could not be read back: the write is not verified.</source>
+        <translation>The file was written, but the device could not be read back: the write is not verified.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Verified: all %n parameters in the device match the file.</source>
+        <translation>
+            <numerusform>Verified: the %n parameter in the device matches the file.</numerusform>
+            <numerusform>Verified: all %n parameters in the device match the file.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Verify: %1 of %n parameters in the device differ from the file.</source>
+        <translation>
+            <numerusform>Verify: %1 of %n parameter in the device differs from the file.</numerusform>
+            <numerusform>Verify: %1 of %n parameters in the device differ from the file.</numerusform>
+        </translation>
     </message>
     <message>
         <source>No temporary directory for the backup: </source>
@@ -848,6 +889,26 @@ Do you realy want to break?</translation>
 <context>
     <name>CoreText</name>
     <message>
+        <source>Waiting for a device to identify itself (%1 s)</source>
+        <translation>Waiting for a device to identify itself (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
+        <translation>Waiting for a device to identify itself on %1 (%2 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device&apos;s status reply (%1 s)</source>
+        <translation>Waiting for the device&apos;s status reply (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
+        <translation>Waiting for the device to acknowledge the frame (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the next telegram from the device (%1 s)</source>
+        <translation>Waiting for the next telegram from the device (%1 s)</translation>
+    </message>
+    <message>
         <source>could not be opened at the time</source>
         <translation>could not be opened at the time</translation>
     </message>
@@ -1122,26 +1183,6 @@ Do you realy want to break?</translation>
     <message>
         <source>failed</source>
         <translation>failed</translation>
-    </message>
-    <message>
-        <source>Waiting for a device to identify itself (%1 s)</source>
-        <translation>Waiting for a device to identify itself (%1 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
-        <translation>Waiting for a device to identify itself on %1 (%2 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for the device&apos;s status reply (%1 s)</source>
-        <translation>Waiting for the device&apos;s status reply (%1 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
-        <translation>Waiting for the device to acknowledge the frame (%1 s)</translation>
-    </message>
-    <message>
-        <source>Waiting for the next telegram from the device (%1 s)</source>
-        <translation>Waiting for the next telegram from the device (%1 s)</translation>
     </message>
 </context>
 <context>
