@@ -150,9 +150,13 @@ nlohmann::ordered_json FileJudgementJson(const kdm::FileJudgement& judgement) {
                             {"kind", kdm::WriteProblemName(finding.problem)},
                             {"bytes", finding.bytes},
                             {"overridable", finding.overridable},
-                            {"reason", Latin1ToUtf8(finding.reason)}});
+                            {"reason", Latin1ToUtf8(kdm::WriteFindingReason(finding))}});
     }
-    return {{"verdict", kdm::FileVerdictName(judgement.verdict)}, {"findings", std::move(findings)}};
+    nlohmann::ordered_json judged = {{"verdict", kdm::FileVerdictName(judgement.verdict)},
+                                     {"findings", std::move(findings)}};
+    // Only a file with more findings than are kept one by one has findings that are not listed.
+    if (judgement.check.unlisted > 0) judged["unlisted"] = judgement.check.unlisted;
+    return judged;
 }
 
 std::string FileJudgementText(const kdm::FileJudgement& judgement, std::string_view subject) {
@@ -163,6 +167,8 @@ std::string FileJudgementText(const kdm::FileJudgement& judgement, std::string_v
                 : " is written into a device only when the user allows it (--allow-suspect):\n";
     for (const kdm::WriteFinding& finding : judgement.check.findings)
         text += "  " + Latin1ToUtf8(kdm::DescribeWriteFinding(finding)) + "\n";
+    if (judgement.check.unlisted > 0)
+        text += "  ... and " + std::to_string(judgement.check.unlisted) + " more\n";
     return text;
 }
 

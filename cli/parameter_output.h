@@ -35,7 +35,8 @@ enum class CsvBlocks { kBoth, kSystem, kProgram };
 void WriteParameterSetCsv(std::ostream& out, const kdm::ParameterSet& set, CsvBlocks blocks);
 
 // What the write check says of a file, for scripts: {"verdict": "writable"|"ask"|"refused",
-// "findings": [{"record", "program", "letter", "kind", "bytes", "overridable", "reason"}, ...]}.
+// "findings": [{"record", "program", "letter", "kind", "bytes", "overridable", "reason"}, ...]}, with
+// "unlisted" (the findings past those listed) when there are any.
 nlohmann::ordered_json FileJudgementJson(const kdm::FileJudgement& judgement);
 
 // What the write check says of a file, for a terminal: nothing for a writable file; otherwise a line

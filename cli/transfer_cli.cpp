@@ -196,8 +196,9 @@ bool ProgressObserver::ChooseFileToWrite(std::string&) {
     return false;
 }
 
-bool ProgressObserver::AskWriteMarkedRecords(const std::string& text) {
+bool ProgressObserver::AskWriteMarkedRecords(const kdm::WriteCheck& check) {
     EndLiveLine();
+    const std::string text = kdm::DescribeWriteCheck(check);
     if (allowSuspect_) {
         // Listed even when allowed, so that a log shows which values may be wrong in the device.
         if (mode_ != ProgressMode::kQuiet) PrintLine(text + "\nWriting them as they are (--allow-suspect).");

@@ -62,7 +62,7 @@ class ProgressObserver final : public kdm::ITransferObserver {
     bool AskDiscardUnsaved() override;
     bool ChooseFileToWrite(std::string& path) override;
     // Nobody to ask: yes only with --allow-suspect. Either way the records are listed on stderr.
-    bool AskWriteMarkedRecords(const std::string& text) override;
+    bool AskWriteMarkedRecords(const kdm::WriteCheck& check) override;
     void SetAllowSuspect(bool allow) { allowSuspect_ = allow; }
 
   private:

@@ -104,7 +104,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Library dependencies (Qt, libstdc++) are read from the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The device history is a git repository kept by running the git program; cpack adds the libraries.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "git")
+# Qt's own dialogs and buttons (file dialogs, Yes/No, Cancel) take their German words from Qt's
+# translation package; without it the German interface still starts, with English Qt buttons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "git, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 # Lines of the long description stay under 80 characters.

@@ -5,7 +5,7 @@ namespace kdm {
 
 FileVerdict VerdictOf(const WriteCheck& check) {
     if (check.Blocking() > 0) return FileVerdict::kRefused;
-    return check.findings.empty() ? FileVerdict::kWritable : FileVerdict::kAsk;
+    return check.Empty() ? FileVerdict::kWritable : FileVerdict::kAsk;
 }
 
 FileJudgement JudgeDataFile(const ParameterSet& set) {

@@ -24,51 +24,57 @@ bool IsLetter(std::string_view letter, char c) {
     return letter.size() == 1 && letter[0] == c;
 }
 
-// The program each record belongs to, as the tables place it.
-std::vector<std::string> ProgramsOfRecords(const ParameterSet& set) {
-    std::vector<std::string> programs(set.Records().size());
+// The program each record belongs to, as the tables place it: an index into `names`, 0 for none and 1
+// for the system block. Four bytes a record, so that a file of noise stays small.
+struct RecordPrograms {
+    std::vector<std::uint32_t> of;
+    std::vector<std::string> names{"", "system"};
+
+    const std::string& Of(std::size_t k) const { return names[of[k]]; }
+};
+
+RecordPrograms ProgramsOfRecords(const ParameterSet& set) {
+    RecordPrograms programs;
+    programs.of.assign(set.Records().size(), 0);
     for (const std::size_t k : set.SystemSection())
-        programs[k] = "system";
-    std::string current;
+        programs.of[k] = 1;
+    std::uint32_t current = 0;
     for (const std::size_t k : set.ProgramSection()) {
         const Record& record = set.Records()[k];
-        if (IsLetter(record.Letter(), 'P')) current = ValueText(record);
-        programs[k] = current;
+        if (IsLetter(record.Letter(), 'P')) {
+            programs.names.push_back(ValueText(record));
+            current = static_cast<std::uint32_t>(programs.names.size() - 1);
+        }
+        programs.of[k] = current;
     }
     return programs;
 }
 
 // What is wrong with the frame of one telegram record past the identification, if anything. `atEnd`:
 // the record is the last one and the text ends inside it, so nothing follows its bytes.
-bool ExamineFrame(const Record& record, bool atEnd, WriteProblem& problem, std::string& reason) {
+bool ExamineFrame(const Record& record, bool atEnd, WriteProblem& problem) {
     // A telegram record keeps its frame apart from the annotation; any other record keeps every byte.
     const std::string_view bytes = record.BytesView();
     if (bytes.size() < kFrameBytes - 1 || (atEnd && bytes.size() < kFrameBytes)) {
         problem = WriteProblem::kCutShort;
-        reason = "the frame is cut short (" + std::to_string(bytes.size()) + " of its " +
-                 std::to_string(kFrameBytes) + " bytes)";
         return true;
     }
     if (bytes.size() < kFrameBytes || bytes[kFrameBytes - 1] != ETX) {
         problem = WriteProblem::kNoEtx;
-        reason = "the frame does not end in ETX";
         return true;
     }
     const std::string_view frame = std::string_view(bytes).substr(0, kFrameBytes);
     const bool matches = frame.substr(kChecksumAt, kChecksumLength) == ComputeChecksum(frame);
     if (!matches && !record.Marked()) {
         problem = WriteProblem::kChecksum;
-        reason = "its checksum does not match its characters";
         return true;
     }
     if (record.Marked() && record.Suspicion() == Suspect::kMismatch) {
         problem = WriteProblem::kMarked;
-        reason = "marked \" !!!\": its checksum did not match when it was read";
         return true;
     }
     if (record.Marked()) {
         problem = WriteProblem::kChangedAfterRead;
-        reason = "marked \" !!!\" and changed after it was read";
         return true;
     }
     return false;
@@ -89,6 +95,7 @@ void ExamineAnnotation(const Record& record, WriteFinding& finding) {
     const std::string_view frame = body.substr(0, kFrameBytes);
     std::string annotation(kChecksumSeparator);
     annotation += ComputeChecksum(frame);
+    finding.annotation = annotation.substr(1);
     const std::string_view after = body.substr(kFrameBytes);
     if (after.starts_with(annotation) && after.size() > annotation.size()) {
         std::string_view rest = after.substr(annotation.size());
@@ -96,31 +103,23 @@ void ExamineAnnotation(const Record& record, WriteFinding& finding) {
         if (!rest.empty()) {
             finding.problem = WriteProblem::kAfterAnnotation;
             finding.bytes = rest.size();
-            finding.reason = std::to_string(rest.size()) + (rest.size() == 1 ? " byte" : " bytes") +
-                             " after its annotation \"" + annotation.substr(1) +
-                             "\": a read stores nothing there";
             return;
         }
     }
     finding.problem = WriteProblem::kAnnotation;
-    finding.reason =
-        "its annotation is not the \"" + annotation.substr(1) + "\" a read writes after this frame";
 }
 
 }  // namespace
 
-int WriteCheck::Blocking() const {
-    return static_cast<int>(std::count_if(findings.begin(), findings.end(),
-                                          [](const WriteFinding& f) { return !f.overridable; }));
-}
-
-int WriteCheck::Overridable() const {
-    return static_cast<int>(findings.size()) - Blocking();
-}
-
-int WriteCheck::Count(WriteProblem problem) const {
-    return static_cast<int>(std::count_if(findings.begin(), findings.end(),
-                                          [problem](const WriteFinding& f) { return f.problem == problem; }));
+void WriteCheck::Add(WriteFinding finding, bool always) {
+    ++total_;
+    if (finding.overridable) ++overridable_;
+    ++counts_[static_cast<std::size_t>(finding.problem)];
+    if (always || findings.size() < kKeptFindings) {
+        findings.push_back(std::move(finding));
+    } else {
+        ++unlisted;
+    }
 }
 
 WriteCheck CheckFileForWriting(const ParameterSet& set) {
@@ -130,10 +129,9 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         WriteFinding finding;
         finding.record = records.empty() ? 0 : 1;
         finding.problem = WriteProblem::kNoIdentification;
-        finding.reason = "not a data file: it does not begin with an identification telegram";
-        check.findings.push_back(std::move(finding));
+        check.Add(std::move(finding));
     }
-    const std::vector<std::string> programs = ProgramsOfRecords(set);
+    const RecordPrograms programs = ProgramsOfRecords(set);
     // The records after the last one that begins with STX hold no telegram: bytes after the last record.
     std::size_t trailingFrom = records.size();
     while (trailingFrom > 1 && !records[trailingFrom - 1].StartsWithStx())
@@ -145,9 +143,9 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         const Record& record = records[k];
         const auto add = [&](WriteFinding finding) {
             finding.record = static_cast<int>(k + 1);
-            finding.program = programs[k];
+            finding.program = programs.Of(k);
             finding.letter = std::string(record.Letter());
-            check.findings.push_back(std::move(finding));
+            check.Add(std::move(finding));
         };
         if (!record.StartsWithStx()) {
             // Not sent, but no part of a file a read stores either.
@@ -155,13 +153,11 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
             if (k < trailingFrom) {
                 finding.problem = WriteProblem::kNotARecord;
                 finding.bytes = record.Size();
-                finding.reason = NoRecordText(record.Size(), "between two records");
             } else if (k == trailingFrom) {
                 for (std::size_t t = k; t < records.size(); ++t)
                     check.trailingBytes += records[t].Size();
                 finding.problem = WriteProblem::kTrailingBytes;
                 finding.bytes = check.trailingBytes;
-                finding.reason = NoRecordText(check.trailingBytes, "after the last record");
             } else {
                 continue;
             }
@@ -170,11 +166,11 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         }
         ++check.frames;
         if (IsLetter(record.Letter(), 'P') && ++check.programs == kMaxPrograms + 1) programPastLimit = k;
-        const bool terminated = record.Form() != RecordForm::kRaw ||
-                                record.BytesView().ends_with(kRecordTerminator);
+        const bool terminated =
+            record.Form() != RecordForm::kRaw || record.BytesView().ends_with(kRecordTerminator);
         const bool atEnd = !terminated && k + 1 == records.size();
         WriteFinding frame;
-        const bool frameFault = ExamineFrame(record, atEnd, frame.problem, frame.reason);
+        const bool frameFault = ExamineFrame(record, atEnd, frame.problem);
         if (frameFault) {
             frame.bytes = frame.problem == WriteProblem::kCutShort ? record.BytesView().size() : 0;
             frame.overridable = frame.problem == WriteProblem::kMarked;
@@ -185,14 +181,12 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
         if (atEnd) {
             WriteFinding cut;
             cut.problem = WriteProblem::kFileCutShort;
-            cut.reason = "the file ends inside a record: it was cut short";
             cut.overridable = true;
             check.cutShort = true;
             add(std::move(cut));
         } else if (!frameFault && !terminated) {
             WriteFinding run;
             run.problem = WriteProblem::kNoTerminator;
-            run.reason = "it runs into the next record without its line end (CR LF CR)";
             add(std::move(run));
         } else if (!frameFault) {
             WriteFinding annotation;
@@ -203,22 +197,56 @@ WriteCheck CheckFileForWriting(const ParameterSet& set) {
     if (check.programs > kMaxPrograms) {
         WriteFinding finding;
         finding.record = static_cast<int>(programPastLimit + 1);
-        finding.program = programs[programPastLimit];
+        finding.program = programs.Of(programPastLimit);
         finding.letter = "P";
         finding.problem = WriteProblem::kTooManyPrograms;
         finding.programs = check.programs;
-        finding.reason = "the file holds " + std::to_string(check.programs) +
-                         " programs; a device holds at most " + std::to_string(kMaxPrograms) +
-                         ", and this is the first one past them";
-        check.findings.push_back(std::move(finding));
+        check.Add(std::move(finding), true);
     }
     if (check.frames == 0) {
         WriteFinding finding;
         finding.problem = WriteProblem::kNoParameters;
-        finding.reason = "the file holds no parameter to write";
-        check.findings.push_back(std::move(finding));
+        check.Add(std::move(finding), true);
     }
     return check;
+}
+
+std::string WriteFindingReason(const WriteFinding& finding) {
+    switch (finding.problem) {
+        case WriteProblem::kNoIdentification:
+            return "not a data file: it does not begin with an identification telegram";
+        case WriteProblem::kCutShort:
+            return "the frame is cut short (" + std::to_string(finding.bytes) + " of its " +
+                   std::to_string(kFrameBytes) + " bytes)";
+        case WriteProblem::kNoEtx:
+            return "the frame does not end in ETX";
+        case WriteProblem::kChecksum:
+            return "its checksum does not match its characters";
+        case WriteProblem::kMarked:
+            return "marked \" !!!\": its checksum did not match when it was read";
+        case WriteProblem::kChangedAfterRead:
+            return "marked \" !!!\" and changed after it was read";
+        case WriteProblem::kNoParameters:
+            return "the file holds no parameter to write";
+        case WriteProblem::kTooManyPrograms:
+            return "the file holds " + std::to_string(finding.programs) +
+                   " programs; a device holds at most " + std::to_string(kMaxPrograms) +
+                   ", and this is the first one past them";
+        case WriteProblem::kFileCutShort:
+            return "the file ends inside a record: it was cut short";
+        case WriteProblem::kTrailingBytes:
+            return NoRecordText(finding.bytes, "after the last record");
+        case WriteProblem::kNotARecord:
+            return NoRecordText(finding.bytes, "between two records");
+        case WriteProblem::kAfterAnnotation:
+            return std::to_string(finding.bytes) + (finding.bytes == 1 ? " byte" : " bytes") +
+                   " after its annotation \"" + finding.annotation + "\": a read stores nothing there";
+        case WriteProblem::kAnnotation:
+            return "its annotation is not the \"" + finding.annotation + "\" a read writes after this frame";
+        case WriteProblem::kNoTerminator:
+            return "it runs into the next record without its line end (CR LF CR)";
+    }
+    return {};
 }
 
 std::string DescribeWriteFinding(const WriteFinding& finding) {
@@ -227,11 +255,11 @@ std::string DescribeWriteFinding(const WriteFinding& finding) {
         text += finding.program == "system" ? ", system" : ", program " + VisibleText(finding.program);
     }
     if (!finding.letter.empty()) text += ", letter " + VisibleText(finding.letter);
-    return text + ": " + finding.reason;
+    return text + ": " + WriteFindingReason(finding);
 }
 
 std::string DescribeWriteCheck(const WriteCheck& check) {
-    if (check.findings.empty()) return {};
+    if (check.Empty()) return {};
     const int blocking = check.Blocking();
     const int marked = check.Count(WriteProblem::kMarked);
     std::string text;
@@ -256,6 +284,7 @@ std::string DescribeWriteCheck(const WriteCheck& check) {
     }
     for (const WriteFinding& finding : check.findings)
         text += "\n" + DescribeWriteFinding(finding);
+    if (check.unlisted > 0) text += "\n... and " + std::to_string(check.unlisted) + " more";
     return text;
 }
 

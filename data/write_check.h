@@ -15,9 +15,14 @@
 // refused. A file that ends inside its last record (a copy that stopped, a full disk) is listed and may
 // be written knowingly, like a marked record: its frames may be whole, but nobody knows what followed.
 //
+// The findings are typed (what, where, how much); each front end words them. Only the first
+// kKeptFindings are kept one by one, so that a file of noise costs no more memory than a few times its
+// size; the rest are counted.
+//
 // Thread safety: pure, no shared state.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -47,6 +52,10 @@ enum class WriteProblem : std::uint8_t {
     kAnnotation,        // what follows the frame is not the annotation a read writes for it
     kNoTerminator,      // the record runs into the next one without its CR LF CR
 };
+inline constexpr std::size_t kWriteProblemKinds = static_cast<std::size_t>(WriteProblem::kNoTerminator) + 1;
+
+// Findings kept one by one; past them only their counts.
+inline constexpr std::size_t kKeptFindings = 1000;
 
 struct WriteFinding {
     // The record's number in the file, counting from 1 with the identification record (the line a
@@ -62,7 +71,9 @@ struct WriteFinding {
     std::size_t bytes = 0;
     // kTooManyPrograms: the programs the file holds; 0 otherwise.
     int programs = 0;
-    std::string reason;  // the words the user reads, in English
+    // kAfterAnnotation, kAnnotation: the annotation a read writes after this frame ("QS 123"); empty
+    // otherwise.
+    std::string annotation;
     // The user may have it sent knowingly (--allow-suspect, or Yes to the question): a whole frame
     // that the read marked and that nobody changed since, and the end of a file cut short; never a
     // damaged frame.
@@ -70,8 +81,11 @@ struct WriteFinding {
 };
 
 struct WriteCheck {
-    // In file order; then the program past the limit and a missing parameter, when there are.
+    // In file order, the first kKeptFindings of them; then the program past the limit and a missing
+    // parameter, when there are, whatever came before.
     std::vector<WriteFinding> findings;
+    // Findings past the kept ones, counted in the totals below but not listed.
+    int unlisted = 0;
     int frames = 0;    // frames the write would send
     int programs = 0;  // 'P' frames among them
     // Bytes after the last record that are no record; 0 when the file ends with a record.
@@ -79,23 +93,37 @@ struct WriteCheck {
     // The file ends inside its last record.
     bool cutShort = false;
 
+    // Every finding, listed or not.
+    int Total() const { return total_; }
+    bool Empty() const { return total_ == 0; }
     // Findings nobody may override.
-    int Blocking() const;
+    int Blocking() const { return total_ - overridable_; }
     // Findings a user may override.
-    int Overridable() const;
+    int Overridable() const { return overridable_; }
     // Findings of one kind.
-    int Count(WriteProblem problem) const;
+    int Count(WriteProblem problem) const { return counts_[static_cast<std::size_t>(problem)]; }
+
+    // Counts `finding` and lists it while fewer than kKeptFindings are, or when `always`.
+    void Add(WriteFinding finding, bool always = false);
+
+  private:
+    int total_ = 0;
+    int overridable_ = 0;
+    std::array<int, kWriteProblemKinds> counts_{};
 };
 
 // Every finding of `set`, as parsed from the file text the write would send.
 WriteCheck CheckFileForWriting(const ParameterSet& set);
+
+// The English words for what is wrong, without the place: "the frame does not end in ETX".
+std::string WriteFindingReason(const WriteFinding& finding);
 
 // "record 7, program 000012, letter A: the frame does not end in ETX" (control bytes legible).
 std::string DescribeWriteFinding(const WriteFinding& finding);
 
 // What the user reads before anything is sent: a first line saying what is wrong (nothing may be
 // sent, or only marked records or a cut were found, on which the user may decide), then one line per
-// finding. Empty when there are no findings.
+// listed finding, and "... and N more" for those not listed. Empty when there are no findings.
 std::string DescribeWriteCheck(const WriteCheck& check);
 
 // True when the text begins with an identification telegram: its first record starts with STX and

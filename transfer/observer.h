@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "data/write_check.h"
+#include "link/link.h"
 #include "link/waits.h"
 
 namespace kdm {
@@ -37,6 +40,33 @@ struct IncompleteWrite {
     WriteEnd end = WriteEnd::kStopped;
     int errorNumber = 0;  // the device's error number; 300 (no 'F' telegram) for kNoResponse
 };
+
+// Why a transfer failed on its own side (the file, the temporary file, what the device sent), for the
+// front ends to word.
+enum class TransferTrouble : std::uint8_t {
+    kDamagedIdentification,  // the identification arrived damaged
+    kCannotCreateTemp,       // the temporary file `path` could not be created: `reason`
+    kCannotStore,            // the temporary file `path` took no more: `reason`
+    kTooManySystem,          // more than `limit` system parameters; what arrived is in `path`
+    kTooManyPrograms,        // more than `limit` programs; what arrived is in `path`
+    kTooManyInProgram,       // more than `limit` parameters in program `program` (empty: before the
+                             // first program); what arrived is in `path`
+    kNotSaved,               // the data file `path` was not saved: `reason`
+    kLineSilent,             // the device stopped sending; what arrived is in `path`
+    kCannotReadFile,         // the data file `path` to write cannot be read: `reason` (may be empty)
+    kFileTooLarge,           // the file `path` is too large to be a data file
+};
+
+struct TransferFailure {
+    TransferTrouble trouble = TransferTrouble::kDamagedIdentification;
+    int limit = 0;
+    std::string program;
+    std::string path;
+    std::string reason;  // the system's words, as they came
+};
+
+// The English words of `failure`, as the command line prints them.
+std::string DescribeTransferFailure(const TransferFailure& failure);
 
 class ITransferObserver {
   public:
@@ -82,6 +112,13 @@ class ITransferObserver {
 
     // Error box (title "KDM XP Error", exclamation icon).
     virtual void ShowError(const std::string& text) = 0;
+    // Error boxes whose words each front end chooses; by default ShowError with the English words.
+    // The device search found no device (`searchResult` as the link's search returns it); `attempts`
+    // says what became of each port tried.
+    virtual void OnSearchFailed(int searchResult, const std::vector<SearchAttempt>& attempts);
+    virtual void OnFailure(const TransferFailure& failure);
+    // Write, before any port is opened: the file cannot be written as it stands.
+    virtual void OnWriteRefused(const WriteCheck& check);
     // Read: the save dialog; true with a path, false when cancelled.
     virtual bool ChooseSavePath(std::string& path) = 0;
     // Read: "Actual data not stored! / Do you realy want to break?" titled "KDM XP  V 1.6 "; true = Yes.
@@ -89,10 +126,10 @@ class ITransferObserver {
     // Write: the file-open dialog; true with a path, false when cancelled.
     virtual bool ChooseFileToWrite(std::string& path) = 0;
     // Write, before any port is opened: the file holds records marked " !!!" or was cut short after
-    // whole frames, listed in `text`, and nothing else is wrong with it. True sends it as it is; the
+    // whole frames, as `check` lists, and nothing else is wrong with it. True sends it as it is; the
     // answer when nobody says so is No.
-    virtual bool AskWriteMarkedRecords(const std::string& text) {
-        (void)text;
+    virtual bool AskWriteMarkedRecords(const WriteCheck& check) {
+        (void)check;
         return false;
     }
     // Write: the device identified itself (`identification`) as one the file is meant for, and no

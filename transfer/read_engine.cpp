@@ -39,8 +39,12 @@ int LimitOfType(int type, int room, LayoutOf layoutOf) {
     return largest;
 }
 
-std::string KeptIn(const std::string& path) {
-    return "What arrived is kept in " + path;
+TransferFailure ReadFailure(TransferTrouble trouble, std::string path = {}, std::string reason = {}) {
+    TransferFailure failure;
+    failure.trouble = trouble;
+    failure.path = std::move(path);
+    failure.reason = std::move(reason);
+    return failure;
 }
 
 }  // namespace
@@ -68,7 +72,7 @@ int ReadEngine::StartRead() {
     const std::optional<int> result = SearchDevice(identification);
     if (!result) return 0;
     if (*result != kSearchFound) {
-        observer_.ShowError(SearchFailureText(*result, link_.LastSearchAttempts()));
+        observer_.OnSearchFailed(*result, link_.LastSearchAttempts());
         link_.ClosePort();
         End(JobOutcome::kFailed);
         return 0;
@@ -78,7 +82,7 @@ int ReadEngine::StartRead() {
     // would file a whole read under the wrong type without anybody noticing.
     std::string checked;
     if (!VerifyTelegram(identification, checked)) {
-        Fail(kDamagedIdentificationText);
+        Fail(ReadFailure(TransferTrouble::kDamagedIdentification));
         return 0;
     }
 
@@ -95,13 +99,13 @@ int ReadEngine::StartRead() {
 
     std::string reason;
     if (!tempFile_.Create(tempPath_, reason)) {
-        Fail("Cannot create the temporary file: " + reason);
+        Fail(ReadFailure(TransferTrouble::kCannotCreateTemp, tempPath_, reason));
         return 0;
     }
     tempFileWritten_ = true;
     observer_.OnStatus(sid::kWaitingForDevice);
     if (!tempFile_.AppendRecord(identification, reason)) {
-        Fail("Cannot store the data read in " + tempPath_ + ": " + reason);
+        Fail(ReadFailure(TransferTrouble::kCannotStore, tempPath_, reason));
         return 0;
     }
     observer_.OnIdentified(identification);
@@ -176,7 +180,7 @@ bool ReadEngine::StoreRecord() {
     std::string reason;
     if (!tempFile_.AppendRecord(lastLine_, reason)) {
         // Going on would end in a data file that silently lacks parameters.
-        Fail("Cannot store the data read in " + tempPath_ + ": " + reason);
+        Fail(ReadFailure(TransferTrouble::kCannotStore, tempPath_, reason));
         return false;
     }
     ++counts_.stored;
@@ -198,20 +202,21 @@ bool ReadEngine::StoreRecord() {
 }
 
 bool ReadEngine::EndIfOverfull() {
-    std::string what;
+    // What arrived so far is all in "KDM.tmp", the record that went beyond the bound included.
+    TransferFailure overfull = ReadFailure(TransferTrouble::kTooManySystem, tempPath_);
     if (phase_ == ReadPhase::kSystemBlock && counts_.system > systemLimit_) {
-        what = "more than " + std::to_string(systemLimit_) + " system parameters";
+        overfull.limit = systemLimit_;
     } else if (counts_.programs > kMaxReadPrograms) {
-        what = "more than " + std::to_string(kMaxReadPrograms) + " programs";
+        overfull.trouble = TransferTrouble::kTooManyPrograms;
+        overfull.limit = kMaxReadPrograms;
     } else if (sinceProgram_ > programLimit_) {
-        what = "more than " + std::to_string(programLimit_) + " parameters " +
-               (counts_.programs > 0 ? "in program " + programNo_ : std::string("before the first program"));
+        overfull.trouble = TransferTrouble::kTooManyInProgram;
+        overfull.limit = programLimit_;
+        if (counts_.programs > 0) overfull.program = programNo_;
     } else {
         return false;
     }
-    // What arrived so far is all in "KDM.tmp", the record that went beyond the bound included.
-    Fail("The device sent more than a parameter set can hold (" + what + "); the read was stopped. " +
-         KeptIn(tempPath_));
+    Fail(overfull);
     return true;
 }
 
@@ -229,7 +234,7 @@ bool ReadEngine::TrySave() {
     std::string reason;
     if (!SaveDataFile(tempPath_, path, reason)) {
         // The question that follows says the data is not stored; this says why.
-        observer_.ShowError("The data file " + path + " was not saved: " + reason);
+        observer_.OnFailure(ReadFailure(TransferTrouble::kNotSaved, path, reason));
         return false;
     }
     savedPath_ = path;
@@ -246,7 +251,7 @@ void ReadEngine::AskDiscardUnsaved() {
 void ReadEngine::EndOnSilence() {
     StopTicking();
     Release();
-    observer_.ShowError(std::string(LoadString(sid::kErrorRs232)) + "\n" + KeptIn(tempPath_));
+    observer_.OnFailure(ReadFailure(TransferTrouble::kLineSilent, tempPath_));
     link_.ClosePort();
     End(JobOutcome::kLineSilent);
 }

@@ -70,12 +70,24 @@ bool TransferJob::Pause(int ms) {
     return false;
 }
 
-void TransferJob::Fail(const std::string& text) {
+void TransferJob::FailWith(const std::function<void()>& show) {
     ticking_ = false;
     Release();
     link_.ClosePort();
-    observer_.ShowError(text);
+    show();
     End(JobOutcome::kFailed);
+}
+
+void TransferJob::Fail(const std::string& text) {
+    FailWith([&] { observer_.ShowError(text); });
+}
+
+void TransferJob::Fail(const TransferFailure& failure) {
+    FailWith([&] { observer_.OnFailure(failure); });
+}
+
+void TransferJob::FailSearch(int searchResult) {
+    FailWith([&] { observer_.OnSearchFailed(searchResult, link_.LastSearchAttempts()); });
 }
 
 void TransferJob::End(JobOutcome outcome) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -81,6 +82,11 @@ class TransferJob {
     void StopTicking() { ticking_ = false; }
     // The ticks stop, the port is closed, the error is shown, and the job has failed.
     void Fail(const std::string& text);
+    void Fail(const TransferFailure& failure);
+    // The same for a search that found no device.
+    void FailSearch(int searchResult);
+    // The same, the error shown by `show`.
+    void FailWith(const std::function<void()>& show);
     void End(JobOutcome outcome);
     // What a job holds besides the port, given up before the port is closed by a stop or a failure.
     virtual void Release() {}

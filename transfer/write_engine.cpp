@@ -69,12 +69,19 @@ int WriteEngine::Begin(const std::string& path) {
     long length = 0;
     fileText_.clear();
     if (!ReadWholeFile(path, fileText_, length, reason)) {
-        Fail("Cannot read the data file: " + (reason.empty() ? path : reason));
+        TransferFailure failure;
+        failure.trouble = TransferTrouble::kCannotReadFile;
+        failure.path = path;
+        failure.reason = reason;
+        Fail(failure);
         return 0;
     }
     // Positions in the file are 32-bit; refuse a file they cannot address.
     if (length > std::numeric_limits<std::int32_t>::max() - kProgressOverhang) {
-        Fail("The file " + path + " is too large to be a data file");
+        TransferFailure failure;
+        failure.trouble = TransferTrouble::kFileTooLarge;
+        failure.path = path;
+        Fail(failure);
         return 0;
     }
     fileLength_ = static_cast<std::int32_t>(length);
@@ -86,7 +93,7 @@ int WriteEngine::Begin(const std::string& path) {
     const std::optional<int> result = SearchDevice(identification);
     if (!result) return 0;
     if (*result != kSearchFound) {
-        Fail(SearchFailureText(*result, link_.LastSearchAttempts()));
+        FailSearch(*result);
         return 0;
     }
 
@@ -132,12 +139,11 @@ bool WriteEngine::FileFitForDevice() {
     if (fileLength_ <= kMinimumWriteLength) return true;
     const FileJudgement judgement = JudgeDataFile(ParseParameterSet(fileText_).set);
     if (judgement.verdict == FileVerdict::kWritable) return true;
-    const std::string text = DescribeWriteCheck(judgement.check);
     if (judgement.verdict == FileVerdict::kRefused) {
-        Fail(text);
+        FailWith([&] { observer_.OnWriteRefused(judgement.check); });
         return false;
     }
-    if (observer_.AskWriteMarkedRecords(text)) return true;
+    if (observer_.AskWriteMarkedRecords(judgement.check)) return true;
     // The user's own choice: nothing to add to it.
     End(JobOutcome::kDeclined);
     return false;

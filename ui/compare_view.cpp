@@ -21,6 +21,7 @@
 #include "ui/ctable.h"
 #include "ui/display_text.h"
 #include "ui/document.h"
+#include "ui/menu.h"
 
 namespace {
 
@@ -126,10 +127,11 @@ void CompareView::AddMenu() {
     QAction* withDevice = menu_->addAction(QCoreApplication::translate("Compare", "Compare with &device..."));
     withDevice->setObjectName(QStringLiteral("compareWithDevice"));
     connect(withDevice, &QAction::triggered, this, [this] { OnCompareWithDevice(); });
-    // Before the Help menu, beside the data commands.
+    // Before the Help menu, beside the data commands; found by name, as its title is in the user's
+    // language.
     QAction* before = nullptr;
     for (QAction* action : bar->actions()) {
-        if (action->menu() != nullptr && action->text().remove(QLatin1Char('&')) == QLatin1String("Help")) {
+        if (action->menu() != nullptr && action->menu()->objectName() == QLatin1String(kHelpMenuName)) {
             before = action;
             break;
         }

@@ -18,6 +18,7 @@
 #include "data/strings.h"
 #include "ui/app_services.h"
 #include "ui/compare_view.h"
+#include "ui/core_text.h"
 #include "ui/document.h"
 #include "ui/pictures.h"
 #include "ui/table_window.h"
@@ -30,10 +31,9 @@ QString FromBytes(const std::string& text) {
 }
 
 QString KindText(const kdm::HistoryEntry& entry) {
-    QString text = FromBytes(std::string(kdm::HistoryKindName(entry.kind)));
+    QString text = HistoryKindWords(entry.kind);
     if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
-        text += QCoreApplication::translate("History", ", verify ") +
-                FromBytes(std::string(kdm::VerifyOutcomeName(entry.verify)));
+        text += QCoreApplication::translate("History", ", verify ") + VerifyOutcomeWords(entry.verify);
     if (entry.Incomplete())
         text += QCoreApplication::translate("History", ", incomplete: %1 of %2 frames")
                     .arg(entry.framesSent)
@@ -261,7 +261,7 @@ void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry* 
         window.OnInitDialog();
         const QString label = QCoreApplication::translate("History", "entry %1 (%2, %3)")
                                   .arg(FromBytes(previous->ShortId()), LocalTimeText(previous->time),
-                                       FromBytes(std::string(kdm::HistoryKindName(previous->kind))));
+                                       HistoryKindWords(previous->kind));
         if (!window.Compare()->CompareWithFile(previousPath, label)) {
             QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kdm::kErrorTitle),
                             window.Compare()->Failure(), QMessageBox::Ok, this);

@@ -1,6 +1,7 @@
 #include "ui/info_dialogs.h"
 
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -131,8 +132,10 @@ QString ContactText(const char* web, const char* email, const char* phone, const
         if (value != nullptr && *value != '\0') addresses << QString::fromUtf8(value);
     }
     QStringList numbers;
-    if (phone != nullptr && *phone != '\0') numbers << QStringLiteral("Phone ") + QString::fromUtf8(phone);
-    if (fax != nullptr && *fax != '\0') numbers << QStringLiteral("Fax   ") + QString::fromUtf8(fax);
+    if (phone != nullptr && *phone != '\0')
+        numbers << QCoreApplication::translate("Info", "Phone ") + QString::fromUtf8(phone);
+    if (fax != nullptr && *fax != '\0')
+        numbers << QCoreApplication::translate("Info", "Fax   ") + QString::fromUtf8(fax);
     if (!addresses.isEmpty() && !numbers.isEmpty()) addresses << QString();
     return (addresses + numbers).join(QLatin1Char('\n'));
 }
@@ -151,7 +154,7 @@ void InfoDialog::reject() {
 }
 
 void InfoDialog::AddOkButton(QBoxLayout* layout) {
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QCoreApplication::translate("Info", "OK"), this);
     ok->setObjectName(QStringLiteral("id1"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -192,7 +195,7 @@ CAboutRS232::CAboutRS232(QWidget* parent) : InfoDialog(parent) {
     layout->addWidget(PictureLabel(CableRoundPicture(), this, "cableRound"));
     layout->addWidget(PictureLabel(CableDsubPicture(), this, "cableDsub"));
     // The template's "Cancel" exists but is never shown; Esc does the same as OK anyway.
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QCoreApplication::translate("Info", "Cancel"), this);
     cancel->setObjectName(QStringLiteral("id2"));
     cancel->hide();
     AddOkButton(layout);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
 #include <string>
@@ -12,6 +13,7 @@ namespace ui_language {
 namespace {
 
 QTranslator* g_translator = nullptr;
+QTranslator* g_qtTranslator = nullptr;
 QString g_current = QStringLiteral("en");
 
 }  // namespace
@@ -75,7 +77,32 @@ QStringList TranslationDirectories() {
     return directories;
 }
 
+QString QtTranslationDirectory() {
+    const QString overridden = qEnvironmentVariable("KDMXP_QT_TRANSLATIONS_DIR");
+    return overridden.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : overridden;
+}
+
+bool InstallQtTranslation(const QString& language) {
+    if (g_qtTranslator != nullptr) {
+        QCoreApplication::removeTranslator(g_qtTranslator);
+        delete g_qtTranslator;
+        g_qtTranslator = nullptr;
+    }
+    // Qt speaks English by itself.
+    if (language == QLatin1String("en")) return true;
+    auto translator = new QTranslator;
+    if (!translator->load(QStringLiteral("qtbase_") + language, QtTranslationDirectory())) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    g_qtTranslator = translator;
+    return true;
+}
+
 bool Install(const QString& language) {
+    // Qt's own words are a comfort, not a need: without them its buttons stay English.
+    InstallQtTranslation(language);
     if (g_translator != nullptr) {
         QCoreApplication::removeTranslator(g_translator);
         delete g_translator;

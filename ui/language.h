@@ -26,6 +26,16 @@ QString TakeLanguageOption(QStringList& arguments, QString& error);
 // texts as written in the source.
 bool Install(const QString& language);
 
+// Loads and installs Qt's own translation of `language` (qtbase_<language>.qm, for the file dialogs
+// and the standard buttons) from QtTranslationDirectory(), replacing the one installed before. True
+// for English, which needs none; false when the file is missing, and Qt's texts then stay English.
+// Install calls it.
+bool InstallQtTranslation(const QString& language);
+
+// Where Qt's translations are: KDMXP_QT_TRANSLATIONS_DIR when set, else the directory Qt was built
+// to look in.
+QString QtTranslationDirectory();
+
 // The directories searched for kdmxp_<language>.qm, in order.
 QStringList TranslationDirectories();
 

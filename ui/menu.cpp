@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <iterator>
 
+#include "ui/language.h"
+
 namespace {
 
 struct MenuItem {
@@ -24,6 +26,8 @@ struct Popup {
     const char* title;
     const MenuItem* items;
     int count;
+    // The popup's action is found by this name whatever language its title is in.
+    const char* objectName;
     // The "Recent files" submenu follows the item with this id (0: none in this popup).
     int recentAfter = 0;
 };
@@ -45,7 +49,8 @@ constexpr MenuItem kDataItems[] = {
 constexpr MenuItem kHelpItems[] = {
     {QT_TRANSLATE_NOOP("Menu", "&Connection/Kabel"), menu_id::kCableInfo},
     {QT_TRANSLATE_NOOP("Menu", "&Info"), menu_id::kInfo},
-    {QT_TRANSLATE_NOOP("Menu", "&Help (english)"), menu_id::kHelpEnglish, "F1"},
+    // F1 goes to the guide in the interface's language (HelpKeyItem).
+    {QT_TRANSLATE_NOOP("Menu", "&Help (english)"), menu_id::kHelpEnglish},
     {QT_TRANSLATE_NOOP("Menu", "Hi&lfe (deutsch)"), menu_id::kHelpGerman},
     {QT_TRANSLATE_NOOP("Menu", "&FAQ (english)"), menu_id::kFaqEnglish},
     {QT_TRANSLATE_NOOP("Menu", "FA&Q (deutsch)"), menu_id::kFaqGerman},
@@ -55,12 +60,19 @@ constexpr MenuItem kPortItems[] = {
 };
 
 constexpr Popup kPopups[] = {
-    {QT_TRANSLATE_NOOP("Menu", "&File"), kFileItems, static_cast<int>(std::size(kFileItems)),
+    {QT_TRANSLATE_NOOP("Menu", "&File"), kFileItems, static_cast<int>(std::size(kFileItems)), kFileMenuName,
      menu_id::kFileOpen},
-    {QT_TRANSLATE_NOOP("Menu", "&KDM_Data"), kDataItems, static_cast<int>(std::size(kDataItems))},
-    {QT_TRANSLATE_NOOP("Menu", "&Help"), kHelpItems, static_cast<int>(std::size(kHelpItems))},
-    {QT_TRANSLATE_NOOP("Menu", "&Port Auswahl"), kPortItems, static_cast<int>(std::size(kPortItems))},
+    {QT_TRANSLATE_NOOP("Menu", "&KDM_Data"), kDataItems, static_cast<int>(std::size(kDataItems)),
+     kDataMenuName},
+    {QT_TRANSLATE_NOOP("Menu", "&Help"), kHelpItems, static_cast<int>(std::size(kHelpItems)), kHelpMenuName},
+    {QT_TRANSLATE_NOOP("Menu", "&Port Auswahl"), kPortItems, static_cast<int>(std::size(kPortItems)),
+     kPortMenuName},
 };
+
+// The item F1 opens: the guide in the language the user reads the menus in.
+int HelpKeyItem() {
+    return ui_language::Current() == QLatin1String("de") ? menu_id::kHelpGerman : menu_id::kHelpEnglish;
+}
 
 // The text in the interface's language; the source holds the texts the program has always shown.
 QString Translated(const char* text) {
@@ -124,6 +136,8 @@ QMenuBar* CreateMainMenu(QWidget* window, RecentFiles recent, MenuChecks checks)
     QString usedInBar;
     for (const Popup& popup : kPopups) {
         QMenu* menu = bar->addMenu(WithMnemonic(Translated(popup.title), usedInBar));
+        menu->setObjectName(QLatin1String(popup.objectName));
+        menu->menuAction()->setObjectName(QLatin1String(popup.objectName) + QLatin1String("Action"));
         QString used;
         for (int i = 0; i < popup.count; ++i) {
             const MenuItem& item = popup.items[i];
@@ -137,9 +151,9 @@ QMenuBar* CreateMainMenu(QWidget* window, RecentFiles recent, MenuChecks checks)
                 refresh();
                 QObject::connect(menu, &QMenu::aboutToShow, action, refresh);
             }
-            if (item.shortcut != nullptr) {
-                action->setShortcut(
-                    QKeySequence(QString::fromLatin1(item.shortcut), QKeySequence::PortableText));
+            const char* shortcut = item.id == HelpKeyItem() ? "F1" : item.shortcut;
+            if (shortcut != nullptr) {
+                action->setShortcut(QKeySequence(QString::fromLatin1(shortcut), QKeySequence::PortableText));
                 // Each window carries its own menu: the keys act in the window that has the focus.
                 action->setShortcutContext(Qt::WindowShortcut);
             }

@@ -1,9 +1,10 @@
 // The menu both windows carry: four popups with fixed texts, order and command ids. Each action keeps
 // its command id in QAction::data() and is named "id<command>" so that it can be found by id. Every
 // popup and item has a mnemonic (Alt+F, Alt+K, ...), the common commands have the usual shortcuts
-// (Ctrl+O, Ctrl+P, Ctrl+R, F1, Ctrl+Q; Write takes Ctrl+Shift+W, since Ctrl+W closes a window on
-// Linux and a slip of the finger must not start a write), and items that ask for more before they act
-// end in "...". The File popup holds a "Recent files" submenu when the window passes the list to it.
+// (Ctrl+O, Ctrl+P, Ctrl+R, Ctrl+Q; Write takes Ctrl+Shift+W, since Ctrl+W closes a window on Linux and
+// a slip of the finger must not start a write; F1 opens the guide in the interface's language), and
+// items that ask for more before they act end in "...". The File popup holds a "Recent files" submenu
+// when the window passes the list to it.
 //
 // The menu only builds the actions: whoever handles a command connects its action's triggered(), the
 // application object most of them, the window the few it handles itself.
@@ -34,6 +35,12 @@ inline constexpr int kExportReport = 32796;
 inline constexpr int kHistory = 32797;
 inline constexpr int kBackupBeforeWrite = 32798;
 }  // namespace menu_id
+
+// The popups' object names (their actions: the name followed by "Action"), the same in every language.
+inline constexpr const char* kFileMenuName = "fileMenu";
+inline constexpr const char* kDataMenuName = "dataMenu";
+inline constexpr const char* kHelpMenuName = "helpMenu";
+inline constexpr const char* kPortMenuName = "portMenu";
 
 // The data files for "Recent files": `list` gives them when the submenu opens, `open` opens one.
 struct RecentFiles {

@@ -1,5 +1,6 @@
 #include "ui/pictures.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -194,8 +195,9 @@ QPixmap CableRoundPicture() {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(kWireColour);
-    PaintLabel(p, QRectF(0, 6, width, 20), QStringLiteral("Connection cable 3 m, shielded"), Qt::AlignHCenter,
-               14, true);
+    PaintLabel(p, QRectF(0, 6, width, 20),
+               QCoreApplication::translate("Cable", "Connection cable 3 m, shielded"), Qt::AlignHCenter, 14,
+               true);
 
     // Device side: circular 3-pin plug, face view.
     const QPointF plug(90, 120);
@@ -217,8 +219,10 @@ QPixmap CableRoundPicture() {
         PaintLabel(p, QRectF(at.x() - 7, at.y() - 7, 14, 14), QString::number(i + 1), Qt::AlignCenter, 10,
                    true);
     }
-    PaintLabel(p, QRectF(plug.x() - 60, 178, 120, 18), QStringLiteral("Device"), Qt::AlignHCenter, 13, true);
-    PaintLabel(p, QRectF(plug.x() - 60, 196, 120, 18), QStringLiteral("3-pin plug"), Qt::AlignHCenter, 11);
+    PaintLabel(p, QRectF(plug.x() - 60, 178, 120, 18), QCoreApplication::translate("Cable", "Device"),
+               Qt::AlignHCenter, 13, true);
+    PaintLabel(p, QRectF(plug.x() - 60, 196, 120, 18), QCoreApplication::translate("Cable", "3-pin plug"),
+               Qt::AlignHCenter, 11);
 
     // PC side: 9-pin D-sub socket.
     std::array<QPointF, 9> dsub{};
@@ -227,8 +231,8 @@ QPixmap CableRoundPicture() {
     p.setPen(kWireColour);
     PaintLabel(p, QRectF(dsubCentre.x() - 70, 150, 140, 18), QStringLiteral("PC"), Qt::AlignHCenter, 13,
                true);
-    PaintLabel(p, QRectF(dsubCentre.x() - 70, 168, 140, 18), QStringLiteral("9-pin D-sub socket"),
-               Qt::AlignHCenter, 11);
+    PaintLabel(p, QRectF(dsubCentre.x() - 70, 168, 140, 18),
+               QCoreApplication::translate("Cable", "9-pin D-sub socket"), Qt::AlignHCenter, 11);
     for (int pin : {2, 3, 5}) {
         const QPointF at = dsub[static_cast<std::size_t>(pin - 1)];
         PaintLabel(p, QRectF(at.x() - 8, at.y() - 22, 16, 12), QString::number(pin), Qt::AlignCenter, 10);
@@ -238,15 +242,17 @@ QPixmap CableRoundPicture() {
     p.setPen(QPen(QColor(110, 110, 110), 1.5, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(170, 56, 210, 70), 12, 12);
-    PaintLabel(p, QRectF(170, 36, 210, 18), QStringLiteral("shield"), Qt::AlignHCenter, 11);
+    PaintLabel(p, QRectF(170, 36, 210, 18), QCoreApplication::translate("Cable", "shield"), Qt::AlignHCenter,
+               11);
     p.setPen(QPen(QColor(110, 110, 110), 1.5));
     const QPointF shellCorner(dsubCentre.x() - 55, dsubCentre.y() + 18);
     p.drawLine(QPointF(380, 118), QPointF(shellCorner.x() - 15, 118));
     p.drawLine(QPointF(shellCorner.x() - 15, 118), shellCorner);
     PaintGround(p, QPointF(shellCorner.x() - 15, 118 + 40));
     p.drawLine(QPointF(shellCorner.x() - 15, 118), QPointF(shellCorner.x() - 15, 158));
-    PaintLabel(p, QRectF(170, 130, 210, 30), QStringLiteral("shield grounded at the D-sub shell"),
-               Qt::AlignHCenter, 10);
+    PaintLabel(p, QRectF(170, 130, 210, 30),
+               QCoreApplication::translate("Cable", "shield grounded at the D-sub shell"), Qt::AlignHCenter,
+               10);
     // Wires: plug pin -> D-sub pin, each in its own lane inside the sleeve.
     struct Wire {
         int from;
@@ -287,7 +293,8 @@ QPixmap CableDsubPicture() {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(kWireColour);
-    PaintLabel(p, QRectF(0, 6, width, 20), QStringLiteral("D-sub to D-sub"), Qt::AlignHCenter, 14, true);
+    PaintLabel(p, QRectF(0, 6, width, 20), QCoreApplication::translate("Cable", "D-sub to D-sub"),
+               Qt::AlignHCenter, 14, true);
 
     // Connectors drawn as pin columns, so the crossing of TxD and RxD is plain to see.
     auto connector = [&](double x, const QString& title, const QString& subtitle, bool pinsOnRight,
@@ -312,7 +319,8 @@ QPixmap CableDsubPicture() {
         return at;
     };
     const auto device =
-        connector(110, QStringLiteral("Device"), QStringLiteral("9-pin D-sub"), true,
+        connector(110, QCoreApplication::translate("Cable", "Device"),
+                  QCoreApplication::translate("Cable", "9-pin D-sub"), true,
                   {QStringLiteral("TxD"), QStringLiteral("RxD"), QStringLiteral("GND")}, {3, 2, 5});
     const auto pc =
         connector(450, QStringLiteral("PC  /  SPS"), QStringLiteral("RS 232"), false,
@@ -328,6 +336,7 @@ QPixmap CableDsubPicture() {
         p.drawLine(device[i], pc[partner[i]]);
     }
     p.setPen(kWireColour);
-    PaintLabel(p, QRectF(200, 180, 160, 18), QStringLiteral("TxD and RxD crossed"), Qt::AlignHCenter, 11);
+    PaintLabel(p, QRectF(200, 180, 160, 18), QCoreApplication::translate("Cable", "TxD and RxD crossed"),
+               Qt::AlignHCenter, 11);
     return pixmap;
 }

@@ -237,9 +237,9 @@ QString Date(const QDateTime& when) {
 QString SuspectWords(kdm::Suspect suspect) {
     switch (suspect) {
         case kdm::Suspect::kMismatch:
-            return QStringLiteral("checksum mismatch");
+            return QCoreApplication::translate("Report", "checksum mismatch");
         case kdm::Suspect::kDamaged:
-            return QStringLiteral("damaged telegram");
+            return QCoreApplication::translate("Report", "damaged telegram");
         case kdm::Suspect::kNone:
             break;
     }
@@ -272,7 +272,7 @@ class ReportWriter {
         QPdfWriter writer(&buffer);
         writer.setResolution(600);
         writer.setCreator(QStringLiteral("KDM XP " KDMXP_VERSION));
-        writer.setTitle(QStringLiteral("Parameter report %1").arg(content_.fileName));
+        writer.setTitle(QCoreApplication::translate("Report", "Parameter report %1").arg(content_.fileName));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&writer)) {
@@ -340,9 +340,10 @@ class ReportWriter {
         Text(QRectF(kMarginSide, top + 20.0, third, 50.0), Qt::AlignLeft | Qt::AlignVCenter, small, kMuted,
              QStringLiteral("%1  \u00b7  SHA-256 %2\u2026").arg(content_.fileName, content_.sha256.left(16)));
         Text(QRectF(kMarginSide + third, top + 20.0, third, 50.0), Qt::AlignHCenter | Qt::AlignVCenter, small,
-             kMuted, QStringLiteral("KDM XP parameter report"));
+             kMuted, QCoreApplication::translate("Report", "KDM XP parameter report"));
         Text(QRectF(kMarginSide + 2 * third, top + 20.0, third, 50.0), Qt::AlignRight | Qt::AlignVCenter,
-             Font(7.5, true), kText, QStringLiteral("Page %1 of %2").arg(page_).arg(pages_));
+             Font(7.5, true), kText,
+             QCoreApplication::translate("Report", "Page %1 of %2").arg(page_).arg(pages_));
     }
 
     void DrawFirstPage() {
@@ -353,10 +354,10 @@ class ReportWriter {
         Text(QRectF(left, y, width, 45.0), Qt::AlignLeft | Qt::AlignVCenter, Font(8.5, true), kAccent,
              QStringLiteral("KDM XP"));
         Text(QRectF(left, y, width, 45.0), Qt::AlignRight | Qt::AlignVCenter, Font(8.5), kMuted,
-             QStringLiteral("Q4400 sheet-detection device"));
+             QCoreApplication::translate("Report", "Q4400 sheet-detection device"));
         y += 50.0;
         Text(QRectF(left, y, width, 100.0), Qt::AlignLeft | Qt::AlignVCenter, Font(20, true), kText,
-             QStringLiteral("Parameter report"));
+             QCoreApplication::translate("Report", "Parameter report"));
         y += 110.0;
         Rule(left, y, left + width, kAccent, 8.0);
         y += 40.0;
@@ -378,40 +379,49 @@ class ReportWriter {
         const QFont body = Font(9.5);
         const QFont mono = Font(8.5, false, true);
         std::vector<Line> lines;
-        lines.push_back({QStringLiteral("Device type"),
-                         content_.known ? QString::number(content_.type)
-                                        : QStringLiteral("%1 (unknown device code)").arg(content_.type),
-                         Font(9.5, true), kText});
-        lines.push_back({QStringLiteral("Identification"), content_.identification, mono, kText});
-        lines.push_back({QStringLiteral("Data file"), content_.fileName, Font(9.5, true), kText});
-        lines.push_back({QStringLiteral("Folder"), content_.folder, body, kText});
-        lines.push_back({QStringLiteral("File date"), Date(content_.fileDate), body, kText});
+        lines.push_back(
+            {QCoreApplication::translate("Report", "Device type"),
+             content_.known
+                 ? QString::number(content_.type)
+                 : QCoreApplication::translate("Report", "%1 (unknown device code)").arg(content_.type),
+             Font(9.5, true), kText});
+        lines.push_back(
+            {QCoreApplication::translate("Report", "Identification"), content_.identification, mono, kText});
+        lines.push_back(
+            {QCoreApplication::translate("Report", "Data file"), content_.fileName, Font(9.5, true), kText});
+        lines.push_back({QCoreApplication::translate("Report", "Folder"), content_.folder, body, kText});
+        lines.push_back(
+            {QCoreApplication::translate("Report", "File date"), Date(content_.fileDate), body, kText});
         lines.push_back({QStringLiteral("SHA-256"), content_.sha256, mono, kText});
-        lines.push_back({QStringLiteral("Contents"),
-                         QStringLiteral("%1 bytes, %2 records, %3 programs")
+        lines.push_back({QCoreApplication::translate("Report", "Contents"),
+                         QCoreApplication::translate("Report", "%1 bytes, %2 records, %3 programs")
                              .arg(content_.size)
                              .arg(content_.records)
                              .arg(content_.programs.size()),
                          body, kText});
         if (content_.Suspects() == 0) {
-            lines.push_back({QStringLiteral("Suspect values"),
-                             QStringLiteral("none: every value comes from a telegram whose checksum matched"),
+            lines.push_back({QCoreApplication::translate("Report", "Suspect values"),
+                             QCoreApplication::translate(
+                                 "Report", "none: every value comes from a telegram whose checksum matched"),
                              body, kGood});
         } else {
             QStringList kinds;
             if (content_.mismatches > 0)
-                kinds << QStringLiteral("%1 checksum mismatch").arg(content_.mismatches);
-            if (content_.damaged > 0) kinds << QStringLiteral("%1 damaged").arg(content_.damaged);
-            lines.push_back({QStringLiteral("Suspect values"),
-                             QStringLiteral("%1 (%2), marked ! in the tables")
+                kinds
+                    << QCoreApplication::translate("Report", "%1 checksum mismatch").arg(content_.mismatches);
+            if (content_.damaged > 0)
+                kinds << QCoreApplication::translate("Report", "%1 damaged").arg(content_.damaged);
+            lines.push_back({QCoreApplication::translate("Report", "Suspect values"),
+                             QCoreApplication::translate("Report", "%1 (%2), marked ! in the tables")
                                  .arg(content_.Suspects())
                                  .arg(kinds.join(QStringLiteral(", "))),
                              Font(9.5, true), kSuspectText});
             lines.push_back({QString(),
-                             QStringLiteral("Check these values against the device before relying on them."),
+                             QCoreApplication::translate(
+                                 "Report", "Check these values against the device before relying on them."),
                              Font(8.5), kSuspectText});
         }
-        lines.push_back({QStringLiteral("Report date"), Date(created_), body, kText});
+        lines.push_back({QCoreApplication::translate("Report", "Report date"), Date(created_), body, kText});
 
         const double lineHeight = 58.0;
         const double labelWidth = 330.0;
@@ -439,14 +449,16 @@ class ReportWriter {
     }
 
     void DrawSystemTable(double top) {
-        SectionTitle(top, QStringLiteral("System parameters"), QString());
+        SectionTitle(top, QCoreApplication::translate("Report", "System parameters"), QString());
         double y = top + 90.0;
         const double left = kMarginSide;
         if (!content_.known) {
             Text(QRectF(left, y, ContentWidth(), 120.0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                  Font(9.5), kText,
-                 QStringLiteral("The device code in the identification belongs to no known device type, so "
-                                "the parameters of this file have no names and no tables."));
+                 QCoreApplication::translate(
+                     "Report",
+                     "The device code in the identification belongs to no known device type, so "
+                     "the parameters of this file have no names and no tables."));
             return;
         }
         const double nameWidth = 760.0;
@@ -458,14 +470,15 @@ class ReportWriter {
         Fill(QRectF(left, y, ContentWidth(), row), kHeaderFill);
         const double pad = 30.0;
         Text(QRectF(left + pad, y, nameWidth - pad, row), Qt::AlignLeft | Qt::AlignVCenter, header, kText,
-             QStringLiteral("Parameter"));
+             QCoreApplication::translate("Report", "Parameter"));
         Text(QRectF(left + nameWidth, y, letterWidth, row), Qt::AlignHCenter | Qt::AlignVCenter, header,
-             kText, QStringLiteral("Letter"));
+             kText, QCoreApplication::translate("Report", "Letter"));
         const double markWidth = TextWidth(Font(9.5, true, true), QStringLiteral(" !"));
         Text(QRectF(left + nameWidth + letterWidth, y, valueWidth - pad - markWidth, row),
-             Qt::AlignRight | Qt::AlignVCenter, header, kText, QStringLiteral("Value"));
+             Qt::AlignRight | Qt::AlignVCenter, header, kText,
+             QCoreApplication::translate("Report", "Value"));
         Text(QRectF(left + nameWidth + letterWidth + valueWidth + pad, y, noteWidth - pad, row),
-             Qt::AlignLeft | Qt::AlignVCenter, header, kText, QStringLiteral("Note"));
+             Qt::AlignLeft | Qt::AlignVCenter, header, kText, QCoreApplication::translate("Report", "Note"));
         y += row;
         Rule(left, y, left + ContentWidth(), kAccent, 4.0);
 
@@ -493,8 +506,8 @@ class ReportWriter {
                 Text(QRectF(valueCell.right(), y, markWidth + pad, row), Qt::AlignLeft | Qt::AlignVCenter,
                      Font(9.5, true, true), kSuspectText, QStringLiteral(" !"));
             }
-            const QString note =
-                entry.inFile ? SuspectWords(entry.value.suspect) : QStringLiteral("not in the file");
+            const QString note = entry.inFile ? SuspectWords(entry.value.suspect)
+                                              : QCoreApplication::translate("Report", "not in the file");
             Text(QRectF(left + nameWidth + letterWidth + valueWidth + pad, y, noteWidth - pad, row),
                  Qt::AlignLeft | Qt::AlignVCenter, Font(8), suspect ? kSuspectText : kMuted, note);
             y += row;
@@ -604,15 +617,18 @@ class ReportWriter {
     }
 
     void DrawProgramPage(const Slice& slice) {
-        QString note = QStringLiteral("programs %1 to %2 of %3")
+        QString note = QCoreApplication::translate("Report", "programs %1 to %2 of %3")
                            .arg(slice.firstRow + 1)
                            .arg(slice.firstRow + slice.rowCount)
                            .arg(content_.programs.size());
         if (slice.parts > 1)
-            note += QStringLiteral(", columns part %1 of %2").arg(slice.part).arg(slice.parts);
+            note += QCoreApplication::translate("Report", ", columns part %1 of %2")
+                        .arg(slice.part)
+                        .arg(slice.parts);
         if (content_.programsLeftOut > 0)
-            note += QStringLiteral("; %1 further programs not shown").arg(content_.programsLeftOut);
-        SectionTitle(kMarginTop, QStringLiteral("Program parameters"), note);
+            note += QCoreApplication::translate("Report", "; %1 further programs not shown")
+                        .arg(content_.programsLeftOut);
+        SectionTitle(kMarginTop, QCoreApplication::translate("Report", "Program parameters"), note);
 
         double tableWidth = 0;
         for (const double width : slice.widths)
@@ -677,9 +693,11 @@ class ReportWriter {
         if (content_.Suspects() > 0) {
             Text(QRectF(left, y + 20.0, ContentWidth(), 50.0), Qt::AlignLeft | Qt::AlignVCenter, Font(8),
                  kSuspectText,
-                 QStringLiteral("Values marked ! come from a telegram whose checksum did not match or that "
-                                "was damaged on "
-                                "the line (shaded): check them against the device."));
+                 QCoreApplication::translate(
+                     "Report",
+                     "Values marked ! come from a telegram whose checksum did not match or that "
+                     "was damaged on "
+                     "the line (shaded): check them against the device."));
         }
         DrawFooter();
     }

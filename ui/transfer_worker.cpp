@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <utility>
 
 #include "data/file_verdict.h"
@@ -23,6 +24,7 @@
 #include "transfer/read_engine.h"
 #include "transfer/verify.h"
 #include "transfer/write_engine.h"
+#include "ui/core_text.h"
 #include "ui/display_text.h"
 #include "ui/history_record.h"
 #include "ui/language.h"
@@ -145,7 +147,8 @@ bool TransferWorker::BackUpBeforeWrite() {
 
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
-        FailBackup("No temporary directory for the backup: " + scratch.errorString().toStdString());
+        FailBackup(QCoreApplication::translate("Transfer", "No temporary directory for the backup: ") +
+                   scratch.errorString());
         return false;
     }
     readBackPath_ = scratch.filePath(QStringLiteral("device.KDM")).toStdString();
@@ -161,7 +164,7 @@ bool TransferWorker::BackUpBeforeWrite() {
             if (!kdm::FileMatchesDevice(identification, fileText)) {
                 // Nothing was read: the box says what a write without a backup says.
                 backingUp_.store(false);
-                ShowError(std::string(kdm::LoadString(kdm::sid::kWrongDeviceType)));
+                ShowErrorBox(ui_language::Text(kdm::sid::kWrongDeviceType), QString());
                 return false;
             }
             return ConfirmWrite(identification);
@@ -182,14 +185,16 @@ bool TransferWorker::BackUpBeforeWrite() {
     }
     std::string deviceText;
     if (!kdm::ReadWholeFile(readBackPath_, deviceText, length, reason)) {
-        FailBackup("The backup cannot be read back: " + reason);
+        FailBackup(QCoreApplication::translate("Transfer", "The backup cannot be read back: ") +
+                   FromBytes(reason));
         return false;
     }
     kdm::HistoryEntry entry;
     const kdm::HistoryResult kept = RecordInHistory(context_.history, kdm::HistoryKind::kBackup, deviceText,
                                                     FoundPortOf(context_.link), std::string(), entry);
     if (!kept.ok) {
-        FailBackup("The device history could not keep the backup: " + kept.reason);
+        FailBackup(QCoreApplication::translate("Transfer", "The device history could not keep the backup: ") +
+                   FromBytes(kept.reason));
         return false;
     }
     backingUp_.store(false);
@@ -304,8 +309,8 @@ void TransferWorker::ShowVerifyOutcome(VerifyResult result, const QString& text,
     });
 }
 
-void TransferWorker::FailBackup(const std::string& text) {
-    ShowError(text);
+void TransferWorker::FailBackup(const QString& text) {
+    ShowErrorBox(text, QString());
     backingUp_.store(false);
     job_->Stop(kdm::StopCommand::kCancel);
 }
@@ -456,7 +461,7 @@ void TransferWorker::OnStatusText(const std::string& text) {
 void TransferWorker::OnWait(const kdm::WaitNotice& notice) {
     // A window that does not change for seconds looks hung: the status line says what the conversation
     // waits for, and shows its status again once the wait is over.
-    QString shown = notice.seconds > 0 ? FromBytes(kdm::DescribeWait(notice)) : status_;
+    QString shown = notice.seconds > 0 ? WaitWords(notice) : status_;
     Update([&shown](Pending& p) {
         p.statusDirty = true;
         p.status = std::move(shown);
@@ -515,32 +520,47 @@ void TransferWorker::OnSearchPort(int portNumber) {
     Update([&text](Pending& p) { p.controls[kdm::kCtlReadingParameter] = std::move(text); });
 }
 
-// Below a failed search's message: what became of each port tried. Empty for any other message, and
-// when the last search found a device.
-std::string TransferWorker::SearchAttemptLines(const std::string& text) const {
-    bool searchFailed = false;
-    for (const int result : {0, -1, -2, -3})
-        searchFailed = searchFailed || text.rfind(kdm::SearchErrorText(result), 0) == 0;
-    if (!searchFailed) return {};
-    const std::vector<kdm::SearchAttempt>& attempts = context_.link.LastSearchAttempts();
-    for (const kdm::SearchAttempt& attempt : attempts) {
-        if (attempt.outcome == kdm::PortOutcome::kFound) return {};
-    }
-    std::string lines;
-    for (const std::string& line : kdm::DescribeSearchAttempts(attempts, context_.portMap)) {
-        if (!lines.empty()) lines += '\n';
-        lines += line;
-    }
-    return lines;
+// The core's texts that come as words: those of the program's string table show in the interface's
+// language line by line; any other line (a path, a system's reason) as it came.
+namespace {
+QString TranslatedLines(const std::string& text) {
+    QStringList lines = FromBytes(text).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = QCoreApplication::translate("Strings", line.toUtf8().constData());
+    return lines.join(QLatin1Char('\n'));
 }
+}  // namespace
 
 void TransferWorker::ShowError(const std::string& text) {
-    const QString shown = FromBytes(text);
-    // Worked out here, on the thread that owns the link; the box only shows it.
-    const QString details = FromBytes(SearchAttemptLines(text));
+    ShowErrorBox(TranslatedLines(text), QString());
+}
+
+void TransferWorker::OnSearchFailed(int searchResult, const std::vector<kdm::SearchAttempt>& attempts) {
+    // Worked out here, on the thread that owns the link (a port not opened is looked at again); the
+    // box only shows it. Nothing is said of the ports when one of them found a device.
+    QStringList lines;
+    const bool found = std::any_of(attempts.begin(), attempts.end(), [](const kdm::SearchAttempt& attempt) {
+        return attempt.outcome == kdm::PortOutcome::kFound;
+    });
+    if (!found) {
+        for (const kdm::SearchAttemptReport& report : kdm::ExplainSearchAttempts(attempts, context_.portMap))
+            lines << SearchAttemptWords(report);
+    }
+    ShowErrorBox(SearchFailureWords(searchResult, attempts), lines.join(QLatin1Char('\n')));
+}
+
+void TransferWorker::OnFailure(const kdm::TransferFailure& failure) {
+    ShowErrorBox(TransferFailureWords(failure), QString());
+}
+
+void TransferWorker::OnWriteRefused(const kdm::WriteCheck& check) {
+    ShowErrorBox(WriteCheckSummaryWords(check) + QLatin1Char('\n') + WriteCheckListWords(check), QString());
+}
+
+void TransferWorker::ShowErrorBox(const QString& text, const QString& details) {
     const bool backingUp = backingUp_.load();
-    OnUiThread([this, &shown, &details, backingUp] {
-        QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), shown, QMessageBox::Ok,
+    OnUiThread([this, &text, &details, backingUp] {
+        QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), text, QMessageBox::Ok,
                         view_.Window());
         box.setObjectName(QStringLiteral("KdmErrorBox"));
         QString informative = details;
@@ -638,12 +658,10 @@ bool TransferWorker::ChooseFileToWrite(std::string& path) {
     return chosen;
 }
 
-bool TransferWorker::AskWriteMarkedRecords(const std::string& text) {
+bool TransferWorker::AskWriteMarkedRecords(const kdm::WriteCheck& check) {
     // The first line says what is wrong; the records follow, as many as there are.
-    const QString all = FromBytes(text);
-    const qsizetype lineEnd = all.indexOf(QLatin1Char('\n'));
-    const QString summary = lineEnd < 0 ? all : all.left(lineEnd);
-    const QString records = lineEnd < 0 ? QString() : all.mid(lineEnd + 1);
+    const QString summary = WriteCheckSummaryWords(check);
+    const QString records = WriteCheckListWords(check);
     bool write = false;
     OnUiThread([this, &summary, &records, &write] {
         QMessageBox box(QMessageBox::Warning, FromBytes(kdm::kErrorTitle), summary,

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/history.h"
 #include "transfer/transfer_job.h"
@@ -150,13 +151,17 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     void OnWriteComplete() override;
     // One box: the device's error (or that the write was stopped) and what the device now holds.
     void OnWriteIncomplete(const kdm::IncompleteWrite& write) override;
+    // Texts of the program's string table in the interface's language, any other line as it came.
     void ShowError(const std::string& text) override;
-    std::string SearchAttemptLines(const std::string& text) const;
+    // The search's message, with a line per port tried below it.
+    void OnSearchFailed(int searchResult, const std::vector<kdm::SearchAttempt>& attempts) override;
+    void OnFailure(const kdm::TransferFailure& failure) override;
+    void OnWriteRefused(const kdm::WriteCheck& check) override;
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override;
     bool ChooseFileToWrite(std::string& path) override;
     // Asked before the port is opened; No is the default button and the answer of a closing window.
-    bool AskWriteMarkedRecords(const std::string& text) override;
+    bool AskWriteMarkedRecords(const kdm::WriteCheck& check) override;
     // Asked once per window, before the backup read when there is one; the default is No.
     bool ConfirmWrite(const std::string& identification) override;
 
@@ -187,7 +192,10 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // told why, and the write engine has ended).
     bool BackUpBeforeWrite();
     // Worker side: says the backup failed and nothing was written, and ends the write.
-    void FailBackup(const std::string& text);
+    void FailBackup(const QString& text);
+    // The error box, `details` below the message; says too that nothing was written when a backup
+    // before a write failed.
+    void ShowErrorBox(const QString& text, const QString& details);
     void ShowBackupPhase(bool backingUp);
     // Worker side: the read-back after a complete write, its outcome said in a box.
     void VerifyAfterWrite();

@@ -23,6 +23,7 @@
 #include "data/strings.h"
 #include "gui_support.h"
 #include "support/dump_builder.h"
+#include "ui/language.h"
 #include "ui/report.h"
 
 namespace {
@@ -194,6 +195,39 @@ TEST(Report, MarksAndCountsSuspectValues) {
     EXPECT_TRUE(report.contains(QStringLiteral("777777 !"))) << report.toStdString();
     // Values that can be trusted carry no mark.
     EXPECT_EQ(report.count(QRegularExpression(QStringLiteral("\\d !"))), 2) << report.toStdString();
+}
+
+// The report made from the desktop speaks the interface's language.
+TEST(Report, SpeaksTheInterfacesLanguage) {
+    if (!HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils is not installed";
+    const struct {
+        const char* language;
+        std::vector<const char*> phrases;
+    } kCases[] = {
+        {"en",
+         {"Parameter report", "Suspect values 2 (1 checksum mismatch, 1 damaged)", "Page 1 of 2",
+          "System parameters"}},
+        {"de",
+         {"Parameterbericht", "Zweifelhafte Werte 2 (1 Prüfsumme falsch, 1 beschädigt)", "Seite 1 von 2",
+          "Systemparameter"}},
+    };
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("spoilt.KDM"));
+    std::string text = FileOfType(kTypes[1], 1, true);
+    text += std::string(1, kdm::STX) + kdmtest::TelegramChars('E', "+777777--");
+    WriteFile(file, text);
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.language);
+        ASSERT_TRUE(ui_language::Install(QString::fromLatin1(c.language)));
+        const QString pdf = dir.filePath(QString::fromLatin1(c.language) + QStringLiteral(".pdf"));
+        std::string reason;
+        const int made = ExportParameterReport(file.toStdString(), pdf.toStdString(), reason);
+        ui_language::Install(QStringLiteral("en"));
+        ASSERT_EQ(made, 1) << reason;
+        const QString report = PdfText(pdf);
+        for (const char* phrase : c.phrases)
+            EXPECT_TRUE(report.contains(QString::fromUtf8(phrase))) << phrase << "\n" << report.toStdString();
+    }
 }
 
 TEST(Report, SplitsALongAndWideProgramTableOverLandscapePages) {

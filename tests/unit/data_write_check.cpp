@@ -97,9 +97,9 @@ TEST_P(WriteCheckCases, FindsEveryOffendingRecordAndNothingElse) {
         EXPECT_EQ(found.record, want.record) << i;
         EXPECT_EQ(found.program, want.program) << i;
         EXPECT_EQ(found.letter, want.letter) << i;
-        EXPECT_EQ(found.problem, want.problem) << i << ": " << found.reason;
+        EXPECT_EQ(found.problem, want.problem) << i << ": " << kdm::WriteFindingReason(found);
         EXPECT_EQ(found.overridable, want.overridable) << i;
-        EXPECT_FALSE(found.reason.empty());
+        EXPECT_FALSE(kdm::WriteFindingReason(found).empty());
         overridable += want.overridable ? 1 : 0;
     }
     EXPECT_EQ(check.Overridable(), overridable);
@@ -356,6 +356,55 @@ TEST(ProgramTableLimit, CountsTheProgramsItHasNoRowFor) {
                   kdm::FormatValue(Value(std::min(programs, kdm::kMaxPrograms))))
             << programs;
         EXPECT_EQ(tables.system.programsLeftOut, 0);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// `size` bytes of noise, the same on every run, with the bytes that begin and end records frequent so
+// that nearly every few bytes make a damaged record.
+std::string DenseNoise(std::size_t size) {
+    static constexpr char kAlphabet[] = {kdm::STX, kdm::ETX, '\r', '\n', 'P', 'g', '0', '+', 'x', ' '};
+    std::string text;
+    text.reserve(size);
+    std::uint32_t state = 12345;
+    while (text.size() < size) {
+        state = state * 1103515245u + 12345u;
+        text += kAlphabet[(state >> 16) % sizeof(kAlphabet)];
+    }
+    return text;
+}
+
+// However many findings a file has, only kKeptFindings are kept one by one (plus the two about the
+// file as a whole); the counts still cover every one, and the message says how many are not listed.
+TEST(WriteCheckBounds, FindingsKeptStayBoundedAndTheCountsStayWhole) {
+    const struct {
+        const char* name;
+        std::string text;
+        bool capped;
+    } kCases[] = {
+        {"one damaged record", Sample() + "x", false},
+        {"64 KiB of noise", DenseNoise(64 * 1024), true},
+        {"8 MiB of noise", DenseNoise(8 * 1024 * 1024), true},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const kdm::WriteCheck check = kdm::CheckFileForWriting(Parse(c.text));
+        EXPECT_LE(check.findings.size(), kdm::kKeptFindings + 2);
+        EXPECT_EQ(check.Total(), static_cast<int>(check.findings.size()) + check.unlisted);
+        EXPECT_EQ(check.Blocking() + check.Overridable(), check.Total());
+        int byKind = 0;
+        for (std::size_t kind = 0; kind < kdm::kWriteProblemKinds; ++kind)
+            byKind += check.Count(static_cast<WriteProblem>(kind));
+        EXPECT_EQ(byKind, check.Total());
+        EXPECT_EQ(check.unlisted > 0, c.capped) << check.Total();
+        const std::string text = kdm::DescribeWriteCheck(check);
+        const std::string more = "\n... and " + std::to_string(check.unlisted) + " more";
+        EXPECT_EQ(text.ends_with(more), c.capped);
+        // The message grows with the listed findings, not with the file.
+        EXPECT_LT(text.size(), 200 * (kdm::kKeptFindings + 3));
     }
 }
 

@@ -93,7 +93,8 @@ class RecordingObserver final : public kdm::TransferControlsObserver {
     }
     // The question about records marked " !!!": kept apart from the events, answered by answerMarked
     // (No when there is none).
-    bool AskWriteMarkedRecords(const std::string& text) override {
+    bool AskWriteMarkedRecords(const kdm::WriteCheck& check) override {
+        const std::string text = kdm::DescribeWriteCheck(check);
         markedQuestions.push_back(text);
         return answerMarked && answerMarked(text);
     }

@@ -321,6 +321,18 @@
             <numerusform>Prüfung: %1 von %n Parametern im Gerät weichen von der Datei ab.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>No temporary directory for the backup: </source>
+        <translation>Kein temporäres Verzeichnis für die Sicherung: </translation>
+    </message>
+    <message>
+        <source>The backup cannot be read back: </source>
+        <translation>Die Sicherung kann nicht zurückgelesen werden: </translation>
+    </message>
+    <message>
+        <source>The device history could not keep the backup: </source>
+        <translation>Der Geräteverlauf konnte die Sicherung nicht aufbewahren: </translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -545,6 +557,14 @@ Wirklich abbrechen?</translation>
         <source>file type is not device typ</source>
         <translation>Dateityp ist nicht Gerätetyp</translation>
     </message>
+    <message>
+        <source>Error RS232</source>
+        <translation>Fehler RS232</translation>
+    </message>
+    <message>
+        <source>Device error no:</source>
+        <translation>Gerätefehler Nr.:</translation>
+    </message>
 </context>
 <context>
     <name>Compare</name>
@@ -689,6 +709,142 @@ Wirklich abbrechen?</translation>
         <translation>Der Bericht konnte nicht exportiert werden.
 %1</translation>
     </message>
+    <message>
+        <source>checksum mismatch</source>
+        <translation>Prüfsumme falsch</translation>
+    </message>
+    <message>
+        <source>damaged telegram</source>
+        <translation>Telegramm beschädigt</translation>
+    </message>
+    <message>
+        <source>Parameter report %1</source>
+        <translation>Parameterbericht %1</translation>
+    </message>
+    <message>
+        <source>KDM XP parameter report</source>
+        <translation>KDM XP Parameterbericht</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Seite %1 von %2</translation>
+    </message>
+    <message>
+        <source>Q4400 sheet-detection device</source>
+        <translation>Q4400-Bogenkontrollgerät</translation>
+    </message>
+    <message>
+        <source>Parameter report</source>
+        <translation>Parameterbericht</translation>
+    </message>
+    <message>
+        <source>Device type</source>
+        <translation>Gerätetyp</translation>
+    </message>
+    <message>
+        <source>%1 (unknown device code)</source>
+        <translation>%1 (unbekannter Gerätecode)</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Kennung</translation>
+    </message>
+    <message>
+        <source>Data file</source>
+        <translation>Datendatei</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>File date</source>
+        <translation>Dateidatum</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>%1 bytes, %2 records, %3 programs</source>
+        <translation>%1 Bytes, %2 Datensätze, %3 Programme</translation>
+    </message>
+    <message>
+        <source>Suspect values</source>
+        <translation>Zweifelhafte Werte</translation>
+    </message>
+    <message>
+        <source>none: every value comes from a telegram whose checksum matched</source>
+        <translation>keine: jeder Wert stammt aus einem Telegramm mit richtiger Prüfsumme</translation>
+    </message>
+    <message>
+        <source>%1 checksum mismatch</source>
+        <translation>%1 Prüfsumme falsch</translation>
+    </message>
+    <message>
+        <source>%1 damaged</source>
+        <translation>%1 beschädigt</translation>
+    </message>
+    <message>
+        <source>%1 (%2), marked ! in the tables</source>
+        <translation>%1 (%2), in den Tabellen mit ! markiert</translation>
+    </message>
+    <message>
+        <source>Check these values against the device before relying on them.</source>
+        <translation>Prüfen Sie diese Werte am Gerät, bevor Sie sich auf sie verlassen.</translation>
+    </message>
+    <message>
+        <source>Report date</source>
+        <translation>Berichtsdatum</translation>
+    </message>
+    <message>
+        <source>System parameters</source>
+        <translation>Systemparameter</translation>
+    </message>
+    <message>
+        <source>The device code in the identification belongs to no known device type, so the parameters of this file have no names and no tables.</source>
+        <translation>Der Gerätecode in der Kennung gehört zu keinem bekannten Gerätetyp; die Parameter dieser Datei haben daher keine Namen und keine Tabellen.</translation>
+    </message>
+    <message>
+        <source>Parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Letter</source>
+        <translation>Buchstabe</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>not in the file</source>
+        <translation>nicht in der Datei</translation>
+    </message>
+    <message>
+        <source>programs %1 to %2 of %3</source>
+        <translation>Programme %1 bis %2 von %3</translation>
+    </message>
+    <message>
+        <source>, columns part %1 of %2</source>
+        <translation>, Spalten Teil %1 von %2</translation>
+    </message>
+    <message>
+        <source>; %1 further programs not shown</source>
+        <translation>; %1 weitere Programme nicht gezeigt</translation>
+    </message>
+    <message>
+        <source>Program parameters</source>
+        <translation>Programmparameter</translation>
+    </message>
+    <message>
+        <source>Values marked ! come from a telegram whose checksum did not match or that was damaged on the line (shaded): check them against the device.</source>
+        <translation>Mit ! markierte Werte stammen aus einem Telegramm mit falscher Prüfsumme oder einem auf der Leitung beschädigten (schattiert): prüfen Sie sie am Gerät.</translation>
+    </message>
 </context>
 <context>
     <name>Table</name>
@@ -728,6 +884,363 @@ Wirklich abbrechen?</translation>
 %1</source>
         <translation>Die PDF-Datei konnte nicht gespeichert werden.
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Waiting for a device to identify itself (%1 s)</source>
+        <translation>Warte, bis sich ein Gerät meldet (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
+        <translation>Warte, bis sich ein Gerät an %1 meldet (%2 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device&apos;s status reply (%1 s)</source>
+        <translation>Warte auf die Statusantwort des Geräts (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
+        <translation>Warte auf die Bestätigung des Telegramms durch das Gerät (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the next telegram from the device (%1 s)</source>
+        <translation>Warte auf das nächste Telegramm des Geräts (%1 s)</translation>
+    </message>
+    <message>
+        <source>could not be opened at the time</source>
+        <translation>konnte zu dem Zeitpunkt nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>no device is assigned to this name</source>
+        <translation>diesem Namen ist kein Gerät zugeordnet</translation>
+    </message>
+    <message>
+        <source>missing (the device does not exist)</source>
+        <translation>fehlt (das Gerät existiert nicht)</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>kein serielles Gerät</translation>
+    </message>
+    <message>
+        <source>held by another program</source>
+        <translation>von einem anderen Programm belegt</translation>
+    </message>
+    <message>
+        <source>held by another program (%1)</source>
+        <translation>von einem anderen Programm belegt (%1)</translation>
+    </message>
+    <message>
+        <source>no permission (add yourself to the %1 group: sudo adduser $USER %1, then log in again)</source>
+        <translation>keine Berechtigung (treten Sie der Gruppe %1 bei: sudo adduser $USER %1, dann neu anmelden)</translation>
+    </message>
+    <message>
+        <source>cannot be opened (%1)</source>
+        <translation>kann nicht geöffnet werden (%1)</translation>
+    </message>
+    <message>
+        <source>cannot be opened</source>
+        <translation>kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>The device sent more than a parameter set can hold (%1); the read was stopped. What arrived is kept in %2</source>
+        <translation>Das Gerät hat mehr gesendet, als ein Parametersatz fassen kann (%1); das Lesen wurde abgebrochen. Was ankam, liegt in %2</translation>
+    </message>
+    <message>
+        <source>The device answers but does not reply to requests: check the transmit wire of the cable</source>
+        <translation>Das Gerät meldet sich, beantwortet aber keine Anfragen: prüfen Sie die Sendeleitung des Kabels</translation>
+    </message>
+    <message>
+        <source>does not take the line settings (4800 baud, 8 data bits, no parity, 1 stop bit)</source>
+        <translation>nimmt die Leitungseinstellungen nicht an (4800 Baud, 8 Datenbits, keine Parität, 1 Stoppbit)</translation>
+    </message>
+    <message>
+        <source>no answer in %1 s</source>
+        <translation>keine Antwort in %1 s</translation>
+    </message>
+    <message>
+        <source>something answered, but not with a device identification</source>
+        <translation>etwas antwortete, aber nicht mit einer Gerätekennung</translation>
+    </message>
+    <message>
+        <source>the line went away (unplugged?)</source>
+        <translation>die Leitung ist weg (ausgesteckt?)</translation>
+    </message>
+    <message>
+        <source>a device identified itself but did not answer the status request</source>
+        <translation>ein Gerät meldete sich, beantwortete aber die Statusabfrage nicht</translation>
+    </message>
+    <message>
+        <source>a device identified itself but reported error %1</source>
+        <translation>ein Gerät meldete sich, aber mit Fehler %1</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>The device&apos;s identification arrived damaged (checksum mismatch); nothing was read. Start the read again.</source>
+        <translation>Die Kennung des Geräts kam beschädigt an (Prüfsumme falsch); es wurde nichts gelesen. Starten Sie das Lesen erneut.</translation>
+    </message>
+    <message>
+        <source>Cannot create the temporary file: %1</source>
+        <translation>Die temporäre Datei kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot store the data read in %1: %2</source>
+        <translation>Die gelesenen Daten können nicht in %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>more than %1 system parameters</source>
+        <translation>mehr als %1 Systemparameter</translation>
+    </message>
+    <message>
+        <source>more than %1 programs</source>
+        <translation>mehr als %1 Programme</translation>
+    </message>
+    <message>
+        <source>more than %1 parameters before the first program</source>
+        <translation>mehr als %1 Parameter vor dem ersten Programm</translation>
+    </message>
+    <message>
+        <source>more than %1 parameters in program %2</source>
+        <translation>mehr als %1 Parameter in Programm %2</translation>
+    </message>
+    <message>
+        <source>The data file %1 was not saved: %2</source>
+        <translation>Die Datendatei %1 wurde nicht gespeichert: %2</translation>
+    </message>
+    <message>
+        <source>What arrived is kept in %1</source>
+        <translation>Was ankam, liegt in %1</translation>
+    </message>
+    <message>
+        <source>Cannot read the data file: %1</source>
+        <translation>Die Datendatei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large to be a data file</source>
+        <translation>Die Datei %1 ist zu groß für eine Datendatei</translation>
+    </message>
+    <message>
+        <source>not a data file: it does not begin with an identification telegram</source>
+        <translation>keine Datendatei: sie beginnt nicht mit einem Kennungstelegramm</translation>
+    </message>
+    <message>
+        <source>the frame is cut short (%1 of its %2 bytes)</source>
+        <translation>das Telegramm ist abgeschnitten (%1 seiner %2 Bytes)</translation>
+    </message>
+    <message>
+        <source>the frame does not end in ETX</source>
+        <translation>das Telegramm endet nicht mit ETX</translation>
+    </message>
+    <message>
+        <source>its checksum does not match its characters</source>
+        <translation>seine Prüfsumme passt nicht zu seinen Zeichen</translation>
+    </message>
+    <message>
+        <source>marked &quot; !!!&quot;: its checksum did not match when it was read</source>
+        <translation>mit &quot; !!!&quot; markiert: seine Prüfsumme stimmte beim Lesen nicht</translation>
+    </message>
+    <message>
+        <source>marked &quot; !!!&quot; and changed after it was read</source>
+        <translation>mit &quot; !!!&quot; markiert und nach dem Lesen geändert</translation>
+    </message>
+    <message>
+        <source>the file holds no parameter to write</source>
+        <translation>die Datei enthält keinen Parameter zum Schreiben</translation>
+    </message>
+    <message>
+        <source>the file holds %1 programs; a device holds at most %2, and this is the first one past them</source>
+        <translation>die Datei enthält %1 Programme; ein Gerät fasst höchstens %2, und dies ist das erste darüber</translation>
+    </message>
+    <message>
+        <source>the file ends inside a record: it was cut short</source>
+        <translation>die Datei endet mitten in einem Datensatz: sie wurde abgeschnitten</translation>
+    </message>
+    <message>
+        <source>1 byte after the last record is no record</source>
+        <translation>1 Byte nach dem letzten Datensatz ist kein Datensatz</translation>
+    </message>
+    <message>
+        <source>%1 bytes after the last record are no record</source>
+        <translation>%1 Bytes nach dem letzten Datensatz sind kein Datensatz</translation>
+    </message>
+    <message>
+        <source>1 byte between two records is no record</source>
+        <translation>1 Byte zwischen zwei Datensätzen ist kein Datensatz</translation>
+    </message>
+    <message>
+        <source>%1 bytes between two records are no record</source>
+        <translation>%1 Bytes zwischen zwei Datensätzen sind kein Datensatz</translation>
+    </message>
+    <message>
+        <source>1 byte after its annotation &quot;%1&quot;: a read stores nothing there</source>
+        <translation>1 Byte nach seiner Anmerkung &quot;%1&quot;: ein Lesen speichert dort nichts</translation>
+    </message>
+    <message>
+        <source>%1 bytes after its annotation &quot;%2&quot;: a read stores nothing there</source>
+        <translation>%1 Bytes nach seiner Anmerkung &quot;%2&quot;: ein Lesen speichert dort nichts</translation>
+    </message>
+    <message>
+        <source>its annotation is not the &quot;%1&quot; a read writes after this frame</source>
+        <translation>seine Anmerkung ist nicht das &quot;%1&quot;, das ein Lesen nach diesem Telegramm schreibt</translation>
+    </message>
+    <message>
+        <source>it runs into the next record without its line end (CR LF CR)</source>
+        <translation>er läuft ohne sein Zeilenende (CR LF CR) in den nächsten Datensatz</translation>
+    </message>
+    <message>
+        <source>record %1</source>
+        <translation>Datensatz %1</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>, system</source>
+        <translation>, System</translation>
+    </message>
+    <message>
+        <source>, program %1</source>
+        <translation>, Programm %1</translation>
+    </message>
+    <message>
+        <source>, letter %1</source>
+        <translation>, Buchstabe %1</translation>
+    </message>
+    <message>
+        <source>1 fault</source>
+        <translation>1 Fehler</translation>
+    </message>
+    <message>
+        <source>%1 faults</source>
+        <translation>%1 Fehler</translation>
+    </message>
+    <message>
+        <source>, 1 marked record</source>
+        <translation>, 1 markierter Datensatz</translation>
+    </message>
+    <message>
+        <source>, %1 marked records</source>
+        <translation>, %1 markierte Datensätze</translation>
+    </message>
+    <message>
+        <source>, cut short</source>
+        <translation>, abgeschnitten</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: the file cannot be written as it stands (%1):</source>
+        <translation>Nichts wurde gesendet: die Datei kann so nicht geschrieben werden (%1):</translation>
+    </message>
+    <message>
+        <source>1 record is marked &quot; !!!&quot;: the value a device would get may not be the one it sent:</source>
+        <translation>1 Datensatz ist mit &quot; !!!&quot; markiert: der Wert, den ein Gerät erhielte, ist vielleicht nicht der, den es gesendet hat:</translation>
+    </message>
+    <message>
+        <source>%1 records are marked &quot; !!!&quot;: the value a device would get may not be the one it sent:</source>
+        <translation>%1 Datensätze sind mit &quot; !!!&quot; markiert: der Wert, den ein Gerät erhielte, ist vielleicht nicht der, den es gesendet hat:</translation>
+    </message>
+    <message>
+        <source>The file was cut short: a device would get only the frames before the cut and keep its own values for whatever followed:</source>
+        <translation>Die Datei wurde abgeschnitten: ein Gerät erhielte nur die Telegramme vor dem Schnitt und behielte für alles Folgende seine eigenen Werte:</translation>
+    </message>
+    <message>
+        <source>1 record is marked &quot; !!!&quot; and the file was cut short: the values a device would get may not be the ones it sent, and it would keep its own for whatever followed the cut:</source>
+        <translation>1 Datensatz ist mit &quot; !!!&quot; markiert und die Datei wurde abgeschnitten: die Werte, die ein Gerät erhielte, sind vielleicht nicht die, die es gesendet hat, und für alles nach dem Schnitt behielte es seine eigenen:</translation>
+    </message>
+    <message>
+        <source>%1 records are marked &quot; !!!&quot; and the file was cut short: the values a device would get may not be the ones it sent, and it would keep its own for whatever followed the cut:</source>
+        <translation>%1 Datensätze sind mit &quot; !!!&quot; markiert und die Datei wurde abgeschnitten: die Werte, die ein Gerät erhielte, sind vielleicht nicht die, die es gesendet hat, und für alles nach dem Schnitt behielte es seine eigenen:</translation>
+    </message>
+    <message>
+        <source>... and %1 more</source>
+        <translation>... und %1 weitere</translation>
+    </message>
+    <message>
+        <source>read</source>
+        <translation>Lesen</translation>
+    </message>
+    <message>
+        <source>backup</source>
+        <translation>Sicherung</translation>
+    </message>
+    <message>
+        <source>write</source>
+        <translation>Schreiben</translation>
+    </message>
+    <message>
+        <source>not asked</source>
+        <translation>nicht verlangt</translation>
+    </message>
+    <message>
+        <source>passed</source>
+        <translation>bestanden</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
+    <name>Cable</name>
+    <message>
+        <source>Connection cable 3 m, shielded</source>
+        <translation>Verbindungskabel 3 m, geschirmt</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Gerät</translation>
+    </message>
+    <message>
+        <source>3-pin plug</source>
+        <translation>3-poliger Stecker</translation>
+    </message>
+    <message>
+        <source>9-pin D-sub socket</source>
+        <translation>9-polige D-Sub-Buchse</translation>
+    </message>
+    <message>
+        <source>shield</source>
+        <translation>Schirm</translation>
+    </message>
+    <message>
+        <source>shield grounded at the D-sub shell</source>
+        <translation>Schirm am D-Sub-Gehäuse geerdet</translation>
+    </message>
+    <message>
+        <source>D-sub to D-sub</source>
+        <translation>D-Sub auf D-Sub</translation>
+    </message>
+    <message>
+        <source>9-pin D-sub</source>
+        <translation>9-polig D-Sub</translation>
+    </message>
+    <message>
+        <source>TxD and RxD crossed</source>
+        <translation>TxD und RxD gekreuzt</translation>
+    </message>
+</context>
+<context>
+    <name>Info</name>
+    <message>
+        <source>Phone </source>
+        <translation>Telefon </translation>
+    </message>
+    <message>
+        <source>Fax   </source>
+        <translation>Fax   </translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 </TS>

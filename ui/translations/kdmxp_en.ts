@@ -321,6 +321,18 @@
             <numerusform>Verify: %1 of %n parameters in the device differ from the file.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>No temporary directory for the backup: </source>
+        <translation>No temporary directory for the backup: </translation>
+    </message>
+    <message>
+        <source>The backup cannot be read back: </source>
+        <translation>The backup cannot be read back: </translation>
+    </message>
+    <message>
+        <source>The device history could not keep the backup: </source>
+        <translation>The device history could not keep the backup: </translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -545,6 +557,14 @@ Do you realy want to break?</translation>
         <source>file type is not device typ</source>
         <translation>file type is not device typ</translation>
     </message>
+    <message>
+        <source>Error RS232</source>
+        <translation>Error RS232</translation>
+    </message>
+    <message>
+        <source>Device error no:</source>
+        <translation>Device error no:</translation>
+    </message>
 </context>
 <context>
     <name>Compare</name>
@@ -689,6 +709,142 @@ Do you realy want to break?</translation>
         <translation>The report could not be exported.
 %1</translation>
     </message>
+    <message>
+        <source>checksum mismatch</source>
+        <translation>checksum mismatch</translation>
+    </message>
+    <message>
+        <source>damaged telegram</source>
+        <translation>damaged telegram</translation>
+    </message>
+    <message>
+        <source>Parameter report %1</source>
+        <translation>Parameter report %1</translation>
+    </message>
+    <message>
+        <source>KDM XP parameter report</source>
+        <translation>KDM XP parameter report</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>Q4400 sheet-detection device</source>
+        <translation>Q4400 sheet-detection device</translation>
+    </message>
+    <message>
+        <source>Parameter report</source>
+        <translation>Parameter report</translation>
+    </message>
+    <message>
+        <source>Device type</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>%1 (unknown device code)</source>
+        <translation>%1 (unknown device code)</translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation>Identification</translation>
+    </message>
+    <message>
+        <source>Data file</source>
+        <translation>Data file</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>File date</source>
+        <translation>File date</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>%1 bytes, %2 records, %3 programs</source>
+        <translation>%1 bytes, %2 records, %3 programs</translation>
+    </message>
+    <message>
+        <source>Suspect values</source>
+        <translation>Suspect values</translation>
+    </message>
+    <message>
+        <source>none: every value comes from a telegram whose checksum matched</source>
+        <translation>none: every value comes from a telegram whose checksum matched</translation>
+    </message>
+    <message>
+        <source>%1 checksum mismatch</source>
+        <translation>%1 checksum mismatch</translation>
+    </message>
+    <message>
+        <source>%1 damaged</source>
+        <translation>%1 damaged</translation>
+    </message>
+    <message>
+        <source>%1 (%2), marked ! in the tables</source>
+        <translation>%1 (%2), marked ! in the tables</translation>
+    </message>
+    <message>
+        <source>Check these values against the device before relying on them.</source>
+        <translation>Check these values against the device before relying on them.</translation>
+    </message>
+    <message>
+        <source>Report date</source>
+        <translation>Report date</translation>
+    </message>
+    <message>
+        <source>System parameters</source>
+        <translation>System parameters</translation>
+    </message>
+    <message>
+        <source>The device code in the identification belongs to no known device type, so the parameters of this file have no names and no tables.</source>
+        <translation>The device code in the identification belongs to no known device type, so the parameters of this file have no names and no tables.</translation>
+    </message>
+    <message>
+        <source>Parameter</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>Letter</source>
+        <translation>Letter</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>not in the file</source>
+        <translation>not in the file</translation>
+    </message>
+    <message>
+        <source>programs %1 to %2 of %3</source>
+        <translation>programs %1 to %2 of %3</translation>
+    </message>
+    <message>
+        <source>, columns part %1 of %2</source>
+        <translation>, columns part %1 of %2</translation>
+    </message>
+    <message>
+        <source>; %1 further programs not shown</source>
+        <translation>; %1 further programs not shown</translation>
+    </message>
+    <message>
+        <source>Program parameters</source>
+        <translation>Program parameters</translation>
+    </message>
+    <message>
+        <source>Values marked ! come from a telegram whose checksum did not match or that was damaged on the line (shaded): check them against the device.</source>
+        <translation>Values marked ! come from a telegram whose checksum did not match or that was damaged on the line (shaded): check them against the device.</translation>
+    </message>
 </context>
 <context>
     <name>Table</name>
@@ -728,6 +884,363 @@ Do you realy want to break?</translation>
 %1</source>
         <translation>The PDF could not be saved.
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>CoreText</name>
+    <message>
+        <source>Waiting for a device to identify itself (%1 s)</source>
+        <translation>Waiting for a device to identify itself (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for a device to identify itself on %1 (%2 s)</source>
+        <translation>Waiting for a device to identify itself on %1 (%2 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device&apos;s status reply (%1 s)</source>
+        <translation>Waiting for the device&apos;s status reply (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to acknowledge the frame (%1 s)</source>
+        <translation>Waiting for the device to acknowledge the frame (%1 s)</translation>
+    </message>
+    <message>
+        <source>Waiting for the next telegram from the device (%1 s)</source>
+        <translation>Waiting for the next telegram from the device (%1 s)</translation>
+    </message>
+    <message>
+        <source>could not be opened at the time</source>
+        <translation>could not be opened at the time</translation>
+    </message>
+    <message>
+        <source>no device is assigned to this name</source>
+        <translation>no device is assigned to this name</translation>
+    </message>
+    <message>
+        <source>missing (the device does not exist)</source>
+        <translation>missing (the device does not exist)</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>not a serial device</translation>
+    </message>
+    <message>
+        <source>held by another program</source>
+        <translation>held by another program</translation>
+    </message>
+    <message>
+        <source>held by another program (%1)</source>
+        <translation>held by another program (%1)</translation>
+    </message>
+    <message>
+        <source>no permission (add yourself to the %1 group: sudo adduser $USER %1, then log in again)</source>
+        <translation>no permission (add yourself to the %1 group: sudo adduser $USER %1, then log in again)</translation>
+    </message>
+    <message>
+        <source>cannot be opened (%1)</source>
+        <translation>cannot be opened (%1)</translation>
+    </message>
+    <message>
+        <source>cannot be opened</source>
+        <translation>cannot be opened</translation>
+    </message>
+    <message>
+        <source>The device sent more than a parameter set can hold (%1); the read was stopped. What arrived is kept in %2</source>
+        <translation>The device sent more than a parameter set can hold (%1); the read was stopped. What arrived is kept in %2</translation>
+    </message>
+    <message>
+        <source>The device answers but does not reply to requests: check the transmit wire of the cable</source>
+        <translation>The device answers but does not reply to requests: check the transmit wire of the cable</translation>
+    </message>
+    <message>
+        <source>does not take the line settings (4800 baud, 8 data bits, no parity, 1 stop bit)</source>
+        <translation>does not take the line settings (4800 baud, 8 data bits, no parity, 1 stop bit)</translation>
+    </message>
+    <message>
+        <source>no answer in %1 s</source>
+        <translation>no answer in %1 s</translation>
+    </message>
+    <message>
+        <source>something answered, but not with a device identification</source>
+        <translation>something answered, but not with a device identification</translation>
+    </message>
+    <message>
+        <source>the line went away (unplugged?)</source>
+        <translation>the line went away (unplugged?)</translation>
+    </message>
+    <message>
+        <source>a device identified itself but did not answer the status request</source>
+        <translation>a device identified itself but did not answer the status request</translation>
+    </message>
+    <message>
+        <source>a device identified itself but reported error %1</source>
+        <translation>a device identified itself but reported error %1</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>The device&apos;s identification arrived damaged (checksum mismatch); nothing was read. Start the read again.</source>
+        <translation>The device&apos;s identification arrived damaged (checksum mismatch); nothing was read. Start the read again.</translation>
+    </message>
+    <message>
+        <source>Cannot create the temporary file: %1</source>
+        <translation>Cannot create the temporary file: %1</translation>
+    </message>
+    <message>
+        <source>Cannot store the data read in %1: %2</source>
+        <translation>Cannot store the data read in %1: %2</translation>
+    </message>
+    <message>
+        <source>more than %1 system parameters</source>
+        <translation>more than %1 system parameters</translation>
+    </message>
+    <message>
+        <source>more than %1 programs</source>
+        <translation>more than %1 programs</translation>
+    </message>
+    <message>
+        <source>more than %1 parameters before the first program</source>
+        <translation>more than %1 parameters before the first program</translation>
+    </message>
+    <message>
+        <source>more than %1 parameters in program %2</source>
+        <translation>more than %1 parameters in program %2</translation>
+    </message>
+    <message>
+        <source>The data file %1 was not saved: %2</source>
+        <translation>The data file %1 was not saved: %2</translation>
+    </message>
+    <message>
+        <source>What arrived is kept in %1</source>
+        <translation>What arrived is kept in %1</translation>
+    </message>
+    <message>
+        <source>Cannot read the data file: %1</source>
+        <translation>Cannot read the data file: %1</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large to be a data file</source>
+        <translation>The file %1 is too large to be a data file</translation>
+    </message>
+    <message>
+        <source>not a data file: it does not begin with an identification telegram</source>
+        <translation>not a data file: it does not begin with an identification telegram</translation>
+    </message>
+    <message>
+        <source>the frame is cut short (%1 of its %2 bytes)</source>
+        <translation>the frame is cut short (%1 of its %2 bytes)</translation>
+    </message>
+    <message>
+        <source>the frame does not end in ETX</source>
+        <translation>the frame does not end in ETX</translation>
+    </message>
+    <message>
+        <source>its checksum does not match its characters</source>
+        <translation>its checksum does not match its characters</translation>
+    </message>
+    <message>
+        <source>marked &quot; !!!&quot;: its checksum did not match when it was read</source>
+        <translation>marked &quot; !!!&quot;: its checksum did not match when it was read</translation>
+    </message>
+    <message>
+        <source>marked &quot; !!!&quot; and changed after it was read</source>
+        <translation>marked &quot; !!!&quot; and changed after it was read</translation>
+    </message>
+    <message>
+        <source>the file holds no parameter to write</source>
+        <translation>the file holds no parameter to write</translation>
+    </message>
+    <message>
+        <source>the file holds %1 programs; a device holds at most %2, and this is the first one past them</source>
+        <translation>the file holds %1 programs; a device holds at most %2, and this is the first one past them</translation>
+    </message>
+    <message>
+        <source>the file ends inside a record: it was cut short</source>
+        <translation>the file ends inside a record: it was cut short</translation>
+    </message>
+    <message>
+        <source>1 byte after the last record is no record</source>
+        <translation>1 byte after the last record is no record</translation>
+    </message>
+    <message>
+        <source>%1 bytes after the last record are no record</source>
+        <translation>%1 bytes after the last record are no record</translation>
+    </message>
+    <message>
+        <source>1 byte between two records is no record</source>
+        <translation>1 byte between two records is no record</translation>
+    </message>
+    <message>
+        <source>%1 bytes between two records are no record</source>
+        <translation>%1 bytes between two records are no record</translation>
+    </message>
+    <message>
+        <source>1 byte after its annotation &quot;%1&quot;: a read stores nothing there</source>
+        <translation>1 byte after its annotation &quot;%1&quot;: a read stores nothing there</translation>
+    </message>
+    <message>
+        <source>%1 bytes after its annotation &quot;%2&quot;: a read stores nothing there</source>
+        <translation>%1 bytes after its annotation &quot;%2&quot;: a read stores nothing there</translation>
+    </message>
+    <message>
+        <source>its annotation is not the &quot;%1&quot; a read writes after this frame</source>
+        <translation>its annotation is not the &quot;%1&quot; a read writes after this frame</translation>
+    </message>
+    <message>
+        <source>it runs into the next record without its line end (CR LF CR)</source>
+        <translation>it runs into the next record without its line end (CR LF CR)</translation>
+    </message>
+    <message>
+        <source>record %1</source>
+        <translation>record %1</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>file</translation>
+    </message>
+    <message>
+        <source>, system</source>
+        <translation>, system</translation>
+    </message>
+    <message>
+        <source>, program %1</source>
+        <translation>, program %1</translation>
+    </message>
+    <message>
+        <source>, letter %1</source>
+        <translation>, letter %1</translation>
+    </message>
+    <message>
+        <source>1 fault</source>
+        <translation>1 fault</translation>
+    </message>
+    <message>
+        <source>%1 faults</source>
+        <translation>%1 faults</translation>
+    </message>
+    <message>
+        <source>, 1 marked record</source>
+        <translation>, 1 marked record</translation>
+    </message>
+    <message>
+        <source>, %1 marked records</source>
+        <translation>, %1 marked records</translation>
+    </message>
+    <message>
+        <source>, cut short</source>
+        <translation>, cut short</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: the file cannot be written as it stands (%1):</source>
+        <translation>Nothing was sent: the file cannot be written as it stands (%1):</translation>
+    </message>
+    <message>
+        <source>1 record is marked &quot; !!!&quot;: the value a device would get may not be the one it sent:</source>
+        <translation>1 record is marked &quot; !!!&quot;: the value a device would get may not be the one it sent:</translation>
+    </message>
+    <message>
+        <source>%1 records are marked &quot; !!!&quot;: the value a device would get may not be the one it sent:</source>
+        <translation>%1 records are marked &quot; !!!&quot;: the value a device would get may not be the one it sent:</translation>
+    </message>
+    <message>
+        <source>The file was cut short: a device would get only the frames before the cut and keep its own values for whatever followed:</source>
+        <translation>The file was cut short: a device would get only the frames before the cut and keep its own values for whatever followed:</translation>
+    </message>
+    <message>
+        <source>1 record is marked &quot; !!!&quot; and the file was cut short: the values a device would get may not be the ones it sent, and it would keep its own for whatever followed the cut:</source>
+        <translation>1 record is marked &quot; !!!&quot; and the file was cut short: the values a device would get may not be the ones it sent, and it would keep its own for whatever followed the cut:</translation>
+    </message>
+    <message>
+        <source>%1 records are marked &quot; !!!&quot; and the file was cut short: the values a device would get may not be the ones it sent, and it would keep its own for whatever followed the cut:</source>
+        <translation>%1 records are marked &quot; !!!&quot; and the file was cut short: the values a device would get may not be the ones it sent, and it would keep its own for whatever followed the cut:</translation>
+    </message>
+    <message>
+        <source>... and %1 more</source>
+        <translation>... and %1 more</translation>
+    </message>
+    <message>
+        <source>read</source>
+        <translation>read</translation>
+    </message>
+    <message>
+        <source>backup</source>
+        <translation>backup</translation>
+    </message>
+    <message>
+        <source>write</source>
+        <translation>write</translation>
+    </message>
+    <message>
+        <source>not asked</source>
+        <translation>not asked</translation>
+    </message>
+    <message>
+        <source>passed</source>
+        <translation>passed</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>failed</translation>
+    </message>
+</context>
+<context>
+    <name>Cable</name>
+    <message>
+        <source>Connection cable 3 m, shielded</source>
+        <translation>Connection cable 3 m, shielded</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>3-pin plug</source>
+        <translation>3-pin plug</translation>
+    </message>
+    <message>
+        <source>9-pin D-sub socket</source>
+        <translation>9-pin D-sub socket</translation>
+    </message>
+    <message>
+        <source>shield</source>
+        <translation>shield</translation>
+    </message>
+    <message>
+        <source>shield grounded at the D-sub shell</source>
+        <translation>shield grounded at the D-sub shell</translation>
+    </message>
+    <message>
+        <source>D-sub to D-sub</source>
+        <translation>D-sub to D-sub</translation>
+    </message>
+    <message>
+        <source>9-pin D-sub</source>
+        <translation>9-pin D-sub</translation>
+    </message>
+    <message>
+        <source>TxD and RxD crossed</source>
+        <translation>TxD and RxD crossed</translation>
+    </message>
+</context>
+<context>
+    <name>Info</name>
+    <message>
+        <source>Phone </source>
+        <translation>Phone </translation>
+    </message>
+    <message>
+        <source>Fax   </source>
+        <translation>Fax   </translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>
