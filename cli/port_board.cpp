@@ -80,10 +80,18 @@ void PortBoard::End(std::size_t index, bool failed, const std::string& summary) 
     std::lock_guard<std::mutex> lock(mutex_);
     if (index >= rows_.size()) return;
     PortRow& row = rows_[index];
-    row.outcome = summary;
+    // One line per port: a message of several lines is joined, or the redraw in place would go astray.
+    row.outcome.clear();
+    for (const char c : summary) {
+        if (c == '\n') {
+            row.outcome += "; ";
+        } else {
+            row.outcome += c;
+        }
+    }
     row.wait.clear();
     if (mode_ == BoardMode::kLines || (mode_ == BoardMode::kQuiet && failed)) {
-        Print(row.port + ": " + summary);
+        Print(row.port + ": " + row.outcome);
         std::fflush(out_);
     }
     Draw(true);

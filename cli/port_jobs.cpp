@@ -387,7 +387,8 @@ JobResult ReadJob(Shared& shared, std::size_t index, Context& context, const Por
     if (engine.SavedPath().empty()) {
         if (shared.allPorts && NoDeviceFound(context)) return JobResult{kExitOk, true, "no device"};
         std::string why = FailureReason(context, observer);
-        if (engine.TempFileWritten()) why += "; " + tempPath + " holds what arrived";
+        if (engine.TempFileWritten() && why.find(tempPath) == std::string::npos)
+            why += "; " + tempPath + " holds what arrived";
         return Failed(why);
     }
     RememberReadSize(context.settings, identification, engine.StoredTelegrams());
