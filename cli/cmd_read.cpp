@@ -10,6 +10,7 @@
 #include "cli/history_cli.h"
 #include "cli/port_jobs.h"
 #include "cli/port_option.h"
+#include "cli/read_sizes.h"
 #include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
@@ -65,6 +66,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     progress.SetSavePath(options.output);
     progress.SetTempPath(tempPath);
     progress.SetDirectPort(options.port);
+    progress.SetReadSizes(&context.settings);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
     // The read, its save and its history entry end as they should before a stop ends the command.
     DeferStops keepWhole;
@@ -83,6 +85,8 @@ int RunRead(Context& context, const ReadOptions& options) {
         PrintSearchAttempts(context);
         return kExitFailure;
     }
+    // The next read of this device shows how far it got against this one.
+    RememberReadSize(context.settings, progress.Identification(), engine.StoredTelegrams());
     // Damaged frames carry the same mark as checksum mismatches and are counted among them.
     const std::string damaged = engine.DamagedFrames() > 0
                                     ? " (" + std::to_string(engine.DamagedFrames()) + " damaged on the line)"
