@@ -223,6 +223,13 @@ void ShowTotalOnIdentified(Shared& shared, std::size_t index, Context& context, 
     });
 }
 
+// --ports-all: a port without a device is no failure; what became of it is still said.
+JobResult Skipped(Context& context) {
+    const std::vector<std::string> lines =
+        kdm::DescribeSearchAttempts(context.link.LastSearchAttempts(), context.portMap);
+    return JobResult{kExitOk, true, lines.empty() ? "no device" : "no device (" + Joined(lines) + ")"};
+}
+
 JobResult Stopped(const std::string& what) {
     return JobResult{StopExitCode(), false, StopCause() + ": " + what};
 }
@@ -312,7 +319,7 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
         observer.SetOnIdentified(nullptr);
         if (wrongType) return Failed(Text(kdm::sid::kWrongDeviceType) + "; nothing was read or written");
         if (reader->Stopped() || StopArrived()) return Stopped("during the backup; nothing was written");
-        if (shared.allPorts && NoDeviceFound(context)) return JobResult{kExitOk, true, "no device"};
+        if (shared.allPorts && NoDeviceFound(context)) return Skipped(context);
         std::string deviceText, reason;
         long length = 0;
         if (reader->SavedPath().empty() ||
@@ -345,8 +352,7 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
     if (StopArrived() && !engine.Completed())
         return Stopped("before any frame was sent; the device is unchanged");
     if (!engine.Completed()) {
-        if (shared.allPorts && !options.backup && NoDeviceFound(context))
-            return JobResult{kExitOk, true, "no device"};
+        if (shared.allPorts && !options.backup && NoDeviceFound(context)) return Skipped(context);
         return Failed(FailureReason(context, observer));
     }
     std::string summary = "written, " + std::to_string(engine.FramesSent()) + " frames";
@@ -385,7 +391,7 @@ JobResult ReadJob(Shared& shared, std::size_t index, Context& context, const Por
                                                 : "during the device search; nothing was read");
     }
     if (engine.SavedPath().empty()) {
-        if (shared.allPorts && NoDeviceFound(context)) return JobResult{kExitOk, true, "no device"};
+        if (shared.allPorts && NoDeviceFound(context)) return Skipped(context);
         std::string why = FailureReason(context, observer);
         if (engine.TempFileWritten() && why.find(tempPath) == std::string::npos)
             why += "; " + tempPath + " holds what arrived";
