@@ -3,6 +3,7 @@
 // and what the user is told about each port.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -42,7 +43,7 @@ std::vector<std::string> FramesOf(const std::string& file) {
     return frames;
 }
 
-// Every frame the device received, in order, status requests left out.
+// Every frame the device received, in order, requests left out.
 std::vector<std::string> ReceivedFrames(const std::string& log) {
     std::vector<std::string> frames;
     std::istringstream lines(log);
@@ -52,7 +53,10 @@ std::vector<std::string> ReceivedFrames(const std::string& log) {
         const std::size_t frame = line.find("<STX>", rx);
         if (frame == std::string::npos) continue;
         const std::string text = line.substr(frame);
-        if (text != "<STX>0F+000000--539<ETX>") frames.push_back(text);
+        // The status, system and program requests of the search and of a read.
+        if (text != "<STX>0F+000000--539<ETX>" && text != "<STX>0s+000000--584<ETX>" &&
+            text != "<STX>0D+000000--537<ETX>")
+            frames.push_back(text);
     }
     return frames;
 }
@@ -65,7 +69,12 @@ class ManyPorts : public ::testing::Test {
         settings = root.File("settings");
         std::filesystem::create_directories(ports);
         std::filesystem::create_directories(settings);
+        // A history of this test's own, so that what it finds there is what this test did.
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        previousDataHome = dataHome != nullptr ? dataHome : "";
+        ::setenv("XDG_DATA_HOME", root.File("data").c_str(), 1);
     }
+    void TearDown() override { ::setenv("XDG_DATA_HOME", previousDataHome.c_str(), 1); }
     // Device `com` holds `file`; `extra` switches its faults on. Paced at 4800 baud unless told not.
     void StartDevice(int com, const std::string& file, std::vector<std::string> extra = {},
                      bool paced = true) {
@@ -84,6 +93,7 @@ class ManyPorts : public ::testing::Test {
     TempDir root;
     std::string ports, settings;
     std::vector<std::unique_ptr<SimProcess>> sims;
+    std::string previousDataHome;
 };
 
 TEST_F(ManyPorts, SixPacedDevicesWrittenAtOnceEachReceiveEveryFrame) {
@@ -160,6 +170,33 @@ TEST_F(ManyPorts, ReadsEachDeviceIntoItsOwnFileAndKeepsAFailedReadsTelegramsApar
     EXPECT_TRUE(Contains(r.err, "COM3: read 20 telegrams (4 system, 4 programs) -> " + out + "/COM3.KDM\n"))
         << r.err;
     EXPECT_TRUE(Contains(r.err, "1 of 3 devices failed\n")) << r.err;
+}
+
+TEST_F(ManyPorts, EachDeviceGetsItsOwnBackupAndTypeCheck) {
+    const std::string file = DeviceFile(3, 2, 4);
+    Spit(root.File("set.KDM"), file);
+    const std::string before = DeviceFile(3, 1, 41);
+    StartDevice(1, before, {}, false);
+    // A device of another type: refused as soon as it names its type, before its parameters are read.
+    StartDevice(2, DumpBuilder("X9Z").Add('a', Value(1)).Add('b', Value(2)).Text(), {}, false);
+
+    const CliResult r = Cli({"write", "--backup", root.File("set.KDM"), "--port", "COM1", "--port", "COM2"});
+
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "COM1: written, 11 frames\n")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "COM2: failed: file type is not device typ; nothing was read or written\n"))
+        << r.err;
+    for (std::size_t i = 0; i < 2; ++i)
+        ASSERT_EQ(sims[i]->Stop(), 0);
+    EXPECT_EQ(ReceivedFrames(ReadWhole(Log(1))), FramesOf(file));
+    EXPECT_TRUE(Contains(ReadWhole(Log(1)), "0D+000000--537")) << "COM1 was not read before the write";
+    // Stopped within the first moment of the read: its programs were never asked for.
+    EXPECT_FALSE(Contains(ReadWhole(Log(2)), "0D+000000--537")) << "COM2 was read although of another type";
+    // The history holds COM1's backup, what the device held before, and its write.
+    const CliResult history = Cli({"history", "--json"});
+    EXPECT_TRUE(Contains(history.out, "\"kind\": \"backup\"")) << history.out;
+    EXPECT_TRUE(Contains(history.out, "\"kind\": \"write\"")) << history.out;
+    EXPECT_FALSE(Contains(history.out, "\"port\": \"COM2\"")) << history.out;
 }
 
 TEST_F(ManyPorts, AllPortsSkipsThoseWithoutADevice) {
