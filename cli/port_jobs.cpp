@@ -303,7 +303,8 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
         bool wrongType = false;
         std::optional<kdm::ReadEngine> reader;
         reader.emplace(context.link, context.clock, observer, scratch.Path() + "/KDM.tmp");
-        // The type is checked as soon as the device names it: a device of another type costs no read.
+        // The type is checked as soon as the device names it: the read of a device of another type ends
+        // in the pause after its first request, before a parameter arrives.
         observer.SetOnIdentified([&](const std::string& text) {
             identification = text.substr(0, text.find('\r'));
             if (!kdm::FileMatchesDevice(identification, fileText)) {
