@@ -54,4 +54,9 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode);
 void RegisterDiff(CLI::App& app, Context& context, int& exitCode);
 void RegisterHistory(CLI::App& app, Context& context, int& exitCode);
 
+// Before parsing: no arguments at all prints the usage on stdout; a first argument that is neither an
+// option nor a command prints "unknown command 'shwo'" and the commands on stderr. Returns the exit
+// status then (kExitUsage), or -1 when the arguments are for the parser.
+int RefuseUnknownCommand(const CLI::App& app, int argc, const char* const* argv);
+
 }  // namespace kdmcli

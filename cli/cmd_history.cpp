@@ -417,6 +417,11 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     return kExitOk;
 }
 
+int RecordBackupInHistory(Context& context, const std::string& deviceText, bool quiet) {
+    return Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(),
+                  kdm::VerifyOutcome::kNotAsked, quiet);
+}
+
 void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
     auto list = std::make_shared<ListOptions>();
     CLI::App* history = app.add_subcommand(

@@ -1,12 +1,16 @@
 // kdmxp-cli read: reads every parameter of the connected device into "KDM.tmp" in the working
 // directory, then saves a byte-identical copy as the data file named with -o.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/cli.h"
 #include "cli/history_cli.h"
+#include "cli/port_jobs.h"
 #include "cli/port_option.h"
+#include "cli/read_sizes.h"
 #include "cli/stop_signals.h"
 #include "cli/transfer_cli.h"
 #include "data/parameter_model.h"
@@ -62,6 +66,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     progress.SetSavePath(options.output);
     progress.SetTempPath(tempPath);
     progress.SetDirectPort(options.port);
+    progress.SetReadSizes(&context.settings);
     kdm::ReadEngine engine(context.link, context.clock, progress, tempPath);
     // The read, its save and its history entry end as they should before a stop ends the command.
     DeferStops keepWhole;
@@ -80,6 +85,8 @@ int RunRead(Context& context, const ReadOptions& options) {
         PrintSearchAttempts(context);
         return kExitFailure;
     }
+    // The next read of this device shows how far it got against this one.
+    RememberReadSize(context.settings, progress.Identification(), engine.StoredTelegrams());
     // Damaged frames carry the same mark as checksum mismatches and are counted among them.
     const std::string damaged = engine.DamagedFrames() > 0
                                     ? " (" + std::to_string(engine.DamagedFrames()) + " damaged on the line)"
@@ -110,14 +117,33 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
         "checksum mismatch or damage (their number goes to stderr) or when the device history is damaged,\n"
         "1 on any failure, 130 when stopped with Ctrl-C or SIGTERM, 129 on SIGHUP (KDM.tmp then keeps\n"
         "what arrived). A missing or read-only directory of FILE is refused before the search.");
-    read->add_option("-o,--output", options->output, "The data file to save (replaced if it exists)")
+    read->add_option("-o,--output", options->output,
+                     "The data file to save (replaced if it exists); with several ports the directory in\n"
+                     "which each device's file is saved as COMn.KDM (the device path's last part for a\n"
+                     "path, NAME.KDM for a port given a --name), created when missing")
         ->required();
-    read->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
-    read->add_option("--port", options->port,
-                     "Use this port alone: COMn or a device path (no scan; several reads can then run at\n"
-                     "once on several ports, each in its own working directory)")
+    read->add_flag("-q,--quiet", options->quiet, "Print nothing but errors (with several ports: failures)");
+    auto selection = std::make_shared<PortSelection>();
+    read->add_option("--port", selection->ports,
+                     "Use this port alone: COMn or a device path (no scan). Given several times, every\n"
+                     "port is read at once into the directory -o names, each read with its own temporary\n"
+                     "file (COMn.tmp there, kept when that read fails)")
         ->type_name("COMn|PATH");
-    read->callback([options, &context, &exitCode] { exitCode = RunRead(context, *options); });
+    read->add_flag("--ports-all", selection->all,
+                   "Read every port where a device answers, all at once (ports without one are skipped)");
+    read->add_option("--name", selection->names,
+                     "The machine's name, once per port as PORT=NAME: the device's file is then NAME.KDM")
+        ->type_name("[PORT=]NAME");
+    read->callback([options, selection, &context, &exitCode] {
+        if (ManyPorts(*selection)) {
+            // A directory the user names for a bench of devices is made when missing.
+            ::mkdir(options->output.c_str(), 0777);
+            exitCode = RunManyReads(context, *selection, ManyReadOptions{options->output, options->quiet});
+            return;
+        }
+        options->port = selection->ports.empty() ? std::string() : selection->ports.front();
+        exitCode = RunRead(context, *options);
+    });
 }
 
 }  // namespace kdmcli

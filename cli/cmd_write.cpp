@@ -10,6 +10,7 @@
 
 #include "cli/cli.h"
 #include "cli/history_cli.h"
+#include "cli/port_jobs.h"
 #include "cli/port_option.h"
 #include "cli/scratch_directory.h"
 #include "cli/transfer_cli.h"
@@ -187,15 +188,30 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
         "First read the device (the same search, the same type check) into the history; when\n"
         "that read fails, or the history cannot keep it, nothing is written. A device of another\n"
         "type is refused before anything is read from it");
-    write->add_flag("-q,--quiet", options->quiet, "Print nothing but errors");
+    write->add_flag("-q,--quiet", options->quiet, "Print nothing but errors (with several ports: failures)");
+    auto selection = std::make_shared<PortSelection>();
     write
-        ->add_option(
-            "--port", options->port,
-            "Use this port alone: COMn or a device path (no scan; --verify reads back through it too)")
+        ->add_option("--port", selection->ports,
+                     "Use this port alone: COMn or a device path (no scan; --verify reads back through it\n"
+                     "too). Given several times, every port is written at once, each with its own search,\n"
+                     "type check, backup and history entry; one line per port shows how far each got")
         ->type_name("COMn|PATH");
-    write->callback([options, &context, &exitCode] {
+    write->add_flag("--ports-all", selection->all,
+                    "Write every port where a device answers, all at once (ports without one are skipped)");
+    write
+        ->add_option("--name", selection->names,
+                     "The machine's name for the history, with several ports once per port as PORT=NAME")
+        ->type_name("[PORT=]NAME");
+    write->callback([options, selection, &context, &exitCode] {
         // "r1" finds the "r1.KDM" a read saved, as the file dialogs do.
         options->file = kdm::ResolveDataFileName(options->file, "KDM");
+        if (ManyPorts(*selection)) {
+            ManyWriteOptions many{options->file, options->verify, options->backup, options->allowSuspect,
+                                  options->quiet};
+            exitCode = RunManyWrites(context, *selection, many);
+            return;
+        }
+        options->port = selection->ports.empty() ? std::string() : selection->ports.front();
         exitCode = RunWrite(context, *options);
     });
 }

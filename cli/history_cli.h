@@ -26,4 +26,8 @@ int RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& 
 // nothing may be written.
 int BackupBeforeWrite(Context& context, const std::string& file, const std::string& port, bool quiet);
 
+// Records `deviceText`, a device read just now on the port of the last search, as a backup entry; the
+// caller has checked that the file to be written is meant for it. Results as RecordInHistory.
+int RecordBackupInHistory(Context& context, const std::string& deviceText, bool quiet);
+
 }  // namespace kdmcli

@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     kdmcli::RegisterDiff(app, context, exitCode);
     kdmcli::RegisterHistory(app, context, exitCode);
 
+    // Nothing to do, or a command that does not exist: say what there is, rather than CLI11's words.
+    if (const int refused = kdmcli::RefuseUnknownCommand(app, argc, argv); refused >= 0) return refused;
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -3,9 +3,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
+#include "cli/read_sizes.h"
 #include "data/strings.h"
 #include "link/waits.h"
 #include "transfer/write_engine.h"
@@ -21,6 +23,12 @@ void PrintLine(const std::string& text) {
 }
 
 constexpr int kBarWidth = 30;
+
+long long SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -89,9 +97,15 @@ void ProgressObserver::Redraw() {
         }
         if (!programNo_.empty()) line += "  program " + programNo_;
         if (!remaining_.empty()) line += "  to transfer " + remaining_;
-    } else {
-        if (!count_.empty()) line += "  telegrams " + count_;
+    } else if (stored_ > 0) {
+        // The records stored so far, a count that goes on from the system block into the programs,
+        // against what the last read of this device brought.
+        line += "  telegrams " + std::to_string(stored_);
+        if (readTotal_ > 0)
+            line += "/" + std::to_string(readTotal_) + "  " +
+                    std::to_string(std::min(100, stored_ * 100 / readTotal_)) + "%";
         if (!programNo_.empty()) line += "  program " + programNo_;
+        line += RemainingText(readTime_.RemainingMs(SteadyMs()));
     }
     // Back to the start of the line and clear it, so a shorter text leaves nothing behind.
     std::fputs("\r\033[K", stderr);
@@ -114,8 +128,14 @@ void ProgressObserver::OnStatus(int stringId) {
 // The frames the write sends are too fast to read on a terminal and too many for a log: the bar shows
 // them.
 
-void ProgressObserver::OnTelegramCount(int count) {
-    count_ = std::to_string(count);
+void ProgressObserver::OnIdentified(const std::string& identification) {
+    identification_ = identification.substr(0, identification.find('\r'));
+    if (readSizes_ != nullptr) readTotal_ = LastReadSize(*readSizes_, identification_);
+}
+
+void ProgressObserver::OnRecordStored(const kdm::ReadCounts& counts) {
+    stored_ = counts.stored;
+    readTime_.Sample(SteadyMs(), stored_, readTotal_);
     Redraw();
 }
 

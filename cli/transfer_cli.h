@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/progress_text.h"
 #include "cli/stop_signals.h"
 #include "link/link.h"
 #include "transfer/observer.h"
@@ -45,7 +46,6 @@ class ProgressObserver final : public kdm::ITransferObserver {
     void OnStatus(int stringId) override;
     void OnSearchPort(int portNumber) override;
     void OnWait(const kdm::WaitNotice& notice) override;
-    void OnTelegramCount(int count) override;
     void OnProgramNumber(const std::string& number) override;
     void OnProgressRange(int low, int high) override;
     void OnProgressPos(int position) override;
@@ -55,6 +55,13 @@ class ProgressObserver final : public kdm::ITransferObserver {
     // A failed acknowledgement is printed (errors always are); a stop is left to the command, which
     // knows what stopped it.
     void OnWriteIncomplete(const kdm::IncompleteWrite& write) override;
+    // A read shows a total and the time to go where the last read of the same device is remembered
+    // here (cli/read_sizes.h); null: the count alone.
+    void SetReadSizes(kdm::ISettingsStore* sizes) { readSizes_ = sizes; }
+    // The device's identification, once it gave it; empty before.
+    const std::string& Identification() const { return identification_; }
+    void OnIdentified(const std::string& identification) override;
+    void OnRecordStored(const kdm::ReadCounts& counts) override;
     // Called when the device search begins, before any port is opened.
     void SetOnSearch(std::function<void()> onSearch) { onSearch_ = std::move(onSearch); }
     void ShowError(const std::string& text) override;
@@ -79,7 +86,6 @@ class ProgressObserver final : public kdm::ITransferObserver {
     int printedStatus_ = 0;
     std::string status_;
     std::string waiting_;  // what an announced wait waits for, shown instead of the status
-    std::string count_;
     std::string programNo_;
     std::string remaining_;
     int rangeHigh_ = 0;
@@ -87,6 +93,11 @@ class ProgressObserver final : public kdm::ITransferObserver {
     bool liveLineOpen_ = false;
     bool allowSuspect_ = false;
     std::function<void()> onSearch_;
+    kdm::ISettingsStore* readSizes_ = nullptr;
+    std::string identification_;
+    int stored_ = 0;  // records the read stored, both blocks together
+    int readTotal_ = 0;
+    RemainingTime readTime_;
 };
 
 // A stop signal during a transfer (cli/stop_signals.h): the handler stops the link, which ends any wait

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -63,6 +64,7 @@ Line::~Line() {
     Unpublish();
     if (master_ >= 0) close(master_);
     if (watch_ >= 0) close(watch_);
+    if (lockFd_ >= 0) close(lockFd_);
 }
 
 std::int64_t Line::NowNs() {
@@ -134,7 +136,26 @@ bool Line::Publish(std::string& reason) {
         reason = dir + ": not a directory";
         return false;
     }
-    linkPath_ = dir + "/COM" + std::to_string(options_.portNumber);
+    const std::string name = "COM" + std::to_string(options_.portNumber);
+    linkPath_ = dir + "/" + name;
+    // A second simulator on a name in use would take the first one's link over, and a tool that has the
+    // port open would talk to one while its user watches the other. The lock goes with the process,
+    // however it ends, so a link left by a crash never blocks the name.
+    const std::string lockPath = dir + "/." + name + ".lock";
+    lockFd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lockFd_ < 0) {
+        reason = SystemError(lockPath);
+        return false;
+    }
+    if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        reason = errno == EWOULDBLOCK ? name + " in " + dir +
+                                            " is in use by another kdmxp-sim: stop that one first, or choose "
+                                            "another --com"
+                                      : SystemError(lockPath);
+        close(lockFd_);
+        lockFd_ = -1;
+        return false;
+    }
     if (lstat(linkPath_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
         reason = linkPath_ + ": exists and is not a symbolic link; not replaced";
         return false;

@@ -106,6 +106,7 @@ class Line {
     std::string slavePath_;
     std::string linkPath_;
     bool published_ = false;
+    int lockFd_ = -1;  // holds the port name for as long as this simulator lives
 
     int watch_ = -1;           // inotify descriptor watching the slave node
     int openers_ = 0;          // programs other than the simulator holding the slave
