@@ -86,7 +86,7 @@ class PortObserver final : public kdm::ITransferObserver {
     bool ChooseSavePath(std::string& path) override;
     bool AskDiscardUnsaved() override { return true; }
     bool ChooseFileToWrite(std::string&) override { return false; }
-    bool AskWriteMarkedRecords(const std::string&) override { return allowSuspect_; }
+    bool AskWriteMarkedRecords(const kdm::WriteCheck&) override { return allowSuspect_; }
 
   private:
     PortBoard& board_;
