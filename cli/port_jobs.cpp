@@ -303,15 +303,15 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
         bool wrongType = false;
         std::optional<kdm::ReadEngine> reader;
         reader.emplace(context.link, context.clock, observer, scratch.Path() + "/KDM.tmp");
-        // The type is checked as soon as the device names it: the read of a device of another type ends
-        // in the pause after its first request, before a parameter arrives.
+        // The type is checked as soon as the device names it: a device of another type is turned away
+        // before anything is read from it.
+        reader->SetDeviceGate([&](const std::string& text) {
+            if (kdm::FileMatchesDevice(text, fileText)) return true;
+            wrongType = true;
+            return false;
+        });
         observer.SetOnIdentified([&](const std::string& text) {
             identification = text.substr(0, text.find('\r'));
-            if (!kdm::FileMatchesDevice(identification, fileText)) {
-                wrongType = true;
-                reader->RequestStop();
-                return;
-            }
             const int total = LastReadSize(context.settings, identification);
             shared.board.Change(index, [total](PortRow& row) { row.total = total; });
         });
