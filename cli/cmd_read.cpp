@@ -21,6 +21,7 @@ struct ReadOptions {
     std::string output;
     bool quiet = false;
     std::string port;
+    std::string machine;
 };
 
 // A file saved with telegrams that cannot be trusted is no clean copy of the device: the exit status tells
@@ -45,6 +46,7 @@ int CheckSavedFile(const std::string& path) {
 
 int RunRead(Context& context, const ReadOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
+    if (CheckMachineName(options.machine) != kExitOk) return kExitUsage;
     // Refused before the device is read rather than after: a FIFO, a device such as /dev/null, a
     // directory or a symbolic link at the name is never replaced.
     std::string unusable;
@@ -93,7 +95,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     // unless the history is damaged: then every later listing would lack this read.
     if (status != kExitFailure &&
         RecordInHistory(context, kdm::HistoryKind::kRead, engine.SavedPath(), kdm::VerifyOutcome::kNotAsked,
-                        options.quiet) == kExitHistoryDamaged)
+                        options.quiet, nullptr, options.machine) == kExitHistoryDamaged)
         return kExitHistoryDamaged;
     return status;
 }
@@ -117,6 +119,10 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
                      "Use this port alone: COMn or a device path (no scan; several reads can then run at\n"
                      "once on several ports, each in its own working directory)")
         ->type_name("COMn|PATH");
+    read->add_option("--name", options->machine,
+                     "The machine's name in the device history (\"Press 7\"), which tells apart devices\n"
+                     "that identify themselves alike")
+        ->type_name("NAME");
     read->callback([options, &context, &exitCode] { exitCode = RunRead(context, *options); });
 }
 

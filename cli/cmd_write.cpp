@@ -31,6 +31,7 @@ struct WriteOptions {
     bool allowSuspect = false;
     bool quiet = false;
     std::string port;
+    std::string machine;
 };
 
 int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watcher) {
@@ -95,8 +96,10 @@ bool WriteWouldSend(const WriteOptions& options) {
 
 int RunWrite(Context& context, const WriteOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
+    if (CheckMachineName(options.machine) != kExitOk) return kExitUsage;
     if (options.backup && WriteWouldSend(options)) {
-        const int backedUp = BackupBeforeWrite(context, options.file, options.port, options.quiet);
+        const int backedUp =
+            BackupBeforeWrite(context, options.file, options.port, options.quiet, options.machine);
         if (backedUp != kExitOk) return backedUp;
     }
     ProgressObserver progress(ChooseProgressMode(options.quiet), true);
@@ -129,7 +132,7 @@ int RunWrite(Context& context, const WriteOptions& options) {
         if (incomplete->end == kdm::WriteEnd::kStopped)
             PrintAlways(StopCause() + ": " + IncompleteSetText(*incomplete));
         RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
-                        options.quiet, &*incomplete);
+                        options.quiet, &*incomplete, options.machine);
         return incomplete->end == kdm::WriteEnd::kStopped ? StopExitCode() : kExitFailure;
     }
     if (engine.Stopped()) {
@@ -144,8 +147,9 @@ int RunWrite(Context& context, const WriteOptions& options) {
     progress.Note("Wrote " + std::to_string(engine.FramesSent()) + " frames from " + options.file);
     // The history shows what went into the device, and whether the device took it.
     if (!options.verify || watcher.Interrupted()) {
-        const int kept = RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
-                                         kdm::VerifyOutcome::kNotAsked, options.quiet);
+        const int kept =
+            RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
+                            options.quiet, nullptr, options.machine);
         if (watcher.Interrupted()) {
             // The whole file went in; the stop came too late to stop anything but the read-back.
             progress.Note("Stopped after the write was complete; not verified");
@@ -155,9 +159,10 @@ int RunWrite(Context& context, const WriteOptions& options) {
     }
     const int verified = Verify(context, options, watcher);
     // A read-back that was stopped did not pass either: the write went in, unconfirmed.
-    const int kept = RecordInHistory(
-        context, kdm::HistoryKind::kWrite, options.file,
-        verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed, options.quiet);
+    const int kept =
+        RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
+                        verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed,
+                        options.quiet, nullptr, options.machine);
     if (verified == kExitOk && kept == kExitHistoryDamaged) return kExitHistoryDamaged;
     return verified;
 }
@@ -191,6 +196,10 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
             "--port", options->port,
             "Use this port alone: COMn or a device path (no scan; --verify reads back through it too)")
         ->type_name("COMn|PATH");
+    write
+        ->add_option("--name", options->machine,
+                     "The machine's name in the device history, for the write's entry and the backup's")
+        ->type_name("NAME");
     write->callback([options, &context, &exitCode] {
         // "r1" finds the "r1.KDM" a read saved, as the file dialogs do.
         options->file = kdm::ResolveDataFileName(options->file, "KDM");
