@@ -9,6 +9,7 @@
 
 #include "transfer/write_engine.h"
 #include "ui/app_services.h"
+#include "ui/machine_name_field.h"
 #include "ui/pictures.h"
 #include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
@@ -64,6 +65,7 @@ CDownload::CDownload(AppServices& services, QWidget* parent)
     statusLine_ = AddControl(kdm::kCtlStatusLine, true);
     statusLine_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(statusLine_, 5, 0, 1, 3);
+    layout->addWidget(AddMachineNameField(state_), 6, 0, 1, 3);
 
     // Present for the keyboard only: Enter ends the write like Cancel, but with OK.
     auto* ok = new QPushButton(QCoreApplication::translate("Transfer", "OK"), this);

@@ -34,7 +34,8 @@ std::string IdentificationOfSet(const kdm::ParameterSet& set) {
 
 kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& contents,
                                    const std::string& port, const std::string& source,
-                                   kdm::HistoryEntry& entry, const kdm::IncompleteWrite* incomplete) {
+                                   kdm::HistoryEntry& entry, const kdm::IncompleteWrite* incomplete,
+                                   const std::string& machine) {
     const kdm::ParameterSet set = kdm::ParseParameterSet(contents).set;
     kdm::HistoryRecord record;
     record.kind = kind;
@@ -45,6 +46,7 @@ kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind
     record.time = kdm::FormatHistoryTime(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
     record.port = port;
     record.source = source;
+    record.name = machine;
     if (incomplete != nullptr) {
         record.ending = kdm::HistoryEnding(incomplete->end);
         record.framesSent = incomplete->framesSent;
@@ -55,7 +57,7 @@ kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind
 
 kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& path,
                                        const std::string& port, kdm::HistoryEntry& entry,
-                                       const kdm::IncompleteWrite* incomplete) {
+                                       const kdm::IncompleteWrite* incomplete, const std::string& machine) {
     std::string text;
     std::string reason;
     long length = 0;
@@ -66,5 +68,5 @@ kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind 
         const std::string directory = kdm::CurrentDirectory();
         if (!directory.empty()) source = directory + "/" + source;
     }
-    return RecordInHistory(history, kind, text, port, source, entry, incomplete);
+    return RecordInHistory(history, kind, text, port, source, entry, incomplete, machine);
 }

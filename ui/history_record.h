@@ -33,12 +33,13 @@ std::string IdentificationOfSet(const kdm::ParameterSet& set);
 
 // Adds an entry of `kind` for the data file text `contents`, found on `port`; `source` is the file it
 // was saved to or written from (empty for a backup); `incomplete` marks a write that ended part-way.
-// `entry` is filled on success.
+// `entry` is filled on success. `machine` names the entry's machine (UTF-8), or is empty.
 kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& contents,
                                    const std::string& port, const std::string& source,
-                                   kdm::HistoryEntry& entry,
-                                   const kdm::IncompleteWrite* incomplete = nullptr);
+                                   kdm::HistoryEntry& entry, const kdm::IncompleteWrite* incomplete = nullptr,
+                                   const std::string& machine = {});
 // The same for the data file at `path`, which becomes the source.
 kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& path,
                                        const std::string& port, kdm::HistoryEntry& entry,
-                                       const kdm::IncompleteWrite* incomplete = nullptr);
+                                       const kdm::IncompleteWrite* incomplete = nullptr,
+                                       const std::string& machine = {});

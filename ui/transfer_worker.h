@@ -28,7 +28,9 @@
 #include "ui/transfer_context.h"
 #include "ui/transfer_controls.h"
 
+class MachineNameField;
 class QLabel;
+class UiState;
 class QProgressBar;
 class QThread;
 class QWidget;
@@ -87,6 +89,12 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // in the history as a backup; when that read fails, the device is of another type than the file or
     // the history cannot keep it, nothing is written.
     void SetBackupBeforeWrite(bool backup) { backup_ = backup; }
+    bool RecordsInHistory() const { return recordHistory_; }
+    kdm::IHistory& History() const { return context_.history; }
+    // From any thread, until the entry is recorded: the machine the history entries (the backup's
+    // too) are named for; empty for none.
+    void SetMachineName(const std::string& name);
+    std::string MachineName() const;
     // True while a write's backup read runs (user-interface thread: as last shown).
     bool BackingUp() const { return backingUpShown_; }
 
@@ -134,6 +142,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
   signals:
     // The conversation is over (user-interface thread); the display shows its final state.
     void finished();
+    // The device identified itself on `port` (user-interface thread).
+    void deviceFound(const QString& port);
 
   private:
     struct Pending {
@@ -177,6 +187,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     std::unique_ptr<kdm::TransferJob> job_;
     bool recordHistory_ = false;
     bool backup_ = false;
+    mutable QMutex nameMutex_;
+    std::string machineName_;
     // The backup read while it runs; guarded by backupMutex_ (a stop may come from any thread).
     QMutex backupMutex_;
     kdm::TransferJob* backupRead_ = nullptr;
@@ -213,6 +225,9 @@ class TransferDialogBase : public QDialog, public ITransferView {
     TransferDialogBase(TransferContext context, TransferWorker::Job job, QWidget* parent);
     ~TransferDialogBase() override;
 
+    // The machine name field; null in a window without one.
+    MachineNameField* MachineName() const { return machineName_; }
+
     // Texts as shown (tests, screenshots).
     QString StatusText() const;
     QString ControlText(int controlId) const;
@@ -241,12 +256,18 @@ class TransferDialogBase : public QDialog, public ITransferView {
 
     // A label for control `controlId`, with the look of a sunken static field when `framed`.
     QLabel* AddControl(int controlId, bool framed);
+    // The optional machine name of the history entries, shown while the job records in the history;
+    // the name given is remembered for the port the device was found on.
+    MachineNameField* AddMachineNameField(UiState& state);
     QLabel* statusLine_ = nullptr;
     QProgressBar* progress_ = nullptr;
 
   private:
     void Stop(kdm::StopCommand command);
     void OnWorkerFinished();
+    MachineNameField* machineName_ = nullptr;
+    UiState* state_ = nullptr;
+    QString foundPort_;
 
     TransferWorker* worker_;
     std::map<int, QLabel*> controls_;
