@@ -321,7 +321,7 @@ int RunDiff(Context& context, const DiffOptions& options) {
     }
     kdm::HistoryEntry older;
     if (options.second.empty()) {
-        // One entry: what changed since the entry before it of the same device, on any laptop.
+        // One entry: what changed since the entry before it of the same machine, on any laptop.
         std::vector<kdm::HistoryEntry> entries;
         found = context.history.List(entries);
         const kdm::HistoryEntry* previous =
@@ -331,9 +331,10 @@ int RunDiff(Context& context, const DiffOptions& options) {
             return kDiffTrouble;
         }
         if (previous == nullptr) {
-            std::fprintf(stderr,
-                         "Entry %s is the first of device %s: there is nothing before it to compare with\n",
-                         newer.ShortId().c_str(), newer.device.c_str());
+            const std::string of =
+                newer.name.empty() ? "device " + newer.device : "machine \"" + newer.name + "\"";
+            std::fprintf(stderr, "Entry %s is the first of %s: there is nothing before it to compare with\n",
+                         newer.ShortId().c_str(), of.c_str());
             return kDiffTrouble;
         }
         older = *previous;
@@ -621,7 +622,7 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
     CLI::App* diff = history->add_subcommand(
         "diff",
         "Compare two entries parameter by parameter, as kdmxp-cli diff does (ENTRY2 is B); with one\n"
-        "ENTRY, compare the entry before it of the same device (A) with it (B). Exit status 0 the same,\n"
+        "ENTRY, compare the entry before it of the same machine (A) with it (B). Exit status 0 the same,\n"
         "1 different, 2 trouble (no such entry, nothing before it)");
     diff->add_option("ENTRY", compare->first, "An entry id, or 4 or more of its first hex digits")
         ->required();

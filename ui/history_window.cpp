@@ -403,10 +403,14 @@ void HistoryWindow::ApplyFilter() {
         const int row = static_cast<int>(entry - entries_.data());
         if (!RowShown(row)) table_->clearSelection();
     }
-    if (!text.isEmpty())
+    if (!text.isEmpty()) {
         status_->setText(QCoreApplication::translate("History", "%1 of %2 shown")
                              .arg(EntriesText(shown))
                              .arg(static_cast<int>(entries_.size())));
+    } else if (filtered_) {
+        status_->setText(EntriesText(static_cast<int>(entries_.size())));
+    }
+    filtered_ = !text.isEmpty();
     UpdateButtons();
 }
 

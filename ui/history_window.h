@@ -122,6 +122,7 @@ class HistoryWindow final : public QDialog {
     QPushButton* close_;
     QTemporaryDir scratch_;
     bool hasRemote_ = false;
+    bool filtered_ = false;  // the status line counts the rows the filter left
     std::unique_ptr<QThread> syncThread_;
     // Written by the sync thread, read once it has finished.
     kdm::SyncReport report_;

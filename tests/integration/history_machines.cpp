@@ -103,6 +103,16 @@ TEST_F(HistoryMachines, BlameTracesEachChangedValueToTheReadThatBroughtItAndName
             }
     }
 
+    // The entry before one is of its machine: Press 8, read last, stands before no Press 7 entry.
+    const CliResult before = Cli(kLaptopA, {"history", "diff", third, "--format", "json"});
+    EXPECT_EQ(before.exitCode, 1) << before.err;
+    const nlohmann::json compared = nlohmann::json::parse(before.out, nullptr, false);
+    ASSERT_FALSE(compared.is_discarded()) << before.out;
+    EXPECT_EQ(compared["entryA"]["id"], second);
+    const CliResult alone = Cli(kLaptopA, {"history", "diff", other});
+    EXPECT_EQ(alone.exitCode, 2);
+    EXPECT_NE(alone.err.find("is the first of machine \"Press 8\""), std::string::npos) << alone.err;
+
     // The people's table names each entry's short id and the machine.
     const CliResult text = Cli(kLaptopA, {"history", "blame", "Press 7"});
     ASSERT_EQ(text.exitCode, 0) << text.err;
