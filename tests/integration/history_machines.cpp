@@ -122,6 +122,27 @@ TEST_F(HistoryMachines, BlameTracesEachChangedValueToTheReadThatBroughtItAndName
     EXPECT_EQ(text.out.find(other.substr(0, 12)), std::string::npos) << text.out;
 }
 
+TEST_F(HistoryMachines, AValueThatArrivedWithAWrongChecksumStartsItsRunAndIsMarked) {
+    const std::string clean = ReadAs(kLaptopA, Press(2, 11), "Press 9");
+    sim.Stop();
+    // One system telegram of the second read arrives damaged; its value is the same as before.
+    StartSimWith(Press(2, 11), {"--bad-checksum", "4"});
+    const CliResult read = Cli(kLaptopA, {"read", "-q", "--name", "Press 9", "-o", work + "/bad.KDM"});
+    ASSERT_EQ(read.exitCode, 2) << read.err;  // saved, with a telegram that cannot be trusted
+    const std::string suspect = ListJson(kLaptopA)["entries"][0]["id"];
+
+    int marked = 0;
+    const nlohmann::json blame = Blame(kLaptopA, "Press 9");
+    for (const nlohmann::json& parameter : blame["parameters"]) {
+        const bool flagged = parameter["suspect"].get<bool>();
+        marked += flagged ? 1 : 0;
+        EXPECT_EQ(parameter["since"]["entry"], flagged ? suspect : clean) << parameter.dump();
+    }
+    EXPECT_EQ(marked, 1) << blame.dump(1);
+    const CliResult text = Cli(kLaptopA, {"history", "blame", "Press 9"});
+    EXPECT_NE(text.out.find(" !!!"), std::string::npos) << text.out;
+}
+
 TEST_F(HistoryMachines, NoSuchMachineAndABadNameAreRefusedWithTheReason) {
     ReadAs(kLaptopA, Press(2, 11), "Press 7");
     const struct {
