@@ -312,6 +312,8 @@ bool TransferWorker::OnUiThread(const std::function<void()>& call) {
 }
 
 void TransferWorker::OnStatus(int stringId) {
+    // A write's search says it found the device by going on to check the file against it.
+    if (kind_ == Job::kWrite && stringId == kdm::sid::kCheckingFile) TellDeviceFound();
     QString text = ui_language::Text(stringId);
     if (stringId == kdm::sid::kTerminated) text = TerminatedText(mismatches_);
     status_ = text;
@@ -363,6 +365,10 @@ void TransferWorker::OnProgressPos(int position) {
 void TransferWorker::OnIdentified(const std::string& identification) {
     // As the temporary file's first record, up to its terminator.
     identification_ = identification.substr(0, identification.find('\r'));
+    TellDeviceFound();
+}
+
+void TransferWorker::TellDeviceFound() {
     const QString port = QString::fromLocal8Bit(FoundPortOf(context_.link));
     QMetaObject::invokeMethod(
         this, [this, port] { emit deviceFound(port); }, Qt::QueuedConnection);

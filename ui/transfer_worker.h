@@ -172,6 +172,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     void RecordEntry(kdm::HistoryKind kind, const std::string& path,
                      const kdm::IncompleteWrite* incomplete = nullptr);
     void OnThreadFinished();
+    // Worker side: emits deviceFound with the port the last search found the device on.
+    void TellDeviceFound();
     // Worker side: note a change and post one apply call if none is on its way.
     template <typename Change>
     void Update(Change change);

@@ -456,6 +456,35 @@ TEST_F(HistoryFixture, TheReadWindowNamesTheMachineAndOffersTheNameAgainOnlyAsAP
     EXPECT_EQ(App().State().MachineNameOnPort(QStringLiteral("COM3")), QStringLiteral("Press 7"));
 }
 
+TEST_F(HistoryFixture, TheWriteWindowOffersTheNameLastUsedOnThePortAndUsesItOnlyWhenTaken) {
+    ASSERT_TRUE(SetBackupBeforeWriteEnabled(App().settings, false));
+    App().State().SetMachineNameOnPort(QStringLiteral("COM3"), QStringLiteral("Press 7"));
+    StartSim({});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P", 2));
+    const struct {
+        bool take;
+        std::string recorded;
+    } cases[] = {{false, ""}, {true, "Press 7"}};
+    std::size_t writes = 0;
+    for (const auto& c : cases) {
+        QString offered;
+        // The write's last box: the device was found long before, and its entry is not kept yet.
+        guitest::BoxWatcher watcher([&](QWidget* box) {
+            if (auto* write = qobject_cast<CDownload*>(box->parentWidget()); write && write->MachineName()) {
+                offered = write->MachineName()->Proposal();
+                if (c.take) write->MachineName()->TakeProposal();
+            }
+            guitest::Reject(box);
+        });
+        RunWriteDialog(App(), nullptr, WriteHooks(file));
+        EXPECT_EQ(offered, QStringLiteral("Press 7")) << c.take;
+        const std::vector<kdm::HistoryEntry> entries = Entries();
+        ASSERT_EQ(entries.size(), ++writes);
+        EXPECT_EQ(entries[0].name, c.recorded) << c.take;
+    }
+}
+
 TEST_F(HistoryFixture, TheWindowShowsFiltersAndRenamesMachinesAndTellsEachParametersStory) {
     kdm::HistoryEntry first, second, other, unnamed;
     const auto record = [this](const std::string& contents, const std::string& machine,
