@@ -36,8 +36,7 @@ QString FromBytes(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Entries shown in the order of the list, and the sets they hold; false (`why` set) when one cannot be
-// read.
+// The parameter sets of `entries`, in their order; false (`why` set) when one cannot be read.
 bool ReadSets(kdm::IHistory& history, const std::vector<kdm::HistoryEntry>& entries,
               std::vector<kdm::ParameterSet>& sets, std::string& why) {
     for (const kdm::HistoryEntry& entry : entries) {
