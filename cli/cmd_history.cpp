@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -24,6 +26,7 @@
 #include "data/dump.h"
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
+#include "data/parameter_story.h"
 #include "data/strings.h"
 #include "files/data_file.h"
 #include "transfer/read_engine.h"
@@ -65,7 +68,8 @@ kdm::WriteEnding EndingOf(const kdm::IncompleteWrite& write) {
 // Adds the entry for text already in memory: kExitOk, or (the reason on stderr) kExitFailure or
 // kExitHistoryDamaged.
 int Record(Context& context, kdm::HistoryKind kind, const std::string& text, const std::string& source,
-           kdm::VerifyOutcome verify, bool quiet, const kdm::IncompleteWrite* incomplete = nullptr) {
+           kdm::VerifyOutcome verify, bool quiet, const kdm::IncompleteWrite* incomplete,
+           const std::string& machine) {
     const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
     kdm::HistoryRecord record;
     record.kind = kind;
@@ -76,6 +80,7 @@ int Record(Context& context, kdm::HistoryKind kind, const std::string& text, con
     record.port = FoundPort(context);
     record.source = source;
     record.verify = verify;
+    record.name = machine;
     if (incomplete != nullptr) {
         record.ending = EndingOf(*incomplete);
         record.framesSent = incomplete->framesSent;
@@ -90,9 +95,10 @@ int Record(Context& context, kdm::HistoryKind kind, const std::string& text, con
         return result.damaged ? kExitHistoryDamaged : kExitFailure;
     }
     if (!quiet)
-        std::fprintf(stderr, "History: %s%s entry %s for device %s\n",
+        std::fprintf(stderr, "History: %s%s entry %s for device %s%s\n",
                      entry.Incomplete() ? "incomplete " : "", std::string(kdm::HistoryKindName(kind)).c_str(),
-                     entry.ShortId().c_str(), entry.device.c_str());
+                     entry.ShortId().c_str(), entry.device.c_str(),
+                     entry.name.empty() ? "" : (" (machine \"" + entry.name + "\")").c_str());
     return kExitOk;
 }
 
@@ -103,11 +109,31 @@ struct ListOptions {
     std::string device;
 };
 
-// "2026-12-08T09:14:03.250Z" as "2026-12-08 09:14:03".
 std::string ShownTime(const std::string& time) {
-    std::string shown = time.substr(0, 19);
-    if (shown.size() > 10 && shown[10] == 'T') shown[10] = ' ';
-    return shown;
+    return kdm::ShownHistoryTime(time);
+}
+
+// Columns on screen of a UTF-8 text (names are typed text: one column a character).
+std::size_t Columns(const std::string& utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+std::string PaddedText(const std::string& text, std::size_t width) {
+    const std::size_t columns = Columns(text);
+    return columns >= width ? text + " " : text + std::string(width - columns, ' ');
+}
+
+nlohmann::ordered_json NameJson(const std::string& name) {
+    if (name.empty()) return nullptr;
+    return name;
+}
+
+// JSON of texts that came from other laptops: a byte that is no UTF-8 never stops the output.
+std::string Dumped(const nlohmann::ordered_json& json, int indent = -1) {
+    return json.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string Padded(const std::string& text, std::size_t width) {
@@ -121,6 +147,7 @@ nlohmann::ordered_json EntryJson(const kdm::HistoryEntry& entry, const std::stri
         {"time", entry.time},
         {"kind", kdm::HistoryKindName(entry.kind)},
         {"device", entry.device},
+        {"name", NameJson(entry.name)},
         {"deviceType", entry.deviceType},
         {"identification", Latin1ToUtf8(entry.identification)},
         {"host", Latin1ToUtf8(entry.host)},
@@ -150,7 +177,7 @@ int RunList(Context& context, const ListOptions& options) {
         std::fprintf(stderr, "%s\n", listed.reason.c_str());
         return kExitHistoryDamaged;
     }
-    if (!options.device.empty()) entries = kdm::EntriesOfDevice(entries, options.device);
+    if (!options.device.empty()) entries = kdm::EntriesNamedOrOfDevice(entries, options.device);
     const std::string& location = context.history.Location();
     if (options.json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -160,22 +187,31 @@ int RunList(Context& context, const ListOptions& options) {
                                                  {"version", 1},
                                                  {"location", location},
                                                  {"entries", std::move(list)}};
-        std::printf("%s\n", document.dump(2).c_str());
+        std::printf("%s\n", Dumped(document, 2).c_str());
         return kExitOk;
     }
     if (entries.empty()) {
         std::fprintf(stderr, "No entries%s in the history (%s)\n",
-                     options.device.empty() ? "" : (" of device " + options.device).c_str(),
+                     options.device.empty() ? "" : (" of machine or device " + options.device).c_str(),
                      location.c_str());
         return kExitOk;
     }
-    std::string out = Padded("ENTRY", 13) + Padded("TIME (UTC)", 20) + Padded("KIND", 7) +
-                      Padded("DEVICE", 16) + Padded("HOST", 16) + Padded("USER", 12) + "PORT\n";
+    // The machine column appears once a machine has a name: a history without any lists as it always did.
+    std::size_t nameWidth = 0;
+    for (const kdm::HistoryEntry& entry : entries)
+        if (!entry.name.empty()) nameWidth = std::max<std::size_t>({nameWidth, 8, Columns(entry.name) + 2});
+    const auto nameCell = [nameWidth](const std::string& text) {
+        return nameWidth == 0 ? std::string() : PaddedText(text, nameWidth);
+    };
+    std::string out = Padded("ENTRY", 13) + Padded("TIME (" + std::string(kdm::kHistoryTimeZone) + ")", 20) +
+                      Padded("KIND", 7) + Padded("DEVICE", 16) + nameCell("MACHINE") + Padded("HOST", 16) +
+                      Padded("USER", 12) + "PORT\n";
     for (const kdm::HistoryEntry& entry : entries) {
         std::string kind(kdm::HistoryKindName(entry.kind));
         std::string line = Padded(entry.ShortId(), 13) + Padded(ShownTime(entry.time), 20) + Padded(kind, 7) +
-                           Padded(entry.device, 16) + Padded(Latin1ToUtf8(entry.host), 16) +
-                           Padded(Latin1ToUtf8(entry.user), 12) + Latin1ToUtf8(entry.port);
+                           Padded(entry.device, 16) + nameCell(entry.name.empty() ? "-" : entry.name) +
+                           Padded(Latin1ToUtf8(entry.host), 16) + Padded(Latin1ToUtf8(entry.user), 12) +
+                           Latin1ToUtf8(entry.port);
         if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
             line += std::string(entry.port.empty() ? "" : " ") + "(verify " +
                     std::string(kdm::VerifyOutcomeName(entry.verify)) + ")";
@@ -287,7 +323,7 @@ int RunDiff(Context& context, const DiffOptions& options) {
     }
     kdm::HistoryEntry older;
     if (options.second.empty()) {
-        // One entry: what changed since the entry before it of the same device, on any laptop.
+        // One entry: what changed since the entry before it of the same machine, on any laptop.
         std::vector<kdm::HistoryEntry> entries;
         found = context.history.List(entries);
         const kdm::HistoryEntry* previous =
@@ -297,9 +333,10 @@ int RunDiff(Context& context, const DiffOptions& options) {
             return kDiffTrouble;
         }
         if (previous == nullptr) {
-            std::fprintf(stderr,
-                         "Entry %s is the first of device %s: there is nothing before it to compare with\n",
-                         newer.ShortId().c_str(), newer.device.c_str());
+            const std::string of =
+                newer.name.empty() ? "device " + newer.device : "machine \"" + newer.name + "\"";
+            std::fprintf(stderr, "Entry %s is the first of %s: there is nothing before it to compare with\n",
+                         newer.ShortId().c_str(), of.c_str());
             return kDiffTrouble;
         }
         older = *previous;
@@ -336,20 +373,163 @@ int RunDiff(Context& context, const DiffOptions& options) {
     return diff.Same() ? kDiffSame : kDiffDifferent;
 }
 
+// --- history name ---
+
+struct NameOptions {
+    std::string entry;
+    std::string name;
+    bool only = false;
+};
+
+int RunName(Context& context, const NameOptions& options) {
+    if (CheckMachineName(options.name) != kExitOk) return kExitUsage;
+    kdm::HistoryEntry entry;
+    const kdm::HistoryResult named =
+        context.history.Name(options.entry, options.name, !options.only, NowText(), entry);
+    if (!named.ok) {
+        std::fprintf(stderr, "%s\n", named.reason.c_str());
+        return named.damaged ? kExitHistoryDamaged : kExitFailure;
+    }
+    std::fprintf(stderr, "Entry %s (device %s) belongs to machine \"%s\"\n", entry.ShortId().c_str(),
+                 entry.device.c_str(), entry.name.c_str());
+    return kExitOk;
+}
+
+// --- history blame ---
+
+inline constexpr int kBlameTrouble = 2;
+
+struct BlameOptions {
+    std::string machine;
+    std::string format = "text";
+};
+
+nlohmann::ordered_json SinceJson(const kdm::HistoryEntry& entry) {
+    return {{"entry", entry.id},
+            {"time", entry.time},
+            {"kind", kdm::HistoryKindName(entry.kind)},
+            {"user", Latin1ToUtf8(entry.user)},
+            {"host", Latin1ToUtf8(entry.host)}};
+}
+
+std::string BlameText(const std::string& machine, const std::vector<kdm::HistoryEntry>& entries,
+                      const std::vector<kdm::StoryCell>& cells) {
+    using Row = std::array<std::string, 9>;
+    std::vector<Row> rows;
+    rows.push_back({"BLOCK", "PROGRAM", "LETTER", "NAME", "VALUE", "SINCE",
+                    "TIME (" + std::string(kdm::kHistoryTimeZone) + ")", "KIND", "BY"});
+    for (const kdm::StoryCell& cell : cells) {
+        const kdm::HistoryEntry& since = entries[cell.since];
+        const bool system = cell.block == kdm::DiffBlock::kSystem;
+        std::string program;
+        if (!system) program = cell.program ? std::to_string(*cell.program) : Latin1ToUtf8(cell.programText);
+        std::string value = cell.value.empty() ? std::string("(blank)") : Latin1ToUtf8(cell.value);
+        if (cell.flagged) value += kdm::kMismatchMark;
+        rows.push_back({system ? "system" : "program", program, Latin1ToUtf8(cell.letter),
+                        Latin1ToUtf8(cell.name), value, since.ShortId(), ShownTime(since.time),
+                        std::string(kdm::HistoryKindName(since.kind)),
+                        Latin1ToUtf8(since.user) + "@" + Latin1ToUtf8(since.host)});
+    }
+    std::array<std::size_t, 9> widths{};
+    for (const Row& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], Columns(row[i]));
+    std::string out = "Machine " + machine + ": " + std::to_string(entries.size()) +
+                      (entries.size() == 1 ? " entry" : " entries") + ", the newest " +
+                      entries.front().ShortId() + "\n\n";
+    for (const Row& row : rows) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            line += i + 1 == row.size() ? row[i] : PaddedText(row[i], widths[i] + 1);
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line + "\n";
+    }
+    const auto flagged =
+        std::count_if(cells.begin(), cells.end(), [](const kdm::StoryCell& c) { return c.flagged; });
+    if (flagged > 0)
+        out += "\n" + std::to_string(flagged) + " value(s) marked" + std::string(kdm::kMismatchMark) +
+               ": a telegram that cannot be trusted ended the run there, or holds the value now\n";
+    return out;
+}
+
+int RunBlame(Context& context, const BlameOptions& options) {
+    std::vector<kdm::HistoryEntry> all;
+    const kdm::HistoryResult listed = context.history.List(all);
+    if (!listed.ok) {
+        std::fprintf(stderr, "%s\n", listed.reason.c_str());
+        return kBlameTrouble;
+    }
+    const std::vector<kdm::HistoryEntry> entries = kdm::EntriesOfMachine(all, options.machine);
+    if (entries.empty()) {
+        const bool named = !kdm::EntriesNamedOrOfDevice(all, options.machine).empty();
+        std::fprintf(stderr, "No machine \"%s\" in the history (%s)%s\n", options.machine.c_str(),
+                     context.history.Location().c_str(),
+                     named ? ": every entry of that device belongs to a named machine (kdmxp-cli history "
+                             "--device lists them)"
+                           : "");
+        return kBlameTrouble;
+    }
+    std::vector<kdm::ParameterSet> sets;
+    sets.reserve(entries.size());
+    for (const kdm::HistoryEntry& entry : entries) {
+        std::string text;
+        const kdm::HistoryResult read = context.history.ReadContents(entry, text);
+        if (!read.ok) {
+            std::fprintf(stderr, "%s\n", read.reason.c_str());
+            return kBlameTrouble;
+        }
+        sets.push_back(kdm::ParseParameterSet(text).set);
+    }
+    const std::vector<kdm::StoryCell> cells = kdm::ParameterStory(sets);
+    if (options.format == "json") {
+        nlohmann::ordered_json parameters = nlohmann::ordered_json::array();
+        for (const kdm::StoryCell& cell : cells) {
+            const bool system = cell.block == kdm::DiffBlock::kSystem;
+            parameters.push_back({{"block", system ? "system" : "program"},
+                                  {"program", cell.program ? nlohmann::ordered_json(*cell.program) : nullptr},
+                                  {"letter", Latin1ToUtf8(cell.letter)},
+                                  {"name", Latin1ToUtf8(cell.name)},
+                                  {"value", Latin1ToUtf8(cell.value)},
+                                  {"since", SinceJson(entries[cell.since])},
+                                  {"suspect", cell.flagged}});
+        }
+        const nlohmann::ordered_json document = {{"format", "kdmxp-blame"},
+                                                 {"version", 1},
+                                                 {"device", options.machine},
+                                                 {"entries", entries.size()},
+                                                 {"parameters", std::move(parameters)}};
+        std::printf("%s\n", Dumped(document).c_str());
+    } else {
+        std::fputs(BlameText(options.machine, entries, cells).c_str(), stdout);
+    }
+    std::fflush(stdout);
+    return kExitOk;
+}
+
 }  // namespace
 
+int CheckMachineName(const std::string& machine) {
+    std::string why;
+    if (machine.empty() || kdm::ValidMachineName(machine, why)) return kExitOk;
+    std::fprintf(stderr, "--name: %s\n", why.c_str());
+    return kExitUsage;
+}
+
 int RecordInHistory(Context& context, kdm::HistoryKind kind, const std::string& path,
-                    kdm::VerifyOutcome verify, bool quiet, const kdm::IncompleteWrite* incomplete) {
+                    kdm::VerifyOutcome verify, bool quiet, const kdm::IncompleteWrite* incomplete,
+                    const std::string& machine) {
     std::string text, reason;
     long length = 0;
     if (!kdm::ReadWholeFile(path, text, length, reason)) {
         std::fprintf(stderr, "Not kept in the history: %s\n", reason.c_str());
         return kExitFailure;
     }
-    return Record(context, kind, text, AbsolutePath(path), verify, quiet, incomplete);
+    return Record(context, kind, text, AbsolutePath(path), verify, quiet, incomplete, machine);
 }
 
-int BackupBeforeWrite(Context& context, const std::string& file, const std::string& port, bool quiet) {
+int BackupBeforeWrite(Context& context, const std::string& file, const std::string& port, bool quiet,
+                      const std::string& machine) {
     std::string fileText, reason;
     long length = 0;
     if (!kdm::ReadWholeFile(file, fileText, length, reason)) {
@@ -405,7 +585,7 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
         return kExitFailure;
     }
     const int kept = Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(),
-                            kdm::VerifyOutcome::kNotAsked, quiet);
+                            kdm::VerifyOutcome::kNotAsked, quiet, nullptr, machine);
     if (kept != kExitOk) {
         std::fprintf(stderr, "Backup: the history did not take it; nothing was written\n");
         return kept;
@@ -417,9 +597,10 @@ int BackupBeforeWrite(Context& context, const std::string& file, const std::stri
     return kExitOk;
 }
 
-int RecordBackupInHistory(Context& context, const std::string& deviceText, bool quiet) {
+int RecordBackupInHistory(Context& context, const std::string& deviceText, bool quiet,
+                          const std::string& machine) {
     return Record(context, kdm::HistoryKind::kBackup, deviceText, std::string(),
-                  kdm::VerifyOutcome::kNotAsked, quiet);
+                  kdm::VerifyOutcome::kNotAsked, quiet, nullptr, machine);
 }
 
 void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
@@ -434,8 +615,9 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
     history->add_flag("--json", list->json, "Print the entries as one JSON document");
     history
         ->add_option("--device", list->device,
-                     "Only the entries of this device (as the DEVICE column shows it)")
-        ->type_name("ID");
+                     "Only the entries of this machine or device: a machine's name (the MACHINE column),\n"
+                     "or a device id (the DEVICE column), which lists the named machines of that device too")
+        ->type_name("NAME|ID");
     history->require_subcommand(0, 1);
 
     auto url = std::make_shared<std::string>();
@@ -458,7 +640,7 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
     CLI::App* diff = history->add_subcommand(
         "diff",
         "Compare two entries parameter by parameter, as kdmxp-cli diff does (ENTRY2 is B); with one\n"
-        "ENTRY, compare the entry before it of the same device (A) with it (B). Exit status 0 the same,\n"
+        "ENTRY, compare the entry before it of the same machine (A) with it (B). Exit status 0 the same,\n"
         "1 different, 2 trouble (no such entry, nothing before it)");
     diff->add_option("ENTRY", compare->first, "An entry id, or 4 or more of its first hex digits")
         ->required();
@@ -468,6 +650,34 @@ void RegisterHistory(CLI::App& app, Context& context, int& exitCode) {
                      "json: the object of kdmxp-cli diff, with \"entryA\" and \"entryB\" added")
         ->check(CLI::IsMember({"text", "json"}));
     diff->callback([compare, &context, &exitCode] { exitCode = RunDiff(context, *compare); });
+
+    auto naming = std::make_shared<NameOptions>();
+    CLI::App* name = history->add_subcommand(
+        "name",
+        "Name the machine of an entry, or rename it: every entry of the machine takes the new name\n"
+        "(with --only, that entry alone). The naming is an entry of its own, shared by sync; the latest\n"
+        "naming wins on every laptop");
+    name->add_option("ENTRY", naming->entry, "An entry id, or 4 or more of its first hex digits")->required();
+    name->add_option("NAME", naming->name, "The machine's name (\"Press 7\")")->required();
+    name->add_flag("--only", naming->only, "Name this entry alone (it was given another machine's name)");
+    name->callback([naming, &context, &exitCode] { exitCode = RunName(context, *naming); });
+
+    auto story = std::make_shared<BlameOptions>();
+    CLI::App* blame = history->add_subcommand(
+        "blame",
+        "For every parameter of a machine's newest entry, its value and the entry since which it holds\n"
+        "it (the oldest of an unbroken run of that value): entry, time, kind, user and host. A value\n"
+        "that cannot be trusted on either side of a step counts as a change and is marked. Exit status\n"
+        "0, 2 for no such machine or an unreadable history");
+    blame->add_option("NAME", story->machine, "A machine's name, or the device id of unnamed entries")
+        ->required();
+    blame
+        ->add_option(
+            "--format", story->format,
+            "text (default): a table;\n"
+            "json: {\"format\":\"kdmxp-blame\",\"version\":1,\"device\",\"entries\",\"parameters\":[...]}")
+        ->check(CLI::IsMember({"text", "json"}));
+    blame->callback([story, &context, &exitCode] { exitCode = RunBlame(context, *story); });
 
     history->callback([history, list, &context, &exitCode] {
         if (history->get_subcommands().empty()) exitCode = RunList(context, *list);

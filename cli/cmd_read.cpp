@@ -25,6 +25,7 @@ struct ReadOptions {
     std::string output;
     bool quiet = false;
     std::string port;
+    std::string machine;
 };
 
 // A file saved with telegrams that cannot be trusted is no clean copy of the device: the exit status tells
@@ -49,6 +50,7 @@ int CheckSavedFile(const std::string& path) {
 
 int RunRead(Context& context, const ReadOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
+    if (CheckMachineName(options.machine) != kExitOk) return kExitUsage;
     // Refused before the device is read rather than after: a FIFO, a device such as /dev/null, a
     // directory or a symbolic link at the name is never replaced.
     std::string unusable;
@@ -100,7 +102,7 @@ int RunRead(Context& context, const ReadOptions& options) {
     // unless the history is damaged: then every later listing would lack this read.
     if (status != kExitFailure &&
         RecordInHistory(context, kdm::HistoryKind::kRead, engine.SavedPath(), kdm::VerifyOutcome::kNotAsked,
-                        options.quiet) == kExitHistoryDamaged)
+                        options.quiet, nullptr, options.machine) == kExitHistoryDamaged)
         return kExitHistoryDamaged;
     return status;
 }
@@ -131,8 +133,11 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
         ->type_name("COMn|PATH");
     read->add_flag("--ports-all", selection->all,
                    "Read every port where a device answers, all at once (ports without one are skipped)");
-    read->add_option("--name", selection->names,
-                     "The machine's name, once per port as PORT=NAME: the device's file is then NAME.KDM")
+    read->add_option(
+            "--name", selection->names,
+            "The machine's name in the device history (\"Press 7\"), which tells apart devices that\n"
+            "identify themselves alike; with several ports once per port as PORT=NAME, the\n"
+            "device's file then being NAME.KDM")
         ->type_name("[PORT=]NAME");
     read->callback([options, selection, &context, &exitCode] {
         if (ManyPorts(*selection)) {
@@ -142,6 +147,12 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
             return;
         }
         options->port = selection->ports.empty() ? std::string() : selection->ports.front();
+        std::string reason;
+        if (!NameForOnePort(*selection, options->machine, reason)) {
+            std::fprintf(stderr, "%s\n", reason.c_str());
+            exitCode = kExitUsage;
+            return;
+        }
         exitCode = RunRead(context, *options);
     });
 }

@@ -32,6 +32,7 @@ struct WriteOptions {
     bool allowSuspect = false;
     bool quiet = false;
     std::string port;
+    std::string machine;
 };
 
 int Verify(Context& context, const WriteOptions& options, InterruptWatcher& watcher) {
@@ -96,8 +97,10 @@ bool WriteWouldSend(const WriteOptions& options) {
 
 int RunWrite(Context& context, const WriteOptions& options) {
     if (!UseDirectPort(context, options.port)) return kExitUsage;
+    if (CheckMachineName(options.machine) != kExitOk) return kExitUsage;
     if (options.backup && WriteWouldSend(options)) {
-        const int backedUp = BackupBeforeWrite(context, options.file, options.port, options.quiet);
+        const int backedUp =
+            BackupBeforeWrite(context, options.file, options.port, options.quiet, options.machine);
         if (backedUp != kExitOk) return backedUp;
     }
     ProgressObserver progress(ChooseProgressMode(options.quiet), true);
@@ -130,7 +133,7 @@ int RunWrite(Context& context, const WriteOptions& options) {
         if (incomplete->end == kdm::WriteEnd::kStopped)
             PrintAlways(StopCause() + ": " + IncompleteSetText(*incomplete));
         RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
-                        options.quiet, &*incomplete);
+                        options.quiet, &*incomplete, options.machine);
         return incomplete->end == kdm::WriteEnd::kStopped ? StopExitCode() : kExitFailure;
     }
     if (engine.Stopped()) {
@@ -145,8 +148,9 @@ int RunWrite(Context& context, const WriteOptions& options) {
     progress.Note("Wrote " + std::to_string(engine.FramesSent()) + " frames from " + options.file);
     // The history shows what went into the device, and whether the device took it.
     if (!options.verify || watcher.Interrupted()) {
-        const int kept = RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
-                                         kdm::VerifyOutcome::kNotAsked, options.quiet);
+        const int kept =
+            RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, kdm::VerifyOutcome::kNotAsked,
+                            options.quiet, nullptr, options.machine);
         if (watcher.Interrupted()) {
             // The whole file went in; the stop came too late to stop anything but the read-back.
             progress.Note("Stopped after the write was complete; not verified");
@@ -156,9 +160,10 @@ int RunWrite(Context& context, const WriteOptions& options) {
     }
     const int verified = Verify(context, options, watcher);
     // A read-back that was stopped did not pass either: the write went in, unconfirmed.
-    const int kept = RecordInHistory(
-        context, kdm::HistoryKind::kWrite, options.file,
-        verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed, options.quiet);
+    const int kept =
+        RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
+                        verified == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed,
+                        options.quiet, nullptr, options.machine);
     if (verified == kExitOk && kept == kExitHistoryDamaged) return kExitHistoryDamaged;
     return verified;
 }
@@ -199,8 +204,10 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
     write->add_flag("--ports-all", selection->all,
                     "Write every port where a device answers, all at once (ports without one are skipped)");
     write
-        ->add_option("--name", selection->names,
-                     "The machine's name for the history, with several ports once per port as PORT=NAME")
+        ->add_option(
+            "--name", selection->names,
+            "The machine's name in the device history, for the write's entry and the backup's; with\n"
+            "several ports once per port as PORT=NAME")
         ->type_name("[PORT=]NAME");
     write->callback([options, selection, &context, &exitCode] {
         // "r1" finds the "r1.KDM" a read saved, as the file dialogs do.
@@ -212,6 +219,12 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
             return;
         }
         options->port = selection->ports.empty() ? std::string() : selection->ports.front();
+        std::string reason;
+        if (!NameForOnePort(*selection, options->machine, reason)) {
+            std::fprintf(stderr, "%s\n", reason.c_str());
+            exitCode = kExitUsage;
+            return;
+        }
         exitCode = RunWrite(context, *options);
     });
 }

@@ -25,6 +25,7 @@
 #include "files/data_file.h"
 #include "link/search_report.h"
 #include "platform/atomic_save.h"
+#include "platform/history.h"
 #include "transfer/read_engine.h"
 #include "transfer/verify.h"
 #include "transfer/write_engine.h"
@@ -112,8 +113,28 @@ bool PlanPortJobs(Context& context, const PortSelection& selection, std::vector<
             reason = "--name " + given + ": give it as PORT=NAME, PORT one of the ports used";
             return false;
         }
+        std::string why;
+        if (!kdm::ValidMachineName(name, why)) {
+            reason = "--name " + given + ": " + why;
+            return false;
+        }
         job->name = name;
     }
+    return true;
+}
+
+bool NameForOnePort(const PortSelection& selection, std::string& name, std::string& reason) {
+    name.clear();
+    if (selection.names.empty()) return true;
+    if (selection.names.size() > 1) {
+        reason = "--name: one port, one name (several names are for several --port)";
+        return false;
+    }
+    const std::string& given = selection.names.front();
+    const std::size_t equals = given.find('=');
+    const bool forThePort = equals != std::string::npos && !selection.ports.empty() &&
+                            PortKey(given.substr(0, equals)) == PortKey(selection.ports.front());
+    name = forThePort ? given.substr(equals + 1) : given;
     return true;
 }
 
@@ -327,8 +348,8 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
             !kdm::ReadWholeFile(reader->SavedPath(), deviceText, length, reason))
             return Failed("the backup read failed: " + FailureReason(context, observer) +
                           "; nothing was written");
-        const int kept =
-            KeepInHistory(shared, [&] { return RecordBackupInHistory(context, deviceText, true); });
+        const int kept = KeepInHistory(
+            shared, [&] { return RecordBackupInHistory(context, deviceText, true, spec.name); });
         if (kept != kExitOk)
             return JobResult{kept, false, "failed: the history did not take the backup; nothing was written"};
         reader.reset();
@@ -345,7 +366,7 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
     if (const std::optional<kdm::IncompleteWrite>& incomplete = engine.Incomplete()) {
         KeepInHistory(shared, [&] {
             return RecordInHistory(context, kdm::HistoryKind::kWrite, options.file,
-                                   kdm::VerifyOutcome::kNotAsked, true, &*incomplete);
+                                   kdm::VerifyOutcome::kNotAsked, true, &*incomplete, spec.name);
         });
         if (incomplete->end == kdm::WriteEnd::kStopped) return Stopped(IncompleteSetText(*incomplete));
         return Failed(kdm::DeviceErrorText(incomplete->errorNumber) + ": " + IncompleteSetText(*incomplete));
@@ -366,7 +387,8 @@ JobResult WriteJob(Shared& shared, std::size_t index, Context& context, const Po
         verify = code == kExitOk ? kdm::VerifyOutcome::kPassed : kdm::VerifyOutcome::kFailed;
     }
     const int kept = KeepInHistory(shared, [&] {
-        return RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, verify, true);
+        return RecordInHistory(context, kdm::HistoryKind::kWrite, options.file, verify, true, nullptr,
+                               spec.name);
     });
     if (code == kExitOk && kept == kExitHistoryDamaged) code = kExitHistoryDamaged;
     if (code == kExitFailure) summary = "failed: " + summary;
@@ -411,7 +433,7 @@ JobResult ReadJob(Shared& shared, std::size_t index, Context& context, const Por
     }
     const int kept = KeepInHistory(shared, [&] {
         return RecordInHistory(context, kdm::HistoryKind::kRead, engine.SavedPath(),
-                               kdm::VerifyOutcome::kNotAsked, true);
+                               kdm::VerifyOutcome::kNotAsked, true, nullptr, spec.name);
     });
     if (kept == kExitHistoryDamaged) code = kExitHistoryDamaged;
     return JobResult{code, false, summary};

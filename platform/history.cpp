@@ -189,6 +189,12 @@ std::string FormatHistoryTime(std::int64_t unixMs) {
     return out;
 }
 
+std::string ShownHistoryTime(std::string_view time) {
+    std::string shown(time.substr(0, 19));
+    if (shown.size() > 10 && shown[10] == 'T') shown[10] = ' ';
+    return shown;
+}
+
 std::string FormatHistoryMessage(const HistoryEntry& entry) {
     std::string text;
     if (entry.Incomplete()) text += "incomplete ";
@@ -215,6 +221,8 @@ std::string FormatHistoryMessage(const HistoryEntry& entry) {
     line("file", entry.file);
     line("source", entry.source);
     line("verify", VerifyOutcomeName(entry.verify));
+    // Only when given, so that an entry without one reads as older versions wrote it.
+    if (!entry.name.empty()) line("name", entry.name);
     if (entry.Incomplete()) {
         line("ending", WriteEndingName(entry.ending));
         line("frames-sent", std::to_string(entry.framesSent));
@@ -286,12 +294,162 @@ bool ParseHistoryMessage(std::string_view text, HistoryEntry& entry) {
             if (!ParseFrames(value, parsed.framesSent)) return false;
         } else if (name == "frames-in-file") {
             if (!ParseFrames(value, parsed.framesInFile)) return false;
+        } else if (name == "name") {
+            parsed.name = value;
         }
         // Names a later version adds are passed over, so that older programs still list its entries.
     }
     if (!versioned || !hasKind || parsed.device.empty() || parsed.file.empty()) return false;
     entry = std::move(parsed);
     return true;
+}
+
+std::string FormatNamingMessage(const HistoryNaming& naming) {
+    std::string text = "name " + naming.entry.substr(0, 12) + " \"" + EscapeValue(naming.name) + "\"";
+    if (!naming.host.empty() || !naming.user.empty())
+        text += " by " + EscapeValue(naming.user) + "@" + EscapeValue(naming.host);
+    text += "\n\n";
+    text += kVersionLine;
+    text += '\n';
+    const auto line = [&text](std::string_view name, std::string_view value) {
+        text += name;
+        text += ": ";
+        text += EscapeValue(value);
+        text += '\n';
+    };
+    line("names", naming.entry);
+    line("name", naming.name);
+    line("scope", naming.wholeMachine ? "machine" : "entry");
+    line("time", naming.time);
+    line("host", naming.host);
+    line("user", naming.user);
+    return text;
+}
+
+bool ParseNamingMessage(std::string_view text, HistoryNaming& naming) {
+    std::size_t blank = text.find("\n\n");
+    if (blank == std::string_view::npos) return false;
+    std::string_view body = text.substr(blank + 2);
+    HistoryNaming parsed;
+    parsed.id = naming.id;
+    bool versioned = false, hasName = false;
+    while (!body.empty()) {
+        const std::size_t end = body.find('\n');
+        std::string_view line = body.substr(0, end);
+        body = end == std::string_view::npos ? std::string_view() : body.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line == kVersionLine) {
+            versioned = true;
+            continue;
+        }
+        const std::size_t colon = line.find(": ");
+        if (colon == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, colon);
+        std::string value;
+        if (!UnescapeValue(line.substr(colon + 2), value)) return false;
+        if (key == "kind") return false;  // an entry, not a naming
+        if (key == "names") {
+            parsed.entry = value;
+        } else if (key == "name") {
+            parsed.name = value;
+            hasName = true;
+        } else if (key == "scope") {
+            parsed.wholeMachine = value != "entry";
+        } else if (key == "time") {
+            parsed.time = value;
+        } else if (key == "host") {
+            parsed.host = value;
+        } else if (key == "user") {
+            parsed.user = value;
+        }
+    }
+    if (!versioned || !hasName || parsed.name.empty() || parsed.entry.size() != 40) return false;
+    naming = std::move(parsed);
+    return true;
+}
+
+void ApplyNamings(std::vector<HistoryEntry>& entries, std::vector<HistoryNaming> namings) {
+    std::stable_sort(namings.begin(), namings.end(), [](const HistoryNaming& a, const HistoryNaming& b) {
+        return a.time != b.time ? a.time < b.time : a.id < b.id;
+    });
+    for (const HistoryNaming& naming : namings) {
+        const auto target = std::find_if(entries.begin(), entries.end(),
+                                         [&naming](const HistoryEntry& e) { return e.id == naming.entry; });
+        if (target == entries.end()) continue;
+        const std::string before = target->name;
+        if (before.empty() || !naming.wholeMachine) {
+            target->name = naming.name;
+            continue;
+        }
+        for (HistoryEntry& entry : entries)
+            if (entry.name == before) entry.name = naming.name;
+    }
+}
+
+bool ValidMachineName(std::string_view name, std::string& why) {
+    if (name.empty()) {
+        why = "A machine name cannot be empty";
+        return false;
+    }
+    if (name.size() > kMaxMachineNameBytes) {
+        why = "A machine name has at most " + std::to_string(kMaxMachineNameBytes) + " bytes";
+        return false;
+    }
+    if (name.front() == ' ' || name.back() == ' ') {
+        why = "A machine name does not begin or end with a blank";
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        std::size_t length = 1;
+        if (byte < 0x20 || byte == 0x7f) {
+            why = "A machine name holds no control characters (line ends, tabs)";
+            return false;
+        }
+        if (byte >= 0x80) {
+            length = byte >= 0xf0 && byte < 0xf5 ? 4 : byte >= 0xe0 ? 3 : byte >= 0xc2 && byte < 0xe0 ? 2 : 0;
+            bool sound = length > 0 && i + length <= name.size();
+            for (std::size_t k = 1; sound && k < length; ++k)
+                sound = (static_cast<unsigned char>(name[i + k]) & 0xc0) == 0x80;
+            // C1 control characters are control characters too.
+            if (sound && byte == 0xc2 && static_cast<unsigned char>(name[i + 1]) < 0xa0) sound = false;
+            if (!sound) {
+                why = "A machine name must be UTF-8 text without control characters";
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+const std::string& MachineOf(const HistoryEntry& entry) {
+    return entry.name.empty() ? entry.device : entry.name;
+}
+
+std::vector<HistoryEntry> EntriesOfMachine(const std::vector<HistoryEntry>& entries,
+                                           std::string_view machine) {
+    std::vector<HistoryEntry> out;
+    for (const HistoryEntry& entry : entries)
+        if (MachineOf(entry) == machine) out.push_back(entry);
+    return out;
+}
+
+std::vector<HistoryEntry> EntriesNamedOrOfDevice(const std::vector<HistoryEntry>& entries,
+                                                 std::string_view text) {
+    std::vector<HistoryEntry> out;
+    for (const HistoryEntry& entry : entries)
+        if (entry.name == text || entry.device == text) out.push_back(entry);
+    return out;
+}
+
+std::vector<std::string> MachineNames(const std::vector<HistoryEntry>& entries) {
+    std::vector<std::string> names;
+    for (const HistoryEntry& entry : entries)
+        if (!entry.name.empty()) names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
 }
 
 void SortNewestFirst(std::vector<HistoryEntry>& entries) {
@@ -312,7 +470,7 @@ const HistoryEntry* PreviousEntryOfDevice(const std::vector<HistoryEntry>& entri
                                  [id](const HistoryEntry& entry) { return entry.id == id; });
     if (it == entries.end()) return nullptr;
     for (auto older = it + 1; older != entries.end(); ++older)
-        if (older->device == it->device) return &*older;
+        if (MachineOf(*older) == MachineOf(*it)) return &*older;
     return nullptr;
 }
 

@@ -11,6 +11,13 @@
 // Devices. A device is named by HistoryDeviceId: its type and the value field of its identification
 // telegram, in characters that are safe in a file name and on a command line.
 //
+// Machines. Every device of one type at one address sends the same identification, so a service
+// team's forty presses would be one device. An entry may therefore carry a machine name, given when it
+// is recorded or later. A later naming is a record of its own (a HistoryNaming, kept beside the
+// entries and shared with them), never a change of the entry: two laptops that name a machine each
+// keep both namings after a merge, and the later one wins on both. An entry without a name belongs to
+// the machine its device id names.
+//
 // This header holds the interface the programs use and the pure parts every implementation shares:
 // the entry's text form, the device name, listing order. Nothing here throws; calls that can fail
 // return a HistoryResult whose reason is a sentence for the user.
@@ -82,6 +89,8 @@ struct HistoryEntry {
     WriteEnding ending = WriteEnding::kComplete;
     int framesSent = 0;
     int framesInFile = 0;
+    // The machine's name (UTF-8) as the latest naming left it; empty when it has none.
+    std::string name;
 
     bool Incomplete() const { return ending != WriteEnding::kComplete; }
     // The id's first 12 hex digits: what listings show.
@@ -102,6 +111,22 @@ struct HistoryRecord {
     WriteEnding ending = WriteEnding::kComplete;
     int framesSent = 0;
     int framesInFile = 0;
+    // The machine's name (ValidMachineName), or empty.
+    std::string name;
+};
+
+// A later naming of an entry's machine: recorded as a record of its own, so that it travels with the
+// entries, and applied when they are listed (ApplyNamings).
+struct HistoryNaming {
+    std::string id;     // the record's own id (a commit id)
+    std::string entry;  // the full id of the entry named
+    std::string name;   // the new name
+    // True: every entry that bore the entry's name at that point is renamed with it (the machine got a
+    // new name); false, or for an entry without a name: that entry alone (it was given the wrong one).
+    bool wholeMachine = true;
+    std::string time;  // FormatHistoryTime of the naming: the later one wins
+    std::string host;
+    std::string user;
 };
 
 struct HistoryResult {
@@ -144,6 +169,11 @@ class IHistory {
     virtual HistoryResult Find(std::string_view idOrPrefix, HistoryEntry& entry) = 0;
     // The data file of an entry, byte for byte.
     virtual HistoryResult ReadContents(const HistoryEntry& entry, std::string& contents) = 0;
+    // Names (or renames) the machine of the entry `idOrPrefix` names: records a naming made at `time`
+    // (FormatHistoryTime) by this laptop's user. `entry` is the entry as listed afterwards. The name
+    // must be ValidMachineName.
+    virtual HistoryResult Name(std::string_view idOrPrefix, const std::string& name, bool wholeMachine,
+                               const std::string& time, HistoryEntry& entry) = 0;
 
     // The shared remote: any URL the storage accepts (a path, file://, ssh). Setting it again replaces it.
     virtual HistoryResult SetRemote(const std::string& url) = 0;
@@ -167,6 +197,12 @@ std::string HistoryDeviceId(std::string_view identification, int deviceType);
 // "2026-12-08T09:14:03.250Z" for milliseconds since 1970-01-01 UTC.
 std::string FormatHistoryTime(std::int64_t unixMs);
 
+// How every front end shows an entry's time: as stored, in UTC, to the second ("2026-12-08 09:14:03"),
+// with kHistoryTimeZone in the heading above it. UTC rather than local time, so that the laptops of a
+// team in several time zones, and a ticket that quotes a time, name the same moment.
+inline constexpr std::string_view kHistoryTimeZone = "UTC";
+std::string ShownHistoryTime(std::string_view time);
+
 // The text an entry is stored with: a summary line, a blank line, then one "name: value" line per fact
 // in a fixed order, beginning with "kdmxp-history: 1". Values are single lines: a backslash and every
 // byte outside printable ASCII are written as "\\" and "\xHH". The id is not part of the text.
@@ -178,12 +214,41 @@ std::string FormatHistoryMessage(const HistoryEntry& entry);
 // lacks a kind, a device or a file: a commit someone made by hand, which listings pass over.
 bool ParseHistoryMessage(std::string_view text, HistoryEntry& entry);
 
+// The text a naming is stored with: a summary line, a blank line, then "kdmxp-history: 1" and its facts
+// ("names", "name", "scope", "time", "host", "user"). It has no "kind", so that versions that know no
+// namings pass over it as they pass over any commit that is no entry.
+std::string FormatNamingMessage(const HistoryNaming& naming);
+// Reads it back (the id left as it is); false for any other text.
+bool ParseNamingMessage(std::string_view text, HistoryNaming& naming);
+
+// Sets each entry's name as the namings leave it, taken oldest first (by time, then by id): a naming of
+// a named entry with wholeMachine renames every entry that then bears that name; otherwise it names
+// the one entry. Namings of entries not in the list are passed over.
+void ApplyNamings(std::vector<HistoryEntry>& entries, std::vector<HistoryNaming> namings);
+
+// True for a name a machine may have: 1 to kMaxMachineNameBytes bytes of UTF-8 without control
+// characters, not beginning or ending with a blank. `why` says what is wrong otherwise.
+inline constexpr std::size_t kMaxMachineNameBytes = 200;
+bool ValidMachineName(std::string_view name, std::string& why);
+
+// What names an entry's machine: its name, else its device id.
+const std::string& MachineOf(const HistoryEntry& entry);
+// The entries of one machine, in the order given: those named `machine`, or when `machine` is a device
+// id, the unnamed entries of that device.
+std::vector<HistoryEntry> EntriesOfMachine(const std::vector<HistoryEntry>& entries,
+                                           std::string_view machine);
+// What `history --device` lists: entries whose name or device id is `text`.
+std::vector<HistoryEntry> EntriesNamedOrOfDevice(const std::vector<HistoryEntry>& entries,
+                                                 std::string_view text);
+// Every machine name in the entries, once each, sorted.
+std::vector<std::string> MachineNames(const std::vector<HistoryEntry>& entries);
+
 // Newest first by time; entries with the same time keep their order.
 void SortNewestFirst(std::vector<HistoryEntry>& entries);
 // The entries of one device, in the order given.
 std::vector<HistoryEntry> EntriesOfDevice(const std::vector<HistoryEntry>& entries, std::string_view device);
-// In a newest-first list, the entry of the same device that comes right before `id` in time; null when
-// `id` is the device's first entry or not in the list.
+// In a newest-first list, the entry of the same machine (MachineOf) that comes right before `id` in
+// time; null when `id` is the machine's first entry or not in the list.
 const HistoryEntry* PreviousEntryOfDevice(const std::vector<HistoryEntry>& entries, std::string_view id);
 
 // True for a text that can name an entry: kMinEntryIdPrefix to 40 hex digits.

@@ -455,6 +455,9 @@ HistoryResult GitHistory::Record(const HistoryRecord& record, HistoryEntry& entr
     made.ending = record.ending;
     made.framesSent = record.framesSent;
     made.framesInFile = record.framesInFile;
+    made.name = record.name;
+    if (std::string why; !made.name.empty() && !ValidMachineName(made.name, why))
+        return HistoryResult::Fail(why);
 
     const std::string incoming = location_ + "/.git/kdmxp-incoming";
     std::string reason;
@@ -498,6 +501,7 @@ HistoryResult GitHistory::List(std::vector<HistoryEntry>& entries) {
     const GitRun run = Git({"log", "--no-merges", "--format=%x1e%H%x1f%B", "HEAD"});
     if (run.status == -1) return HistoryResult::Fail(Why("Cannot read the history " + location_, run));
     if (run.status != 0) return FsckDamage(Why("its entries cannot be read", run));
+    std::vector<HistoryNaming> namings;
     std::string_view rest = run.out;
     while (!rest.empty()) {
         const std::size_t start = rest.find('\x1e');
@@ -510,8 +514,15 @@ HistoryResult GitHistory::List(std::vector<HistoryEntry>& entries) {
         if (unit == std::string_view::npos) continue;
         HistoryEntry entry;
         entry.id = std::string(commit.substr(0, unit));
-        if (ParseHistoryMessage(commit.substr(unit + 1), entry)) entries.push_back(std::move(entry));
+        if (ParseHistoryMessage(commit.substr(unit + 1), entry)) {
+            entries.push_back(std::move(entry));
+            continue;
+        }
+        HistoryNaming naming;
+        naming.id = std::string(commit.substr(0, unit));
+        if (ParseNamingMessage(commit.substr(unit + 1), naming)) namings.push_back(std::move(naming));
     }
+    ApplyNamings(entries, std::move(namings));
     SortNewestFirst(entries);
     return HistoryResult::Ok();
 }
@@ -548,6 +559,34 @@ HistoryResult GitHistory::ReadContents(const HistoryEntry& entry, std::string& c
             Why("the data file " + entry.file + " of entry " + entry.ShortId() + " cannot be read", run));
     contents = std::move(run.out);
     return HistoryResult::Ok();
+}
+
+HistoryResult GitHistory::Name(std::string_view idOrPrefix, const std::string& name, bool wholeMachine,
+                               const std::string& time, HistoryEntry& entry) {
+    if (std::string why; !ValidMachineName(name, why)) return HistoryResult::Fail(why);
+    HistoryEntry target;
+    if (HistoryResult found = Find(idOrPrefix, target); !found.ok) return found;
+    FolderLock lock(location_ + ".lock");
+    if (!lock.Held())
+        return HistoryResult::Fail("Cannot lock the history " + location_ + ": " + std::strerror(errno));
+    Recover();
+    HistoryNaming naming;
+    naming.entry = target.id;
+    naming.name = name;
+    naming.wholeMachine = wholeMachine;
+    naming.time = time;
+    naming.host = identity_.host;
+    naming.user = identity_.user;
+    std::string reason;
+    const std::string messagePath = location_ + "/.git/kdmxp-message";
+    if (!WriteFile(messagePath, FormatNamingMessage(naming), reason))
+        return HistoryResult::Fail("Cannot write into the history " + location_ + ": " + reason);
+    // No file changes: the naming is the commit's message alone, which merges as any entry does.
+    const GitRun run =
+        Git({"commit", "--quiet", "--allow-empty", "--no-verify", "--no-gpg-sign", "-F", messagePath});
+    ::unlink(messagePath.c_str());
+    if (run.status != 0) return HistoryResult::Fail(Why("Cannot record the name in the history", run));
+    return Find(target.id, entry);
 }
 
 HistoryResult GitHistory::SetRemote(const std::string& url) {

@@ -7,7 +7,8 @@
 // global configuration, no pager, no prompts (an ssh remote that would ask for a password fails
 // instead of hanging), author and committer given explicitly.
 //
-// Layout of the folder: one commit per entry, whose message is FormatHistoryMessage; the entry's data
+// Layout of the folder: one commit per entry, whose message is FormatHistoryMessage, and one empty
+// commit per later naming of a machine, whose message is FormatNamingMessage; the entry's data
 // file at "devices/<device>/<device>_<12 hex digits of its contents' hash>.KDM", so identical contents
 // share one file and a second entry with the same contents adds no second copy; two laptops that
 // recorded the same contents add the same file, which merges cleanly. Entries are commits, so their ids
@@ -51,6 +52,8 @@ class GitHistory final : public IHistory {
     HistoryResult List(std::vector<HistoryEntry>& entries) override;
     HistoryResult Find(std::string_view idOrPrefix, HistoryEntry& entry) override;
     HistoryResult ReadContents(const HistoryEntry& entry, std::string& contents) override;
+    HistoryResult Name(std::string_view idOrPrefix, const std::string& name, bool wholeMachine,
+                       const std::string& time, HistoryEntry& entry) override;
     HistoryResult SetRemote(const std::string& url) override;
     HistoryResult Remote(std::string& url) override;
     HistoryResult Sync(SyncReport& report, const std::function<void(SyncStage)>& stage) override;

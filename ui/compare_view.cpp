@@ -219,6 +219,22 @@ bool CompareView::OnCompareWithDevice() {
     return compared;
 }
 
+std::map<std::size_t, CompareView::Cell> CompareView::CellsOfRecords(const kdm::ParameterSet& shown,
+                                                                     CTable& systemTable,
+                                                                     CTable& programTable) {
+    std::map<std::size_t, Cell> cells;
+    const Places places = PlacesOf(shown);
+    for (auto [byRecord, table] :
+         {std::pair{&places.system, &systemTable}, std::pair{&places.program, &programTable}}) {
+        for (const auto& [record, place] : *byRecord) {
+            const auto [row, col] = place;
+            if (row >= 0 && col >= 0 && row < table->Rows() && col < table->Cols())
+                cells[record] = Cell{table, row, col};
+        }
+    }
+    return cells;
+}
+
 void CompareView::PlaceCells(const kdm::ParameterSet& shown) {
     const Places places = PlacesOf(shown);
     const kdm::Layout* systemLayout = kdm::SystemLayout(shown.DeviceType());

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +77,10 @@ class CompareView final : public QWidget {
 
     // Background of a marked cell.
     static QBrush MarkBrush();
+    // Where a table window showing `shown` in `systemTable` and `programTable` shows each record of
+    // `shown` (by its index into Records()); records the tables show nowhere are left out.
+    static std::map<std::size_t, Cell> CellsOfRecords(const kdm::ParameterSet& shown, CTable& systemTable,
+                                                      CTable& programTable);
 
     // Test hooks: the file dialog, and the read window's save dialog is never shown (the device's data
     // goes to a temporary file); `onReadWindow` is called with the read window before it runs.

@@ -10,6 +10,7 @@
 
 #include "transfer/write_engine.h"
 #include "ui/app_services.h"
+#include "ui/machine_name_field.h"
 #include "ui/pictures.h"
 #include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
@@ -65,6 +66,7 @@ CDownload::CDownload(AppServices& services, QWidget* parent)
     statusLine_ = AddControl(kdm::kCtlStatusLine, true);
     statusLine_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(statusLine_, 5, 0, 1, 3);
+    layout->addWidget(AddMachineNameField(state_), 6, 0, 1, 3);
 
     // May still be ticked while the frames go out: it is looked at once the last one was acknowledged.
     verify_ = new QCheckBox(QCoreApplication::translate("Transfer", "&Verify after writing"), this);

@@ -35,7 +35,7 @@ std::string IdentificationOfSet(const kdm::ParameterSet& set) {
 kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& contents,
                                    const std::string& port, const std::string& source,
                                    kdm::HistoryEntry& entry, const kdm::IncompleteWrite* incomplete,
-                                   kdm::VerifyOutcome verify) {
+                                   kdm::VerifyOutcome verify, const std::string& machine) {
     const kdm::ParameterSet set = kdm::ParseParameterSet(contents).set;
     kdm::HistoryRecord record;
     record.kind = kind;
@@ -47,6 +47,7 @@ kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind
     record.port = port;
     record.source = source;
     record.verify = verify;
+    record.name = machine;
     if (incomplete != nullptr) {
         record.ending = kdm::HistoryEnding(incomplete->end);
         record.framesSent = incomplete->framesSent;
@@ -57,7 +58,8 @@ kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind
 
 kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& path,
                                        const std::string& port, kdm::HistoryEntry& entry,
-                                       const kdm::IncompleteWrite* incomplete, kdm::VerifyOutcome verify) {
+                                       const kdm::IncompleteWrite* incomplete, kdm::VerifyOutcome verify,
+                                       const std::string& machine) {
     std::string text;
     std::string reason;
     long length = 0;
@@ -68,5 +70,5 @@ kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind 
         const std::string directory = kdm::CurrentDirectory();
         if (!directory.empty()) source = directory + "/" + source;
     }
-    return RecordInHistory(history, kind, text, port, source, entry, incomplete, verify);
+    return RecordInHistory(history, kind, text, port, source, entry, incomplete, verify, machine);
 }

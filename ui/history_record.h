@@ -33,14 +33,16 @@ std::string IdentificationOfSet(const kdm::ParameterSet& set);
 
 // Adds an entry of `kind` for the data file text `contents`, found on `port`; `source` is the file it
 // was saved to or written from (empty for a backup); `incomplete` marks a write that ended part-way,
-// `verify` what the read-back after a write found.
-// `entry` is filled on success.
+// `verify` what the read-back after a write found. `machine` names the entry's machine (UTF-8), or is
+// empty. `entry` is filled on success.
 kdm::HistoryResult RecordInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& contents,
                                    const std::string& port, const std::string& source,
                                    kdm::HistoryEntry& entry, const kdm::IncompleteWrite* incomplete = nullptr,
-                                   kdm::VerifyOutcome verify = kdm::VerifyOutcome::kNotAsked);
+                                   kdm::VerifyOutcome verify = kdm::VerifyOutcome::kNotAsked,
+                                   const std::string& machine = {});
 // The same for the data file at `path`, which becomes the source.
 kdm::HistoryResult RecordFileInHistory(kdm::IHistory& history, kdm::HistoryKind kind, const std::string& path,
                                        const std::string& port, kdm::HistoryEntry& entry,
                                        const kdm::IncompleteWrite* incomplete = nullptr,
-                                       kdm::VerifyOutcome verify = kdm::VerifyOutcome::kNotAsked);
+                                       kdm::VerifyOutcome verify = kdm::VerifyOutcome::kNotAsked,
+                                       const std::string& machine = {});

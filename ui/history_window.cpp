@@ -1,13 +1,18 @@
 #include "ui/history_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,10 +20,12 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "data/parameter_story.h"
 #include "data/strings.h"
 #include "ui/app_services.h"
 #include "ui/compare_view.h"
 #include "ui/core_text.h"
+#include "ui/ctable.h"
 #include "ui/document.h"
 #include "ui/pictures.h"
 #include "ui/table_window.h"
@@ -30,7 +37,24 @@ QString FromBytes(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString KindText(const kdm::HistoryEntry& entry) {
+// The parameter sets of `entries`, in their order; false (`why` set) when one cannot be read.
+bool ReadSets(kdm::IHistory& history, const std::vector<kdm::HistoryEntry>& entries,
+              std::vector<kdm::ParameterSet>& sets, std::string& why) {
+    for (const kdm::HistoryEntry& entry : entries) {
+        std::string text;
+        const kdm::HistoryResult read = history.ReadContents(entry, text);
+        if (!read.ok) {
+            why = read.reason;
+            return false;
+        }
+        sets.push_back(kdm::ParseParameterSet(text).set);
+    }
+    return true;
+}
+
+}  // namespace
+
+QString HistoryWindow::KindText(const kdm::HistoryEntry& entry) {
     QString text = HistoryKindWords(entry.kind);
     if (entry.kind == kdm::HistoryKind::kWrite && entry.verify != kdm::VerifyOutcome::kNotAsked)
         text += QCoreApplication::translate("History", ", verify ") + VerifyOutcomeWords(entry.verify);
@@ -40,6 +64,8 @@ QString KindText(const kdm::HistoryEntry& entry) {
                     .arg(entry.framesInFile);
     return text;
 }
+
+namespace {
 
 QString StageText(kdm::SyncStage stage) {
     switch (stage) {
@@ -71,12 +97,26 @@ HistoryWindow::HistoryWindow(AppServices& services, kdm::IHistory& history, QWid
     remote_->setObjectName(QStringLiteral("historyRemote"));
     remote_->setTextFormat(Qt::PlainText);
     remote_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(remote_);
+    setRemote_ = new QPushButton(QCoreApplication::translate("History", "Set &remote..."), this);
+    setRemote_->setObjectName(QStringLiteral("historySetRemote"));
+    auto* remoteRow = new QHBoxLayout();
+    remoteRow->addWidget(remote_, 1);
+    remoteRow->addWidget(setRemote_);
+    layout->addLayout(remoteRow);
+
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName(QStringLiteral("historyFilter"));
+    filter_->setClearButtonEnabled(true);
+    filter_->setPlaceholderText(QCoreApplication::translate("History", "Filter by machine or device"));
+    layout->addWidget(filter_);
 
     table_ = new QTableWidget(0, kColumnCount, this);
     table_->setObjectName(QStringLiteral("historyTable"));
     table_->setHorizontalHeaderLabels(
-        {QCoreApplication::translate("History", "Time"), QCoreApplication::translate("History", "Kind"),
+        {QCoreApplication::translate("History", "Time (%1)")
+             .arg(QLatin1String(kdm::kHistoryTimeZone.data(),
+                                static_cast<qsizetype>(kdm::kHistoryTimeZone.size()))),
+         QCoreApplication::translate("History", "Kind"), QCoreApplication::translate("History", "Machine"),
          QCoreApplication::translate("History", "Device"), QCoreApplication::translate("History", "Type"),
          QCoreApplication::translate("History", "Host"), QCoreApplication::translate("History", "User"),
          QCoreApplication::translate("History", "Port"), QCoreApplication::translate("History", "Entry")});
@@ -107,12 +147,18 @@ HistoryWindow::HistoryWindow(AppServices& services, kdm::IHistory& history, QWid
     open_->setObjectName(QStringLiteral("historyOpen"));
     compare_ = new QPushButton(QCoreApplication::translate("History", "Compare with &previous"), this);
     compare_->setObjectName(QStringLiteral("historyCompare"));
+    story_ = new QPushButton(QCoreApplication::translate("History", "Parameter s&tory"), this);
+    story_->setObjectName(QStringLiteral("historyStory"));
+    name_ = new QPushButton(QCoreApplication::translate("History", "&Name machine..."), this);
+    name_->setObjectName(QStringLiteral("historyName"));
     sync_ = new QPushButton(QCoreApplication::translate("History", "&Synchronise"), this);
     sync_->setObjectName(QStringLiteral("historySync"));
     close_ = new QPushButton(QCoreApplication::translate("History", "Close"), this);
     close_->setObjectName(QStringLiteral("historyClose"));
     buttons->addWidget(open_);
     buttons->addWidget(compare_);
+    buttons->addWidget(story_);
+    buttons->addWidget(name_);
     buttons->addStretch(1);
     buttons->addWidget(sync_);
     buttons->addWidget(close_);
@@ -121,6 +167,10 @@ HistoryWindow::HistoryWindow(AppServices& services, kdm::IHistory& history, QWid
 
     connect(open_, &QPushButton::clicked, this, [this] { OnOpen(); });
     connect(compare_, &QPushButton::clicked, this, [this] { OnCompareWithPrevious(); });
+    connect(story_, &QPushButton::clicked, this, [this] { OnParameterStory(); });
+    connect(name_, &QPushButton::clicked, this, [this] { OnNameMachine(); });
+    connect(setRemote_, &QPushButton::clicked, this, [this] { OnSetRemote(); });
+    connect(filter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
     connect(sync_, &QPushButton::clicked, this, [this] { OnSynchronise(); });
     connect(close_, &QPushButton::clicked, this, &HistoryWindow::reject);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { OnOpen(); });
@@ -137,11 +187,10 @@ HistoryWindow::~HistoryWindow() {
         QCoreApplication::processEvents();
 }
 
-QString HistoryWindow::LocalTimeText(const std::string& utc) {
-    const QString text = FromBytes(utc);
-    QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!time.isValid()) return text;
-    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+QString HistoryWindow::TimeText(const std::string& time) {
+    const QDateTime parsed = QDateTime::fromString(FromBytes(time), Qt::ISODateWithMs);
+    if (!parsed.isValid()) return FromBytes(time);
+    return FromBytes(kdm::ShownHistoryTime(time));
 }
 
 void HistoryWindow::Reload() {
@@ -154,14 +203,19 @@ void HistoryWindow::Reload() {
     for (int row = 0; row < static_cast<int>(entries_.size()); ++row) {
         const kdm::HistoryEntry& entry = entries_[static_cast<std::size_t>(row)];
         const QString cells[kColumnCount] = {
-            LocalTimeText(entry.time), KindText(entry),
-            FromBytes(entry.device),   entry.deviceType > 0 ? QString::number(entry.deviceType) : QString(),
-            FromBytes(entry.host),     FromBytes(entry.user),
-            FromBytes(entry.port),     FromBytes(entry.ShortId()),
+            TimeText(entry.time),
+            KindText(entry),
+            FromBytes(entry.name),
+            FromBytes(entry.device),
+            entry.deviceType > 0 ? QString::number(entry.deviceType) : QString(),
+            FromBytes(entry.host),
+            FromBytes(entry.user),
+            FromBytes(entry.port),
+            FromBytes(entry.ShortId()),
         };
         for (int column = 0; column < kColumnCount; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
-            if (column == kTime) item->setToolTip(FromBytes(entry.time) + QStringLiteral(" (UTC)"));
+            if (column == kTime) item->setToolTip(FromBytes(entry.time));
             if (column == kEntry) item->setToolTip(FromBytes(entry.id));
             if (column == kDevice) item->setToolTip(FromBytes(entry.identification));
             table_->setItem(row, column, item);
@@ -170,16 +224,18 @@ void HistoryWindow::Reload() {
         if (entry.id == selectedId) reselect = row;
     }
     table_->resizeColumnsToContents();
-    if (reselect >= 0) table_->selectRow(reselect);
+    ApplyFilter();
+    if (reselect >= 0 && RowShown(reselect)) table_->selectRow(reselect);
 
     std::string url;
     const kdm::HistoryResult remote = history_.Remote(url);
+    hasRemote_ = remote.ok && !url.empty();
     if (!remote.ok) {
         remote_->setText(QCoreApplication::translate("History", "Shared remote: unknown (%1)")
                              .arg(FromBytes(remote.reason)));
     } else if (url.empty()) {
         remote_->setText(QCoreApplication::translate(
-            "History", "Not shared: no remote is set (kdmxp-cli history remote URL sets one)"));
+            "History", "Not shared: no remote is set (Set remote..., or kdmxp-cli history remote URL)"));
     } else {
         remote_->setText(QCoreApplication::translate("History", "Shared through: ") + FromBytes(url));
     }
@@ -220,7 +276,12 @@ void HistoryWindow::UpdateButtons() {
     const bool chosen = Selected() != nullptr;
     open_->setEnabled(idle && chosen);
     compare_->setEnabled(idle && chosen);
-    sync_->setEnabled(idle);
+    story_->setEnabled(idle && chosen);
+    name_->setEnabled(idle && chosen);
+    setRemote_->setEnabled(idle);
+    sync_->setEnabled(idle && hasRemote_);
+    sync_->setToolTip(
+        hasRemote_ ? QString() : QCoreApplication::translate("History", "Set a remote to share the history"));
     close_->setEnabled(idle);
 }
 
@@ -252,15 +313,21 @@ std::string HistoryWindow::WriteOut(const kdm::HistoryEntry& entry) {
     return path.toLocal8Bit().toStdString();
 }
 
-void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry* previous,
-                              const std::string& previousPath) {
+void HistoryWindow::ShowTable(const std::string& path, const kdm::HistoryEntry& shown,
+                              const kdm::HistoryEntry* previous, const std::string& previousPath,
+                              const std::function<void(CKDM_XPDlg&)>& story) {
     DataDocument document;
     document.Open(path);
     CKDM_XPDlg window(services_, document, this);
+    window.OnInitDialog();
+    // The temporary copy is no file of the user's: the title names the machine and the moment.
+    window.ShowAs(QCoreApplication::translate("History", "%1, %2 %3 (history entry %4)")
+                      .arg(FromBytes(kdm::MachineOf(shown)), KindText(shown), TimeText(shown.time),
+                           FromBytes(shown.ShortId())));
+    if (story) story(window);
     if (previous != nullptr) {
-        window.OnInitDialog();
         const QString label = QCoreApplication::translate("History", "entry %1 (%2, %3)")
-                                  .arg(FromBytes(previous->ShortId()), LocalTimeText(previous->time),
+                                  .arg(FromBytes(previous->ShortId()), TimeText(previous->time),
                                        HistoryKindWords(previous->kind));
         if (!window.Compare()->CompareWithFile(previousPath, label)) {
             QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kdm::kErrorTitle),
@@ -279,7 +346,7 @@ bool HistoryWindow::OnOpen() {
     const kdm::HistoryEntry chosen = *entry;
     const std::string path = WriteOut(chosen);
     if (path.empty()) return false;
-    ShowTable(path, nullptr, {});
+    ShowTable(path, chosen, nullptr, {});
     return true;
 }
 
@@ -294,7 +361,7 @@ bool HistoryWindow::OnCompareWithPrevious() {
             QCoreApplication::translate("History",
                                         "Entry %1 is the first of device %2: there is nothing before it to "
                                         "compare it with.")
-                .arg(FromBytes(chosen.ShortId()), FromBytes(chosen.device)),
+                .arg(FromBytes(chosen.ShortId()), FromBytes(kdm::MachineOf(chosen))),
             QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("historyNoPreviousBox"));
         box.exec();
@@ -305,7 +372,7 @@ bool HistoryWindow::OnCompareWithPrevious() {
     if (path.empty()) return false;
     const std::string previousPath = WriteOut(previous);
     if (previousPath.empty()) return false;
-    ShowTable(path, &previous, previousPath);
+    ShowTable(path, chosen, &previous, previousPath);
     return true;
 }
 
@@ -313,8 +380,163 @@ bool HistoryWindow::Synchronising() const {
     return syncThread_ != nullptr;
 }
 
+void HistoryWindow::SetFilter(const QString& text) {
+    filter_->setText(text);
+}
+
+bool HistoryWindow::RowShown(int row) const {
+    return row >= 0 && row < table_->rowCount() && !table_->isRowHidden(row);
+}
+
+void HistoryWindow::ApplyFilter() {
+    const QString text = filter_->text().trimmed();
+    int shown = 0;
+    for (int row = 0; row < static_cast<int>(entries_.size()); ++row) {
+        const kdm::HistoryEntry& entry = entries_[static_cast<std::size_t>(row)];
+        const bool match = text.isEmpty() || FromBytes(entry.name).contains(text, Qt::CaseInsensitive) ||
+                           FromBytes(entry.device).contains(text, Qt::CaseInsensitive);
+        table_->setRowHidden(row, !match);
+        if (match) ++shown;
+    }
+    if (const kdm::HistoryEntry* entry = Selected(); entry != nullptr) {
+        const int row = static_cast<int>(entry - entries_.data());
+        if (!RowShown(row)) table_->clearSelection();
+    }
+    if (!text.isEmpty()) {
+        status_->setText(QCoreApplication::translate("History", "%1 of %2 shown")
+                             .arg(EntriesText(shown))
+                             .arg(static_cast<int>(entries_.size())));
+    } else if (filtered_) {
+        status_->setText(EntriesText(static_cast<int>(entries_.size())));
+    }
+    filtered_ = !text.isEmpty();
+    UpdateButtons();
+}
+
+bool HistoryWindow::OnNameMachine() {
+    const kdm::HistoryEntry* entry = Selected();
+    if (entry == nullptr || Synchronising()) return false;
+    QString name = FromBytes(entry->name);
+    bool wholeMachine = true;
+    if (askName) {
+        if (!askName(name, wholeMachine)) return false;
+        return NameSelected(name, wholeMachine);
+    }
+    QDialog ask(this);
+    ask.setObjectName(QStringLiteral("historyNameDialog"));
+    ask.setWindowTitle(QCoreApplication::translate("History", "Name machine"));
+    auto* form = new QVBoxLayout(&ask);
+    auto* label = new QLabel(QCoreApplication::translate("History", "Machine of entry %1 (device %2):")
+                                 .arg(FromBytes(entry->ShortId()), FromBytes(entry->device)),
+                             &ask);
+    form->addWidget(label);
+    auto* names = new QComboBox(&ask);
+    names->setEditable(true);
+    for (const std::string& known : kdm::MachineNames(entries_))
+        names->addItem(FromBytes(known));
+    names->setCurrentText(name);
+    form->addWidget(names);
+    auto* only = new QCheckBox(QCoreApplication::translate("History",
+                                                           "This entry &only (it was given another "
+                                                           "machine's name)"),
+                               &ask);
+    only->setEnabled(!entry->name.empty());
+    form->addWidget(only);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+    connect(box, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    form->addWidget(box);
+    if (ask.exec() != QDialog::Accepted) return false;
+    return NameSelected(names->currentText().trimmed(), !only->isChecked());
+}
+
+bool HistoryWindow::NameSelected(const QString& name, bool wholeMachine) {
+    const kdm::HistoryEntry* entry = Selected();
+    if (entry == nullptr || Synchronising()) return false;
+    const std::string id = entry->id;
+    const auto now = QDateTime::currentMSecsSinceEpoch();
+    kdm::HistoryEntry named;
+    const kdm::HistoryResult result =
+        history_.Name(id, name.toUtf8().toStdString(), wholeMachine, kdm::FormatHistoryTime(now), named);
+    if (!result.ok) {
+        status_->setText(QCoreApplication::translate("History", "Not named: ") + FromBytes(result.reason));
+        return false;
+    }
+    Reload();
+    status_->setText(QCoreApplication::translate("History", "Entry %1 belongs to machine %2.")
+                         .arg(FromBytes(named.ShortId()), FromBytes(named.name)));
+    return true;
+}
+
+bool HistoryWindow::OnSetRemote() {
+    if (Synchronising()) return false;
+    std::string current;
+    history_.Remote(current);
+    QString url = FromBytes(current);
+    if (askRemote) {
+        if (!askRemote(url)) return false;
+    } else {
+        bool ok = false;
+        url = QInputDialog::getText(
+            this, QCoreApplication::translate("History", "Shared remote"),
+            QCoreApplication::translate("History",
+                                        "The remote this history syncs with (a path, file:// or ssh URL of a "
+                                        "git repository):"),
+            QLineEdit::Normal, url, &ok);
+        if (!ok) return false;
+    }
+    const kdm::HistoryResult set = history_.SetRemote(url.trimmed().toLocal8Bit().toStdString());
+    if (!set.ok) {
+        status_->setText(QCoreApplication::translate("History", "Remote not set: ") + FromBytes(set.reason));
+        return false;
+    }
+    Reload();
+    return true;
+}
+
+bool HistoryWindow::OnParameterStory() {
+    const kdm::HistoryEntry* entry = Selected();
+    if (entry == nullptr || Synchronising()) return false;
+    const std::vector<kdm::HistoryEntry> machine = kdm::EntriesOfMachine(entries_, kdm::MachineOf(*entry));
+    if (machine.empty()) return false;
+    std::vector<kdm::ParameterSet> sets;
+    std::string why;
+    if (!ReadSets(history_, machine, sets, why)) {
+        status_->setText(QCoreApplication::translate("History", "The parameter story cannot be told: ") +
+                         FromBytes(why));
+        return false;
+    }
+    const std::vector<kdm::StoryCell> cells = kdm::ParameterStory(sets);
+    const std::string path = WriteOut(machine.front());
+    if (path.empty()) return false;
+    const kdm::ParameterSet& newest = sets.front();
+    const std::size_t entryCount = machine.size();
+    ShowTable(path, machine.front(), nullptr, {}, [&](CKDM_XPDlg& window) {
+        window.setWindowTitle(window.windowTitle() +
+                              QCoreApplication::translate(
+                                  "History", " - parameter story of %1 entries, marked: changed in the last")
+                                  .arg(entryCount));
+        const auto places =
+            CompareView::CellsOfRecords(newest, *window.SystemTable(), *window.ProgramTable());
+        for (const kdm::StoryCell& cell : cells) {
+            const auto place = places.find(cell.record);
+            if (place == places.end()) continue;
+            const kdm::HistoryEntry& since = machine[cell.since];
+            QString note = QCoreApplication::translate("History", "since %1 (%2) by %3@%4, entry %5")
+                               .arg(TimeText(since.time), KindText(since), FromBytes(since.user),
+                                    FromBytes(since.host), FromBytes(since.ShortId()));
+            if (cell.flagged)
+                note += QCoreApplication::translate("History",
+                                                    "; a telegram that cannot be trusted ends the run");
+            place->second.table->SetMark(place->second.row, place->second.col,
+                                         cell.changedInLast ? CompareView::MarkBrush() : QBrush(), note);
+        }
+    });
+    return true;
+}
+
 void HistoryWindow::OnSynchronise() {
-    if (Synchronising()) return;
+    if (Synchronising() || !hasRemote_) return;
     report_ = kdm::SyncReport();
     syncResult_ = kdm::HistoryResult();
     progress_->setValue(0);

@@ -1,8 +1,11 @@
 // HistoryWindow (File > History...): the device history as a table, newest first, with the entries
-// other laptops shared (their host and user in their columns). An entry opens in a table window, or
-// in a table window compared with the entry before it of the same device. "Synchronise" takes in the
-// shared remote's entries and sends this laptop's, on a thread of its own (git may need seconds, or a
-// network), with the step it is at shown under the table.
+// other laptops shared (their host and user in their columns) and the machine each belongs to; a
+// filter keeps the rows of one machine or device. An entry opens in a table window, or in a table
+// window compared with the entry before it of the same machine; "Parameter story" shows its machine's
+// newest entry with each cell's since-when and by-whom. An entry's machine can be named or renamed.
+// "Synchronise" takes in the shared remote's entries and sends this laptop's, on a thread of its own
+// (git may need seconds, or a network), with the step it is at shown under the table; it waits for a
+// remote, which the window can set. Times are shown by the same rule as kdmxp-cli history (UTC).
 #pragma once
 
 #include <QDialog>
@@ -18,6 +21,7 @@
 class AppServices;
 class CKDM_XPDlg;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
@@ -27,7 +31,7 @@ class HistoryWindow final : public QDialog {
     Q_OBJECT
   public:
     // Columns of the table.
-    enum Column { kTime, kKind, kDevice, kType, kHost, kUser, kPort, kEntry, kColumnCount };
+    enum Column { kTime, kKind, kMachine, kDevice, kType, kHost, kUser, kPort, kEntry, kColumnCount };
 
     HistoryWindow(AppServices& services, kdm::IHistory& history, QWidget* parent);
     // Waits for a running synchronisation.
@@ -48,16 +52,37 @@ class HistoryWindow final : public QDialog {
     // Opens the selected entry in a table window compared with the previous entry of its device. False
     // when there is none before it (a box says so) or either cannot be read.
     bool OnCompareWithPrevious();
-    // Starts a synchronisation; returns at once. synchronised() follows when it is over.
+    // Starts a synchronisation; returns at once. synchronised() follows when it is over. Nothing
+    // while no remote is set (the button is disabled then).
     void OnSynchronise();
     bool Synchronising() const;
 
-    // "2026-12-08T09:14:03.250Z" in local time, "2026-12-08 10:14:03"; the text itself when it is no
-    // such time.
-    static QString LocalTimeText(const std::string& utc);
+    // Shows only the rows whose machine name or device id holds `text` (any case); all when empty.
+    void SetFilter(const QString& text);
+    bool RowShown(int row) const;
+    // Asks for a name (askName, or a dialog) and names the selected entry's machine with it.
+    bool OnNameMachine();
+    // Names the selected entry's machine `name` (every entry of it, or with `wholeMachine` false the
+    // entry alone) and lists again. False (the status line says why) when it cannot.
+    bool NameSelected(const QString& name, bool wholeMachine);
+    // Asks for the remote (askRemote, or a dialog) and sets it.
+    bool OnSetRemote();
+    bool SetRemote(const QString& url);
+    // Opens the selected entry's machine in the parameter story: its newest entry in a table window,
+    // each cell's tooltip saying since when and by whom it holds its value, the cells the newest entry
+    // changed marked. False when nothing is selected or an entry cannot be read.
+    bool OnParameterStory();
 
-    // Test hook: called with each table window before it is shown.
+    // An entry's time as every listing shows it (kdm::ShownHistoryTime); the text itself when it is
+    // no such time. The Time column's heading names the zone.
+    static QString TimeText(const std::string& time);
+    // The read, backup or write an entry was, with its verify outcome and ending.
+    static QString KindText(const kdm::HistoryEntry& entry);
+
+    // Test hooks: called with each table window before it is shown; the name and remote dialogs.
     std::function<void(CKDM_XPDlg& window)> onTableWindow;
+    std::function<bool(QString& name, bool& wholeMachine)> askName;
+    std::function<bool(QString& url)> askRemote;
 
   signals:
     void synchronised();
@@ -72,8 +97,10 @@ class HistoryWindow final : public QDialog {
     const kdm::HistoryEntry* Selected() const;
     // The entry's data in a file of the window's temporary directory; empty (status says why) when not.
     std::string WriteOut(const kdm::HistoryEntry& entry);
-    void ShowTable(const std::string& path, const kdm::HistoryEntry* previous,
-                   const std::string& previousPath);
+    // `story`, when given, decorates the tables before the window is shown.
+    void ShowTable(const std::string& path, const kdm::HistoryEntry& shown, const kdm::HistoryEntry* previous,
+                   const std::string& previousPath, const std::function<void(CKDM_XPDlg&)>& story = {});
+    void ApplyFilter();
     void UpdateButtons();
     void ShowStage(kdm::SyncStage stage);
     void OnSyncFinished();
@@ -83,13 +110,19 @@ class HistoryWindow final : public QDialog {
     std::vector<kdm::HistoryEntry> entries_;
     QTableWidget* table_;
     QLabel* remote_;
+    QLineEdit* filter_;
     QLabel* status_;
     QProgressBar* progress_;
     QPushButton* open_;
     QPushButton* compare_;
+    QPushButton* story_;
+    QPushButton* name_;
+    QPushButton* setRemote_;
     QPushButton* sync_;
     QPushButton* close_;
     QTemporaryDir scratch_;
+    bool hasRemote_ = false;
+    bool filtered_ = false;  // the status line counts the rows the filter left
     std::unique_ptr<QThread> syncThread_;
     // Written by the sync thread, read once it has finished.
     kdm::SyncReport report_;

@@ -126,6 +126,7 @@ void CKDM_XPDlg::paintEvent(QPaintEvent* event) {
 
 void CKDM_XPDlg::RememberFile() {
     if (fileRemembered_ || !initialised_ || !document_.Loaded()) return;
+    if (!shownAs_.isEmpty() && document_.Path() == shownPath_) return;
     fileRemembered_ = true;
     services_.State().AddRecentFile(QString::fromLocal8Bit(document_.Path().c_str()));
 }
@@ -174,7 +175,17 @@ void CKDM_XPDlg::OnInitDialog() {
     program_->ApplyColumnWidths(services_.State().ColumnWidths(QStringLiteral("program")));
 }
 
+void CKDM_XPDlg::ShowAs(const QString& name) {
+    shownAs_ = name;
+    shownPath_ = document_.Path();
+    ShowTitle();
+}
+
 void CKDM_XPDlg::ShowTitle() {
+    if (!shownAs_.isEmpty() && document_.Path() == shownPath_) {
+        setWindowTitle(FromLatin1(kdm::kVersionTitle) + shownAs_);
+        return;
+    }
     setWindowTitle(FromLatin1(kdm::kVersionTitle) + QString::fromLocal8Bit(document_.Path().c_str()));
 }
 

@@ -26,6 +26,10 @@ class CKDM_XPDlg final : public QDialog {
 
     // Title, icon and tables. Runs once, when the window is first shown (tests may call it earlier).
     void OnInitDialog();
+    // For a file the user never chose (a history entry's temporary copy): the title shows `name` instead
+    // of its path, and the file stays out of "Recent files". Saving it under a name of the user's ends
+    // that.
+    void ShowAs(const QString& name);
 
     // Fills both tables from the document. A document whose file could not be opened leaves the tables
     // empty; why is reported once the window is up.
@@ -79,6 +83,8 @@ class CKDM_XPDlg final : public QDialog {
     bool fileRemembered_ = false;
     bool rememberPosted_ = false;
     bool columnsChanged_ = false;
+    QString shownAs_;
+    std::string shownPath_;
     int suspect_ = 0;
     int programsLeftOut_ = 0;
     kdm::FileVerdict verdict_ = kdm::FileVerdict::kWritable;

@@ -28,6 +28,8 @@
 #include "ui/display_text.h"
 #include "ui/history_record.h"
 #include "ui/language.h"
+#include "ui/machine_name_field.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -190,8 +192,9 @@ bool TransferWorker::BackUpBeforeWrite() {
         return false;
     }
     kdm::HistoryEntry entry;
-    const kdm::HistoryResult kept = RecordInHistory(context_.history, kdm::HistoryKind::kBackup, deviceText,
-                                                    FoundPortOf(context_.link), std::string(), entry);
+    const kdm::HistoryResult kept =
+        RecordInHistory(context_.history, kdm::HistoryKind::kBackup, deviceText, FoundPortOf(context_.link),
+                        std::string(), entry, nullptr, kdm::VerifyOutcome::kNotAsked, MachineName());
     if (!kept.ok) {
         FailBackup(QCoreApplication::translate("Transfer", "The device history could not keep the backup: ") +
                    FromBytes(kept.reason));
@@ -326,7 +329,7 @@ void TransferWorker::RecordEntry(kdm::HistoryKind kind, const std::string& path,
                                  const kdm::IncompleteWrite* incomplete, kdm::VerifyOutcome verify) {
     kdm::HistoryEntry entry;
     const kdm::HistoryResult kept = RecordFileInHistory(
-        context_.history, kind, path, FoundPortOf(context_.link), entry, incomplete, verify);
+        context_.history, kind, path, FoundPortOf(context_.link), entry, incomplete, verify, MachineName());
     if (kept.ok) return;
     const QString what =
         kind == kdm::HistoryKind::kRead ? QCoreApplication::translate("Transfer", "The data file was saved")
@@ -440,6 +443,8 @@ bool TransferWorker::OnUiThread(const std::function<void()>& call) {
 }
 
 void TransferWorker::OnStatus(int stringId) {
+    // A write's search says it found the device by going on to check the file against it.
+    if (kind_ == Job::kWrite && stringId == kdm::sid::kCheckingFile) TellDeviceFound();
     QString text = ui_language::Text(stringId);
     if (stringId == kdm::sid::kTerminated) text = TerminatedText(mismatches_);
     status_ = text;
@@ -491,6 +496,23 @@ void TransferWorker::OnProgressPos(int position) {
 void TransferWorker::OnIdentified(const std::string& identification) {
     // As the temporary file's first record, up to its terminator.
     identification_ = identification.substr(0, identification.find('\r'));
+    TellDeviceFound();
+}
+
+void TransferWorker::TellDeviceFound() {
+    const QString port = QString::fromLocal8Bit(FoundPortOf(context_.link));
+    QMetaObject::invokeMethod(
+        this, [this, port] { emit deviceFound(port); }, Qt::QueuedConnection);
+}
+
+void TransferWorker::SetMachineName(const std::string& name) {
+    QMutexLocker lock(&nameMutex_);
+    machineName_ = name;
+}
+
+std::string TransferWorker::MachineName() const {
+    QMutexLocker lock(&nameMutex_);
+    return machineName_;
 }
 
 void TransferWorker::OnRecordStored(const kdm::ReadCounts& counts) {
@@ -777,13 +799,40 @@ void TransferDialogBase::Stop(kdm::StopCommand command) {
     }
 }
 
+MachineNameField* TransferDialogBase::AddMachineNameField(UiState& state) {
+    state_ = &state;
+    machineName_ = new MachineNameField(this);
+    connect(machineName_, &MachineNameField::nameChanged, this,
+            [this](const QString& name) { worker_->SetMachineName(name.toUtf8().toStdString()); });
+    connect(worker_, &TransferWorker::deviceFound, this, [this](const QString& port) {
+        foundPort_ = port;
+        if (!port.isEmpty()) machineName_->Propose(port, state_->MachineNameOnPort(port));
+    });
+    return machineName_;
+}
+
 void TransferDialogBase::OnWorkerFinished() {
+    // Offered for the next job on the port, never taken without the user.
+    if (machineName_ != nullptr && state_ != nullptr && !foundPort_.isEmpty() &&
+        !machineName_->Name().isEmpty())
+        state_->SetMachineNameOnPort(foundPort_, machineName_->Name());
     // A write refused before its transfer leaves the window open with its status until closed.
     if (!worker_->Ended()) return;
     QDialog::done(worker_->EndedWithOk() ? Accepted : Rejected);
 }
 
 void TransferDialogBase::showEvent(QShowEvent* event) {
+    if (machineName_ != nullptr && !worker_->Started()) {
+        machineName_->setVisible(worker_->RecordsInHistory());
+        if (worker_->RecordsInHistory()) {
+            std::vector<kdm::HistoryEntry> entries;
+            worker_->History().List(entries);
+            QStringList names;
+            for (const std::string& name : kdm::MachineNames(entries))
+                names.push_back(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+            machineName_->SetKnownNames(names);
+        }
+    }
     QDialog::showEvent(event);
     worker_->Start();
 }

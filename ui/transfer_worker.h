@@ -32,7 +32,9 @@
 namespace kdm {
 class ReadEngine;
 }
+class MachineNameField;
 class QLabel;
+class UiState;
 class QProgressBar;
 class QThread;
 class QWidget;
@@ -115,6 +117,12 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     // in the history as a backup; when that read fails, the device is of another type than the file or
     // the history cannot keep it, nothing is written.
     void SetBackupBeforeWrite(bool backup) { backup_ = backup; }
+    bool RecordsInHistory() const { return recordHistory_; }
+    kdm::IHistory& History() const { return context_.history; }
+    // From any thread, until the entry is recorded: the machine the history entries (the backup's
+    // too) are named for; empty for none.
+    void SetMachineName(const std::string& name);
+    std::string MachineName() const;
     // True while a write's backup read runs (user-interface thread: as last shown).
     bool BackingUp() const { return backingUpShown_; }
 
@@ -168,6 +176,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
   signals:
     // The conversation is over (user-interface thread); the display shows its final state.
     void finished();
+    // The device identified itself on `port` (user-interface thread).
+    void deviceFound(const QString& port);
 
   private:
     struct Pending {
@@ -208,6 +218,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
                      const kdm::IncompleteWrite* incomplete = nullptr,
                      kdm::VerifyOutcome verify = kdm::VerifyOutcome::kNotAsked);
     void OnThreadFinished();
+    // Worker side: emits deviceFound with the port the last search found the device on.
+    void TellDeviceFound();
     // Worker side: note a change and post one apply call if none is on its way.
     template <typename Change>
     void Update(Change change);
@@ -223,6 +235,8 @@ class TransferWorker final : public QObject, public kdm::TransferControlsObserve
     std::unique_ptr<kdm::TransferJob> job_;
     bool recordHistory_ = false;
     bool backup_ = false;
+    mutable QMutex nameMutex_;
+    std::string machineName_;
     // The backup read while it runs; guarded by backupMutex_ (a stop may come from any thread).
     QMutex backupMutex_;
     kdm::TransferJob* backupRead_ = nullptr;
@@ -269,6 +283,9 @@ class TransferDialogBase : public QDialog, public ITransferView {
     TransferDialogBase(TransferContext context, TransferWorker::Job job, QWidget* parent);
     ~TransferDialogBase() override;
 
+    // The machine name field; null in a window without one.
+    MachineNameField* MachineName() const { return machineName_; }
+
     // Texts as shown (tests, screenshots).
     QString StatusText() const;
     QString ControlText(int controlId) const;
@@ -297,12 +314,18 @@ class TransferDialogBase : public QDialog, public ITransferView {
 
     // A label for control `controlId`, with the look of a sunken static field when `framed`.
     QLabel* AddControl(int controlId, bool framed);
+    // The optional machine name of the history entries, shown while the job records in the history;
+    // the name given is remembered for the port the device was found on.
+    MachineNameField* AddMachineNameField(UiState& state);
     QLabel* statusLine_ = nullptr;
     QProgressBar* progress_ = nullptr;
 
   private:
     void Stop(kdm::StopCommand command);
     void OnWorkerFinished();
+    MachineNameField* machineName_ = nullptr;
+    UiState* state_ = nullptr;
+    QString foundPort_;
 
     TransferWorker* worker_;
     std::map<int, QLabel*> controls_;

@@ -108,3 +108,13 @@ void UiState::SetLastReadSize(const QString& identification, const ReadSize& siz
     settings_->setValue(key + QStringLiteral("/telegrams"), size.telegrams);
     settings_->sync();
 }
+
+QString UiState::MachineNameOnPort(const QString& port) const {
+    return settings_->value(QStringLiteral("machines/") + QString::fromLatin1(port.toUtf8().toHex()))
+        .toString();
+}
+
+void UiState::SetMachineNameOnPort(const QString& port, const QString& name) {
+    settings_->setValue(QStringLiteral("machines/") + QString::fromLatin1(port.toUtf8().toHex()), name);
+    settings_->sync();
+}

@@ -54,6 +54,11 @@ class UiState {
     bool LastReadSize(const QString& identification, ReadSize& size) const;
     void SetLastReadSize(const QString& identification, const ReadSize& size);
 
+    // The machine name last given to a read or a write on `port`, offered for the next one there; empty
+    // when none.
+    QString MachineNameOnPort(const QString& port) const;
+    void SetMachineNameOnPort(const QString& port, const QString& name);
+
   private:
     std::unique_ptr<QSettings> settings_;
 };

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "ui/app_services.h"
+#include "ui/machine_name_field.h"
 #include "ui/pictures.h"
 #include "ui/transfer_controls.h"
 #include "ui/transfer_progress.h"
@@ -73,6 +74,7 @@ CUpload::CUpload(AppServices& services, QWidget* parent, const std::string& temp
     statusLine_->setMinimumHeight(statusLine_->sizeHint().height() + 6);
     layout->addWidget(statusLine_, 6, 0, 1, 3);
     layout->setRowMinimumHeight(6, 32);
+    layout->addWidget(AddMachineNameField(state_), 7, 0, 1, 3);
 
     // Present for the keyboard only (Enter).
     auto* ok = new QPushButton(QCoreApplication::translate("Transfer", "OK"), this);

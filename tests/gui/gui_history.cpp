@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -29,10 +30,12 @@
 #include "ui/download_dialog.h"
 #include "ui/history_record.h"
 #include "ui/history_window.h"
+#include "ui/machine_name_field.h"
 #include "ui/main_window.h"
 #include "ui/menu.h"
 #include "ui/table_window.h"
 #include "ui/transfer_dialogs.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -161,7 +164,7 @@ TEST_F(HistoryFixture, AReadAddsAnEntryTheWindowListsAndOpens) {
     EXPECT_EQ(table->item(0, HistoryWindow::kUser)->text().toStdString(), me.user);
     EXPECT_EQ(table->item(0, HistoryWindow::kPort)->text(), QStringLiteral("COM3"));
     EXPECT_EQ(table->item(0, HistoryWindow::kEntry)->text().toStdString(), entries[0].ShortId());
-    EXPECT_EQ(table->item(0, HistoryWindow::kTime)->text(), HistoryWindow::LocalTimeText(entries[0].time));
+    EXPECT_EQ(table->item(0, HistoryWindow::kTime)->text(), HistoryWindow::TimeText(entries[0].time));
     EXPECT_TRUE(window.RemoteText().startsWith(QStringLiteral("Not shared")));
 
     // Open shows the entry's data, byte for byte what the read saved, in a table window.
@@ -415,11 +418,189 @@ TEST_F(HistoryFixture, SynchroniseShowsItsStagesAndBringsInAnotherLaptopsEntries
     EXPECT_EQ(window.Entries()[0].id, recorded.id);
 }
 
-TEST_F(HistoryFixture, SynchroniseWithoutARemoteSaysSoAndLosesNothing) {
+TEST_F(HistoryFixture, TheReadWindowNamesTheMachineAndOffersTheNameAgainOnlyAsAProposal) {
+    StartSim({});
+    // Each read: what the field shows when the read ends, then what the test does with it.
+    struct Step {
+        QString typed;          // typed into the field
+        bool takeProposal;      // the user takes the offered name
+        QString proposalShown;  // the offer the field shows
+        std::string recorded;   // the entry's machine
+    };
+    const Step steps[] = {
+        {QStringLiteral("Press 7"), false, QString(), "Press 7"},
+        {QString(), false, QStringLiteral("Press 7"), ""},  // never applied by itself
+        {QString(), true, QStringLiteral("Press 7"), "Press 7"},
+    };
+    int read = 0;
+    for (const Step& step : steps) {
+        QString shownBefore;
+        bool fieldShown = false;
+        TransferDialogHooks hooks;
+        hooks.chooseSavePath = [&](QWidget* window, QString& path) {
+            auto* field = window->findChild<MachineNameField*>();
+            if (field == nullptr) return false;
+            fieldShown = field->isVisible();
+            shownBefore = field->Proposal();
+            if (!step.typed.isEmpty()) field->SetName(step.typed);
+            if (step.takeProposal) field->TakeProposal();
+            path = QString::fromStdString(work_.File("read" + std::to_string(++read) + ".KDM"));
+            return true;
+        };
+        {
+            guitest::BoxWatcher watcher;
+            RunReadDialog(App(), nullptr, hooks);
+        }
+        EXPECT_TRUE(fieldShown) << read;
+        EXPECT_EQ(shownBefore, step.proposalShown) << read;
+        const std::vector<kdm::HistoryEntry> entries = Entries();
+        ASSERT_EQ(entries.size(), static_cast<std::size_t>(read));
+        EXPECT_EQ(entries[0].name, step.recorded) << read;
+    }
+    EXPECT_EQ(App().State().MachineNameOnPort(QStringLiteral("COM3")), QStringLiteral("Press 7"));
+}
+
+TEST_F(HistoryFixture, TheWriteWindowOffersTheNameLastUsedOnThePortAndUsesItOnlyWhenTaken) {
+    ASSERT_TRUE(SetBackupBeforeWriteEnabled(App().settings, false));
+    App().State().SetMachineNameOnPort(QStringLiteral("COM3"), QStringLiteral("Press 7"));
+    StartSim({});
+    const std::string file = work_.File("file.KDM");
+    WriteFile(file, DataFile("I1P", 2));
+    const struct {
+        bool take;
+        std::string recorded;
+    } cases[] = {{false, ""}, {true, "Press 7"}};
+    std::size_t writes = 0;
+    for (const auto& c : cases) {
+        QString offered;
+        // The write's last box: the device was found long before, and its entry is not kept yet.
+        guitest::BoxWatcher watcher([&](QWidget* box) {
+            if (auto* write = qobject_cast<CDownload*>(box->parentWidget()); write && write->MachineName()) {
+                offered = write->MachineName()->Proposal();
+                if (c.take) write->MachineName()->TakeProposal();
+            }
+            guitest::Reject(box);
+        });
+        RunWriteDialog(App(), nullptr, WriteHooks(file));
+        EXPECT_EQ(offered, QStringLiteral("Press 7")) << c.take;
+        const std::vector<kdm::HistoryEntry> entries = Entries();
+        ASSERT_EQ(entries.size(), ++writes);
+        EXPECT_EQ(entries[0].name, c.recorded) << c.take;
+    }
+}
+
+TEST_F(HistoryFixture, TheWindowShowsFiltersAndRenamesMachinesAndTellsEachParametersStory) {
+    kdm::HistoryEntry first, second, other, unnamed;
+    const auto record = [this](const std::string& contents, const std::string& machine,
+                               kdm::HistoryEntry& entry) {
+        ASSERT_TRUE(RecordInHistory(App().history, kdm::HistoryKind::kRead, contents, "COM3", "", entry,
+                                    nullptr, kdm::VerifyOutcome::kNotAsked, machine)
+                        .ok);
+    };
+    record(DataFile("I1P", 1), "Press 7", first);
+    record(DataFile("I1P", 2), "Press 7", second);  // parameter A changed
+    record(DataFile("I1P", 3), "Press 8", other);
+    record(DataFile("I1P", 4), "", unnamed);
+    HistoryWindow window(App(), App().history, nullptr);
+    QTableWidget* table = window.Table();
+    ASSERT_EQ(table->rowCount(), 4);
+    EXPECT_TRUE(table->horizontalHeaderItem(HistoryWindow::kTime)->text().contains(QStringLiteral("UTC")));
+    const auto rowOf = [&window](const std::string& id) {
+        for (int row = 0; row < static_cast<int>(window.Entries().size()); ++row)
+            if (window.Entries()[static_cast<std::size_t>(row)].id == id) return row;
+        return -1;
+    };
+    EXPECT_EQ(table->item(rowOf(second.id), HistoryWindow::kMachine)->text(), QStringLiteral("Press 7"));
+    EXPECT_EQ(table->item(rowOf(unnamed.id), HistoryWindow::kMachine)->text(), QString());
+
+    const struct {
+        QString filter;
+        int shown;
+    } filters[] = {{QStringLiteral("press 7"), 2},
+                   {QStringLiteral("Press"), 3},
+                   {QStringLiteral("t2-"), 4},
+                   {QString(), 4}};
+    for (const auto& f : filters) {
+        window.SetFilter(f.filter);
+        int shown = 0;
+        for (int row = 0; row < table->rowCount(); ++row)
+            if (window.RowShown(row)) ++shown;
+        EXPECT_EQ(shown, f.shown) << f.filter.toStdString();
+    }
+
+    // The story of Press 7: its newest entry, A marked as changed by it, every cell saying since when.
+    table->selectRow(rowOf(first.id));
+    int marked = 0, told = 0;
+    QString title;
+    window.onTableWindow = [&](CKDM_XPDlg& tableWindow) {
+        title = tableWindow.windowTitle();
+        for (CTable* t : {tableWindow.SystemTable(), tableWindow.ProgramTable()}) {
+            for (int row = 0; row < t->Rows(); ++row) {
+                for (int col = 0; col < t->Cols(); ++col) {
+                    const QModelIndex cell = t->Cell(row, col);
+                    if (t->Cells()->data(cell, Qt::ToolTipRole).toString().contains(QStringLiteral("since ")))
+                        ++told;
+                    if (t->Cells()->data(cell, Qt::BackgroundRole).value<QBrush>() ==
+                        CompareView::MarkBrush())
+                        ++marked;
+                }
+            }
+        }
+        QTimer::singleShot(0, &tableWindow, &CKDM_XPDlg::reject);
+    };
+    const QStringList recentBefore = App().State().RecentFiles();
+    ASSERT_TRUE(window.OnParameterStory());
+    EXPECT_EQ(marked, 1);
+    EXPECT_GE(told, 6);  // A, B, and P and a of both programs
+    EXPECT_TRUE(title.contains(QStringLiteral("Press 7"))) << title.toStdString();
+    EXPECT_FALSE(title.contains(QStringLiteral(".KDM"))) << title.toStdString();
+    // Opening an entry shows the machine and the time in the title, and keeps the copy out of Recent files.
+    ASSERT_TRUE(window.OnOpen());
+    EXPECT_TRUE(title.contains(HistoryWindow::TimeText(first.time))) << title.toStdString();
+    EXPECT_FALSE(title.contains(QStringLiteral(".KDM"))) << title.toStdString();
+    EXPECT_EQ(App().State().RecentFiles(), recentBefore);
+
+    // Renaming the machine of one entry renames the machine; --only takes one entry out.
+    window.askName = [](QString& name, bool& wholeMachine) {
+        name = QStringLiteral("M\u00fcller / Press 7");
+        wholeMachine = true;
+        return true;
+    };
+    table->selectRow(rowOf(first.id));
+    ASSERT_TRUE(window.OnNameMachine());
+    EXPECT_EQ(table->item(rowOf(second.id), HistoryWindow::kMachine)->text(),
+              QStringLiteral("M\u00fcller / Press 7"));
+    EXPECT_EQ(window.Entries()[static_cast<std::size_t>(rowOf(first.id))].name, "M\xc3\xbcller / Press 7");
+    table->selectRow(rowOf(unnamed.id));
+    ASSERT_TRUE(window.NameSelected(QStringLiteral("Press 9"), false));
+    EXPECT_EQ(table->item(rowOf(unnamed.id), HistoryWindow::kMachine)->text(), QStringLiteral("Press 9"));
+    EXPECT_EQ(table->item(rowOf(other.id), HistoryWindow::kMachine)->text(), QStringLiteral("Press 8"));
+    EXPECT_FALSE(window.NameSelected(QStringLiteral(" "), true));
+    EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Not named: ")))
+        << window.StatusText().toStdString();
+}
+
+TEST_F(HistoryFixture, SynchroniseWaitsForARemoteAndOneOutOfReachSaysSoAndLosesNothing) {
     kdm::HistoryEntry entry;
     ASSERT_TRUE(
         RecordInHistory(App().history, kdm::HistoryKind::kRead, DataFile("I1P", 4), "COM3", "", entry).ok);
     HistoryWindow window(App(), App().history, nullptr);
+    auto* sync = window.findChild<QPushButton*>(QStringLiteral("historySync"));
+    ASSERT_NE(sync, nullptr);
+    // No remote: nothing to synchronise with, and the button says so by being off.
+    EXPECT_FALSE(sync->isEnabled());
+    window.OnSynchronise();
+    EXPECT_FALSE(window.Synchronising());
+
+    // A remote that is not there: the window sets it, and the sync fails with the reason.
+    window.askRemote = [this](QString& url) {
+        url = QString::fromStdString(work_.File("no-such-remote.git"));
+        return true;
+    };
+    ASSERT_TRUE(window.OnSetRemote());
+    EXPECT_TRUE(sync->isEnabled());
+    EXPECT_TRUE(window.RemoteText().contains(QStringLiteral("no-such-remote.git")))
+        << window.RemoteText().toStdString();
     bool done = false;
     QObject::connect(&window, &HistoryWindow::synchronised, [&] { done = true; });
     window.OnSynchronise();

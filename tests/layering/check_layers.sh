@@ -17,7 +17,7 @@ above_core="cli ui sim tests bench"
 # (app_services, which names no window); the application is the only file that knows every window,
 # and main alone knows the application.
 ui_layers="
-foundation: contact core_text display_text history_record language menu pictures port_watch transfer_context transfer_controls ui_state
+foundation: contact core_text display_text history_record language machine_name_field menu pictures port_watch transfer_context transfer_controls ui_state
 models: app_services document grid_model
 views: com_select compare_view ctable file_drop help info_dialogs printing report transfer_progress transfer_worker
 windows: download_dialog history_window main_window table_window transfer_dialogs upload_dialog

@@ -16,6 +16,10 @@ for sub in $subcommands; do
     # An entry of its own: a line that starts with the subcommand in bold.
     grep -q -E "^\\\\fB$sub\\\\fR( |$)" "$page" || { echo "$page: no entry for the subcommand '$sub'"; status=1; }
     options+=$'\n'$(option_names "$program" "$sub")
+    # Subcommands of a subcommand ("history name") have options of their own.
+    for nested in $(subcommand_names "$program" "$sub"); do
+        options+=$'\n'$(option_names "$program" "$sub" "$nested")
+    done
 done
 # The values of an option that takes one of a fixed set, each in bold.
 while read -r option values; do

@@ -9,9 +9,9 @@ option_names() {
     }'
 }
 
-# subcommand_names PROGRAM: the names listed under "Subcommands:", one a line.
+# subcommand_names PROGRAM [SUBCOMMAND]: the names listed under "Subcommands:", one a line.
 subcommand_names() {
-    "$1" --help | awk '/^Subcommands:/ { inside = 1; next } /^[^ ]/ { inside = 0 } inside && /^  [a-z]/ { print $1 }'
+    "$@" --help | awk '/^Subcommands:/ { inside = 1; next } /^[^ ]/ { inside = 0 } inside && /^  [a-z]/ { print $1 }'
 }
 
 # option_choices PROGRAM [SUBCOMMAND]: "OPTION VALUE..." for each option that takes one of a fixed set

@@ -333,6 +333,26 @@
         <source>The device history could not keep the backup: </source>
         <translation>Der Geräteverlauf konnte die Sicherung nicht aufbewahren: </translation>
     </message>
+    <message>
+        <source>&amp;Machine:</source>
+        <translation>&amp;Maschine:</translation>
+    </message>
+    <message>
+        <source>optional, e.g. Press 7</source>
+        <translation>optional, z. B. Presse 7</translation>
+    </message>
+    <message>
+        <source>The machine&apos;s name in the device history: it tells apart devices that identify themselves alike</source>
+        <translation>Der Name der Maschine im Geräteverlauf: er unterscheidet Geräte, die sich gleich melden</translation>
+    </message>
+    <message>
+        <source>Use &quot;%1&quot;</source>
+        <translation>&quot;%1&quot; verwenden</translation>
+    </message>
+    <message>
+        <source>The machine last read or written on %1</source>
+        <translation>Die zuletzt an %1 gelesene oder beschriebene Maschine</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -385,10 +405,6 @@
         <translation>%1 Einträge</translation>
     </message>
     <message>
-        <source>Time</source>
-        <translation>Zeit</translation>
-    </message>
-    <message>
         <source>Kind</source>
         <translation>Art</translation>
     </message>
@@ -419,10 +435,6 @@
     <message>
         <source>Shared remote: unknown (%1)</source>
         <translation>Gemeinsame Gegenstelle: unbekannt (%1)</translation>
-    </message>
-    <message>
-        <source>Not shared: no remote is set (kdmxp-cli history remote URL sets one)</source>
-        <translation>Nicht geteilt: keine Gegenstelle eingestellt (kdmxp-cli history remote URL stellt eine ein)</translation>
     </message>
     <message>
         <source>Shared through: </source>
@@ -471,6 +483,94 @@
     <message>
         <source>Not synchronised: </source>
         <translation>Nicht synchronisiert: </translation>
+    </message>
+    <message>
+        <source>Set &amp;remote...</source>
+        <translation>&amp;Gegenstelle einstellen...</translation>
+    </message>
+    <message>
+        <source>Filter by machine or device</source>
+        <translation>Nach Maschine oder Gerät filtern</translation>
+    </message>
+    <message>
+        <source>Time (%1)</source>
+        <translation>Zeit (%1)</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>Maschine</translation>
+    </message>
+    <message>
+        <source>Parameter s&amp;tory</source>
+        <translation>Parameter&amp;geschichte</translation>
+    </message>
+    <message>
+        <source>&amp;Name machine...</source>
+        <translation>Maschine &amp;benennen...</translation>
+    </message>
+    <message>
+        <source>Not shared: no remote is set (Set remote..., or kdmxp-cli history remote URL)</source>
+        <translation>Nicht geteilt: keine Gegenstelle eingestellt (Gegenstelle einstellen... oder kdmxp-cli history remote URL)</translation>
+    </message>
+    <message>
+        <source>Set a remote to share the history</source>
+        <translation>Stellen Sie eine Gegenstelle ein, um den Verlauf zu teilen</translation>
+    </message>
+    <message>
+        <source>%1, %2 %3 (history entry %4)</source>
+        <translation>%1, %2 %3 (Verlaufseintrag %4)</translation>
+    </message>
+    <message>
+        <source>%1 of %2 shown</source>
+        <translation>%1 von %2 angezeigt</translation>
+    </message>
+    <message>
+        <source>Name machine</source>
+        <translation>Maschine benennen</translation>
+    </message>
+    <message>
+        <source>Machine of entry %1 (device %2):</source>
+        <translation>Maschine des Eintrags %1 (Gerät %2):</translation>
+    </message>
+    <message>
+        <source>This entry &amp;only (it was given another machine&apos;s name)</source>
+        <translation>&amp;Nur dieser Eintrag (er trägt den Namen einer anderen Maschine)</translation>
+    </message>
+    <message>
+        <source>Not named: </source>
+        <translation>Nicht benannt: </translation>
+    </message>
+    <message>
+        <source>Entry %1 belongs to machine %2.</source>
+        <translation>Eintrag %1 gehört zu Maschine %2.</translation>
+    </message>
+    <message>
+        <source>Shared remote</source>
+        <translation>Gemeinsame Gegenstelle</translation>
+    </message>
+    <message>
+        <source>The remote this history syncs with (a path, file:// or ssh URL of a git repository):</source>
+        <translation>Die Gegenstelle, mit der dieser Verlauf abgeglichen wird (Pfad, file:// oder ssh-URL eines git-Repositorys):</translation>
+    </message>
+    <message>
+        <source>Remote not set: </source>
+        <translation>Gegenstelle nicht eingestellt: </translation>
+    </message>
+    <message>
+        <source>The parameter story cannot be told: </source>
+        <translation>Die Parametergeschichte kann nicht gezeigt werden: </translation>
+    </message>
+    <message>
+        <source> - parameter story of %1 entries, marked: changed in the last</source>
+        <translation> - Parametergeschichte aus %1 Einträgen, markiert: im letzten geändert</translation>
+    </message>
+    <message>
+        <source>since %1 (%2) by %3@%4, entry %5</source>
+        <translation>seit %1 (%2) von %3@%4, Eintrag %5</translation>
+    </message>
+    <message>
+        <source>; a telegram that cannot be trusted ends the run</source>
+        <translation>; ein nicht vertrauenswürdiges Telegramm beendet die Reihe</translation>
     </message>
 </context>
 <context>

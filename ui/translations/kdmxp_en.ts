@@ -333,6 +333,26 @@
         <source>The device history could not keep the backup: </source>
         <translation>The device history could not keep the backup: </translation>
     </message>
+    <message>
+        <source>&amp;Machine:</source>
+        <translation>&amp;Machine:</translation>
+    </message>
+    <message>
+        <source>optional, e.g. Press 7</source>
+        <translation>optional, e.g. Press 7</translation>
+    </message>
+    <message>
+        <source>The machine&apos;s name in the device history: it tells apart devices that identify themselves alike</source>
+        <translation>The machine&apos;s name in the device history: it tells apart devices that identify themselves alike</translation>
+    </message>
+    <message>
+        <source>Use &quot;%1&quot;</source>
+        <translation>Use &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>The machine last read or written on %1</source>
+        <translation>The machine last read or written on %1</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -385,10 +405,6 @@
         <translation>%1 entries</translation>
     </message>
     <message>
-        <source>Time</source>
-        <translation>Time</translation>
-    </message>
-    <message>
         <source>Kind</source>
         <translation>Kind</translation>
     </message>
@@ -419,10 +435,6 @@
     <message>
         <source>Shared remote: unknown (%1)</source>
         <translation>Shared remote: unknown (%1)</translation>
-    </message>
-    <message>
-        <source>Not shared: no remote is set (kdmxp-cli history remote URL sets one)</source>
-        <translation>Not shared: no remote is set (kdmxp-cli history remote URL sets one)</translation>
     </message>
     <message>
         <source>Shared through: </source>
@@ -471,6 +483,94 @@
     <message>
         <source>Not synchronised: </source>
         <translation>Not synchronised: </translation>
+    </message>
+    <message>
+        <source>Set &amp;remote...</source>
+        <translation>Set &amp;remote...</translation>
+    </message>
+    <message>
+        <source>Filter by machine or device</source>
+        <translation>Filter by machine or device</translation>
+    </message>
+    <message>
+        <source>Time (%1)</source>
+        <translation>Time (%1)</translation>
+    </message>
+    <message>
+        <source>Machine</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>Parameter s&amp;tory</source>
+        <translation>Parameter s&amp;tory</translation>
+    </message>
+    <message>
+        <source>&amp;Name machine...</source>
+        <translation>&amp;Name machine...</translation>
+    </message>
+    <message>
+        <source>Not shared: no remote is set (Set remote..., or kdmxp-cli history remote URL)</source>
+        <translation>Not shared: no remote is set (Set remote..., or kdmxp-cli history remote URL)</translation>
+    </message>
+    <message>
+        <source>Set a remote to share the history</source>
+        <translation>Set a remote to share the history</translation>
+    </message>
+    <message>
+        <source>%1, %2 %3 (history entry %4)</source>
+        <translation>%1, %2 %3 (history entry %4)</translation>
+    </message>
+    <message>
+        <source>%1 of %2 shown</source>
+        <translation>%1 of %2 shown</translation>
+    </message>
+    <message>
+        <source>Name machine</source>
+        <translation>Name machine</translation>
+    </message>
+    <message>
+        <source>Machine of entry %1 (device %2):</source>
+        <translation>Machine of entry %1 (device %2):</translation>
+    </message>
+    <message>
+        <source>This entry &amp;only (it was given another machine&apos;s name)</source>
+        <translation>This entry &amp;only (it was given another machine&apos;s name)</translation>
+    </message>
+    <message>
+        <source>Not named: </source>
+        <translation>Not named: </translation>
+    </message>
+    <message>
+        <source>Entry %1 belongs to machine %2.</source>
+        <translation>Entry %1 belongs to machine %2.</translation>
+    </message>
+    <message>
+        <source>Shared remote</source>
+        <translation>Shared remote</translation>
+    </message>
+    <message>
+        <source>The remote this history syncs with (a path, file:// or ssh URL of a git repository):</source>
+        <translation>The remote this history syncs with (a path, file:// or ssh URL of a git repository):</translation>
+    </message>
+    <message>
+        <source>Remote not set: </source>
+        <translation>Remote not set: </translation>
+    </message>
+    <message>
+        <source>The parameter story cannot be told: </source>
+        <translation>The parameter story cannot be told: </translation>
+    </message>
+    <message>
+        <source> - parameter story of %1 entries, marked: changed in the last</source>
+        <translation> - parameter story of %1 entries, marked: changed in the last</translation>
+    </message>
+    <message>
+        <source>since %1 (%2) by %3@%4, entry %5</source>
+        <translation>since %1 (%2) by %3@%4, entry %5</translation>
+    </message>
+    <message>
+        <source>; a telegram that cannot be trusted ends the run</source>
+        <translation>; a telegram that cannot be trusted ends the run</translation>
     </message>
 </context>
 <context>
