@@ -77,7 +77,7 @@ CDownload::CDownload(AppServices& services, QWidget* parent)
         state_.SetVerifyAfterWrite(on);
         Worker().SetVerifyAfterWrite(on);
     });
-    layout->addWidget(verify_, 6, 0, 1, 3);
+    layout->addWidget(verify_, 7, 0, 1, 3);
 
     // Present for the keyboard only: Enter ends the write like Cancel, but with OK.
     auto* ok = new QPushButton(QCoreApplication::translate("Transfer", "OK"), this);

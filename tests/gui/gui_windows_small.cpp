@@ -41,6 +41,8 @@ void CollectPlaced(QLayout* layout, QWidget* window, std::vector<Placed>& placed
         if (QWidget* widget = item->widget()) {
             if (!widget->isVisibleTo(window)) continue;
             placed.push_back({widget, QRect(widget->mapTo(window, QPoint(0, 0)), widget->size())});
+            // A window laid out without being shown places its children's children only when asked.
+            if (widget->layout() != nullptr) widget->layout()->activate();
             CollectPlaced(widget->layout(), window, placed);
         } else if (QLayout* inner = item->layout()) {
             CollectPlaced(inner, window, placed);
