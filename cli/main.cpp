@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     kdmcli::RegisterRead(app, context, exitCode);
     kdmcli::RegisterWrite(app, context, exitCode);
     kdmcli::RegisterDiff(app, context, exitCode);
+    kdmcli::RegisterSet(app, context, exitCode);
     kdmcli::RegisterHistory(app, context, exitCode);
 
     try {
