@@ -333,7 +333,7 @@ void CTable::SetFrozenHeadings(bool frozen) {
         for (int row = 0; row < std::min(headerRows_, Rows()); ++row)
             setRowHidden(row, false);
         headingsHeight_ = 0;
-        setViewportMargins(0, 0, 0, 0);
+        horizontalHeader()->hide();
         return;
     }
     headings_ = new QTableView(this);
@@ -375,17 +375,21 @@ void CTable::UpdateHeadings() {
     }
     for (int col = 0; col < Cols(); ++col)
         headings_->setColumnWidth(col, columnWidth(col));
+    // The table keeps the room of its own (empty) column header above the rows for them, where the
+    // headings view covers it: the scrolling rows never pass under the headings.
     if (height != headingsHeight_) {
         headingsHeight_ = height;
-        setViewportMargins(0, height, 0, 0);
+        horizontalHeader()->setFixedHeight(height);
     }
+    horizontalHeader()->setVisible(height > 0);
     updateGeometries();
 }
 
 void CTable::updateGeometries() {
     QTableView::updateGeometries();
     if (headings_ == nullptr) return;
-    headings_->setGeometry(frameWidth(), frameWidth(), viewport()->width(), headingsHeight_);
+    headings_->setGeometry(horizontalHeader()->geometry());
+    headings_->raise();
     headings_->horizontalScrollBar()->setRange(horizontalScrollBar()->minimum(),
                                                horizontalScrollBar()->maximum());
     headings_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());

@@ -100,7 +100,9 @@ void DataDocument::Apply(const kdm::RecordEdit& edit, bool undo) {
 
 std::vector<std::pair<std::size_t, std::string>> DataDocument::EditedRecords() const {
     std::vector<std::pair<std::size_t, std::string>> edited;
-    if (!Modified()) return edited;
+    // Not the stack's clean state: an edit is made (and the tables shown again) before the stack counts
+    // it.
+    if (!Loaded()) return edited;
     const kdm::RecordList now = set_.Records();
     const kdm::RecordList then = savedSet_.Records();
     // An edit replaces one record by one: the records stand at the same indexes.

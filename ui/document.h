@@ -58,7 +58,7 @@ class DataDocument final : public QObject {
     kdm::EditRefusal SetRecordValue(std::size_t record, std::string_view value);
 
     // The records whose bytes differ from the file as last opened or saved, each with the value its
-    // table cell showed then (FormatValue). Empty while there are no unsaved changes.
+    // table cell showed then (FormatValue). Empty when the text is as last opened or saved.
     std::vector<std::pair<std::size_t, std::string>> EditedRecords() const;
     // Forgets the unsaved changes: the text as last opened or saved.
     void Revert();

@@ -99,6 +99,16 @@ CKDM_XPDlg::CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* p
     program_->SetFrozenHeadings(true);
 }
 
+CKDM_XPDlg::~CKDM_XPDlg() {
+    // The tables go after this window's own part: an editor still open commits as it goes, and must not
+    // reach a window that is half destroyed.
+    for (CTable* table : {system_, program_}) {
+        disconnect(table, nullptr, this, nullptr);
+        disconnect(table->Cells(), nullptr, this, nullptr);
+    }
+    disconnect(&document_, nullptr, this, nullptr);
+}
+
 void CKDM_XPDlg::CreateEditCommands() {
     QMenuBar* bar = findChild<QMenuBar*>(QStringLiteral("mainMenu"));
     QAction* open = FindMenuAction(this, menu_id::kFileOpen);

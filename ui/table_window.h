@@ -27,6 +27,7 @@ class CKDM_XPDlg final : public QDialog {
   public:
     // Shows `document`, which must outlive the window.
     CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* parent);
+    ~CKDM_XPDlg() override;
 
     DataDocument& Document() const { return document_; }
     const std::string& FileName() const { return document_.Path(); }
