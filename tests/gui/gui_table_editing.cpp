@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -438,6 +439,52 @@ TEST(TableHeadings, ShowTheirNamesWholeWhereThereIsRoomAndTheSplitFollowsTheCont
         EXPECT_LT(system->height(), system->FullContentSize().height());
         window.accept();
     }
+}
+
+// A table filled again starts from empty cells: a value set on a record marked for a checksum mismatch
+// is no longer red, and undone it is red again.
+TEST(TableRefill, ASuspectValueSetIsNoLongerMarkedAndItsUndoMarksItAgain) {
+    QTemporaryDir dir;
+    guitest::ScopedEnv settingsEnv("KDMXP_SETTINGS_DIR", dir.filePath(QStringLiteral("settings")));
+    const std::string path = dir.filePath(QStringLiteral("marked.KDM")).toStdString();
+    kdmtest::Spit(path, kdmtest::DumpBuilder("I1P")
+                            .Add('h', kdmtest::Value(19))
+                            .Program(1)
+                            .Add('J', kdmtest::Value(2))
+                            .Add('V', kdmtest::Value(172018), /*damaged=*/true)
+                            .Text());
+    DataDocument document;
+    ASSERT_TRUE(document.Open(path));
+    CKDM_XPApp app;
+    CKDM_XPDlg window(app, document, nullptr);
+    window.OnInitDialog();
+    CTable* program = window.ProgramTable();
+    QModelIndex cell;
+    for (int c = 0; c < program->Cols(); ++c) {
+        if (program->Cell(1, c).data().toString() == QStringLiteral("V")) cell = program->Cell(2, c);
+    }
+    ASSERT_TRUE(cell.isValid());
+    struct Step {
+        std::function<void()> act;
+        bool red;
+        const char* tip;
+    };
+    const Step steps[] = {
+        {[] {}, true, CTable::kSuspectToolTip},
+        {[&document] {
+             document.SetValue({1, 'V'}, "-5");
+         },
+         false, "Changed, not saved; it was 172018"},
+        {[&document] { document.UndoStack().undo(); }, true, CTable::kSuspectToolTip},
+        {[&document] { document.UndoStack().redo(); }, false, "Changed, not saved; it was 172018"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.tip);
+        step.act();
+        EXPECT_EQ(cell.data(Qt::ForegroundRole).isValid(), step.red);
+        EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), QLatin1String(step.tip));
+    }
+    document.Revert();
 }
 
 }  // namespace
