@@ -276,6 +276,46 @@ TEST_F(EditingTest, ClosingWithUnsavedChangesAsks) {
     EXPECT_FALSE(window->isVisible());
 }
 
+// Opening another file, or closing the program, from a window with unsaved changes asks first; Cancel
+// leaves everything as it was, Discard takes the document back to its file and goes on.
+TEST_F(EditingTest, OpeningAnotherFileOrClosingTheProgramAsksFirst) {
+    const QString other = dir.filePath(QStringLiteral("other.KDM"));
+    kdmtest::Spit(other.toStdString(), Dump(1));
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        QMessageBox::StandardButton answer;
+        std::size_t windows;  // seen: the question, and the other file's window
+    };
+    const Case cases[] = {
+        {"recent or dropped", [&] { app.OpenDataFile(other, window.get()); }, QMessageBox::Cancel, 1},
+        {"recent or dropped", [&] { app.OpenDataFile(other, window.get()); }, QMessageBox::Discard, 2},
+        {"File > Open", [&] { FindMenuAction(window.get(), menu_id::kFileOpen)->trigger(); },
+         QMessageBox::Cancel, 1},
+        {"close", [&] { FindMenuAction(window.get(), menu_id::kFileClose)->trigger(); }, QMessageBox::Cancel,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(document.SetValue({2, 'u'}, "77"), kdm::EditRefusal::kNone);
+        guitest::ModalWatcher watcher([&](QWidget* modal, int index) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (index == 0 && box != nullptr) return box->button(c.answer)->click();
+            guitest::Reject(modal);
+        });
+        c.act();
+        ASSERT_EQ(watcher.seen.size(), c.windows);
+        EXPECT_EQ(watcher.seen[0].objectName, QStringLiteral("unsavedChangesBox"));
+        if (c.windows > 1) {
+            EXPECT_EQ(watcher.seen[1].className, QStringLiteral("CKDM_XPDlg"));
+            EXPECT_TRUE(watcher.seen[1].title.endsWith(QStringLiteral("other.KDM")));
+        }
+        EXPECT_EQ(document.Modified(), c.answer == QMessageBox::Cancel);
+        EXPECT_EQ(kdmtest::Slurp(path), Dump());
+        document.Revert();
+    }
+}
+
 // Writing from the window writes the file on disk: unsaved changes are saved first, or nothing is written.
 TEST_F(EditingTest, WritingWithUnsavedChangesAsksToSaveFirst) {
     guitest::ScopedEnv ports("KDMXP_PORT_DIR", dir.filePath(QStringLiteral("ports")));
