@@ -55,6 +55,7 @@ bool DataDocument::Open(const std::string& path) {
     cutAtNul_ = false;
     set_ = kdm::ParameterSet();
     savedSet_ = kdm::ParameterSet();
+    editedSinceSaved_ = false;
     loadFailure_.clear();
     std::string text;
     long length = 0;
@@ -94,6 +95,7 @@ kdm::EditRefusal DataDocument::Push(const kdm::EditPlan& plan) {
 void DataDocument::Apply(const kdm::RecordEdit& edit, bool undo) {
     // The stack makes and undoes edits in order, so each finds the bytes it replaces.
     if (!(undo ? kdm::RevertEdit(text_, edit) : kdm::ApplyEdit(text_, edit))) return;
+    editedSinceSaved_ = true;
     set_ = kdm::ParseParameterSet(text_).set;
     emit changed();
 }
@@ -101,8 +103,9 @@ void DataDocument::Apply(const kdm::RecordEdit& edit, bool undo) {
 std::vector<std::pair<std::size_t, std::string>> DataDocument::EditedRecords() const {
     std::vector<std::pair<std::size_t, std::string>> edited;
     // Not the stack's clean state: an edit is made (and the tables shown again) before the stack counts
-    // it.
-    if (!Loaded()) return edited;
+    // it. Nothing to compare before the first edit since the file was opened or saved: a large file is
+    // opened without a second pass over it.
+    if (!Loaded() || !editedSinceSaved_) return edited;
     const kdm::RecordList now = set_.Records();
     const kdm::RecordList then = savedSet_.Records();
     // An edit replaces one record by one: the records stand at the same indexes.
@@ -141,6 +144,7 @@ bool DataDocument::SaveTo(const std::string& path, std::string& reason) {
 bool DataDocument::Save(std::string& reason) {
     if (!SaveTo(path_, reason)) return false;
     savedSet_ = set_;
+    editedSinceSaved_ = false;
     undoStack_.setClean();
     emit saved();
     return true;
@@ -150,6 +154,7 @@ bool DataDocument::SaveAs(const std::string& path, std::string& reason) {
     if (!SaveTo(path, reason)) return false;
     path_ = path;
     savedSet_ = set_;
+    editedSinceSaved_ = false;
     undoStack_.setClean();
     emit renamed();
     emit saved();

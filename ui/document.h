@@ -96,6 +96,7 @@ class DataDocument final : public QObject {
     kdm::ParameterSet set_;
     // The set as last opened or saved, for what the edits changed.
     kdm::ParameterSet savedSet_;
+    bool editedSinceSaved_ = false;
     std::string loadFailure_ = "no file opened";
     QUndoStack undoStack_;
     kdm::IFileOps* fileOps_ = nullptr;
