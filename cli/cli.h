@@ -52,6 +52,7 @@ void RegisterShow(CLI::App& app, Context& context, int& exitCode);
 void RegisterRead(CLI::App& app, Context& context, int& exitCode);
 void RegisterWrite(CLI::App& app, Context& context, int& exitCode);
 void RegisterDiff(CLI::App& app, Context& context, int& exitCode);
+void RegisterSet(CLI::App& app, Context& context, int& exitCode);
 void RegisterHistory(CLI::App& app, Context& context, int& exitCode);
 
 // Before parsing: no arguments at all prints the usage on stdout; a first argument that is neither an

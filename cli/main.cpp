@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     kdmcli::RegisterRead(app, context, exitCode);
     kdmcli::RegisterWrite(app, context, exitCode);
     kdmcli::RegisterDiff(app, context, exitCode);
+    kdmcli::RegisterSet(app, context, exitCode);
     kdmcli::RegisterHistory(app, context, exitCode);
 
     // Nothing to do, or a command that does not exist: say what there is, rather than CLI11's words.

@@ -2,6 +2,7 @@
 // Qt table; MemoryGrid keeps the cells in memory for the command line and the tests.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@ class IGrid {
     virtual void SetEnabled(bool enabled) = 0;
     // Marks the current cell as holding a value whose telegram failed its checksum.
     virtual void SetCellSuspect(bool suspect) { (void)suspect; }
+    // Names the record whose value the current cell shows (index into ParameterSet::Records()), for a
+    // grid that lets the user change it. Grids that only show the values ignore it.
+    virtual void SetCellRecord(std::size_t record) { (void)record; }
 
     // Column, row, alignment 1, text: always in this order.
     void SetTextMatrix(int row, int col, std::string_view text) {

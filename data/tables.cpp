@@ -67,6 +67,12 @@ void Put(TableContents& table, int row, int col, std::string_view text) {
     }
 }
 
+// A value cell: its text and the record it comes from (a later record of the letter replaces both).
+void PutValue(TableContents& table, int row, int col, std::string_view value, std::size_t record) {
+    Put(table, row, col, FormatValue(value));
+    if (TableCell* cell = At(table, row, col)) cell->record = record;
+}
+
 // A mark stays on its cell, whatever is written there afterwards.
 void Mark(TableContents& table, int row, int col, Suspect suspect) {
     if (suspect == Suspect::kNone) return;
@@ -111,7 +117,7 @@ TableContents FillSystemTable(const ParameterSet& set, const Layout* layout) {
         if (row >= table.rows) continue;
         Put(table, row, 0, LoadString(nameId));
         Put(table, row, 1, letter);
-        Put(table, row, 2, FormatValue(record.Value()));
+        PutValue(table, row, 2, record.Value(), k);
         Mark(table, row, 2, record.Suspicion());
     }
     return table;
@@ -144,7 +150,7 @@ TableContents FillProgramTable(const ParameterSet& set, const Layout* layout) {
             Put(table, 0, column, LoadString(nameId));
             Put(table, 1, column, letter);
         }
-        Put(table, row, column, FormatValue(record.Value()));
+        PutValue(table, row, column, record.Value(), k);
         Mark(table, row, column, record.Suspicion());
     }
     table.programsLeftOut = std::max(0, row - (kProgramRows - 1));
@@ -173,6 +179,7 @@ void WriteTable(const TableContents& table, IGrid& grid) {
             grid.SetTextMatrix(row, col, cell.text);
             // Right after its text, so the grid's current cell is the one marked.
             if (cell.suspect != Suspect::kNone) grid.SetCellSuspect(true);
+            if (cell.record != kNoRecord) grid.SetCellRecord(cell.record);
         }
     }
 }

@@ -6,6 +6,7 @@
 // for memory grids in tests), cell by cell, as a grid control takes them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,14 @@ inline constexpr int kSystemCols = 3;
 inline constexpr int kProgramRows = 257;
 inline constexpr int kProgramCols = 19;
 
+// A cell that shows no record's value.
+inline constexpr std::size_t kNoRecord = static_cast<std::size_t>(-1);
+
 struct TableCell {
     std::string text;
+    // The record whose value the cell shows (index into ParameterSet::Records()); kNoRecord for names,
+    // letters and headings. An editor changes this record when the cell is changed.
+    std::size_t record = kNoRecord;
     bool written = false;              // the filling wrote the cell (an empty text included)
     Suspect suspect = Suspect::kNone;  // a value cell whose telegram cannot be trusted
 };
@@ -61,7 +68,8 @@ struct FilledTables {
 // Both tables by the layouts of the set's own device type.
 FilledTables FillTables(const ParameterSet& set);
 
-// Sizes `grid` as `table` and writes every written cell with SetTextMatrix, then its suspect mark.
+// Sizes `grid` as `table` and writes every written cell with SetTextMatrix, then its suspect mark and
+// the record it shows.
 void WriteTable(const TableContents& table, IGrid& grid);
 
 class ParameterTables {

@@ -1,6 +1,7 @@
 #include "ui/app.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -153,7 +154,18 @@ void CKDM_XPApp::SelectPort(QWidget* parent) {
     RunPortSelect(settings, portMap, parent);
 }
 
+namespace {
+
+// Another file is about to be opened from `parent`: a table window with unsaved changes asks first.
+bool MayLeaveDocument(QWidget* parent) {
+    auto* table = qobject_cast<CKDM_XPDlg*>(parent);
+    return table == nullptr || table->MaybeSaveChanges();
+}
+
+}  // namespace
+
 void CKDM_XPApp::OpenDataFile(const QString& path, QWidget* parent) {
+    if (!MayLeaveDocument(parent)) return;
     currentDataFile = QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString();
     ShowDataFileWindow(currentDataFile, parent);
 }
@@ -175,6 +187,7 @@ void CKDM_XPApp::OnRecentFile(const QString& path, QWidget* parent) {
 }
 
 void CKDM_XPApp::OnFileOpen(QWidget* parent) {
+    if (!MayLeaveDocument(parent)) return;
     QString path;
     if (!PromptForDataFile(parent, path)) return;
     ShowDataFileWindow(currentDataFile, parent);
@@ -206,7 +219,12 @@ void CKDM_XPApp::OnExportReport(QWidget* parent) {
 
 void CKDM_XPApp::OnFileClose(QWidget* parent) {
     (void)parent;
-    // At once, from any depth of nested windows: nothing is closed, saved or removed first.
+    // Unsaved changes in any table window, however deep, are the user's to save or discard first.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* table = qobject_cast<CKDM_XPDlg*>(window);
+        if (table != nullptr && table->isVisible() && !table->MaybeSaveChanges()) return;
+    }
+    // Then at once, from any depth of nested windows: nothing is closed or removed first.
     std::_Exit(1);
 }
 
@@ -215,10 +233,13 @@ void CKDM_XPApp::OnReadDevice(QWidget* parent) {
 }
 
 void CKDM_XPApp::OnWriteDevice(QWidget* parent) {
-    // From a table window, the file it shows is the one most likely meant.
+    // The write takes the file from disk: unsaved changes of the file shown are saved first. From a
+    // table window, the file it shows is the one most likely meant.
     QString offered;
-    if (const auto* table = qobject_cast<CKDM_XPDlg*>(parent))
+    if (auto* table = qobject_cast<CKDM_XPDlg*>(parent)) {
+        if (!table->SaveBeforeWriting()) return;
         offered = QString::fromLocal8Bit(table->FileName().c_str());
+    }
     RunWriteDialog(*this, parent, offered);
 }
 

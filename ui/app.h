@@ -56,8 +56,9 @@ class CKDM_XPApp final : public AppServices {
     // The parameter report of the table window's own file; from the start window, of a file asked for
     // as Print asks.
     void OnExportReport(QWidget* parent);
-    // Ends the process at once with exit code 1, from however many nested windows deep.
-    [[noreturn]] void OnFileClose(QWidget* parent);
+    // Ends the process at once with exit code 1, from however many nested windows deep, once every
+    // table window with unsaved changes has had them saved or discarded; a Cancel there goes back.
+    void OnFileClose(QWidget* parent);
     void OnReadDevice(QWidget* parent);
     void OnWriteDevice(QWidget* parent);
     // File > History...: the device history's window.

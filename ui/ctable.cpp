@@ -4,14 +4,58 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <cstdlib>
 #include <map>
 
 #include "ui/display_text.h"
+
+namespace {
+
+// The editor of a value cell: it takes no character that could not begin a value of a sign and six
+// digits, and hands on only a whole value.
+class ValueDelegate final : public QStyledItemDelegate {
+  public:
+    explicit ValueDelegate(CTable& table) : QStyledItemDelegate(&table), table_(table) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        (void)option;
+        (void)index;
+        auto* editor = new QLineEdit(parent);
+        editor->setObjectName(QStringLiteral("valueEditor"));
+        editor->setFrame(false);
+        editor->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]{0,6}")), editor));
+        CTable* table = &table_;
+        QObject::connect(editor, &QLineEdit::inputRejected, table,
+                         [table] { emit table->entryRefused(CTable::Refusal::kCharacter); });
+        return editor;
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        const auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line == nullptr) return;
+        static const QRegularExpression kWhole(QStringLiteral("\\A[+-]?[0-9]{1,6}\\z"));
+        if (!kWhole.match(line->text()).hasMatch()) {
+            emit table_.entryRefused(CTable::Refusal::kIncomplete);
+            return;
+        }
+        model->setData(index, line->text(), Qt::EditRole);
+    }
+
+  private:
+    CTable& table_;
+};
+
+}  // namespace
 
 CTable::CTable(int headerRows, QWidget* parent)
     : QTableView(parent), cells_(new GridModel(headerRows, this)), headerRows_(headerRows) {
@@ -51,6 +95,7 @@ void CTable::EndUpdate() {
     if (--updateDepth_ == 0) {
         blockSignals(false);
         setUpdatesEnabled(true);
+        UpdateHeadings();
         viewport()->update();
     }
 }
@@ -85,7 +130,11 @@ int CTable::TwipsToPixels(int twips) const {
 
 void CTable::SetColWidth(int col, int widthTwips) {
     if (col < 0 || col >= Cols()) return;
-    setColumnWidth(col, TwipsToPixels(std::max(0, widthTwips)));
+    const int width = TwipsToPixels(std::max(0, widthTwips));
+    setColumnWidth(col, width);
+    // The filling sets every column's width, each time it fills.
+    if (filledWidths_.size() != Cols()) filledWidths_.resize(Cols());
+    filledWidths_[col] = width;
 }
 
 void CTable::SetText(std::string_view text) {
@@ -112,15 +161,36 @@ void CTable::SetCellAlignment(short alignment) {
 }
 
 void CTable::SetEnabled(bool enabled) {
-    // Input here means selecting and copying: values typed into the table would not be saved anywhere,
-    // so the cells stay read-only.
+    // Input here means selecting and copying; editing values is SetEditable's.
     acceptsInput_ = enabled;
-    setSelectionMode(enabled ? QAbstractItemView::ExtendedSelection : QAbstractItemView::NoSelection);
-    setFocusPolicy(enabled ? Qt::StrongFocus : Qt::NoFocus);
+    const bool editable = editTriggers() != QAbstractItemView::NoEditTriggers;
+    setSelectionMode(enabled    ? QAbstractItemView::ExtendedSelection
+                     : editable ? QAbstractItemView::SingleSelection
+                                : QAbstractItemView::NoSelection);
+    setFocusPolicy(enabled || editable ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void CTable::SetCellSuspect(bool suspect) {
     cells_->SetSuspect(row_, col_, suspect);
+}
+
+void CTable::SetCellRecord(std::size_t record) {
+    cells_->SetRecord(row_, col_, record);
+}
+
+void CTable::SetEditable(bool editable) {
+    cells_->SetEditable(editable);
+    if (!editable) {
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        return;
+    }
+    setItemDelegate(new ValueDelegate(*this));
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    // A cell to edit needs a current cell, and keys.
+    if (selectionMode() == QAbstractItemView::NoSelection)
+        setSelectionMode(QAbstractItemView::SingleSelection);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void CTable::SetMark(int row, int col, const QBrush& background, const QString& note) {
@@ -179,10 +249,11 @@ constexpr int kNarrowestColumn = 8;
 }  // namespace
 
 int CTable::HeaderBorderAt(const QPoint& pos) const {
-    const int row = rowAt(pos.y());
+    const QTableView* view = headings_ != nullptr ? headings_ : this;
+    const int row = view->rowAt(pos.y());
     if (row < 0 || row >= headerRows_) return -1;
     for (int col = 0; col < Cols(); ++col) {
-        const int right = columnViewportPosition(col) + columnWidth(col);
+        const int right = view->columnViewportPosition(col) + view->columnWidth(col);
         if (std::abs(pos.x() - right) <= kBorderGrip) return col;
     }
     return -1;
@@ -190,6 +261,14 @@ int CTable::HeaderBorderAt(const QPoint& pos) const {
 
 void CTable::FitColumnToHeader(int col) {
     if (col < 0 || col >= Cols()) return;
+    const int width = HeaderFitWidth(col);
+    if (width == 0) return;
+    setColumnWidth(col, width);
+    fitsHeadings_ = false;
+    emit columnWidthChangedByUser(col);
+}
+
+int CTable::HeaderFitWidth(int col) const {
     int widest = 0;
     for (int row = 0; row < std::min(headerRows_, Rows()); ++row) {
         if (!Written(row, col)) continue;
@@ -198,11 +277,143 @@ void CTable::FitColumnToHeader(int col) {
             cell.data(Qt::FontRole).isValid() ? cell.data(Qt::FontRole).value<QFont>() : font();
         widest = std::max(widest, QFontMetrics(cellFont).horizontalAdvance(cell.data().toString()));
     }
-    if (widest == 0) return;
+    if (widest == 0) return 0;
     // Room for the cell's margins and the grid line, as the cells are drawn.
     const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 6;
-    setColumnWidth(col, widest + margin);
-    emit columnWidthChangedByUser(col);
+    return widest + margin;
+}
+
+void CTable::FitHeadingsToRoom() {
+    if (filledWidths_.size() != Cols()) return;
+    int used = 0;
+    for (int col = 0; col < Cols(); ++col) {
+        setColumnWidth(col, filledWidths_[col]);
+        used += filledWidths_[col];
+    }
+    int spare = viewport()->width() - used - (showGrid() ? 1 : 0);
+    for (int col = 0; col < Cols() && spare > 0; ++col) {
+        const int more = std::min(spare, HeaderFitWidth(col) - columnWidth(col));
+        if (more <= 0) continue;
+        setColumnWidth(col, columnWidth(col) + more);
+        spare -= more;
+    }
+}
+
+void CTable::SetFitsHeadingsToRoom(bool fits) {
+    fitsHeadings_ = fits;
+    if (fits) FitHeadingsToRoom();
+}
+
+void CTable::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (fitsHeadings_) FitHeadingsToRoom();
+}
+
+int CTable::RowsInUse() const {
+    for (int row = Rows() - 1; row >= 0; --row) {
+        for (int col = 0; col < Cols(); ++col) {
+            if (Written(row, col)) return row + 1;
+        }
+    }
+    return 0;
+}
+
+int CTable::HeightOfRows(int rows) const {
+    int height = headingsHeight_;
+    for (int row = 0; row < std::min(rows, Rows()); ++row)
+        height += rowHeight(row);  // 0 for the header rows the headings view shows instead
+    return height;
+}
+
+void CTable::SetFrozenHeadings(bool frozen) {
+    if (frozen == (headings_ != nullptr)) return;
+    if (!frozen) {
+        delete headings_;
+        headings_ = nullptr;
+        for (int row = 0; row < std::min(headerRows_, Rows()); ++row)
+            setRowHidden(row, false);
+        headingsHeight_ = 0;
+        horizontalHeader()->hide();
+        return;
+    }
+    headings_ = new QTableView(this);
+    headings_->setObjectName(QStringLiteral("headings"));
+    headings_->setModel(cells_);
+    headings_->setFont(font());
+    headings_->horizontalHeader()->hide();
+    headings_->verticalHeader()->hide();
+    headings_->verticalHeader()->setMinimumSectionSize(1);
+    headings_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    headings_->setFrameShape(QFrame::NoFrame);
+    headings_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    headings_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    headings_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    headings_->setSelectionMode(QAbstractItemView::NoSelection);
+    headings_->setFocusPolicy(Qt::NoFocus);
+    headings_->setWordWrap(false);
+    headings_->setHorizontalScrollMode(horizontalScrollMode());
+    headings_->viewport()->setMouseTracking(true);
+    headings_->viewport()->installEventFilter(this);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, headings_,
+            [this](int col, int, int width) { headings_->setColumnWidth(col, width); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, headings_->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    UpdateHeadings();
+    headings_->show();
+}
+
+QTableView* CTable::HeadingsView() {
+    return headings_ != nullptr ? headings_ : this;
+}
+
+void CTable::UpdateHeadings() {
+    if (headings_ == nullptr) return;
+    int height = 0;
+    for (int row = 0; row < std::min(headerRows_, Rows()); ++row) {
+        setRowHidden(row, true);
+        height += headings_->rowHeight(row);
+    }
+    for (int col = 0; col < Cols(); ++col)
+        headings_->setColumnWidth(col, columnWidth(col));
+    // The table keeps the room of its own (empty) column header above the rows for them, where the
+    // headings view covers it: the scrolling rows never pass under the headings.
+    if (height != headingsHeight_) {
+        headingsHeight_ = height;
+        horizontalHeader()->setFixedHeight(height);
+    }
+    horizontalHeader()->setVisible(height > 0);
+    updateGeometries();
+}
+
+void CTable::updateGeometries() {
+    QTableView::updateGeometries();
+    if (headings_ == nullptr) return;
+    headings_->setGeometry(horizontalHeader()->geometry());
+    headings_->raise();
+    headings_->horizontalScrollBar()->setRange(horizontalScrollBar()->minimum(),
+                                               horizontalScrollBar()->maximum());
+    headings_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+}
+
+bool CTable::eventFilter(QObject* watched, QEvent* event) {
+    if (headings_ == nullptr || watched != headings_->viewport())
+        return QTableView::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            return BorderPress(mouse->position().toPoint(), mouse->button());
+        }
+        case QEvent::MouseMove:
+            return BorderMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        case QEvent::MouseButtonRelease:
+            return BorderRelease();
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            return BorderDoubleClick(mouse->position().toPoint(), mouse->button());
+        }
+        default:
+            return false;
+    }
 }
 
 QList<int> CTable::ColumnWidths() const {
@@ -223,11 +434,14 @@ QSize CTable::FullContentSize() const {
     int width = 0;
     for (int col = 0; col < Cols(); ++col)
         width += columnWidth(col);
-    int height = 0;
-    for (int row = 0; row < Rows(); ++row)
-        height += rowHeight(row);
     const int frame = 2 * frameWidth();
-    return QSize(width + frame + (showGrid() ? 1 : 0), height + frame + (showGrid() ? 1 : 0));
+    return QSize(width + frame + (showGrid() ? 1 : 0), HeightOfRows(Rows()) + frame + (showGrid() ? 1 : 0));
+}
+
+QSize CTable::UsedContentSize() const {
+    const QSize full = FullContentSize();
+    const int frame = 2 * frameWidth();
+    return QSize(full.width(), HeightOfRows(RowsInUse()) + frame + (showGrid() ? 1 : 0));
 }
 
 void CTable::SetWantsWholeTable(bool wants) {
@@ -243,17 +457,57 @@ void CTable::SetWantsWholeTable(bool wants) {
 
 QSize CTable::sizeHint() const {
     if (!wantsWholeTable_) return QTableView::sizeHint();
-    QSize full = FullContentSize();
+    QSize full = UsedContentSize();
     if (verticalScrollBar()->maximum() > 0) full.rwidth() += verticalScrollBar()->sizeHint().width();
     return full.expandedTo(minimumSize());
 }
 
+bool CTable::BorderPress(const QPoint& pos, Qt::MouseButton button) {
+    const int col = button == Qt::LeftButton ? HeaderBorderAt(pos) : -1;
+    if (col < 0) return false;
+    dragColumn_ = col;
+    dragStartX_ = pos.x();
+    dragStartWidth_ = columnWidth(col);
+    return true;
+}
+
+bool CTable::BorderMove(const QPoint& pos) {
+    if (dragColumn_ >= 0) {
+        setColumnWidth(dragColumn_, std::max(kNarrowestColumn, dragStartWidth_ + pos.x() - dragStartX_));
+        return true;
+    }
+    // The pointer tells where a border can be grabbed, as on a header.
+    if (HeaderBorderAt(pos) >= 0) {
+        HeadingsView()->viewport()->setCursor(Qt::SplitHCursor);
+    } else {
+        HeadingsView()->viewport()->unsetCursor();
+    }
+    return false;
+}
+
+bool CTable::BorderRelease() {
+    if (dragColumn_ < 0) return false;
+    const int col = dragColumn_;
+    dragColumn_ = -1;
+    if (columnWidth(col) != dragStartWidth_) {
+        fitsHeadings_ = false;
+        emit columnWidthChangedByUser(col);
+    }
+    return true;
+}
+
+bool CTable::BorderDoubleClick(const QPoint& pos, Qt::MouseButton button) {
+    const int col = button == Qt::LeftButton ? HeaderBorderAt(pos) : -1;
+    if (col < 0) return false;
+    dragColumn_ = -1;
+    FitColumnToHeader(col);
+    return true;
+}
+
+// With frozen headings the header rows are not in this viewport: their events come through the
+// event filter.
 void CTable::mousePressEvent(QMouseEvent* event) {
-    const int col = event->button() == Qt::LeftButton ? HeaderBorderAt(event->position().toPoint()) : -1;
-    if (col >= 0) {
-        dragColumn_ = col;
-        dragStartX_ = event->position().toPoint().x();
-        dragStartWidth_ = columnWidth(col);
+    if (headings_ == nullptr && BorderPress(event->position().toPoint(), event->button())) {
         event->accept();
         return;
     }
@@ -261,26 +515,15 @@ void CTable::mousePressEvent(QMouseEvent* event) {
 }
 
 void CTable::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    if (dragColumn_ >= 0) {
-        setColumnWidth(dragColumn_, std::max(kNarrowestColumn, dragStartWidth_ + pos.x() - dragStartX_));
+    if (headings_ == nullptr && BorderMove(event->position().toPoint())) {
         event->accept();
         return;
-    }
-    // The pointer tells where a border can be grabbed, as on a header.
-    if (HeaderBorderAt(pos) >= 0) {
-        viewport()->setCursor(Qt::SplitHCursor);
-    } else {
-        viewport()->unsetCursor();
     }
     QTableView::mouseMoveEvent(event);
 }
 
 void CTable::mouseReleaseEvent(QMouseEvent* event) {
-    if (dragColumn_ >= 0) {
-        const int col = dragColumn_;
-        dragColumn_ = -1;
-        if (columnWidth(col) != dragStartWidth_) emit columnWidthChangedByUser(col);
+    if (headings_ == nullptr && BorderRelease()) {
         event->accept();
         return;
     }
@@ -288,10 +531,7 @@ void CTable::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CTable::mouseDoubleClickEvent(QMouseEvent* event) {
-    const int col = event->button() == Qt::LeftButton ? HeaderBorderAt(event->position().toPoint()) : -1;
-    if (col >= 0) {
-        dragColumn_ = -1;
-        FitColumnToHeader(col);
+    if (headings_ == nullptr && BorderDoubleClick(event->position().toPoint(), event->button())) {
         event->accept();
         return;
     }

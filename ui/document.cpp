@@ -54,6 +54,8 @@ bool DataDocument::Open(const std::string& path) {
     text_.clear();
     cutAtNul_ = false;
     set_ = kdm::ParameterSet();
+    savedSet_ = kdm::ParameterSet();
+    editedSinceSaved_ = false;
     loadFailure_.clear();
     std::string text;
     long length = 0;
@@ -69,6 +71,7 @@ bool DataDocument::Open(const std::string& path) {
         cutAtNul_ = static_cast<std::size_t>(length) > text.size();
         text_ = std::move(text);
         set_ = std::move(parsed.set);
+        savedSet_ = set_;
     }
     if (renaming) emit renamed();
     emit changed();
@@ -92,8 +95,37 @@ kdm::EditRefusal DataDocument::Push(const kdm::EditPlan& plan) {
 void DataDocument::Apply(const kdm::RecordEdit& edit, bool undo) {
     // The stack makes and undoes edits in order, so each finds the bytes it replaces.
     if (!(undo ? kdm::RevertEdit(text_, edit) : kdm::ApplyEdit(text_, edit))) return;
+    editedSinceSaved_ = true;
     set_ = kdm::ParseParameterSet(text_).set;
     emit changed();
+}
+
+std::vector<std::pair<std::size_t, std::string>> DataDocument::EditedRecords() const {
+    std::vector<std::pair<std::size_t, std::string>> edited;
+    // Not the stack's clean state: an edit is made (and the tables shown again) before the stack counts
+    // it. Nothing to compare before the first edit since the file was opened or saved: a large file is
+    // opened without a second pass over it.
+    if (!Loaded() || !editedSinceSaved_) return edited;
+    const kdm::RecordList now = set_.Records();
+    const kdm::RecordList then = savedSet_.Records();
+    // An edit replaces one record by one: the records stand at the same indexes.
+    if (now.size() != then.size()) return edited;
+    for (std::size_t k = 0; k < now.size(); ++k) {
+        const kdm::Record before = then[k];
+        if (now[k].BytesView() != before.BytesView() || now[k].Marked() != before.Marked())
+            edited.emplace_back(k, kdm::FormatValue(before.Value()));
+    }
+    return edited;
+}
+
+void DataDocument::Revert() {
+    if (!Modified()) return;
+    if (undoStack_.cleanIndex() >= 0) {
+        undoStack_.setIndex(undoStack_.cleanIndex());
+    } else {
+        // The saved state was merged away: the file holds it.
+        Open(path_);
+    }
 }
 
 bool DataDocument::SaveTo(const std::string& path, std::string& reason) {
@@ -111,6 +143,8 @@ bool DataDocument::SaveTo(const std::string& path, std::string& reason) {
 
 bool DataDocument::Save(std::string& reason) {
     if (!SaveTo(path_, reason)) return false;
+    savedSet_ = set_;
+    editedSinceSaved_ = false;
     undoStack_.setClean();
     emit saved();
     return true;
@@ -119,6 +153,8 @@ bool DataDocument::Save(std::string& reason) {
 bool DataDocument::SaveAs(const std::string& path, std::string& reason) {
     if (!SaveTo(path, reason)) return false;
     path_ = path;
+    savedSet_ = set_;
+    editedSinceSaved_ = false;
     undoStack_.setClean();
     emit renamed();
     emit saved();

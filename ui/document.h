@@ -19,6 +19,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "data/parameter_edit.h"
 #include "data/parameter_model.h"
@@ -55,6 +57,12 @@ class DataDocument final : public QObject {
     kdm::EditRefusal SetValue(const kdm::ParameterAddress& where, std::string_view value);
     kdm::EditRefusal SetRecordValue(std::size_t record, std::string_view value);
 
+    // The records whose bytes differ from the file as last opened or saved, each with the value its
+    // table cell showed then (FormatValue). Empty when the text is as last opened or saved.
+    std::vector<std::pair<std::size_t, std::string>> EditedRecords() const;
+    // Forgets the unsaved changes: the text as last opened or saved.
+    void Revert();
+
     // Saves the text to Path(), or to `path`, which then becomes the document's path. False with the
     // reason when nothing was saved: a document that was never opened, a file that holds a NUL byte
     // (saving would drop what follows it), or a failed save.
@@ -86,6 +94,9 @@ class DataDocument final : public QObject {
     // The file holds a NUL byte: the text ends before it, and the bytes after it are not kept.
     bool cutAtNul_ = false;
     kdm::ParameterSet set_;
+    // The set as last opened or saved, for what the edits changed.
+    kdm::ParameterSet savedSet_;
+    bool editedSinceSaved_ = false;
     std::string loadFailure_ = "no file opened";
     QUndoStack undoStack_;
     kdm::IFileOps* fileOps_ = nullptr;

@@ -9,6 +9,8 @@ namespace {
 
 const QColor kHeaderBackground(224, 224, 224);
 const QColor kSuspectForeground(200, 0, 0);
+// Pale blue, apart from the comparison's yellow marks, the header grey and the suspect red.
+const QColor kEditedBackground(198, 226, 255);
 
 }  // namespace
 
@@ -16,7 +18,10 @@ GridModel::GridModel(int headerRows, QObject* parent)
     : QAbstractTableModel(parent), headerRows_(headerRows) {}
 
 void GridModel::BeginFill() {
-    ++fillDepth_;
+    if (fillDepth_++ > 0) return;
+    for (Cell& cell : cells_)
+        cell = Cell();
+    editedNotes_.clear();
 }
 
 void GridModel::EndFill() {
@@ -40,6 +45,10 @@ void GridModel::Resize(int rows, int cols) {
     cols_ = cols;
     for (auto mark = marks_.begin(); mark != marks_.end();) {
         mark = mark->first.first >= rows || mark->first.second >= cols ? marks_.erase(mark) : std::next(mark);
+    }
+    for (auto note = editedNotes_.begin(); note != editedNotes_.end();) {
+        note = note->first.first >= rows || note->first.second >= cols ? editedNotes_.erase(note)
+                                                                       : std::next(note);
     }
 }
 
@@ -113,6 +122,41 @@ void GridModel::SetSuspect(int row, int col, bool suspect) {
     Changed(row, col);
 }
 
+void GridModel::SetRecord(int row, int col, std::size_t record) {
+    Cell* cell = Write(row, col);
+    if (cell == nullptr) return;
+    cell->record = record;
+    Changed(row, col);
+}
+
+std::optional<std::size_t> GridModel::RecordAt(int row, int col) const {
+    const Cell* cell = At(row, col);
+    if (cell == nullptr || !cell->written || cell->record == kNoRecord) return std::nullopt;
+    return cell->record;
+}
+
+bool GridModel::Editable(const QModelIndex& index) const {
+    return editable_ && index.isValid() && index.row() >= headerRows_ &&
+           RecordAt(index.row(), index.column()).has_value();
+}
+
+void GridModel::SetEditedNote(int row, int col, const QString& note) {
+    if (At(row, col) == nullptr) return;
+    editedNotes_[{row, col}] = note;
+    Changed(row, col);
+}
+
+bool GridModel::EditedNoted(int row, int col) const {
+    return editedNotes_.count({row, col}) > 0;
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !Editable(index)) return false;
+    emit valueEntered(*RecordAt(index.row(), index.column()), value.toString());
+    // The document the table shows decides, and fills the table again when it takes the value.
+    return false;
+}
+
 bool GridModel::Written(int row, int col) const {
     const Cell* cell = At(row, col);
     return cell != nullptr && cell->written;
@@ -143,8 +187,9 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    // Selectable for copying; values typed into a cell would not be kept anywhere.
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // Selectable for copying; value cells of an editable table also take a value.
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return Editable(index) ? flags | Qt::ItemIsEditable : flags;
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
@@ -153,16 +198,21 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const auto mark = marks_.find({index.row(), index.column()});
     const bool marked = mark != marks_.end();
     const bool header = cell->written && index.row() < headerRows_;
+    const auto edited = editedNotes_.find({index.row(), index.column()});
+    const bool noted = edited != editedNotes_.end();
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole:
             return cell->written ? QVariant(CellText(cell->text)) : QVariant();
+        case Qt::EditRole:
+            // What an editor starts from: the shown value without the blanks around it ("-000150").
+            return cell->written ? QVariant(CellText(cell->text).trimmed()) : QVariant();
         case Qt::TextAlignmentRole:
             return cell->aligned ? QVariant::fromValue(cell->alignment) : QVariant();
         case Qt::FontRole:
             return header ? QVariant(headerFont_) : QVariant();
         case Qt::BackgroundRole:
             if (marked) return mark->second.background;
+            if (noted) return QVariant(QBrush(kEditedBackground));
             return header ? QVariant(QBrush(kHeaderBackground)) : QVariant();
         case Qt::ForegroundRole:
             return cell->suspect ? QVariant(QBrush(kSuspectForeground)) : QVariant();
@@ -170,6 +220,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             QString tip;
             if (cell->tip == Tip::kText) tip = CellText(cell->text);
             if (cell->tip == Tip::kSuspect) tip = QString::fromLatin1(kSuspectToolTip);
+            if (noted) tip = tip.isEmpty() ? edited->second : tip + QLatin1Char('\n') + edited->second;
             // A suspect cell keeps its own note above the comparison's.
             if (marked) tip = tip.isEmpty() ? mark->second.note : tip + QLatin1Char('\n') + mark->second.note;
             return tip.isEmpty() ? QVariant() : QVariant(tip);

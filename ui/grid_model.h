@@ -11,6 +11,15 @@
 // under the cell's own tooltip; a second mark adds its note under the first); marks come and go without
 // touching what was written.
 //
+// A value cell knows the record it shows. Where the table is editable such a cell (below the header
+// rows) takes a value from an editor: the model does not change itself, it hands the value on
+// (valueEntered), and the document it shows changes and fills the table again. A cell whose value
+// was changed and not yet saved carries a note (a background, and the note in its tooltip) until the
+// next fill.
+//
+// A fill starts from empty cells: what the last fill wrote, marked suspect or noted as edited does not
+// linger in a cell the new fill leaves alone.
+//
 // Writes outside the table are dropped, as the grid control rejected them. Use from the user-interface
 // thread only.
 #pragma once
@@ -19,7 +28,9 @@
 #include <QBrush>
 #include <QFont>
 #include <QString>
+#include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,6 +54,16 @@ class GridModel final : public QAbstractTableModel {
     void SetText(int row, int col, std::string_view text);
     void SetAlignment(int row, int col, Qt::Alignment alignment);
     void SetSuspect(int row, int col, bool suspect);
+    void SetRecord(int row, int col, std::size_t record);
+    // The record whose value the cell shows; none for names, letters, headings and empty cells.
+    std::optional<std::size_t> RecordAt(int row, int col) const;
+    // Value cells take values from an editor (valueEntered); off, every cell is read-only.
+    void SetEditable(bool editable) { editable_ = editable; }
+    bool Editable(const QModelIndex& index) const;
+    // The cell's value was changed and not saved: `note` (what it was) in its tooltip. Until the next
+    // fill.
+    void SetEditedNote(int row, int col, const QString& note);
+    bool EditedNoted(int row, int col) const;
     // The font of written header cells (the view's font, bold).
     void SetHeaderFont(const QFont& font) { headerFont_ = font; }
 
@@ -56,6 +77,14 @@ class GridModel final : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // An editor's text for a value cell: handed on with valueEntered; the cell itself stays as it is.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    static constexpr std::size_t kNoRecord = static_cast<std::size_t>(-1);
+
+  signals:
+    // The user entered `text` into the cell that shows `record`.
+    void valueEntered(std::size_t record, const QString& text);
 
   private:
     enum class Tip : unsigned char { kNone, kText, kSuspect };
@@ -66,6 +95,7 @@ class GridModel final : public QAbstractTableModel {
         bool aligned = false;
         bool suspect = false;
         Tip tip = Tip::kNone;
+        std::size_t record = kNoRecord;
     };
     struct Mark {
         QBrush background;
@@ -81,7 +111,9 @@ class GridModel final : public QAbstractTableModel {
     int rows_ = 0;
     int cols_ = 0;
     int fillDepth_ = 0;
+    bool editable_ = false;
     QFont headerFont_;
     std::vector<Cell> cells_;  // row-major, rows_ x cols_
     std::map<std::pair<int, int>, Mark> marks_;
+    std::map<std::pair<int, int>, QString> editedNotes_;
 };

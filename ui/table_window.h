@@ -1,17 +1,24 @@
 // CKDM_XPDlg: the table window, a view of one data file's document. Shows it in two tables (system
 // parameters above, program parameters below), carries the menu, and nests: commands chosen here open
 // their windows on top of it.
+//
+// It is also where the document is edited: a value typed into a cell becomes an edit on the
+// document's undo stack (Edit > Undo, Redo), cells changed since the last save are marked with the
+// value they had, the title ends in '*' while there are unsaved changes, and File > Save and Save As
+// save them. Closing the window with unsaved changes asks first.
 #pragma once
 
 #include <QDialog>
 #include <string>
+#include <utility>
 
 #include "data/file_verdict.h"
+#include "ui/app_services.h"
+#include "ui/ctable.h"
 #include "ui/document.h"
 
-class AppServices;
-class CTable;
 class CompareView;
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -20,6 +27,7 @@ class CKDM_XPDlg final : public QDialog {
   public:
     // Shows `document`, which must outlive the window.
     CKDM_XPDlg(AppServices& services, DataDocument& document, QWidget* parent);
+    ~CKDM_XPDlg() override;
 
     DataDocument& Document() const { return document_; }
     const std::string& FileName() const { return document_.Path(); }
@@ -34,6 +42,21 @@ class CKDM_XPDlg final : public QDialog {
     // Fills both tables from the document. A document whose file could not be opened leaves the tables
     // empty; why is reported once the window is up.
     void ShowDocument();
+
+    // Saves the document, or asks where first. False, after saying why, when nothing was saved (or
+    // the user cancelled the file dialog).
+    bool OnSave();
+    bool OnSaveAs();
+    // Before the document's unsaved changes would be left behind (closing, opening another file):
+    // asks to save them, discard them (the document goes back to the file) or cancel. True to go on.
+    bool MaybeSaveChanges();
+    // Before a write into a device: unsaved changes are saved first, or the write does not happen.
+    // True to go on.
+    bool SaveBeforeWriting();
+    // Test hook: the Save As file dialog replaced. Null: the dialog.
+    void SetSaveAsChooser(FileChooser chooser) { chooseSaveAs_ = std::move(chooser); }
+    // What the window last said about an edit (a refused entry); empty when nothing.
+    QString EditNote() const;
 
     void OnHelpEnglish();
     void OnHelpGerman();
@@ -68,6 +91,11 @@ class CKDM_XPDlg final : public QDialog {
     void CreateLayout();
 
     void ShowTitle();
+    void CreateEditCommands();
+    void OnValueEntered(std::size_t record, const QString& text);
+    void OnEntryRefused(CTable::Refusal refusal);
+    // Marks the cells whose values were changed since the last save.
+    void MarkEditedCells();
     // Puts the file at the top of "Recent files" (once).
     void RememberFile();
 
@@ -77,6 +105,10 @@ class CKDM_XPDlg final : public QDialog {
     CTable* program_;
     CompareView* compare_ = nullptr;
     QLabel* status_;
+    QLabel* editNote_;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
+    FileChooser chooseSaveAs_;
     QPushButton* ok_;
     bool initialised_ = false;
     bool failureReported_ = false;

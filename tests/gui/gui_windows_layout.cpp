@@ -106,14 +106,16 @@ TEST_F(LayoutTest, TheFirstWindowOpensAtItsOldSize) {
 TEST_F(LayoutTest, ColumnsResizeByDragAndFitTheirHeaderOnADoubleClick) {
     auto window = Show(app, QSize(1100, 700));
     CTable* program = window->ProgramTable();
-    QWidget* viewport = program->viewport();
+    // The header rows stand in the headings view above the scrolling rows.
+    QTableView* headings = program->HeadingsView();
+    QWidget* viewport = headings->viewport();
     const int col = 3;
     const int before = program->columnWidth(col);
-    const int y = program->rowViewportPosition(0) + program->rowHeight(0) / 2;
-    const QPoint border(program->columnViewportPosition(col) + before, y);
+    const int y = headings->rowViewportPosition(0) + headings->rowHeight(0) / 2;
+    const QPoint border(headings->columnViewportPosition(col) + before, y);
     ASSERT_EQ(program->HeaderBorderAt(border), col);
     // Not in a value row: those select cells.
-    EXPECT_EQ(program->HeaderBorderAt(QPoint(border.x(), program->rowViewportPosition(5) + 2)), -1);
+    EXPECT_EQ(program->HeaderBorderAt(QPoint(border.x(), headings->rowViewportPosition(5) + 2)), -1);
 
     int changed = 0;
     QObject::connect(program, &CTable::columnWidthChangedByUser, [&changed](int) { ++changed; });
@@ -129,7 +131,7 @@ TEST_F(LayoutTest, ColumnsResizeByDragAndFitTheirHeaderOnADoubleClick) {
     const QString name = header.data().toString();
     const int textWidth = QFontMetrics(header.data(Qt::FontRole).value<QFont>()).horizontalAdvance(name);
     ASSERT_GT(textWidth, before) << name.toStdString();
-    const QPoint moved(program->columnViewportPosition(col) + program->columnWidth(col), y);
+    const QPoint moved(headings->columnViewportPosition(col) + program->columnWidth(col), y);
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, moved);
     EXPECT_GE(program->columnWidth(col), textWidth);
     EXPECT_LT(program->columnWidth(col), textWidth + 30);

@@ -277,4 +277,66 @@ TEST(TableFilling, ContentsKnowWhatWasWritten) {
     EXPECT_EQ(tables.system.widths, (std::vector<int>{2500, 500, 2000}));
 }
 
+// Each value cell names the record it shows, so that an editor changes that one; where a block holds a
+// letter twice, the cell shows (and names) the later record. Names, letters and headings name none.
+TEST(TableFilling, ValueCellsNameTheirRecords) {
+    const std::string dump = kdmtest::DumpBuilder("I1P")
+                                 .Add('h', kdmtest::Value(19))   // record 1
+                                 .Add('v', kdmtest::Value(235))  // record 2
+                                 .Add('h', kdmtest::Value(20))   // record 3: shown for 'h'
+                                 .Program(1)                     // record 4
+                                 .Add('J', kdmtest::Value(2))    // record 5
+                                 .Program(2)                     // record 6
+                                 .Add('J', kdmtest::Value(95))   // record 7
+                                 .Text();
+    const kdm::ParameterSet set = kdm::ParseParameterSet(dump).set;
+    const kdm::FilledTables tables = kdm::FillTables(set);
+    // Every value cell's record holds the letter of its row (system) or column (program) and the value
+    // the cell shows.
+    int values = 0;
+    const auto check = [&](const kdm::TableContents& table, int firstRow, bool byRow) {
+        for (int row = 0; row < table.rows; ++row) {
+            for (int col = 0; col < table.cols; ++col) {
+                const kdm::TableCell& cell = table.Cell(row, col);
+                const bool value = row >= firstRow && cell.written && (byRow ? col == 2 : true);
+                if (!value) {
+                    EXPECT_EQ(cell.record, kdm::kNoRecord) << row << ',' << col;
+                    continue;
+                }
+                ASSERT_LT(cell.record, set.Records().size()) << row << ',' << col;
+                const kdm::Record record = set.Records()[cell.record];
+                const std::string letter = byRow ? table.Cell(row, 1).text : table.Cell(1, col).text;
+                EXPECT_EQ(record.Letter(), letter) << row << ',' << col;
+                EXPECT_EQ(kdm::FormatValue(record.Value()), cell.text);
+                ++values;
+            }
+        }
+    };
+    check(tables.system, 1, true);
+    check(tables.program, 2, false);
+    EXPECT_EQ(values, 6);  // h, v; P and J of each program
+    struct Case {
+        const kdm::TableContents* table;
+        int row;
+        char letter;
+        std::size_t record;
+    };
+    for (const Case& c : {Case{&tables.system, -1, 'h', 3}, Case{&tables.system, -1, 'v', 2},
+                          Case{&tables.program, 3, 'J', 7}, Case{&tables.program, 2, 'P', 4}}) {
+        SCOPED_TRACE(c.letter);
+        bool found = false;
+        for (int row = 0; row < c.table->rows && !found; ++row) {
+            for (int col = 0; col < c.table->cols && !found; ++col) {
+                const bool system = c.table == &tables.system;
+                const std::string& letter = system ? c.table->Cell(row, 1).text : c.table->Cell(1, col).text;
+                if (letter != std::string(1, c.letter) || (!system && row != c.row) || (system && col != 2))
+                    continue;
+                EXPECT_EQ(c.table->Cell(row, col).record, c.record);
+                found = true;
+            }
+        }
+        EXPECT_TRUE(found);
+    }
+}
+
 }  // namespace

@@ -1343,4 +1343,65 @@ Wirklich abbrechen?</translation>
         <translation>Abbrechen</translation>
     </message>
 </context>
+<context>
+    <name>Edit</name>
+    <message>
+        <source>&amp;Save</source>
+        <translation>S&amp;peichern</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>This value comes from a damaged record and cannot be changed.</source>
+        <translation>Dieser Wert stammt aus einem beschädigten Datensatz und kann nicht geändert werden.</translation>
+    </message>
+    <message>
+        <source>This cell cannot be changed.</source>
+        <translation>Diese Zelle kann nicht geändert werden.</translation>
+    </message>
+    <message>
+        <source>A value is a sign and up to six digits.</source>
+        <translation>Ein Wert besteht aus einem Vorzeichen und bis zu sechs Ziffern.</translation>
+    </message>
+    <message>
+        <source>Not changed: a value needs at least one digit.</source>
+        <translation>Nicht geändert: Ein Wert braucht mindestens eine Ziffer.</translation>
+    </message>
+    <message>
+        <source>Changed, not saved; it was %1</source>
+        <translation>Geändert, nicht gespeichert; vorher %1</translation>
+    </message>
+    <message>
+        <source>The file could not be saved.
+%1</source>
+        <translation>Die Datei konnte nicht gespeichert werden.
+%1</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Speichern unter</translation>
+    </message>
+    <message>
+        <source>%1 has changes that are not saved. Save them?</source>
+        <translation>%1 hat Änderungen, die nicht gespeichert sind. Jetzt speichern?</translation>
+    </message>
+    <message>
+        <source>%1 has changes that are not saved. Save them before writing into a device?</source>
+        <translation>%1 hat Änderungen, die nicht gespeichert sind. Vor dem Schreiben in das Gerät speichern?</translation>
+    </message>
+</context>
 </TS>

@@ -1343,4 +1343,65 @@ Do you realy want to break?</translation>
         <translation>Cancel</translation>
     </message>
 </context>
+<context>
+    <name>Edit</name>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>This value comes from a damaged record and cannot be changed.</source>
+        <translation>This value comes from a damaged record and cannot be changed.</translation>
+    </message>
+    <message>
+        <source>This cell cannot be changed.</source>
+        <translation>This cell cannot be changed.</translation>
+    </message>
+    <message>
+        <source>A value is a sign and up to six digits.</source>
+        <translation>A value is a sign and up to six digits.</translation>
+    </message>
+    <message>
+        <source>Not changed: a value needs at least one digit.</source>
+        <translation>Not changed: a value needs at least one digit.</translation>
+    </message>
+    <message>
+        <source>Changed, not saved; it was %1</source>
+        <translation>Changed, not saved; it was %1</translation>
+    </message>
+    <message>
+        <source>The file could not be saved.
+%1</source>
+        <translation>The file could not be saved.
+%1</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>%1 has changes that are not saved. Save them?</source>
+        <translation>%1 has changes that are not saved. Save them?</translation>
+    </message>
+    <message>
+        <source>%1 has changes that are not saved. Save them before writing into a device?</source>
+        <translation>%1 has changes that are not saved. Save them before writing into a device?</translation>
+    </message>
+</context>
 </TS>
