@@ -19,7 +19,7 @@ struct CommandCase {
     std::string err;  // all of stderr
 };
 
-const char* const kCommands = "Commands: ports search show read write diff history";
+const char* const kCommands = "Commands: ports search show read write diff set history";
 
 TEST(CliCommands, NoneOrAMistypedOneSaysWhatThereIs) {
     const std::vector<CommandCase> cases = {
