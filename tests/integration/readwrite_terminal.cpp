@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,8 +28,10 @@ std::string RunOnTerminal(const std::vector<std::string>& argv, const std::vecto
     {
         BackgroundProcess program({argv, environment, slave});
         if (!program.Started()) return {};
-        // Drained while it runs: a full terminal would hold the program up.
-        for (int rounds = 0; rounds < 1200 && exitCode == -1; ++rounds) {
+        // Drained while it runs: a full terminal would hold the program up. The limit is time, not
+        // rounds: a slow (sanitized) program writes its live line in many small pieces.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (exitCode == -1 && std::chrono::steady_clock::now() < deadline) {
             pollfd ready{master, POLLIN, 0};
             if (poll(&ready, 1, 100) > 0) {
                 char buffer[4096];

@@ -10,16 +10,22 @@
 // help_window.png and faq_english.png: the English help window and FAQ.
 // start_window_german.png: the start window of the German interface with its File menu open.
 // history_window.png: the device history after the read, the backup before the write and the write,
-// with a read another laptop shared.
+// with a read another laptop shared, the machine named "Press 7".
+// write_question.png: the question before a write sends anything.
+// table_window_edited.png and table_window_german.png: a table window with two values changed and not
+// saved yet, in the English and the German interface.
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -42,6 +48,7 @@
 #include "ui/app.h"
 #include "ui/com_select.h"
 #include "ui/compare_view.h"
+#include "ui/document.h"
 #include "ui/help.h"
 #include "ui/history_record.h"
 #include "ui/history_window.h"
@@ -149,6 +156,45 @@ bool WriteAlteredCopy(const std::string& from, const std::string& to) {
     std::ofstream out(to, std::ios::binary | std::ios::trunc);
     out << kdm::DataFileTextOf(kdm::ParameterSet::OfTelegrams(identification->Telegram(), telegrams));
     return static_cast<bool>(out.flush());
+}
+
+// A table window of the data file at `path` with two values changed and not saved: the third system
+// parameter and the second of program 2, as the user would type them.
+void ShootEditedTable(CKDM_XPApp& app, QWidget* parent, const std::string& path, const QString& name,
+                      Shooter& shooter) {
+    DataDocument document;
+    document.Open(path);
+    std::string text;
+    std::string reason;
+    long length = 0;
+    if (kdm::ReadWholeFile(path, text, length, reason) == 0) return;
+    const kdm::ParameterSet set = kdm::ParseParameterSet(text).set;
+    std::vector<kdm::ParameterAddress> changed;
+    int program = 0;
+    int position = 0;
+    for (const kdm::Record& record : set.Records()) {
+        if (record.Form() != kdm::RecordForm::kTelegram) continue;
+        if (record.Letter() == "P") {
+            ++program;
+            position = 0;
+            continue;
+        }
+        ++position;
+        if ((program == 0 && position == 3) || (program == 2 && position == 2)) {
+            kdm::ParameterAddress where;
+            if (program > 0) where.program = program;
+            where.letter = record.Letter().empty() ? 0 : record.Letter()[0];
+            changed.push_back(where);
+        }
+    }
+    CKDM_XPDlg table(app, document, parent);
+    table.OnInitDialog();
+    const char* const values[] = {"+000150", "-000125"};
+    for (std::size_t i = 0; i < changed.size() && i < 2; ++i)
+        document.SetValue(changed[i], values[i]);
+    table.resize(900, 720);
+    table.show();
+    shooter.Save(&table, name);
 }
 
 // A pseudo-terminal standing for a serial device; the master stays open so its slave can be opened.
@@ -283,6 +329,14 @@ int main(int argc, char** argv) {
         };
         Poller poller([&](QWidget* window) {
             if (qobject_cast<TransferDialogBase*>(window) != nullptr) return;
+            // The question before anything is sent: pictured over the write window, then answered Yes.
+            if (window->objectName() == QLatin1String("KdmConfirmWriteQuestion")) {
+                auto* question = qobject_cast<QMessageBox*>(window);
+                if (question == nullptr) return;
+                shooter.Save(question, QStringLiteral("write_question.png"));
+                question->button(QMessageBox::Yes)->click();
+                return;
+            }
             if (auto* box = qobject_cast<QDialog*>(window)) {
                 if (auto* write = qobject_cast<TransferDialogBase*>(box->parentWidget())) {
                     shooter.Save(write, QStringLiteral("write_dialog.png"));
@@ -325,6 +379,7 @@ int main(int argc, char** argv) {
             shooter.Save(&table, QStringLiteral("compare_view.png"));
         }
     }
+    ShootEditedTable(app, &start, saved.toStdString(), QStringLiteral("table_window_edited.png"), shooter);
     // The history after the read, the backup and the write, with a read another laptop shared.
     {
         const std::string remote = work.filePath(QStringLiteral("shared.git")).toStdString();
@@ -344,7 +399,12 @@ int main(int argc, char** argv) {
             other.SetRemote(remote).ok &&
             RecordInHistory(other, kdm::HistoryKind::kRead, text, "COM1", "/home/mkoch/line4.KDM", entry)
                 .ok &&
-            other.Sync(report, {}).ok && app.history.SetRemote(remote).ok && app.history.Sync(report, {}).ok;
+            other.Sync(report, {}).ok && app.history.SetRemote(remote).ok &&
+            app.history.Sync(report, {}).ok &&
+            app.history
+                .Name(entry.id, "Press 7", true, kdm::FormatHistoryTime(QDateTime::currentMSecsSinceEpoch()),
+                      entry)
+                .ok;
         if (!shared) std::fputs("kdmxp-shots: the other laptop's entry could not be shared\n", stderr);
         HistoryWindow history(app, app.history, &start);
         history.Table()->selectRow(1);
@@ -396,6 +456,8 @@ int main(int argc, char** argv) {
                                QStringLiteral("start_window_german.png"));
             file->hide();
         }
+        ShootEditedTable(app, &german, saved.toStdString(), QStringLiteral("table_window_german.png"),
+                         shooter);
     }
-    return shooter.Count() == 11 ? 0 : 1;
+    return shooter.Count() == 14 ? 0 : 1;
 }
