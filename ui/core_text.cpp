@@ -295,3 +295,22 @@ QString VerifyOutcomeWords(kdm::VerifyOutcome outcome) {
     }
     return {};
 }
+
+QString VerifyDifferenceWords(const kdm::RecordDifference& difference) {
+    const auto side = [](const std::string& telegram) {
+        if (telegram.empty()) return CoreText::tr("(missing)");
+        return QString::fromLatin1(
+            kdm::VisibleText(telegram, {.names = kdm::VisibleStyle::Names::kFrame, .hexUpTo = 0xFF}).c_str());
+    };
+    const auto doubt = [](kdm::Suspect suspect) {
+        return suspect == kdm::Suspect::kMismatch ? CoreText::tr("mismatch") : CoreText::tr("damaged");
+    };
+    QString text = CoreText::tr("record %1: file %2 device %3")
+                       .arg(difference.record)
+                       .arg(side(difference.fileTelegram), side(difference.deviceTelegram));
+    if (difference.fileSuspect != kdm::Suspect::kNone)
+        text += CoreText::tr(" (file: %1)").arg(doubt(difference.fileSuspect));
+    if (difference.deviceSuspect != kdm::Suspect::kNone)
+        text += CoreText::tr(" (device: %1)").arg(doubt(difference.deviceSuspect));
+    return text;
+}

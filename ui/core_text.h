@@ -12,6 +12,7 @@
 #include "link/waits.h"
 #include "platform/history.h"
 #include "transfer/observer.h"
+#include "transfer/verify.h"
 
 // The message of a search that found no device ("No Dorvik-device found"), with the line on the
 // missing status reply when the device that identified itself last never answered it.
@@ -38,3 +39,6 @@ QString WriteCheckListWords(const kdm::WriteCheck& check);
 QString HistoryKindWords(kdm::HistoryKind kind);
 // "not asked", "passed", "failed".
 QString VerifyOutcomeWords(kdm::VerifyOutcome outcome);
+// "record 7: file <STX>...<ETX> device (missing)", with "(device: damaged)" when a side's telegram cannot
+// be trusted: one difference that the read-back after a write found.
+QString VerifyDifferenceWords(const kdm::RecordDifference& difference);

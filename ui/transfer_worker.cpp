@@ -282,7 +282,7 @@ void TransferWorker::VerifyAfterWrite() {
     QString details;
     for (const kdm::RecordDifference& difference : differences) {
         if (!details.isEmpty()) details += QLatin1Char('\n');
-        details += FromBytes(kdm::DescribeDifference(difference));
+        details += VerifyDifferenceWords(difference);
     }
     ShowVerifyOutcome(VerifyResult::kDiffered,
                       QCoreApplication::translate("Transfer",

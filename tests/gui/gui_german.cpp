@@ -163,9 +163,9 @@ TEST_F(GermanTest, WriteFindingsAreWordedInGerman) {
         EXPECT_EQ(WriteFindingWords(c.finding).toStdString(), kdm::DescribeWriteFinding(c.finding));
 }
 
-// In English the desktop says word for word what the command line says, for every kind of failure and
-// of port; in German none of them stays as the English.
-TEST_F(GermanTest, TransferFailuresAndPortsAreWordedLikeTheCommandLineInEnglishOnly) {
+// In English the desktop says word for word what the command line says, for every kind of failure, of
+// port and of difference a verify finds; in German none of them stays as the English.
+TEST_F(GermanTest, TransferFailuresPortsAndVerifyDifferencesAreWordedLikeTheCommandLineInEnglishOnly) {
     std::vector<kdm::TransferFailure> failures;
     for (int t = 0; t <= static_cast<int>(kdm::TransferTrouble::kFileTooLarge); ++t) {
         for (const char* program : {"", "000007"}) {
@@ -196,10 +196,31 @@ TEST_F(GermanTest, TransferFailuresAndPortsAreWordedLikeTheCommandLineInEnglishO
             }
         }
     }
+    // What the read-back after a write found: each side present or missing, trusted or not.
+    std::vector<kdm::RecordDifference> differences;
+    for (const kdm::Suspect file : {kdm::Suspect::kNone, kdm::Suspect::kMismatch, kdm::Suspect::kDamaged}) {
+        for (const char* device : {"",
+                                   "\x02"
+                                   "0C+100555--552\x03"}) {
+            kdm::RecordDifference difference;
+            difference.record = 12;
+            difference.fileTelegram =
+                "\x02"
+                "0C+100556--553\x03";
+            difference.deviceTelegram = device;
+            difference.fileSuspect = file;
+            difference.deviceSuspect = *device == '\0' ? kdm::Suspect::kNone : kdm::Suspect::kDamaged;
+            differences.push_back(difference);
+        }
+    }
     for (const char* language : kLanguages) {
         SCOPED_TRACE(language);
         Use(language);
         const bool english = std::string(language) == "en";
+        for (const kdm::RecordDifference& difference : differences) {
+            const std::string core = kdm::DescribeDifference(difference);
+            EXPECT_EQ(VerifyDifferenceWords(difference).toStdString() == core, english) << core;
+        }
         for (const kdm::TransferFailure& failure : failures) {
             const std::string core = kdm::DescribeTransferFailure(failure);
             EXPECT_EQ(TransferFailureWords(failure).toStdString() == core, english) << core;

@@ -989,6 +989,30 @@ Wirklich abbrechen?</translation>
 <context>
     <name>CoreText</name>
     <message>
+        <source>(missing)</source>
+        <translation>(fehlt)</translation>
+    </message>
+    <message>
+        <source>mismatch</source>
+        <translation>Prüfsummenfehler</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>beschädigt</translation>
+    </message>
+    <message>
+        <source>record %1: file %2 device %3</source>
+        <translation>Datensatz %1: Datei %2 Gerät %3</translation>
+    </message>
+    <message>
+        <source> (file: %1)</source>
+        <translation> (Datei: %1)</translation>
+    </message>
+    <message>
+        <source> (device: %1)</source>
+        <translation> (Gerät: %1)</translation>
+    </message>
+    <message>
         <source>Waiting for a device to identify itself (%1 s)</source>
         <translation>Warte, bis sich ein Gerät meldet (%1 s)</translation>
     </message>

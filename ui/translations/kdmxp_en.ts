@@ -989,6 +989,30 @@ Do you realy want to break?</translation>
 <context>
     <name>CoreText</name>
     <message>
+        <source>(missing)</source>
+        <translation>(missing)</translation>
+    </message>
+    <message>
+        <source>mismatch</source>
+        <translation>mismatch</translation>
+    </message>
+    <message>
+        <source>damaged</source>
+        <translation>damaged</translation>
+    </message>
+    <message>
+        <source>record %1: file %2 device %3</source>
+        <translation>record %1: file %2 device %3</translation>
+    </message>
+    <message>
+        <source> (file: %1)</source>
+        <translation> (file: %1)</translation>
+    </message>
+    <message>
+        <source> (device: %1)</source>
+        <translation> (device: %1)</translation>
+    </message>
+    <message>
         <source>Waiting for a device to identify itself (%1 s)</source>
         <translation>Waiting for a device to identify itself (%1 s)</translation>
     </message>
