@@ -146,10 +146,7 @@ void RegisterRead(CLI::App& app, Context& context, int& exitCode) {
             exitCode = RunManyReads(context, *selection, ManyReadOptions{options->output, options->quiet});
             return;
         }
-        options->port = selection->ports.empty() ? std::string() : selection->ports.front();
-        std::string reason;
-        if (!NameForOnePort(*selection, options->machine, reason)) {
-            std::fprintf(stderr, "%s\n", reason.c_str());
+        if (!ChooseOnePort(*selection, options->port, options->machine)) {
             exitCode = kExitUsage;
             return;
         }

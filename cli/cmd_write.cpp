@@ -218,10 +218,7 @@ void RegisterWrite(CLI::App& app, Context& context, int& exitCode) {
             exitCode = RunManyWrites(context, *selection, many);
             return;
         }
-        options->port = selection->ports.empty() ? std::string() : selection->ports.front();
-        std::string reason;
-        if (!NameForOnePort(*selection, options->machine, reason)) {
-            std::fprintf(stderr, "%s\n", reason.c_str());
+        if (!ChooseOnePort(*selection, options->port, options->machine)) {
             exitCode = kExitUsage;
             return;
         }

@@ -123,17 +123,18 @@ bool PlanPortJobs(Context& context, const PortSelection& selection, std::vector<
     return true;
 }
 
-bool NameForOnePort(const PortSelection& selection, std::string& name, std::string& reason) {
+bool ChooseOnePort(const PortSelection& selection, std::string& port, std::string& name) {
+    port = selection.ports.empty() ? std::string() : selection.ports.front();
     name.clear();
     if (selection.names.empty()) return true;
     if (selection.names.size() > 1) {
-        reason = "--name: one port, one name (several names are for several --port)";
+        std::fprintf(stderr, "--name: one port, one name (several names are for several --port)\n");
         return false;
     }
     const std::string& given = selection.names.front();
     const std::size_t equals = given.find('=');
-    const bool forThePort = equals != std::string::npos && !selection.ports.empty() &&
-                            PortKey(given.substr(0, equals)) == PortKey(selection.ports.front());
+    const bool forThePort =
+        equals != std::string::npos && !port.empty() && PortKey(given.substr(0, equals)) == PortKey(port);
     name = forThePort ? given.substr(equals + 1) : given;
     return true;
 }

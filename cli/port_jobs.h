@@ -30,9 +30,10 @@ struct PortSelection {
 // True when the selection asks for more than the single-port command: several ports, or --ports-all.
 bool ManyPorts(const PortSelection& selection);
 
-// The single-port command's machine name: the one --name given (NAME, or PORT=NAME for the port given),
-// or empty. False with the reason when several names were given.
-bool NameForOnePort(const PortSelection& selection, std::string& name, std::string& reason);
+// The single-port command's port (the one --port, or empty for a search) and machine name (the one --name
+// given: NAME, or PORT=NAME for the port given; empty when none). False, with the reason on stderr, when
+// several names were given.
+bool ChooseOnePort(const PortSelection& selection, std::string& port, std::string& name);
 
 // Turns the selection into jobs: every port valid (COMn or an absolute path), none twice (by name or by
 // the device it leads to), every --name naming one of them. With `all`, every port that holds something.

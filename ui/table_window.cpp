@@ -336,15 +336,19 @@ void CKDM_XPDlg::MarkEditedCells() {
     }
 }
 
-bool CKDM_XPDlg::OnSave() {
-    std::string reason;
-    if (document_.Save(reason)) return true;
+void CKDM_XPDlg::ShowSaveFailed(const std::string& reason) {
     QMessageBox box(QMessageBox::Warning, FromLatin1(kdm::kErrorTitle),
                     QCoreApplication::translate("Edit", "The file could not be saved.\n%1")
                         .arg(QString::fromLocal8Bit(reason.c_str())),
                     QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("saveFailedBox"));
     box.exec();
+}
+
+bool CKDM_XPDlg::OnSave() {
+    std::string reason;
+    if (document_.Save(reason)) return true;
+    ShowSaveFailed(reason);
     return false;
 }
 
@@ -366,12 +370,7 @@ bool CKDM_XPDlg::OnSaveAs() {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".KDM");
     std::string reason;
     if (document_.SaveAs(QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString(), reason)) return true;
-    QMessageBox box(QMessageBox::Warning, FromLatin1(kdm::kErrorTitle),
-                    QCoreApplication::translate("Edit", "The file could not be saved.\n%1")
-                        .arg(QString::fromLocal8Bit(reason.c_str())),
-                    QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("saveFailedBox"));
-    box.exec();
+    ShowSaveFailed(reason);
     return false;
 }
 

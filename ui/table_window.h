@@ -87,6 +87,8 @@ class CKDM_XPDlg final : public QDialog {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // The error box of a save that failed, with its reason.
+    void ShowSaveFailed(const std::string& reason);
     void ReportReadFailure();
     void CreateLayout();
 
