@@ -106,7 +106,7 @@ SeenHelp Inspect(QWidget* window) {
     return seen;
 }
 
-std::string SmallDataFile() {
+std::string HelpDataFile() {
     return guitest::IdentificationRecord("I10") + guitest::TelegramRecord('A', "+00012300") +
            guitest::TelegramRecord('P', "+00000100");
 }
@@ -135,7 +135,7 @@ TEST_F(HelpTest, MenuCommandsShowThePageOfTheirDirectoryInTheHelpWindow) {
     app.startupDirectory = pages.path().toStdString();
     CKDMXPMain start(app);
     const QString data = elsewhere.filePath(QStringLiteral("help.kdm"));
-    WriteText(data, QByteArray::fromStdString(SmallDataFile()));
+    WriteText(data, QByteArray::fromStdString(HelpDataFile()));
     DataDocument document;
     document.Open(data.toStdString());
     CKDM_XPDlg table(app, document, &start);

@@ -23,6 +23,7 @@
 #include "gui_support.h"
 #include "gui_transfer_support.h"
 #include "platform/history_git.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 #include "ui/app.h"
 #include "ui/compare_view.h"
@@ -41,18 +42,6 @@ namespace {
 
 using guitest::IdentificationRecord;
 using guitest::TelegramRecord;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
 
 // A data file of device code `code`: two system parameters and two programs, values set by `seed`.
 std::string DataFile(const std::string& code, int seed) {
@@ -98,11 +87,11 @@ class HistoryFixture : public ::testing::Test {
     // Whether the simulator took a write (it says so in its log when the port closes after one).
     bool SimWasWritten() {
         EXPECT_EQ(sim_.Stop(), 0);
-        return ReadFile(simLog_).find("(after a write)") != std::string::npos;
+        return kdmtest::Slurp(simLog_).find("(after a write)") != std::string::npos;
     }
     // How often the simulator's port was opened (after SimWasWritten).
     int PortOpenings() {
-        const std::string log = ReadFile(simLog_);
+        const std::string log = kdmtest::Slurp(simLog_);
         int count = 0;
         for (std::size_t at = log.find("port opened"); at != std::string::npos;
              at = log.find("port opened", at + 1))
@@ -171,14 +160,14 @@ TEST_F(HistoryFixture, AReadAddsAnEntryTheWindowListsAndOpens) {
     std::string shown;
     int systemRows = -1;
     window.onTableWindow = [&](CKDM_XPDlg& tableWindow) {
-        shown = ReadFile(tableWindow.FileName());
+        shown = kdmtest::Slurp(tableWindow.FileName());
         QTimer::singleShot(0, &tableWindow, [&tableWindow, &systemRows] {
             systemRows = tableWindow.SystemTable()->Rows();
             tableWindow.reject();
         });
     };
     ASSERT_TRUE(window.OnOpen());
-    EXPECT_EQ(shown, ReadFile(saved));
+    EXPECT_EQ(shown, kdmtest::Slurp(saved));
     EXPECT_GT(systemRows, 0);
 
     // With only one entry of the device there is nothing before it to compare with.
@@ -191,7 +180,7 @@ TEST_F(HistoryFixture, AReadAddsAnEntryTheWindowListsAndOpens) {
 TEST_F(HistoryFixture, AWriteBacksUpFirstThenRecordsTheWriteWhichComparesWithTheBackup) {
     StartSim({});
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile("I1P", 7));
+    kdmtest::Spit(file, DataFile("I1P", 7));
     QStringList headings;
     bool barBusyWhileBackingUp = false;
     QTimer poll;
@@ -225,7 +214,7 @@ TEST_F(HistoryFixture, AWriteBacksUpFirstThenRecordsTheWriteWhichComparesWithThe
     EXPECT_EQ(entries[1].port, "COM3");
     std::string written;
     ASSERT_TRUE(App().history.ReadContents(entries[0], written).ok);
-    EXPECT_EQ(written, ReadFile(file));
+    EXPECT_EQ(written, kdmtest::Slurp(file));
     EXPECT_TRUE(SimWasWritten());
     // The backup read and the write: each opened the port once.
     EXPECT_EQ(PortOpenings(), 2);
@@ -243,7 +232,7 @@ TEST_F(HistoryFixture, AWriteBacksUpFirstThenRecordsTheWriteWhichComparesWithThe
         compared = true;
         same = tableWindow.Compare()->Diff().Same();
         count = tableWindow.Compare()->CountText();
-        EXPECT_EQ(ReadFile(tableWindow.FileName()), ReadFile(file));
+        EXPECT_EQ(kdmtest::Slurp(tableWindow.FileName()), kdmtest::Slurp(file));
         QTimer::singleShot(0, &tableWindow, &QDialog::reject);
     };
     ASSERT_TRUE(window.OnCompareWithPrevious());
@@ -256,7 +245,7 @@ TEST_F(HistoryFixture, FailingBackupReadWritesNothing) {
     // into this device would go through.
     StartSim({"--endless"});
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile("I1P", 1));
+    kdmtest::Spit(file, DataFile("I1P", 1));
     guitest::BoxWatcher watcher;
     RunWriteDialog(App(), nullptr, WriteHooks(file));
 
@@ -272,7 +261,7 @@ TEST_F(HistoryFixture, FailingBackupReadWritesNothing) {
 TEST_F(HistoryFixture, BackupOfADeviceOfAnotherTypeIsNeitherKeptNorFollowedByAWrite) {
     StartSim({});
     const std::string file = work_.File("other.KDM");
-    WriteFile(file, DataFile("E2P", 1));
+    kdmtest::Spit(file, DataFile("E2P", 1));
     QString informative;
     guitest::BoxWatcher watcher([&](QWidget* window) {
         if (auto* box = qobject_cast<QMessageBox*>(window)) informative = box->informativeText();
@@ -287,7 +276,7 @@ TEST_F(HistoryFixture, BackupOfADeviceOfAnotherTypeIsNeitherKeptNorFollowedByAWr
     EXPECT_TRUE(Entries().empty());
     EXPECT_FALSE(SimWasWritten());
     EXPECT_EQ(PortOpenings(), 1);
-    EXPECT_EQ(ReadFile(simLog_).find("0s+000000--584"), std::string::npos) << ReadFile(simLog_);
+    EXPECT_EQ(kdmtest::Slurp(simLog_).find("0s+000000--584"), std::string::npos) << kdmtest::Slurp(simLog_);
 }
 
 TEST_F(HistoryFixture, TheBackupSwitchIsInTheDataMenuOnByDefaultAndRemembered) {
@@ -326,7 +315,7 @@ TEST_F(HistoryFixture, WithTheSwitchOffAWriteReadsNothingBeforeIt) {
     ASSERT_TRUE(SetBackupBeforeWriteEnabled(App().settings, false));
     StartSim({});
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile("I1P", 2));
+    kdmtest::Spit(file, DataFile("I1P", 2));
     guitest::BoxWatcher watcher;
     RunWriteDialog(App(), nullptr, WriteHooks(file));
     const std::vector<kdm::HistoryEntry> entries = Entries();
@@ -340,7 +329,7 @@ TEST_F(HistoryFixture, WithTheSwitchOffAWriteReadsNothingBeforeIt) {
 TEST_F(HistoryFixture, AHistoryThatCannotBeWrittenNeverFailsTheRead) {
     // XDG_DATA_HOME names a file: no history folder can be made below it.
     const std::string blocker = work_.File("not-a-directory");
-    WriteFile(blocker, "x");
+    kdmtest::Spit(blocker, "x");
     guitest::ScopedEnv blocked("XDG_DATA_HOME", QString::fromStdString(blocker));
     StartSim({});
     const std::string saved = work_.File("device.KDM");
@@ -361,7 +350,7 @@ TEST_F(HistoryFixture, AHistoryThatCannotBeWrittenNeverFailsTheRead) {
     EXPECT_EQ(watcher.seen[0].objectName, QStringLiteral("KdmHistoryFailureBox"));
     EXPECT_FALSE(why.isEmpty());
     EXPECT_EQ(watcher.seen[1].className, QStringLiteral("CKDM_XPDlg"));
-    EXPECT_GT(ReadFile(saved).size(), 100u);
+    EXPECT_GT(kdmtest::Slurp(saved).size(), 100u);
 }
 
 TEST_F(HistoryFixture, SynchroniseShowsItsStagesAndBringsInAnotherLaptopsEntries) {
@@ -465,7 +454,7 @@ TEST_F(HistoryFixture, TheWriteWindowOffersTheNameLastUsedOnThePortAndUsesItOnly
     App().State().SetMachineNameOnPort(QStringLiteral("COM3"), QStringLiteral("Press 7"));
     StartSim({});
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile("I1P", 2));
+    kdmtest::Spit(file, DataFile("I1P", 2));
     const struct {
         bool take;
         std::string recorded;

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "gui_files.h"
 #include "gui_support.h"
 #include "ui/help.h"
 #include "ui/printing.h"
@@ -31,10 +32,8 @@ std::string DataFile(int bodyLines) {
     return text;
 }
 
-void WriteFile(const QString& path, const std::string& text) {
-    std::ofstream out(path.toStdString(), std::ios::binary);
-    out << text;
-}
+using guitest::HaveTool;
+using guitest::WriteFile;
 
 // Output of a command line; empty when the tool is missing or failed.
 std::string Run(const std::string& command) {
@@ -58,11 +57,7 @@ std::string Squeeze(const std::string& text) {
     return out;
 }
 
-bool HaveTool(const char* name) {
-    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
-}
-
-int PdfPages(const QString& pdf) {
+int PageCount(const QString& pdf) {
     const std::string info = Run("pdfinfo '" + pdf.toStdString() + "'");
     const std::size_t at = info.find("Pages:");
     if (at == std::string::npos) return -1;
@@ -70,7 +65,7 @@ int PdfPages(const QString& pdf) {
 }
 
 // The text of one page, with every run of blanks made one (text extraction does not keep them).
-std::string PdfText(const QString& pdf, int page) {
+std::string LayoutText(const QString& pdf, int page) {
     return Squeeze(Run("pdftotext -layout -f " + std::to_string(page) + " -l " + std::to_string(page) + " '" +
                        pdf.toStdString() + "' -"));
 }
@@ -90,7 +85,7 @@ TEST_P(PrintPdf, PageCountFollowsTheBodyLines) {
     WriteFile(file, DataFile(GetParam().bodyLines));
     std::string reason;
     ASSERT_EQ(PrintDataFileToPdf(file.toStdString(), pdf.toStdString(), reason), 1) << reason;
-    EXPECT_EQ(PdfPages(pdf), GetParam().pages);
+    EXPECT_EQ(PageCount(pdf), GetParam().pages);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bodies, PrintPdf,
@@ -106,8 +101,8 @@ TEST(PrintPdfText, SecondPageCarriesItsHeaderAndTheFiftySeventhLine) {
     std::string reason;
     ASSERT_EQ(PrintDataFileToPdf(file.toStdString(), pdf.toStdString(), reason), 1) << reason;
 
-    const std::string first = PdfText(pdf, 1);
-    const std::string second = PdfText(pdf, 2);
+    const std::string first = LayoutText(pdf, 1);
+    const std::string second = LayoutText(pdf, 2);
     ASSERT_FALSE(first.empty());
     EXPECT_NE(first.find("KDM_XP"), std::string::npos);
     EXPECT_NE(first.find("FileName: " + file.toStdString() + " Page: 1"), std::string::npos) << first;

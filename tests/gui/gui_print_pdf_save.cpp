@@ -16,6 +16,7 @@
 #include <fstream>
 #include <vector>
 
+#include "gui_files.h"
 #include "gui_support.h"
 
 namespace {
@@ -28,7 +29,7 @@ struct PrintRun {
 
 // Runs `kdmxp --print-pdf pdf data`; `limit` (bytes) caps the size of any file the program writes, as
 // a disk that is full beyond that point would.
-PrintRun PrintPdf(const QString& pdf, const QString& data, rlim_t limit = RLIM_INFINITY) {
+PrintRun RunPrintPdf(const QString& pdf, const QString& data, rlim_t limit = RLIM_INFINITY) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -55,10 +56,7 @@ PrintRun PrintPdf(const QString& pdf, const QString& data, rlim_t limit = RLIM_I
     return run;
 }
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using guitest::Contents;
 
 class PrintPdfSave : public ::testing::Test {
   protected:
@@ -96,7 +94,7 @@ TEST_F(PrintPdfSave, OutputsThatAreNotRegularFilesAreRefusedAndLeftAlone) {
     if (::access("/dev/full", W_OK) == 0) cases.push_back({QStringLiteral("/dev/full"), S_IFCHR});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
-        const PrintRun run = PrintPdf(c.path, data_);
+        const PrintRun run = RunPrintPdf(c.path, data_);
         ASSERT_TRUE(run.finished) << "the printout hung";
         EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("not a regular file"))) << run.err.toStdString();
@@ -110,14 +108,14 @@ TEST_F(PrintPdfSave, OutputsThatAreNotRegularFilesAreRefusedAndLeftAlone) {
 
 TEST_F(PrintPdfSave, AFullDiskLeavesThePreviousPdfAndFails) {
     const QString pdf = Path("out.pdf");
-    const PrintRun first = PrintPdf(pdf, data_);
+    const PrintRun first = RunPrintPdf(pdf, data_);
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     const QByteArray good = Contents(pdf);
     ASSERT_TRUE(good.startsWith("%PDF-"));
     ASSERT_GT(good.size(), 1024);
 
     // Room for a kilobyte: the new PDF cannot be written whole.
-    const PrintRun full = PrintPdf(pdf, data_, 1024);
+    const PrintRun full = RunPrintPdf(pdf, data_, 1024);
     ASSERT_TRUE(full.finished);
     EXPECT_EQ(full.exitCode, 1) << full.err.toStdString();
     EXPECT_TRUE(full.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << full.err.toStdString();
@@ -125,7 +123,7 @@ TEST_F(PrintPdfSave, AFullDiskLeavesThePreviousPdfAndFails) {
     EXPECT_EQ(Entries(), (QStringList{QStringLiteral("device.kdm"), QStringLiteral("out.pdf")}));
 
     // A new name gets nothing at all.
-    const PrintRun none = PrintPdf(Path("new.pdf"), data_, 1024);
+    const PrintRun none = RunPrintPdf(Path("new.pdf"), data_, 1024);
     EXPECT_EQ(none.exitCode, 1) << none.err.toStdString();
     EXPECT_FALSE(QFile::exists(Path("new.pdf")));
 }
@@ -138,7 +136,7 @@ TEST_F(PrintPdfSave, AReplacedPdfKeepsItsMode) {
         file.write("old");
     }
     ASSERT_EQ(::chmod(pdf.toLocal8Bit().constData(), 0600), 0);
-    const PrintRun run = PrintPdf(pdf, data_);
+    const PrintRun run = RunPrintPdf(pdf, data_);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(Contents(pdf).startsWith("%PDF-"));
     struct stat st {};
@@ -150,7 +148,7 @@ TEST_F(PrintPdfSave, AReplacedPdfKeepsItsMode) {
 // letter case the extension exists.
 TEST_F(PrintPdfSave, ADataFileNamedWithoutItsExtensionIsFound) {
     const QString bare = Path("device");
-    const PrintRun run = PrintPdf(Path("bare.pdf"), bare);
+    const PrintRun run = RunPrintPdf(Path("bare.pdf"), bare);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(Contents(Path("bare.pdf")).startsWith("%PDF-"));

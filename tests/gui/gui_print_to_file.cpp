@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "gui_files.h"
 #include "gui_support.h"
 #include "ui/printing.h"
 
@@ -45,10 +46,7 @@ TEST(PrintToFile, ProposesTheDataFilesNameWithPdfBesideItAndKeepsTheJobName) {
     EXPECT_EQ(docName.toStdString(), kPrintDocumentName);
 }
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using guitest::Contents;
 
 // Caps the size of any file this process writes, as a disk full beyond that point would (the write
 // then fails with EFBIG instead of the signal ending the process); lifted again when it goes.

@@ -21,6 +21,7 @@
 #include "data/catalogue.h"
 #include "data/parameter_model.h"
 #include "data/strings.h"
+#include "gui_files.h"
 #include "gui_support.h"
 #include "support/dump_builder.h"
 #include "ui/language.h"
@@ -28,9 +29,8 @@
 
 namespace {
 
-bool HaveTool(const char* name) {
-    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
-}
+using guitest::HaveTool;
+using guitest::WriteFile;
 
 struct ProgramRun {
     int exitCode = -1;
@@ -88,10 +88,6 @@ QString Sha256Of(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
-}
-
-void WriteFile(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 }
 
 QString NameText(int stringId) {

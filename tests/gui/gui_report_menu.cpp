@@ -16,14 +16,14 @@
 
 namespace {
 
-std::string SmallDataFile() {
+std::string ReportDataFile() {
     return guitest::IdentificationRecord("I10") + guitest::TelegramRecord('d', "+00012300") +
            guitest::TelegramRecord('P', "+00000100") + guitest::TelegramRecord('J', "+00004500");
 }
 
 QString WriteDataFile(const QTemporaryDir& dir, const QString& name) {
     const QString path = dir.filePath(name);
-    std::ofstream(path.toStdString(), std::ios::binary) << SmallDataFile();
+    std::ofstream(path.toStdString(), std::ios::binary) << ReportDataFile();
     return path;
 }
 

@@ -13,6 +13,7 @@
 #include "gui_transfer_support.h"
 #include "platform/posix_serial_port.h"
 #include "support/dump_builder.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 #include "ui/app.h"
 #include "ui/display_text.h"
@@ -109,13 +110,6 @@ TEST(ReadBar, BusyUntilTheSizeIsKnownThenProportionalThenFull) {
     }
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 // The identification of the simulator's type 2 device, as the temporary file holds it.
 QString SimIdentification() {
     const std::string record = guitest::IdentificationRecord("I1P");
@@ -175,7 +169,7 @@ TEST_F(ProgressFixture, AFirstReadEndsFullAndTeachesTheNextReadItsSize) {
     ASSERT_TRUE(App().uiState.LastReadSize(SimIdentification(), size));
     EXPECT_EQ(size.programs, 3);
     // Every telegram record of the saved file but the identification.
-    const std::string saved = ReadFile(work_.File("first.KDM"));
+    const std::string saved = kdmtest::Slurp(work_.File("first.KDM"));
     int records = 0;
     for (std::size_t at = saved.find("\r\n\r"); at != std::string::npos; at = saved.find("\r\n\r", at + 3))
         ++records;
@@ -250,7 +244,7 @@ TEST_P(ReadStop, EscAndCancelStopAReadAtTheSamePoint) {
     EXPECT_EQ(valueWhenPressed, kStoredWhenSilent);
     EXPECT_TRUE(timeWhenPressed.contains(QStringLiteral("left"))) << timeWhenPressed.toStdString();
     // What had arrived is in "KDM.tmp": the identification and every stored record, nothing more.
-    const std::string temp = ReadFile(App().tempFilePath);
+    const std::string temp = kdmtest::Slurp(App().tempFilePath);
     int records = 0;
     for (std::size_t at = temp.find("\r\n\r"); at != std::string::npos; at = temp.find("\r\n\r", at + 3))
         ++records;

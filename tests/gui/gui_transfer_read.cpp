@@ -15,6 +15,7 @@
 #include "gui_transfer_support.h"
 #include "link/telegram.h"
 #include "platform/posix_serial_port.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 #include "ui/app.h"
 #include "ui/table_window.h"
@@ -22,13 +23,6 @@
 #include "ui/upload_dialog.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 bool FileExists(const std::string& path) {
     return std::ifstream(path).good();
@@ -105,8 +99,8 @@ TEST_F(ReadFixture, ReadSavesTheFileAndThenShowsItInATableWindow) {
     EXPECT_FALSE(App().link.IsPortOpen());
 
     // The data file is the temporary file, byte for byte: identification, system block, programs.
-    const std::string text = ReadFile(saved);
-    EXPECT_EQ(text, ReadFile(App().tempFilePath));
+    const std::string text = kdmtest::Slurp(saved);
+    EXPECT_EQ(text, kdmtest::Slurp(App().tempFilePath));
     const std::vector<std::string> records = Records(text);
     ASSERT_GT(records.size(), 6u);
     EXPECT_EQ(records[0].size(), 15u);
@@ -150,7 +144,7 @@ TEST_P(ReadEnd, StatusLineNamesTheChecksumMismatchesOnlyWhenThereAreAny) {
     EXPECT_EQ(dialog.StatusText().toStdString(), GetParam().status);
     EXPECT_EQ(dialog.ChecksumMismatches(), GetParam().mismatches);
     // Program number: the five characters at positions 5 to 9 of the last program telegram.
-    const std::vector<std::string> records = Records(ReadFile(saved));
+    const std::vector<std::string> records = Records(kdmtest::Slurp(saved));
     std::string lastProgram;
     for (const std::string& record : records)
         if (record.size() > 2 && record[2] == 'P') lastProgram = record;
@@ -204,7 +198,7 @@ TEST_F(ReadFixture, CancelledSaveAsksOnceAndNoThenCancelEndsWithoutTableWindow) 
     EXPECT_EQ(icon, QMessageBox::NoIcon);
     EXPECT_EQ(saveAsked, 2);
     // Everything received is still in the temporary file.
-    EXPECT_GE(Records(ReadFile(App().tempFilePath)).size(), 2u);
+    EXPECT_GE(Records(kdmtest::Slurp(App().tempFilePath)).size(), 2u);
     EXPECT_FALSE(App().link.IsPortOpen());
 }
 
@@ -284,7 +278,7 @@ TEST_F(ReadFixture, NoPortAtAllGivesTheNoComIoBoxAndLeavesTheTemporaryFileAlone)
     EXPECT_TRUE(lines.back().startsWith(QStringLiteral("COM9"))) << details.toStdString();
     EXPECT_EQ(watcher.seen[0].parent, &dialog);
     EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_EQ(ReadFile(App().tempFilePath), "left over");
+    EXPECT_EQ(kdmtest::Slurp(App().tempFilePath), "left over");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "gui_support.h"
 #include "gui_transfer_support.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 #include "ui/app.h"
 #include "ui/download_dialog.h"
@@ -23,11 +24,6 @@ namespace {
 
 using guitest::IdentificationRecord;
 using guitest::TelegramRecord;
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
 
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -100,7 +96,7 @@ TEST_P(WriteBoxes, EachEndOfAWriteShowsItsBoxAndClosesTheWindowAndThePort) {
     const kdmtest::FastProgramClock fast(c.clockSpeedUp);
     StartSim(c.simArgs);
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile(c.fileCode));
+    kdmtest::Spit(file, DataFile(c.fileCode));
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString informative;
     QString statusWhenBoxCame;
@@ -190,7 +186,7 @@ TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
     StartSim({"--save", saved});
     const std::string file = work_.File("file.KDM");
     const std::string text = DataFile("I1P");
-    WriteFile(file, text);
+    kdmtest::Spit(file, text);
     guitest::BoxWatcher watcher;  // the information box is answered with Esc (reject)
     CDownload dialog(App(), nullptr);
     dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
@@ -233,7 +229,7 @@ TEST_F(WriteFixture, MarkedRecordsAreWrittenOnlyAfterYes) {
         text += TelegramRecord('P', "+000001--");
         text += TelegramRecord('a', "+000301--");
         ASSERT_NE(text.find(" !!!"), std::string::npos);
-        WriteFile(file, text);
+        kdmtest::Spit(file, text);
         int asked = 0;
         QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
         guitest::BoxWatcher watcher([&](QWidget* window) {
@@ -279,7 +275,7 @@ TEST_F(WriteFixture, AWriteStoppedPartWaySaysWhatTheDeviceHoldsAndIsKeptInTheHis
     guitest::ScopedEnv home("XDG_DATA_HOME", QString::fromStdString(dataHome.Path()));
     StartSim({"--no-ack", "4"});
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile("I1P"));
+    kdmtest::Spit(file, DataFile("I1P"));
     QString informative;
     guitest::BoxWatcher watcher([&](QWidget* window) {
         if (auto* box = qobject_cast<QMessageBox*>(window)) informative = box->informativeText();
@@ -325,7 +321,7 @@ TEST_F(WriteFixture, AWriteStoppedPartWaySaysWhatTheDeviceHoldsAndIsKeptInTheHis
 TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
     StartSim({});
     const std::string file = work_.File("short.KDM");
-    WriteFile(file, IdentificationRecord("I1P"));
+    kdmtest::Spit(file, IdentificationRecord("I1P"));
     guitest::BoxWatcher watcher;
     CDownload dialog(App(), nullptr);
     dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
@@ -374,7 +370,7 @@ TEST_F(WriteFixture, AFileOfAnotherTypeSendsNothingAndReadsNothing) {
         const std::string log = work_.File(backup ? "sim-backup.log" : "sim.log");
         StartSim({"--log", log});
         const std::string file = work_.File("other-type.KDM");
-        WriteFile(file, DataFile("E2P"));
+        kdmtest::Spit(file, DataFile("E2P"));
         QString informative;
         guitest::BoxWatcher watcher([&](QWidget* window) {
             if (auto* box = qobject_cast<QMessageBox*>(window)) informative = box->informativeText();
@@ -426,7 +422,7 @@ TEST_P(WriteConfirm, NothingIsSentBeforeYes) {
     guitest::ScopedEnv home("XDG_DATA_HOME", QString::fromStdString(dataHome.Path()));
     StartSim({"--log", log, "--save", saved});
     const std::string file = work_.File("file.KDM");
-    WriteFile(file, DataFile("I1P"));
+    kdmtest::Spit(file, DataFile("I1P"));
     int asked = 0;
     QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
     QString question;
@@ -502,7 +498,7 @@ TEST_P(WriteVerify, TheReadBackSaysWhetherTheDeviceHoldsTheFile) {
         text += TelegramRecord('P', "+00000" + std::to_string(p) + "--");
         text += TelegramRecord('a', "+000" + std::to_string(300 + p) + "--");
     }
-    WriteFile(file, text);
+    kdmtest::Spit(file, text);
     QString verifyText;
     QString verifyDetails;
     QMessageBox::Icon verifyIcon = QMessageBox::NoIcon;

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <set>
 
+#include "gui_files.h"
 #include "gui_support.h"
 #include "ui/app.h"
 #include "ui/ctable.h"
@@ -31,10 +32,7 @@ namespace {
 
 using guitest::ModalWatcher;
 
-std::string SmallDataFile() {
-    return guitest::IdentificationRecord("I10") + guitest::TelegramRecord('A', "+00012300") +
-           guitest::TelegramRecord('P', "+00000100") + guitest::TelegramRecord('B', "+00004500");
-}
+using guitest::SmallDataFile;
 
 // Runs the event loop until `done` or 20 s have passed.
 template <typename Done>

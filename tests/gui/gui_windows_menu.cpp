@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "gui_files.h"
 #include "gui_support.h"
 #include "ui/app.h"
 #include "ui/com_select.h"
@@ -54,10 +55,7 @@ std::string WriteFile(const QTemporaryDir& dir, const char* name, const std::str
     return path;
 }
 
-std::string SmallDataFile() {
-    return guitest::IdentificationRecord("I10") + guitest::TelegramRecord('A', "+00012300") +
-           guitest::TelegramRecord('P', "+00000100") + guitest::TelegramRecord('B', "+00004500");
-}
+using guitest::SmallDataFile;
 
 void ExpectMenu(QWidget& window) {
     auto* bar = window.findChild<QMenuBar*>();

@@ -28,6 +28,7 @@
 #include "link/telegram.h"
 #include "sim/parameter_set.h"
 #include "support/fakes.h"
+#include "support/file_bytes.h"
 #include "support/sim_process.h"
 #include "transfer/read_engine.h"
 #include "transfer/write_engine.h"
@@ -217,15 +218,6 @@ FaultPlan PlanOf(FaultKind kind, int telegram, int offset) {
     return plan;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::vector<std::string> Records(const std::string& text) {
     std::vector<std::string> records;
     std::size_t from = 0;
@@ -313,8 +305,8 @@ CaseResult RunReadCase(const FaultPlan& plan, const Target& target) {
     kdmtest::TempDir dir;
     const std::string tempPath = dir.File("KDM.tmp");
     const std::string outPath = dir.File("out.KDM");
-    WriteFile(tempPath, kPreviousTemp);
-    WriteFile(outPath, kOldDataFile);
+    kdmtest::Spit(tempPath, kPreviousTemp);
+    kdmtest::Spit(outPath, kOldDataFile);
 
     ParameterSet set = kdmsim::GenerateParameterSet(kDeviceCode, kPrograms, kDeviceSeed);
     const std::string identification = kdm::STX + set.identification;
@@ -346,7 +338,7 @@ CaseResult RunReadCase(const FaultPlan& plan, const Target& target) {
         result.why = "the port stayed open";
         return result;
     }
-    const std::string temp = ReadFile(tempPath);
+    const std::string temp = kdmtest::Slurp(tempPath);
     const std::vector<std::string> records = Records(temp);
     // Records after the identification, each the telegram sent at its place or marked.
     auto aligned = [&](std::string& why) {
@@ -374,7 +366,7 @@ CaseResult RunReadCase(const FaultPlan& plan, const Target& target) {
     };
 
     if (!engine.SavedPath().empty()) {
-        if (ReadFile(outPath) != temp) {
+        if (kdmtest::Slurp(outPath) != temp) {
             result.why = "the saved file differs from KDM.tmp";
         } else if (records.size() != expected.size() + 1) {
             result.why = "saved " + std::to_string(records.size() - 1) + " records of " +
@@ -386,7 +378,7 @@ CaseResult RunReadCase(const FaultPlan& plan, const Target& target) {
     }
     if (recorder.errors.empty()) {
         result.why = "not saved, and no message";
-    } else if (ReadFile(outPath) != kOldDataFile) {
+    } else if (kdmtest::Slurp(outPath) != kOldDataFile) {
         result.why = "the existing data file was changed";
     } else if (temp == kPreviousTemp) {
         // Nothing of the parameters had arrived: the read must not have started.
@@ -411,7 +403,7 @@ CaseResult RunWriteCase(const FaultPlan& plan) {
     const ParameterSet fileSet = kdmsim::GenerateParameterSet(kDeviceCode, kPrograms, kFileSeed);
     const std::string filePath = dir.File("write.KDM");
     const std::string fileText = kdmsim::DataFileTextOf(fileSet);
-    WriteFile(filePath, fileText);
+    kdmtest::Spit(filePath, fileText);
 
     ParameterSet device = kdmsim::GenerateParameterSet(kDeviceCode, kPrograms, kDeviceSeed);
     const std::size_t frames = ParameterTelegrams(fileSet).size();
@@ -438,7 +430,7 @@ CaseResult RunWriteCase(const FaultPlan& plan) {
         result.why = std::to_string(port.instantReads) + " reads came back at once: a spin";
         return result;
     }
-    if (ReadFile(filePath) != fileText) {
+    if (kdmtest::Slurp(filePath) != fileText) {
         result.why = "the data file was changed";
         return result;
     }

@@ -38,15 +38,6 @@ constexpr int kSystemMiddle = 10;
 constexpr int kProgramMiddle = 34;
 constexpr int kAckMiddle = 26;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 int CountOf(const std::string& text, const std::string& part) {
     int n = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -135,7 +126,7 @@ class Cli {
     CpuMark Now() const {
         CpuMark mark;
         mark.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-        const std::string stat = ReadFile("/proc/" + std::to_string(pid_) + "/stat");
+        const std::string stat = kdmtest::Slurp("/proc/" + std::to_string(pid_) + "/stat");
         // The fields after the command name, which is in parentheses and may hold anything.
         std::istringstream fields(stat.substr(stat.rfind(')') + 1));
         std::string field;
@@ -178,7 +169,7 @@ class Cli {
         run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         run.exitCode = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-        run.err = ReadFile(errPath_);
+        run.err = kdmtest::Slurp(errPath_);
         return run;
     }
 
@@ -198,7 +189,7 @@ class FaultsProcess : public testing::Test {
         for (const std::string& dir : {ports, settings, work})
             fs::create_directories(dir);
         out = work + "/out.KDM";
-        WriteFile(out, kOld);
+        kdmtest::Spit(out, kOld);
     }
     void StartSim(SimProcess& sim, int com, std::vector<std::string> args) {
         args.insert(args.begin(), {"--type", "2", "--programs", "2", "--log",
@@ -212,7 +203,7 @@ class FaultsProcess : public testing::Test {
     }
     std::string SimLog(int com) const { return root.File("sim" + std::to_string(com) + ".log"); }
     // The records that have arrived in the working directory's KDM.tmp.
-    int RecordsArrived() const { return CountOf(ReadFile(work + "/KDM.tmp"), "\r\n\r"); }
+    int RecordsArrived() const { return CountOf(kdmtest::Slurp(work + "/KDM.tmp"), "\r\n\r"); }
 
     static constexpr const char* kOld = "old data file\r\n\r";
     TempDir root;
@@ -241,7 +232,7 @@ TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
         hangUp = cli.Now();
     }
     const Finished run = cli.Wait();
-    const std::string temp = ReadFile(work + "/KDM.tmp");
+    const std::string temp = kdmtest::Slurp(work + "/KDM.tmp");
     const int records = CountOf(temp, "\r\n\r");
     if (GetParam().damaged >= 0) {
         // A file saved with damaged telegrams ends the read with status 2.
@@ -251,7 +242,7 @@ TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
                                               " telegram(s) with a checksum mismatch or damage"))
                 << run.err;
         }
-        EXPECT_EQ(ReadFile(out), temp);
+        EXPECT_EQ(kdmtest::Slurp(out), temp);
         EXPECT_EQ(records, 1 + 45);
         EXPECT_EQ(CountOf(temp, " !!!\r\n\r"), GetParam().damaged);
         EXPECT_TRUE(Contains(run.err, std::to_string(GetParam().damaged) + " checksum mismatches"))
@@ -259,7 +250,7 @@ TEST_P(FaultsProcessRead, EndsCorrectOrAsAReportedFailureThatLosesNothing) {
     } else {
         EXPECT_NE(run.exitCode, 0);
         EXPECT_TRUE(Contains(run.err, "Error RS232")) << run.err;
-        EXPECT_EQ(ReadFile(out), kOld);
+        EXPECT_EQ(kdmtest::Slurp(out), kOld);
         // Everything before the hang-up in the program block arrived and stays in KDM.tmp.
         EXPECT_GE(records, 1 + 15 + 14) << temp.size();
         ExpectNoSpinAfter("hang-up read", hangUp, run);
@@ -322,8 +313,8 @@ TEST_F(FaultsProcess, ASecondReadInTheSameDirectoryIsRefusedAndTheFirstGoesOn) {
 
     const Finished run = first.Wait();
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(CountOf(ReadFile(out), "\r\n\r"), 1 + 45);
-    EXPECT_EQ(CountOf(ReadFile(out), " !!!"), 0);
+    EXPECT_EQ(CountOf(kdmtest::Slurp(out), "\r\n\r"), 1 + 45);
+    EXPECT_EQ(CountOf(kdmtest::Slurp(out), " !!!"), 0);
 }
 
 TEST_F(FaultsProcess, APortHeldByAnotherProgramIsListedAsBusy) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "link/telegram.h"
+#include "sim_frames.h"
 #include "support/file_bytes.h"
 #include "support/sim_process.h"
 
@@ -29,13 +30,11 @@ namespace {
 constexpr std::size_t kSteps = 4;  // 0: after the open, 1: status request, 2 and 3: written frames
 using Steps = std::vector<std::string>;
 
-std::string Telegram(const std::string& eleven) {
-    return eleven + kdm::ComputeChecksum(std::string(1, kdm::STX) + eleven);
-}
+using simtest::Telegram;
 
-bool ChecksumMatches(const std::string& frame) {
-    std::string annotated;
-    return frame.size() == 16 && kdm::VerifyTelegram(frame, annotated) == 1;
+// A whole frame (STX, fourteen characters, ETX) whose checksum matches.
+bool WholeFrameChecks(const std::string& frame) {
+    return frame.size() == 16 && simtest::ChecksumMatches(frame);
 }
 
 struct Outcome {
@@ -203,7 +202,7 @@ const std::vector<FaultCase>& Cases() {
              ASSERT_EQ(run.steps[1].size(), 16u);
              EXPECT_EQ(run.steps[1].substr(0, 12), clean[1].substr(0, 12));
              EXPECT_EQ(run.steps[1][15], kdm::ETX);
-             EXPECT_FALSE(ChecksumMatches(run.steps[1]));
+             EXPECT_FALSE(WholeFrameChecks(run.steps[1]));
          }},
         {"silent after the identification",
          {"--silent-after", "1"},
@@ -227,7 +226,7 @@ const std::vector<FaultCase>& Cases() {
              Unchanged(clean, run, {0, 2, 3});
              EXPECT_EQ(kdm::ErrorNumberOf(run.steps[1]), 7);
              EXPECT_EQ(run.steps[1].substr(1, 2), "0F");
-             EXPECT_TRUE(ChecksumMatches(run.steps[1]));
+             EXPECT_TRUE(WholeFrameChecks(run.steps[1]));
          }},
         {"acknowledgement error on frame 3 only",
          {"--ack-error", "12@3"},
@@ -235,7 +234,7 @@ const std::vector<FaultCase>& Cases() {
          [](const Steps& clean, const Outcome& run) {
              Unchanged(clean, run, {0, 1, 2});
              EXPECT_EQ(kdm::ErrorNumberOf(run.steps[3]), 12);
-             EXPECT_TRUE(ChecksumMatches(run.steps[3]));
+             EXPECT_TRUE(WholeFrameChecks(run.steps[3]));
          }},
         {"acknowledgement error on every written frame",
          {"--ack-error", "5"},
@@ -268,7 +267,7 @@ const std::vector<FaultCase>& Cases() {
              const std::string first = run.steps[3].substr(0, 16);
              EXPECT_EQ(first.find('F'), std::string::npos);
              EXPECT_EQ(first.find('g'), std::string::npos);
-             EXPECT_TRUE(ChecksumMatches(first));
+             EXPECT_TRUE(WholeFrameChecks(first));
              EXPECT_EQ(run.steps[3].substr(16), clean[3]);
          }},
         {"garbage after the identification",
@@ -364,7 +363,7 @@ TEST(SimFaults, TheCleanConversationIsIdentificationStatusAndTwoAcknowledgements
     const Steps& clean = CleanSteps();
     ASSERT_EQ(clean.size(), kSteps);
     for (const std::string& step : clean)
-        EXPECT_TRUE(ChecksumMatches(step)) << step;
+        EXPECT_TRUE(WholeFrameChecks(step)) << step;
     EXPECT_EQ(clean[0].substr(1, 2), "0g");
     for (int step : {1, 2, 3})
         EXPECT_EQ(clean[static_cast<std::size_t>(step)], FrameOf("0F+000000--539"));

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "sim_frames.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
 namespace {
 
-const std::string kStatus = "0F+000000--539";
+using simtest::kStatus;
 
 int Occurrences(const std::string& text, const std::string& what) {
     int found = 0;

@@ -16,23 +16,21 @@
 #include "data/catalogue.h"
 #include "data/dump.h"
 #include "link/telegram.h"
+#include "sim_frames.h"
 #include "support/sim_process.h"
 
 namespace kdmtest {
 namespace {
 
-const std::string kStatus = "0F+000000--539";
+using simtest::ChecksumMatches;
+using simtest::kStatus;
+using simtest::Telegram;
 const std::string kSystem = "0s+000000--584";
 const std::string kPrograms = "0D+000000--537";
 
 // The 14 characters of a frame.
 std::string Body(const std::string& frame) {
     return frame.size() >= 15 ? frame.substr(1, 14) : std::string();
-}
-
-bool ChecksumMatches(const std::string& frame) {
-    std::string annotated;
-    return kdm::VerifyTelegram(frame, annotated) == 1;
 }
 
 // Frames up to and including the first 'g' frame; stops early on a missing frame (then the last entry
@@ -74,11 +72,6 @@ Device ReadDevice(RawLine& line) {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A telegram with the checksum its first eleven characters call for.
-std::string Telegram(const std::string& eleven) {
-    return eleven + kdm::ComputeChecksum(std::string(1, kdm::STX) + eleven);
 }
 
 class SimProtocol : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include "data/parameter_diff.h"
 #include "data/parameter_model.h"
 #include "support/dump_builder.h"
+#include "support/parsed_set.h"
 
 namespace {
 
@@ -23,11 +24,7 @@ using kdm::Suspect;
 using kdmtest::DumpBuilder;
 using kdmtest::Value;
 
-ParameterSet Parse(const std::string& text) {
-    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
-    EXPECT_TRUE(parsed.ok) << parsed.reason;
-    return std::move(parsed.set);
-}
+using kdmtest::Parse;
 
 ParameterDiff Compare(const DumpBuilder& a, const DumpBuilder& b) {
     return kdm::CompareParameterSets(Parse(a.Text()), Parse(b.Text()));

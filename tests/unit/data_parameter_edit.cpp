@@ -10,6 +10,7 @@
 #include "data/parameter_model.h"
 #include "link/telegram.h"
 #include "support/dump_builder.h"
+#include "support/parsed_set.h"
 
 namespace {
 
@@ -17,11 +18,7 @@ using kdm::EditRefusal;
 using kdm::ParameterAddress;
 using kdmtest::DumpBuilder;
 
-kdm::ParameterSet Parse(std::string_view text) {
-    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
-    EXPECT_TRUE(parsed.ok) << parsed.reason;
-    return std::move(parsed.set);
-}
+using kdmtest::Parse;
 
 // A telegram record as a read stores it, with any address and suffix.
 std::string RecordOf(char address, char letter, std::string_view sevenValue, std::string_view suffix,

@@ -14,6 +14,8 @@
 #include "data/strings.h"
 #include "data/tables.h"
 #include "support/dump_builder.h"
+#include "support/parsed_set.h"
+#include "support/random.h"
 
 namespace {
 
@@ -28,11 +30,7 @@ std::string Slurp(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-ParameterSet Parse(std::string_view text) {
-    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
-    EXPECT_TRUE(parsed.ok) << parsed.reason;
-    return std::move(parsed.set);
-}
+using kdmtest::Parse;
 
 std::vector<std::filesystem::path> CorpusFiles() {
     std::vector<std::filesystem::path> files;
@@ -56,21 +54,7 @@ int RawRecords(const ParameterSet& set) {
     return raw;
 }
 
-// splitmix64, so that the mutated texts are the same on every run.
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    std::size_t Below(std::size_t bound) { return bound == 0 ? 0 : static_cast<std::size_t>(Next() % bound); }
-
-  private:
-    std::uint64_t state_;
-};
+using kdmtest::Random;
 
 // A text with a few bytes changed, inserted, removed or repeated; the bytes that mean something to a
 // reader are the likeliest.

@@ -17,6 +17,7 @@
 #include "data/strings.h"
 #include "data/tables.h"
 #include "support/dump_builder.h"
+#include "support/random.h"
 
 namespace {
 
@@ -128,12 +129,6 @@ struct WalkFilling {
     }
 };
 
-struct Shown {
-    MemoryGrid system;
-    MemoryGrid program;
-    int suspect = 0;
-};
-
 // Same cells written, same texts; every mark the walk filling sets is set, and the only other marks
 // are on values from damaged records, which the model flags where the read's mark alone would not tell.
 void ExpectSameTables(const std::string& dump) {
@@ -175,22 +170,9 @@ void ExpectSameTables(const std::string& dump) {
     EXPECT_EQ(tables.SuspectValues(), marks);
 }
 
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    std::size_t Below(std::size_t bound) { return bound == 0 ? 0 : static_cast<std::size_t>(Next() % bound); }
+using kdmtest::Random;
 
-  private:
-    std::uint64_t state_;
-};
-
-std::string Mutated(std::string text, Random& random) {
+std::string MutatedFraming(std::string text, Random& random) {
     static const std::string kBytes = std::string("\x02\x03\r\n\r !QSPg0123456789+-") + '\0';
     const std::size_t steps = 1 + random.Below(4);
     for (std::size_t i = 0; i < steps; ++i) {
@@ -236,7 +218,7 @@ TEST(TableFilling, DamagedVariantsFillAsTheWalksDo) {
     int variants = 0;
     for (const std::string& original : CorpusTexts()) {
         for (int i = 0; i < 30; ++i, ++variants) {
-            const std::string text = Mutated(original, random);
+            const std::string text = MutatedFraming(original, random);
             ExpectSameTables(text);
             if (HasFatalFailure()) {
                 ADD_FAILURE() << "variant " << i << " of a corpus file, " << text.size() << " bytes";

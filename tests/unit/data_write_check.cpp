@@ -13,6 +13,7 @@
 #include "data/write_check.h"
 #include "link/visible_text.h"
 #include "support/dump_builder.h"
+#include "support/parsed_set.h"
 
 namespace {
 
@@ -20,11 +21,7 @@ using kdm::WriteProblem;
 using kdmtest::DumpBuilder;
 using kdmtest::Value;
 
-kdm::ParameterSet Parse(std::string_view text) {
-    kdm::ParsedParameterSet parsed = kdm::ParseParameterSet(text);
-    EXPECT_TRUE(parsed.ok) << parsed.reason;
-    return std::move(parsed.set);
-}
+using kdmtest::Parse;
 
 // Records 1 (identification), 2 'a', 3 'b', 4 'P' (program 1), 5 'A'; `markB` stores 'b' with " !!!".
 std::string Sample(bool markB = false) {

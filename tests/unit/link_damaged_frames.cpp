@@ -14,15 +14,9 @@ using kdm::ETX;
 using kdm::STX;
 using kdmtest::ScriptedPort;
 
-const std::string kStx(1, STX);
+using linktest::kStx;
+using linktest::OpenRig;
 const std::string kEtx(1, ETX);
-
-struct OpenRig : linktest::Rig {
-    OpenRig() {
-        port.AddPort(1);
-        link.OpenPort(1);
-    }
-};
 
 struct Received {
     std::string text;

@@ -14,15 +14,8 @@ using kdmtest::ScriptedPort;
 using linktest::Rig;
 using linktest::StatusReply;
 
-const std::string kStx(1, STX);
-
-// A rig with port 1 open.
-struct OpenRig : Rig {
-    OpenRig() {
-        port.AddPort(1);
-        link.OpenPort(1);
-    }
-};
+using linktest::kStx;
+using linktest::OpenRig;
 
 // Passes everything to the scripted port and asks the link to stop after a number of reads, the way
 // another thread or a signal handler would while a wait runs.

@@ -49,4 +49,14 @@ struct Rig {
     kdm::Link link{port, store};
 };
 
+// A rig with port 1 open.
+struct OpenRig : Rig {
+    OpenRig() {
+        port.AddPort(1);
+        link.OpenPort(1);
+    }
+};
+
+inline const std::string kStx(1, kdm::STX);
+
 }  // namespace linktest
