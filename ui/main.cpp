@@ -22,7 +22,7 @@ void PrintUsage(std::FILE* out) {
     std::fputs(
         "Usage: kdmxp [--lang en|de] [FILE.kdm]\n"
         "       kdmxp --print-pdf OUT.pdf FILE.kdm\n"
-        "       kdmxp --export-report OUT.pdf FILE.kdm\n"
+        "       kdmxp [--lang en|de] --export-report OUT.pdf FILE.kdm\n"
         "\n"
         "Stores and restores the parameter sets of Q4400 devices over a serial line.\n"
         "With FILE, the data file is shown in a table window over the start window.\n"
@@ -57,15 +57,34 @@ int PrintToPdf(int argc, char** argv) {
     return 0;
 }
 
+// Without its translation the interface shows the texts as written, which is still a whole program.
+void InstallLanguage(const QString& language) {
+    if (!ui_language::Install(language))
+        std::fprintf(
+            stderr, "kdmxp: no translation for %s found in %s\n", language.toLocal8Bit().constData(),
+            ui_language::TranslationDirectories().join(QStringLiteral(", ")).toLocal8Bit().constData());
+}
+
+// The report is in the interface's language, chosen as for the windows: by --lang, else by the locale.
 int ExportReport(int argc, char** argv) {
-    if (argc != 4) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QStringList arguments = QApplication::arguments();
+    QString languageError;
+    const QString language = ui_language::TakeLanguageOption(arguments, languageError);
+    if (language.isEmpty()) {
+        std::fprintf(stderr, "kdmxp: %s\n", languageError.toLocal8Bit().constData());
+        return 2;
+    }
+    arguments.removeOne(QStringLiteral("--export-report"));
+    if (arguments.size() != 3) {
         std::fputs("kdmxp: --export-report needs OUT.pdf and FILE\n", stderr);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    InstallLanguage(language);
     std::string reason;
-    if (ExportParameterReport(kdm::ResolveDataFileName(argv[3], "kdm"), argv[2], reason) == 0) {
+    if (ExportParameterReport(kdm::ResolveDataFileName(arguments[2].toLocal8Bit().toStdString(), "kdm"),
+                              arguments[1].toLocal8Bit().toStdString(), reason) == 0) {
         std::fprintf(stderr, "kdmxp: %s\n", reason.c_str());
         return 1;
     }
@@ -86,7 +105,12 @@ int main(int argc, char** argv) {
         }
     }
     if (argc > 1 && std::strcmp(argv[1], "--print-pdf") == 0) return PrintToPdf(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--export-report") == 0) return ExportReport(argc, argv);
+    // --lang may come before --export-report, as before the file in the usual command line.
+    int first = 1;
+    while (first < argc &&
+           (std::strcmp(argv[first], "--lang") == 0 || std::strncmp(argv[first], "--lang=", 7) == 0))
+        first += std::strcmp(argv[first], "--lang") == 0 ? 2 : 1;
+    if (first < argc && std::strcmp(argv[first], "--export-report") == 0) return ExportReport(argc, argv);
 
     QApplication application(argc, argv);  // takes Qt's own options (-platform ...) out of argv
     QApplication::setApplicationName(QStringLiteral("kdmxp"));
@@ -116,11 +140,7 @@ int main(int argc, char** argv) {
             QString::fromLocal8Bit(kdm::ResolveDataFileName(arguments[i].toLocal8Bit().toStdString(), "kdm"));
     }
 
-    // Without its translation the interface shows the texts as written, which is still a whole program.
-    if (!ui_language::Install(language))
-        std::fprintf(
-            stderr, "kdmxp: no translation for %s found in %s\n", language.toLocal8Bit().constData(),
-            ui_language::TranslationDirectories().join(QStringLiteral(", ")).toLocal8Bit().constData());
+    InstallLanguage(language);
 
     CKDM_XPApp app;
     app.InitInstance();

@@ -38,8 +38,16 @@ struct ProgramRun {
     QString err;
 };
 
-ProgramRun Program(const QString& program, const QStringList& arguments) {
+// Runs `program` in a locale of its own: LANG=C.UTF-8, or `locale` ("NAME=value" entries) instead, so
+// that the report's language depends on the case and not on the tester's desktop.
+ProgramRun Program(const QString& program, const QStringList& arguments, const QStringList& locale = {}) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        environment.remove(QString::fromLatin1(name));
+    for (const QString& entry : locale.isEmpty() ? QStringList{QStringLiteral("LANG=C.UTF-8")} : locale)
+        environment.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     ProgramRun run;
     if (!process.waitForFinished(120000)) {
@@ -322,6 +330,53 @@ TEST(Report, ReplacesAFileWholeAndRefusesWhatIsNotARegularFile) {
     EXPECT_FALSE(QFile::exists(none));
     // A wrong command line.
     EXPECT_EQ(Program(QStringLiteral(KDMXP_GUI_PATH), {QStringLiteral("--export-report"), none}).exitCode, 2);
+}
+
+// The report's language is chosen as the windows' is: --lang (before or after the files) over the locale.
+TEST(ReportExport, SpeaksTheLanguageTheOptionOrTheLocaleChooses) {
+    if (!HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils is not installed";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("r1.KDM"));
+    const QString pdf = dir.filePath(QStringLiteral("r1.pdf"));
+    WriteFile(file, FileOfType(kTypes[0], 2, false));
+    const QString report = QStringLiteral("--export-report");
+    const struct {
+        const char* name;
+        QStringList arguments;
+        QStringList locale;
+        bool german;
+    } cases[] = {
+        {"plain", {report, pdf, file}, {}, false},
+        {"German locale", {report, pdf, file}, {QStringLiteral("LC_ALL=de_DE.UTF-8")}, true},
+        {"LANGUAGE list",
+         {report, pdf, file},
+         {QStringLiteral("LANGUAGE=de:en"), QStringLiteral("LANG=C")},
+         true},
+        {"option first", {QStringLiteral("--lang"), QStringLiteral("de"), report, pdf, file}, {}, true},
+        {"option last", {report, pdf, file, QStringLiteral("--lang=de")}, {}, true},
+        {"option over locale",
+         {QStringLiteral("--lang=en"), report, pdf, file},
+         {QStringLiteral("LANG=de_AT.UTF-8")},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(pdf);
+        const ProgramRun run = Program(QStringLiteral(KDMXP_GUI_PATH), c.arguments, c.locale);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString text = PdfText(pdf);
+        EXPECT_EQ(text.contains(QStringLiteral("KDM XP Parameterbericht")), c.german) << text.toStdString();
+        EXPECT_EQ(text.contains(QStringLiteral("KDM XP parameter report")), !c.german) << text.toStdString();
+    }
+    // An unknown language, or one without a value, is refused and makes no report.
+    QFile::remove(pdf);
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("--lang"), QStringLiteral("fr"), report, pdf, file},
+          QStringList{report, pdf, file, QStringLiteral("--lang")}}) {
+        EXPECT_EQ(Program(QStringLiteral(KDMXP_GUI_PATH), wrong).exitCode, 2)
+            << wrong.join(u' ').toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
 }
 
 TEST(ReportExport, ProposesANameBesideTheFileAndReportsAFailureInABox) {
