@@ -97,6 +97,7 @@ void ProgressObserver::Redraw() {
         }
         if (!programNo_.empty()) line += "  program " + programNo_;
         if (!remaining_.empty()) line += "  to transfer " + remaining_;
+        line += RemainingText(writeTime_.RemainingMs(SteadyMs()));
     } else if (stored_ > 0) {
         // The records stored so far, a count that goes on from the system block into the programs,
         // against what the last read of this device brought.
@@ -172,6 +173,8 @@ void ProgressObserver::OnProgressRange(int, int high) {
 
 void ProgressObserver::OnProgressPos(int position) {
     position_ = position;
+    // The bar runs a little beyond the file's length; the time to go is the file's.
+    if (writing_) writeTime_.Sample(SteadyMs(), position, rangeHigh_ - kdm::kProgressOverhang);
     Redraw();
 }
 

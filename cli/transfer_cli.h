@@ -98,6 +98,7 @@ class ProgressObserver final : public kdm::ITransferObserver {
     int stored_ = 0;  // records the read stored, both blocks together
     int readTotal_ = 0;
     RemainingTime readTime_;
+    RemainingTime writeTime_;  // paced by the file's characters sent
 };
 
 // A stop signal during a transfer (cli/stop_signals.h): the handler stops the link, which ends any wait

@@ -1,5 +1,6 @@
-// `kdmxp-cli read` on a terminal (a pseudo-terminal standing for one): the live line shows the records
-// stored against what the last read of the device brought, and the time to go.
+// `kdmxp-cli read` and `write` on a terminal (a pseudo-terminal standing for one): the live line shows
+// the records stored against what the last read of the device brought, or the write's bar, and the time
+// to go.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -112,6 +113,35 @@ TEST(ReadOnATerminal, ShowsATotalAndTheTimeToGoAndNeverCountsBack) {
     EXPECT_EQ(shown.back().count, telegrams) << text;
     EXPECT_TRUE(anyRemaining) << text;
     EXPECT_TRUE(Contains(text, "/" + std::to_string(telegrams) + "  100%")) << text;
+}
+
+TEST(WriteOnATerminal, ShowsTheBarAndTheTimeToGo) {
+    TempDir root;
+    const std::string ports = root.File("ports"), settings = root.File("settings");
+    std::filesystem::create_directories(settings);
+    SimProcess sim;
+    std::string error;
+    // Paced at 4800 baud, so that the write lasts long enough for an estimate.
+    ASSERT_TRUE(sim.Start(ports, 1, {"--programs", "4"}, &error)) << error;
+    const CliResult read = RunCli({"read", "-o", root.File("device.KDM")}, ports, settings);
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+
+    int exitCode = -1;
+    const std::string text =
+        RunOnTerminal({KDMXP_CLI_PATH, "write", root.File("device.KDM")},
+                      {"KDMXP_PORT_DIR=" + ports, "KDMXP_SETTINGS_DIR=" + settings}, exitCode);
+
+    ASSERT_EQ(exitCode, 0) << text;
+    int bars = 0;
+    int estimates = 0;
+    for (std::size_t at = text.find("  ["); at != std::string::npos; at = text.find("  [", at + 1)) {
+        const std::size_t end = text.find_first_of("\r\n", at);
+        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        ++bars;
+        if (Contains(line, ", about ") && Contains(line, " left")) ++estimates;
+    }
+    EXPECT_GT(bars, 0) << text;
+    EXPECT_GT(estimates, 0) << text;
 }
 
 }  // namespace
