@@ -54,6 +54,21 @@ std::string RunOnTerminal(const std::vector<std::string>& argv, const std::vecto
     return text;
 }
 
+// kdmxp-cli keeps KDM.tmp in its working directory, which it inherits from this process: each test's own,
+// so that two reads at once never meet there.
+class InDirectory {
+  public:
+    explicit InDirectory(const std::string& path) : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~InDirectory() { std::filesystem::current_path(previous_); }
+    InDirectory(const InDirectory&) = delete;
+    InDirectory& operator=(const InDirectory&) = delete;
+
+  private:
+    std::filesystem::path previous_;
+};
+
 // Every "telegrams N" or "telegrams N/T" the live line showed, in order.
 struct Shown {
     int count;
@@ -82,6 +97,7 @@ TEST(ReadOnATerminal, ShowsATotalAndTheTimeToGoAndNeverCountsBack) {
     TempDir root;
     const std::string ports = root.File("ports"), settings = root.File("settings");
     std::filesystem::create_directories(settings);
+    const InDirectory inRoot(root.Path());
     SimProcess sim;
     std::string error;
     // Paced at 4800 baud, so that the read lasts long enough for an estimate.
@@ -119,6 +135,7 @@ TEST(WriteOnATerminal, ShowsTheBarAndTheTimeToGo) {
     TempDir root;
     const std::string ports = root.File("ports"), settings = root.File("settings");
     std::filesystem::create_directories(settings);
+    const InDirectory inRoot(root.Path());
     SimProcess sim;
     std::string error;
     // Paced at 4800 baud, so that the write lasts long enough for an estimate.
