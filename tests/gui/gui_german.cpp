@@ -106,10 +106,7 @@ TEST_F(GermanTest, ARefusedWriteListsItsFindingsInTheInterfacesLanguage) {
         guitest::BoxWatcher watcher;
         CKDM_XPApp app;
         CDownload dialog(app, nullptr);
-        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-            chosen = QString::fromStdString(file);
-            return true;
-        });
+        guitest::ChooseWhenAsked(dialog.Worker(), file);
         dialog.exec();
         ASSERT_EQ(watcher.seen.size(), 1u);
         EXPECT_EQ(watcher.seen[0].text.toStdString(), std::string(c.summary) + "\n" + c.finding);

@@ -154,7 +154,8 @@ TEST_F(LanguageTest, GermanInterfaceShowsGermanMenusAndKeepsItsGermanTexts) {
     // The dialogs added beside the program's own speak the interface's language too.
     CMapDevice mapDialog(app.portMap, 1, nullptr);
     QStringList labels;
-    for (const QLabel* label : mapDialog.findChildren<QLabel*>()) labels << label->text();
+    for (const QLabel* label : mapDialog.findChildren<QLabel*>())
+        labels << label->text();
     EXPECT_TRUE(labels.contains(QString::fromUtf8("&Gerät:"))) << labels.join('|').toStdString();
     EXPECT_FALSE(labels.contains(QStringLiteral("&Device:"))) << labels.join('|').toStdString();
     EXPECT_EQ(ui_language::Text(kdm::sid::kNoDevice), QString::fromUtf8("Kein Dorvik-Gerät gefunden"));

@@ -282,10 +282,7 @@ TEST_F(ProgressFixture, ACompleteWriteEndsWithTheBarFullWhileItsBoxIsUp) {
         timeAtBox = dialog.TimeText();
         guitest::Reject(window);
     });
-    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-        chosen = QString::fromStdString(file);
-        return true;
-    });
+    guitest::ChooseWhenAsked(dialog.Worker(), file);
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     ASSERT_EQ(watcher.seen.size(), 1u);
     EXPECT_EQ(watcher.seen[0].text, QStringLiteral("communication terminated"));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "gui_support.h"
@@ -13,6 +14,14 @@ namespace guitest {
 // The question before a write sends anything, answered Yes (tests that are about something else).
 inline bool AnswerYes(QWidget*, const QString&) {
     return true;
+}
+
+// The file chooser of a transfer window answers with `file`, as a user who picks it would.
+inline void ChooseWhenAsked(TransferWorker& worker, const std::string& file) {
+    worker.SetOpenChooser([file](QWidget*, QString& chosen) {
+        chosen = QString::fromStdString(file);
+        return true;
+    });
 }
 
 class BoxWatcher {

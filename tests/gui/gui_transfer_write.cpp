@@ -190,10 +190,7 @@ TEST_F(WriteFixture, CompleteWriteSendsEveryRecordAndShowsWhereItGot) {
     guitest::BoxWatcher watcher;  // the information box is answered with Esc (reject)
     CDownload dialog(App(), nullptr);
     dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
-    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-        chosen = QString::fromStdString(file);
-        return true;
-    });
+    guitest::ChooseWhenAsked(dialog.Worker(), file);
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
 
     // The last frame sent is the last record's: program 2's parameter, shown with STX and ETX by name.
@@ -248,10 +245,7 @@ TEST_F(WriteFixture, MarkedRecordsAreWrittenOnlyAfterYes) {
         });
         CDownload dialog(App(), nullptr);
         dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
-        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-            chosen = QString::fromStdString(file);
-            return true;
-        });
+        guitest::ChooseWhenAsked(dialog.Worker(), file);
         dialog.exec();
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(defaultAnswer, QMessageBox::No);
@@ -284,10 +278,7 @@ TEST_F(WriteFixture, AWriteStoppedPartWaySaysWhatTheDeviceHoldsAndIsKeptInTheHis
     CDownload dialog(App(), nullptr);
     dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
     dialog.Worker().SetRecordInHistory(true);
-    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-        chosen = QString::fromStdString(file);
-        return true;
-    });
+    guitest::ChooseWhenAsked(dialog.Worker(), file);
     bool pressed = false;
     QTimer poll;
     poll.setInterval(10);
@@ -325,10 +316,7 @@ TEST_F(WriteFixture, FileTooShortKeepsTheWindowAndThePortOpenUntilCancel) {
     guitest::BoxWatcher watcher;
     CDownload dialog(App(), nullptr);
     dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
-    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-        chosen = QString::fromStdString(file);
-        return true;
-    });
+    guitest::ChooseWhenAsked(dialog.Worker(), file);
     bool portOpenWhileShown = false;
     QTimer poll;
     poll.setInterval(10);
@@ -383,10 +371,7 @@ TEST_F(WriteFixture, AFileOfAnotherTypeSendsNothingAndReadsNothing) {
             ++asked;
             return true;
         });
-        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-            chosen = QString::fromStdString(file);
-            return true;
-        });
+        guitest::ChooseWhenAsked(dialog.Worker(), file);
         EXPECT_EQ(dialog.exec(), QDialog::Rejected);
 
         ASSERT_EQ(watcher.seen.size(), 1u);
@@ -443,10 +428,7 @@ TEST_P(WriteConfirm, NothingIsSentBeforeYes) {
     });
     CDownload dialog(App(), nullptr);
     dialog.Worker().SetBackupBeforeWrite(c.backup);
-    dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-        chosen = QString::fromStdString(file);
-        return true;
-    });
+    guitest::ChooseWhenAsked(dialog.Worker(), file);
     EXPECT_EQ(dialog.exec(), c.yes ? QDialog::Accepted : QDialog::Rejected);
 
     EXPECT_EQ(asked, 1);
@@ -519,10 +501,7 @@ TEST_P(WriteVerify, TheReadBackSaysWhetherTheDeviceHoldsTheFile) {
         CDownload dialog(App(), nullptr);
         dialog.Worker().SetWriteConfirmer(guitest::AnswerYes);
         dialog.Worker().SetRecordInHistory(true);
-        dialog.Worker().SetOpenChooser([&](QWidget*, QString& chosen) {
-            chosen = QString::fromStdString(file);
-            return true;
-        });
+        guitest::ChooseWhenAsked(dialog.Worker(), file);
         ASSERT_NE(dialog.VerifyBox(), nullptr);
         dialog.VerifyBox()->setChecked(c.verify);
         EXPECT_EQ(dialog.exec(), QDialog::Accepted);

@@ -93,16 +93,26 @@ std::vector<Shown> ShownCounts(const std::string& text) {
     return shown;
 }
 
-TEST(ReadOnATerminal, ShowsATotalAndTheTimeToGoAndNeverCountsBack) {
-    TempDir root;
-    const std::string ports = root.File("ports"), settings = root.File("settings");
-    std::filesystem::create_directories(settings);
-    const InDirectory inRoot(root.Path());
-    SimProcess sim;
-    std::string error;
-    // Paced at 4800 baud, so that the read lasts long enough for an estimate.
-    ASSERT_TRUE(sim.Start(ports, 1, {"--programs", "4"}, &error)) << error;
+// A device paced at 4800 baud, so that a read or a write lasts long enough for an estimate, and a
+// directory of the test's own as the working directory.
+class PacedDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(settings);
+        std::string error;
+        ASSERT_TRUE(sim.Start(ports, 1, {"--programs", "4"}, &error)) << error;
+    }
 
+    TempDir root;
+    const std::string ports = root.File("ports");
+    const std::string settings = root.File("settings");
+    const InDirectory inRoot{root.Path()};
+    SimProcess sim;
+};
+using ReadOnATerminal = PacedDevice;
+using WriteOnATerminal = PacedDevice;
+
+TEST_F(ReadOnATerminal, ShowsATotalAndTheTimeToGoAndNeverCountsBack) {
     const CliResult first = RunCli({"read", "-o", root.File("first.KDM")}, ports, settings);
     ASSERT_EQ(first.exitCode, 0) << first.err;
     const std::size_t at = first.err.find("Read ");
@@ -131,15 +141,7 @@ TEST(ReadOnATerminal, ShowsATotalAndTheTimeToGoAndNeverCountsBack) {
     EXPECT_TRUE(Contains(text, "/" + std::to_string(telegrams) + "  100%")) << text;
 }
 
-TEST(WriteOnATerminal, ShowsTheBarAndTheTimeToGo) {
-    TempDir root;
-    const std::string ports = root.File("ports"), settings = root.File("settings");
-    std::filesystem::create_directories(settings);
-    const InDirectory inRoot(root.Path());
-    SimProcess sim;
-    std::string error;
-    // Paced at 4800 baud, so that the write lasts long enough for an estimate.
-    ASSERT_TRUE(sim.Start(ports, 1, {"--programs", "4"}, &error)) << error;
+TEST_F(WriteOnATerminal, ShowsTheBarAndTheTimeToGo) {
     const CliResult read = RunCli({"read", "-o", root.File("device.KDM")}, ports, settings);
     ASSERT_EQ(read.exitCode, 0) << read.err;
 

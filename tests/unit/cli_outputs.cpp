@@ -20,6 +20,7 @@
 
 #include "support/dump_builder.h"
 #include "support/file_bytes.h"
+#include "support/random.h"
 #include "support/sim_process.h"
 
 namespace {
@@ -36,21 +37,7 @@ std::uint64_t Fnv1a(const std::string& bytes) {
     return hash;
 }
 
-// splitmix64, so that the mutations are the same on every run.
-class Random {
-  public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::size_t Below(std::size_t bound) {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        z ^= z >> 31;
-        return bound == 0 ? 0 : static_cast<std::size_t>(z % bound);
-    }
-
-  private:
-    std::uint64_t state_;
-};
+using kdmtest::Random;
 
 // A few bytes changed, inserted, removed or repeated; the bytes that mean something the likeliest.
 std::string Mutated(std::string text, Random& random) {
